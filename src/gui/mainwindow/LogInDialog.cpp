@@ -1,0 +1,180 @@
+#include "gui/mainwindow/LogInDialog.h"
+
+#include "ui_LogInDialog.h"
+#include "utils/DriveType.h"
+#include "utils/Settings.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QEvent>
+#include <QTimer>
+
+namespace QuorvelClient {
+namespace GUI {
+
+LogInDialog::LogInDialog(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::LogInDialog)
+    , autoLoginTimer(nullptr)
+    , canStorePassword(true)
+{
+    ui->setupUi(this);
+
+    canStorePassword = !isRemovableDrive();
+    if (!canStorePassword)
+        Utils::Settings::instance()->setValue(QStringLiteral("auth/password"), QString());
+
+    connect(ui->email, &QLineEdit::textChanged, this, &LogInDialog::updateButtons);
+    connect(ui->password, &QLineEdit::textChanged, this, &LogInDialog::updateButtons);
+    connect(ui->settings, &QPushButton::clicked, this, &LogInDialog::showSettings);
+    connect(ui->serviceTypeSelector, &QComboBox::currentIndexChanged, this, &LogInDialog::updateButtons);
+
+    loadSettings();
+
+    autoLoginTimer = new QTimer(this);
+    autoLoginTimer->setSingleShot(true);
+    connect(autoLoginTimer, &QTimer::timeout, this, &LogInDialog::tryLogin);
+
+    if (ui->saveAuth->isChecked()) {
+        setBusyState();
+        autoLoginTimer->start(2500);
+    } else {
+        ui->btnCancel->setDefault(false);
+        ui->btnOk->setDefault(true);
+    }
+
+    ui->logo->setPixmap(QPixmap(QStringLiteral(":/branded-icons/quorvel/shortcut.png")));
+    adjustSize();
+}
+
+LogInDialog::~LogInDialog()
+{
+    delete ui;
+}
+
+void LogInDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}
+
+void LogInDialog::loadSettings()
+{
+    Utils::Settings* settings = Utils::Settings::instance();
+    ui->btnOk->setEnabled(false);
+    ui->email->setText(settings->value(QStringLiteral("auth/email"), QString()).toString());
+    if (!canStorePassword) {
+        ui->saveAuth->hide();
+        return;
+    }
+    if (!settings->value(QStringLiteral("auth/saveAuth"), false).toBool())
+        return;
+    ui->password->setText(settings->value(QStringLiteral("auth/password"), QString()).toString());
+    ui->saveAuth->setChecked(true);
+    const bool localOnly = settings->value(QStringLiteral("auth/localOnly"), false).toBool();
+    selectServiceType(localOnly);
+    ui->authFrame->setVisible(!localOnly);
+    ui->linksFrame->setVisible(!localOnly);
+}
+
+bool LogInDialog::isLocalOnly() const
+{
+    const int index = ui->serviceTypeSelector->currentIndex();
+    qDebug() << "ui->serviceTypeSelector->currentIndex()" << index;
+    return index == 1;
+}
+
+bool LogInDialog::isRemovableDrive()
+{
+    const QString root = QDir::currentPath();
+    const Utils::DriveType type = Utils::driveType(root);
+    qDebug() << "Drive type:" << int(type) << "(" << root << ")";
+    return type == Utils::DriveRemovable;
+}
+
+void LogInDialog::updateButtons()
+{
+    ui->email->setStyleSheet(QStringLiteral("background-color: white"));
+    if (ui->serviceTypeSelector->currentIndex() == 1) {
+        ui->btnOk->setEnabled(true);
+        ui->authFrame->hide();
+        ui->linksFrame->hide();
+    } else {
+        ui->authFrame->show();
+        ui->linksFrame->show();
+        ui->btnOk->setEnabled(!ui->email->text().isEmpty() && !ui->password->text().isEmpty());
+    }
+    adjustSize();
+}
+
+void LogInDialog::setBusyState()
+{
+    ui->btnCancel->setText(tr("Cancel"));
+    ui->btnCancel->setDefault(true);
+    ui->btnOk->setEnabled(false);
+    ui->btnOk->setDefault(false);
+    ui->email->setEnabled(false);
+    ui->password->setEnabled(false);
+    ui->serviceTypeSelector->setEnabled(false);
+}
+
+void LogInDialog::setIdleState()
+{
+    ui->btnCancel->setText(tr("Close"));
+    ui->btnCancel->setDefault(false);
+    ui->btnOk->setEnabled(true);
+    ui->btnOk->setDefault(true);
+    ui->email->setEnabled(true);
+    ui->password->setEnabled(true);
+    ui->saveAuth->setChecked(false);
+    ui->email->setFocus();
+    ui->serviceTypeSelector->setEnabled(true);
+}
+
+void LogInDialog::on_btnOk_clicked()
+{
+    Utils::Settings* settings = Utils::Settings::instance();
+    setBusyState();
+    settings->setValue(QStringLiteral("auth/email"), ui->email->text());
+    settings->setValue(QStringLiteral("auth/saveAuth"), ui->saveAuth->isChecked());
+    if (canStorePassword && ui->saveAuth->isChecked()) {
+        settings->setValue(QStringLiteral("auth/password"), ui->password->text());
+        settings->setValue(QStringLiteral("auth/localOnly"), isLocalOnly());
+    }
+    tryLogin();
+}
+
+void LogInDialog::on_btnCancel_clicked()
+{
+    if (autoLoginTimer->isActive()) {
+        autoLoginTimer->stop();
+        setIdleState();
+    } else {
+        close();
+    }
+}
+
+void LogInDialog::tryLogin()
+{
+    if (isLocalOnly())
+        qDebug() << "Start for local service";
+    else
+        qDebug() << "Start for internet and local service";
+}
+
+void LogInDialog::showSettings()
+{
+    autoLoginTimer->stop();
+    const bool saveAuth = ui->saveAuth->isChecked();
+    setIdleState();
+    ui->saveAuth->setChecked(saveAuth);
+}
+
+void LogInDialog::selectServiceType(bool localOnly)
+{
+    ui->serviceTypeSelector->setCurrentIndex(localOnly ? 1 : 0);
+}
+
+} // namespace GUI
+} // namespace QuorvelClient

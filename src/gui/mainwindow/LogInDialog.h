@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+class QTimer;
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace Ui {
+class LogInDialog;
+}
+
+// The first window: access mode, credentials, "Remember me" and the automatic sign-in countdown.
+class LogInDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit LogInDialog(QWidget* parent = nullptr);
+    ~LogInDialog() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void on_btnOk_clicked();
+    void on_btnCancel_clicked();
+    void tryLogin();
+    void updateButtons();
+    void showSettings();
+    void selectServiceType(bool localOnly);
+
+private:
+    void loadSettings();
+    bool isLocalOnly() const;
+    static bool isRemovableDrive();
+    void setBusyState();
+    void setIdleState();
+
+    Ui::LogInDialog* ui;
+    QTimer* autoLoginTimer;
+    bool canStorePassword;
+};
+
+} // namespace GUI
+} // namespace QuorvelClient
