@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QEvent>
+#include <QStorageInfo>
 #include <QTimer>
 
 namespace QuorvelClient {
@@ -87,7 +88,7 @@ bool LogInDialog::isLocalOnly() const
 
 bool LogInDialog::isRemovableDrive()
 {
-    const QString root = QDir::currentPath();
+    const QString root = QStorageInfo(QDir::currentPath()).rootPath();
     const Utils::DriveType type = Utils::driveType(root);
     qDebug() << "Drive type:" << int(type) << "(" << root << ")";
     return type == Utils::DriveRemovable;

@@ -1,0 +1,246 @@
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+
+namespace {
+
+// One start of the real program in a folder of its own: its working directory, config home and temp folder.
+class ClientRun
+{
+public:
+    explicit ClientRun(const QString& name, const QStringList& extraEnv = {})
+        : m_root(TestSupport::rootDir() + QStringLiteral("/runs/") + name)
+    {
+        QDir().mkpath(workDir());
+        QDir().mkpath(configHome());
+        QDir().mkpath(m_root + QStringLiteral("/tmp"));
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        m_env.insert(QStringLiteral("HOME"), m_root);
+        m_env.insert(QStringLiteral("TMPDIR"), m_root + QStringLiteral("/tmp"));
+        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+        m_env.remove(QStringLiteral("LC_ALL"));
+        m_env.remove(QStringLiteral("LC_MESSAGES"));
+        for (const QString& entry : extraEnv)
+            m_env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    }
+
+    ~ClientRun() { stop(); }
+
+    QString workDir() const { return m_root + QStringLiteral("/work"); }
+    QString configHome() const { return m_root + QStringLiteral("/config"); }
+    QString oldDir() const { return configHome() + QStringLiteral("/TarnwellLabs"); }
+    QString oldSettings() const { return oldDir() + QStringLiteral("/QuorvelClient.ini"); }
+    QString logPath() const { return workDir() + QStringLiteral("/quorvel_client_log.txt"); }
+
+    QProcess* start()
+    {
+        auto* process = new QProcess;
+        process->setWorkingDirectory(workDir());
+        process->setProcessEnvironment(m_env);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(QStringLiteral(QUORVEL_CLIENT_BINARY), {});
+        m_processes << process;
+        return process;
+    }
+
+    // Starts the program and waits until it has chosen its language (start-up is then complete).
+    bool startAndWait()
+    {
+        QProcess* process = start();
+        if (!process->waitForStarted(10000))
+            return false;
+        for (int i = 0; i < 300; ++i) {
+            if (log().contains(QStringLiteral("Loading language:")))
+                return true;
+            if (process->state() == QProcess::NotRunning)
+                return false;
+            process->waitForFinished(100);
+        }
+        return false;
+    }
+
+    QString log() const
+    {
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    void stop()
+    {
+        for (QProcess* process : m_processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000)) {
+                    process->kill();
+                    process->waitForFinished(5000);
+                }
+            }
+            delete process;
+        }
+        m_processes.clear();
+    }
+
+    void writeOldSettings(const QByteArray& content)
+    {
+        QDir().mkpath(oldDir());
+        writeFile(oldSettings(), content);
+    }
+
+    static void writeFile(const QString& path, const QByteArray& content)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    static QByteArray readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QString m_root;
+    QProcessEnvironment m_env;
+    QList<QProcess*> m_processes;
+};
+
+} // namespace
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void secondStartLeavesRunningInstanceAlone();
+    void oldSettingsAreMovedIntoWorkingDirectory();
+    void existingSettingsBlockTheMove();
+    void oldRosterMovesWithoutOldSettings();
+    void languageFollowsSettingsOrLocale_data();
+    void languageFollowsSettingsOrLocale();
+    void unopenableLogStopsBeforeSettings();
+};
+
+void tst_Startup::secondStartLeavesRunningInstanceAlone()
+{
+    ClientRun run(QStringLiteral("single"));
+    QVERIFY(run.startAndWait());
+    const QString log = run.log();
+    QVERIFY(log.contains(QStringLiteral("Settings are loading from: \"%1/QuorvelClient.ini\"").arg(run.workDir())));
+    QVERIFY(!log.contains(QStringLiteral("LogPath:")));
+    ClientRun::writeFile(run.workDir() + QStringLiteral("/QuorvelClient.ini"), "[common]\nlanguage=en\n");
+
+    QProcess* second = run.start();
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(run.log(), log);
+    QCOMPARE(ClientRun::readFile(run.workDir() + QStringLiteral("/QuorvelClient.ini")),
+             QByteArray("[common]\nlanguage=en\n"));
+
+    // Once the first instance is gone, the next start runs again and truncates the old log.
+    run.stop();
+    QVERIFY(run.startAndWait());
+    QCOMPARE(run.log().count(QStringLiteral("Settings are loading from:")), 1);
+}
+
+void tst_Startup::oldSettingsAreMovedIntoWorkingDirectory()
+{
+    ClientRun run(QStringLiteral("move"));
+    run.writeOldSettings("[panel]\nvolume=40\n");
+    QVERIFY(run.startAndWait());
+    QVERIFY(!QFile::exists(run.oldSettings()));
+    QSettings moved(run.workDir() + QStringLiteral("/QuorvelClient.ini"), QSettings::IniFormat);
+    QCOMPARE(moved.value(QStringLiteral("panel/volume")).toInt(), 40);
+    const QString log = run.log();
+    QVERIFY(log.contains(QStringLiteral("Copied old settings file \"%1\"").arg(run.oldSettings())));
+    QVERIFY(log.contains(QStringLiteral("Removed old settings file \"%1\"").arg(run.oldSettings())));
+    QVERIFY(log.indexOf(QStringLiteral("Copied old settings file")) < log.indexOf(QStringLiteral("Settings are loading from:")));
+}
+
+void tst_Startup::existingSettingsBlockTheMove()
+{
+    ClientRun run(QStringLiteral("blocked"));
+    run.writeOldSettings("[panel]\nvolume=40\n");
+    ClientRun::writeFile(run.workDir() + QStringLiteral("/QuorvelClient.ini"), "[panel]\nvolume=70\n");
+    for (int start = 0; start < 2; ++start) {
+        QVERIFY(run.startAndWait());
+        run.stop();
+        QVERIFY(run.log().contains(QStringLiteral("Warning: ")));
+        QVERIFY(run.log().contains(QStringLiteral("Cannot copy old settings file \"%1\"").arg(run.oldSettings())));
+        QCOMPARE(ClientRun::readFile(run.oldSettings()), QByteArray("[panel]\nvolume=40\n"));
+        QSettings current(run.workDir() + QStringLiteral("/QuorvelClient.ini"), QSettings::IniFormat);
+        QCOMPARE(current.value(QStringLiteral("panel/volume")).toInt(), 70);
+    }
+}
+
+void tst_Startup::oldRosterMovesWithoutOldSettings()
+{
+    ClientRun run(QStringLiteral("roster"));
+    QDir().mkpath(run.oldDir());
+    const QString oldRoster = run.oldDir() + QStringLiteral("/local_roster.txt");
+    const QByteArray roster = "[{\"ip\":\"127.0.0.1\",\"name\":\"Hall\",\"password\":\"p\",\"port\":8080}]";
+    ClientRun::writeFile(oldRoster, roster);
+    QVERIFY(run.startAndWait());
+    const QString log = run.log();
+    QVERIFY(log.contains(QStringLiteral("No old settings found \"%1\"").arg(run.oldSettings())));
+    QVERIFY(log.contains(QStringLiteral("Copied local roster \"%1\"").arg(oldRoster)));
+    QVERIFY(log.contains(QStringLiteral("Removed old local roster \"%1\"").arg(oldRoster)));
+    QCOMPARE(ClientRun::readFile(run.workDir() + QStringLiteral("/local_roster.txt")), roster);
+    QVERIFY(!QFile::exists(oldRoster));
+}
+
+void tst_Startup::languageFollowsSettingsOrLocale_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("unexpected");
+    QTest::newRow("russian locale") << QByteArray() << "ru_RU.UTF-8"
+                                    << QStringList{"No language in settings. Setup locale: \"ru_RU\"",
+                                                   "Loading language: \"ru\""}
+                                    << QStringList{};
+    QTest::newRow("stored en wins") << QByteArray("[common]\nlanguage=en\n") << "ru_RU.UTF-8"
+                                    << QStringList{"Loading language: \"en\""}
+                                    << QStringList{"No language in settings"};
+    QTest::newRow("german locale") << QByteArray() << "de_DE.UTF-8"
+                                   << QStringList{"Loading language: \"de\""} << QStringList{};
+}
+
+void tst_Startup::languageFollowsSettingsOrLocale()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, locale);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, unexpected);
+    ClientRun run(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'),
+                  {QStringLiteral("LANG=") + locale});
+    if (!ini.isEmpty())
+        ClientRun::writeFile(run.workDir() + QStringLiteral("/QuorvelClient.ini"), ini);
+    QVERIFY(run.startAndWait());
+    const QString log = run.log();
+    for (const QString& line : expected)
+        QVERIFY2(log.contains(line), qPrintable(log));
+    for (const QString& line : unexpected)
+        QVERIFY2(!log.contains(line), qPrintable(log));
+}
+
+void tst_Startup::unopenableLogStopsBeforeSettings()
+{
+    // A folder in the log file's place cannot be opened for writing, even by root.
+    ClientRun run(QStringLiteral("nolog"));
+    QVERIFY(QDir().mkpath(run.logPath()));
+    QProcess* process = run.start();
+    QVERIFY(process->waitForFinished(20000));
+    QCOMPARE(process->exitStatus(), QProcess::CrashExit);
+    QVERIFY(QString::fromUtf8(process->readAll()).contains(QStringLiteral("Cannot open log file")));
+    QVERIFY(!QFile::exists(run.workDir() + QStringLiteral("/QuorvelClient.ini")));
+}
+
+QUORVEL_TEST_MAIN(tst_Startup)
+#include "tst_Startup.moc"

@@ -1,0 +1,180 @@
+#include "gui/mainwindow/LogInDialog.h"
+#include "support/MessageCapture.h"
+#include "support/TestEnvironment.h"
+#include "utils/Settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using QuorvelClient::GUI::LogInDialog;
+
+namespace {
+
+Utils::Settings* settings()
+{
+    return Utils::Settings::instance();
+}
+
+template <typename T>
+T* child(QWidget* dialog, const char* name)
+{
+    T* widget = dialog->findChild<T*>(QLatin1String(name));
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+void storeCredentials(bool saveAuth, bool localOnly)
+{
+    settings()->setValue(QStringLiteral("auth/email"), QStringLiteral("user@quorvel.example"));
+    settings()->setValue(QStringLiteral("auth/password"), QStringLiteral("secret"));
+    settings()->setValue(QStringLiteral("auth/saveAuth"), saveAuth);
+    settings()->setValue(QStringLiteral("auth/localOnly"), localOnly);
+}
+
+} // namespace
+
+class tst_LogInDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensIdleWithoutRememberedCredentials();
+    void signInNeedsBothFieldsInAccountMode();
+    void localModeHidesAccountRows();
+    void rememberedCredentialsSignInAfterCountdown();
+    void cancelStopsCountdown();
+    void signInStoresCredentialsOnlyWhenRemembered();
+};
+
+void tst_LogInDialog::opensIdleWithoutRememberedCredentials()
+{
+    storeCredentials(false, false);
+    LogInDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(child<QLineEdit>(&dialog, "email")->text(), QStringLiteral("user@quorvel.example"));
+    // The password is only filled in when it was remembered.
+    QVERIFY(child<QLineEdit>(&dialog, "password")->text().isEmpty());
+    QVERIFY(!child<QCheckBox>(&dialog, "saveAuth")->isChecked());
+    QVERIFY(child<QCheckBox>(&dialog, "saveAuth")->isVisible());
+    QVERIFY(child<QPushButton>(&dialog, "btnOk")->isDefault());
+    QVERIFY(!child<QPushButton>(&dialog, "btnOk")->isEnabled());
+    QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Close"));
+    QVERIFY(!child<QLabel>(&dialog, "logo")->pixmap().isNull());
+}
+
+void tst_LogInDialog::signInNeedsBothFieldsInAccountMode()
+{
+    storeCredentials(false, false);
+    LogInDialog dialog;
+    dialog.show();
+    auto* ok = child<QPushButton>(&dialog, "btnOk");
+    auto* email = child<QLineEdit>(&dialog, "email");
+    auto* password = child<QLineEdit>(&dialog, "password");
+    email->clear();
+    QTest::keyClicks(password, QStringLiteral("pw"));
+    QVERIFY(!ok->isEnabled());
+    QTest::keyClicks(email, QStringLiteral(" "));
+    QVERIFY(ok->isEnabled());
+    password->clear();
+    QVERIFY(!ok->isEnabled());
+}
+
+void tst_LogInDialog::localModeHidesAccountRows()
+{
+    storeCredentials(false, false);
+    LogInDialog dialog;
+    dialog.show();
+    child<QLineEdit>(&dialog, "email")->clear();
+    auto* selector = child<QComboBox>(&dialog, "serviceTypeSelector");
+    selector->setCurrentIndex(1);
+    QVERIFY(child<QPushButton>(&dialog, "btnOk")->isEnabled());
+    QVERIFY(!child<QFrame>(&dialog, "authFrame")->isVisible());
+    QVERIFY(!child<QFrame>(&dialog, "linksFrame")->isVisible());
+    QVERIFY(!child<QPushButton>(&dialog, "settings")->isVisible());
+    QVERIFY(child<QCheckBox>(&dialog, "saveAuth")->isVisible());
+    selector->setCurrentIndex(0);
+    QVERIFY(child<QFrame>(&dialog, "authFrame")->isVisible());
+    QVERIFY(!child<QPushButton>(&dialog, "btnOk")->isEnabled());
+}
+
+void tst_LogInDialog::rememberedCredentialsSignInAfterCountdown()
+{
+    storeCredentials(true, true);
+    TestSupport::MessageCapture capture;
+    LogInDialog dialog;
+    dialog.show();
+    QCOMPARE(child<QLineEdit>(&dialog, "password")->text(), QStringLiteral("secret"));
+    QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
+    QVERIFY(!child<QFrame>(&dialog, "authFrame")->isVisible());
+    // Busy while counting down.
+    QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Cancel"));
+    QVERIFY(child<QPushButton>(&dialog, "btnCancel")->isDefault());
+    QVERIFY(!child<QPushButton>(&dialog, "btnOk")->isEnabled());
+    QVERIFY(!child<QLineEdit>(&dialog, "email")->isEnabled());
+    QVERIFY(!child<QComboBox>(&dialog, "serviceTypeSelector")->isEnabled());
+    QVERIFY(child<QCheckBox>(&dialog, "saveAuth")->isEnabled());
+
+    // Unticking "Remember me" does not stop the countdown, and its sign-in stores nothing.
+    child<QCheckBox>(&dialog, "saveAuth")->setChecked(false);
+    QVERIFY(!capture.contains(QStringLiteral("Start for local service")));
+    QTRY_VERIFY_WITH_TIMEOUT(capture.contains(QStringLiteral("Start for local service")), 10000);
+    QCOMPARE(settings()->value(QStringLiteral("auth/saveAuth")).toBool(), true);
+}
+
+void tst_LogInDialog::cancelStopsCountdown()
+{
+    storeCredentials(true, false);
+    TestSupport::MessageCapture capture;
+    LogInDialog dialog;
+    dialog.show();
+    auto* cancel = child<QPushButton>(&dialog, "btnCancel");
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(cancel->text(), QStringLiteral("Close"));
+    QVERIFY(!child<QCheckBox>(&dialog, "saveAuth")->isChecked());
+    QVERIFY(child<QPushButton>(&dialog, "btnOk")->isEnabled());
+    QVERIFY(child<QLineEdit>(&dialog, "email")->isEnabled());
+    QTest::qWait(3000);
+    QVERIFY(!capture.contains(QStringLiteral("Start for")));
+    // With no countdown running, the button closes the dialog.
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+}
+
+void tst_LogInDialog::signInStoresCredentialsOnlyWhenRemembered()
+{
+    storeCredentials(false, false);
+    {
+        LogInDialog dialog;
+        dialog.show();
+        auto* email = child<QLineEdit>(&dialog, "email");
+        email->clear();
+        QTest::keyClicks(email, QStringLiteral("other@quorvel.example"));
+        QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("new password"));
+        QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
+        QCOMPARE(settings()->value(QStringLiteral("auth/email")).toString(), QStringLiteral("other@quorvel.example"));
+        QCOMPARE(settings()->value(QStringLiteral("auth/saveAuth")).toBool(), false);
+        QCOMPARE(settings()->value(QStringLiteral("auth/password")).toString(), QStringLiteral("secret"));
+        QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Cancel"));
+    }
+    {
+        LogInDialog dialog;
+        dialog.show();
+        QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("kept"));
+        child<QCheckBox>(&dialog, "saveAuth")->setChecked(true);
+        child<QComboBox>(&dialog, "serviceTypeSelector")->setCurrentIndex(1);
+        QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
+        QCOMPARE(settings()->value(QStringLiteral("auth/saveAuth")).toBool(), true);
+        QCOMPARE(settings()->value(QStringLiteral("auth/password")).toString(), QStringLiteral("kept"));
+        QCOMPARE(settings()->value(QStringLiteral("auth/localOnly")).toBool(), true);
+    }
+}
+
+QUORVEL_TEST_MAIN(tst_LogInDialog)
+#include "tst_LogInDialog.moc"

@@ -1,0 +1,25 @@
+#include "support/TestEnvironment.h"
+#include "utils/DriveType.h"
+
+#include <QStorageInfo>
+
+class tst_DriveType : public QObject
+{
+    Q_OBJECT
+private slots:
+    void classifiesFolders();
+};
+
+void tst_DriveType::classifiesFolders()
+{
+    QCOMPARE(Utils::driveType(TestSupport::workDir() + QStringLiteral("/missing")), Utils::DriveNoRootDir);
+    QCOMPARE(Utils::driveType(QString()), Utils::DriveNoRootDir);
+    if (QStorageInfo(QStringLiteral("/dev/shm")).fileSystemType() == "tmpfs")
+        QCOMPARE(Utils::driveType(QStringLiteral("/dev/shm")), Utils::DriveRamDisk);
+    // The working folder of a test is never on a removable drive here.
+    QVERIFY(Utils::driveType(TestSupport::workDir()) != Utils::DriveRemovable);
+    QVERIFY(Utils::driveType(TestSupport::workDir()) != Utils::DriveNoRootDir);
+}
+
+QUORVEL_TEST_MAIN(tst_DriveType)
+#include "tst_DriveType.moc"
