@@ -1,5 +1,6 @@
 #include "support/TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,7 @@ public:
     ~ClientRun() { stop(); }
 
     QString workDir() const { return m_root + QStringLiteral("/work"); }
+    QString tmpDir() const { return m_root + QStringLiteral("/tmp"); }
     QString configHome() const { return m_root + QStringLiteral("/config"); }
     QString oldDir() const { return configHome() + QStringLiteral("/TarnwellLabs"); }
     QString oldSettings() const { return oldDir() + QStringLiteral("/QuorvelClient.ini"); }
@@ -134,6 +136,14 @@ void tst_Startup::secondStartLeavesRunningInstanceAlone()
     QVERIFY(log.contains(QStringLiteral("Settings are loading from: \"%1/QuorvelClient.ini\"").arg(run.workDir())));
     QVERIFY(!log.contains(QStringLiteral("LogPath:")));
     ClientRun::writeFile(run.workDir() + QStringLiteral("/QuorvelClient.ini"), "[common]\nlanguage=en\n");
+
+    // An old lock of a live owner is still honoured.
+    const QFileInfoList locks = QDir(run.tmpDir()).entryInfoList({QStringLiteral("*.lock")}, QDir::Files);
+    QCOMPARE(locks.size(), 1);
+    QFile lock(locks.first().absoluteFilePath());
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    lock.close();
 
     QProcess* second = run.start();
     QVERIFY(second->waitForFinished(20000));
