@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/ArchivePlaySpeed.h"
+#include "core/Camera.h"
+
+#include <QMetaType>
+#include <QSize>
+#include <QString>
+
+namespace QuorvelClient {
+namespace Core {
+
+// The stream qualities a user picks and the frame size each means for a camera.
+class QualitySettings
+{
+public:
+    enum Type { Low = 0, Middle = 1, High = 2 };
+
+    // "low", "middle", "high"; "unknown" for any other value. Not translated: it goes to the log.
+    static QString toString(Type type);
+    // The frame size of the camera's stream at the quality.
+    static QSize resolution(const CameraPtr& camera, Type type);
+
+    QualitySettings() = delete;
+};
+
+} // namespace Core
+} // namespace QuorvelClient
+
+Q_DECLARE_METATYPE(QuorvelClient::Core::QualitySettings::Type)
