@@ -1,0 +1,404 @@
+#include "application/Language.h"
+#include "core/RestClient.h"
+#include "peer/FakeNetwork.h"
+#include "peer/TestCertificates.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
+#include "utils/PathAndQuery.h"
+#include "utils/Settings.h"
+
+#include <QSignalSpy>
+
+using QuorvelClient::Core::RestClient;
+using namespace Peer;
+
+namespace {
+
+struct Outcome
+{
+    QList<QVariant> replies;
+    QList<QPair<int, int>> errors;
+    int count() const { return replies.size() + errors.size(); }
+};
+
+// Issues one request and waits for its one answer, releasing the client as issuers do.
+Outcome run(const QString& command, const QVariantMap& params, const QString& method = QStringLiteral("GET"))
+{
+    Outcome outcome;
+    auto* client = new RestClient;
+    QObject::connect(client, &RestClient::responceReceived, client, [&outcome, client](const QVariant& v) {
+        outcome.replies << v;
+        client->deleteLater();
+    });
+    QObject::connect(client, &RestClient::error, client, [&outcome, client](int code, int status) {
+        outcome.errors << qMakePair(code, status);
+        client->deleteLater();
+    });
+    QSignalSpy destroyed(client, &QObject::destroyed);
+    client->request(command, params, method);
+    if (!destroyed.wait(20000))
+        qWarning("no answer");
+    return outcome;
+}
+
+} // namespace
+
+class tst_RestClient : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void postsFormBodyInKeyOrder();
+    void getCarriesEncodedQuery();
+    void hostAndVersionComeFromSettings();
+    void repliesMapToCodes_data();
+    void repliesMapToCodes();
+    void transportFailuresAreMinusFour();
+    void untrustedCertificateFails();
+    void proxyCredentialsAreSent();
+    void redirectsAreFollowed();
+    void redirectLoopEndsAfterTenHops();
+    void badRedirectAddresses();
+    void silentPeerGivesNoSignal();
+    void errorTextsInBothLanguages();
+    void pathAndQueryDropsSchemeAndHost();
+
+private:
+    FakeNetwork* net = nullptr;
+};
+
+void tst_RestClient::initTestCase()
+{
+    net = new FakeNetwork(this);
+    QVERIFY(net->start());
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel Client"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+}
+
+void tst_RestClient::init()
+{
+    net->useProxy();
+    net->service.clearRequests();
+    net->service.clearScript();
+    net->proxy.clearEntries();
+    // The first tests run with these keys absent; later ones put the defaults back after a change.
+    Utils::Settings* settings = Utils::Settings::instance();
+    if (settings->value(QStringLiteral("rest/host"), QStringLiteral("absent")) != QStringLiteral("absent")) {
+        settings->setValue(QStringLiteral("rest/host"), QStringLiteral("api.quorvel.example"));
+        settings->setValue(QStringLiteral("rest/version"), QStringLiteral("3.1"));
+    }
+}
+
+void tst_RestClient::postsFormBodyInKeyOrder()
+{
+    net->service.addAccount(QStringLiteral("user@example.com"), QStringLiteral("p a&s=s"));
+    const Outcome outcome = run(QStringLiteral("public/sessions"),
+                                {{"login", "user@example.com"},
+                                 {"password", "p a&s=s"},
+                                 {"clientType", "windows"},
+                                 {"clientVersion", "5.6.0 Build 232"}},
+                                QStringLiteral("POST"));
+    QCOMPARE(outcome.count(), 1);
+    QCOMPARE(outcome.replies.size(), 1);
+    const QVariantMap response = outcome.replies.first().toMap();
+    QCOMPARE(response.value("session_id").toString(), net->service.sessions().value(0));
+    QCOMPARE(response.value("user_id").toInt(), 7);
+
+    QCOMPARE(net->service.requests().size(), 1);
+    const PeerRequest request = net->service.lastRequest();
+    QVERIFY(request.tls);
+    QCOMPARE(request.requestLine, QByteArray("POST /3.1/public/sessions HTTP/1.1"));
+    QCOMPARE(request.body, QByteArray("clientType=windows&clientVersion=5.6.0%20Build%20232&login=user%40example.com"
+                                      "&password=p%20a%26s%3Ds"));
+    QCOMPARE(request.header("Host"), QByteArray("api.quorvel.example"));
+    QCOMPARE(request.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    const QList<QByteArray> names = request.headerNames();
+    QVERIFY(names.indexOf("Host") < names.indexOf("Content-Type"));
+    QCOMPARE(names.count("Host"), 1);
+
+    // The request went through the configured proxy as a tunnel to port 443.
+    QCOMPARE(net->proxy.entries().size(), 1);
+    QCOMPARE(net->proxy.entries().first().requestLine, QByteArray("CONNECT api.quorvel.example:443 HTTP/1.1"));
+}
+
+void tst_RestClient::getCarriesEncodedQuery()
+{
+    Outcome outcome = run(QStringLiteral("public/roster"), {{"sessionId", "a b"}});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{10002, 200}}));
+    PeerRequest request = net->service.lastRequest();
+    QCOMPARE(request.requestLine, QByteArray("GET /3.1/public/roster?sessionId=a%20b HTTP/1.1"));
+    QCOMPARE(request.header("Host"), QByteArray("api.quorvel.example"));
+    QVERIFY(request.body.isEmpty());
+    QVERIFY(request.header("Content-Type").isEmpty());
+
+    // Keys are encoded like values; an empty value keeps its "=".
+    run(QStringLiteral("public/roster"), {{"a key", QString::fromUtf8("vé/")}, {"empty", ""}, {"n", 12}});
+    QCOMPARE(net->service.lastRequest().requestLine,
+             QByteArray("GET /3.1/public/roster?a%20key=v%C3%A9%2F&empty=&n=12 HTTP/1.1"));
+
+    // No parameters: the bare path, and a POST with an empty body.
+    run(QStringLiteral("public/version/client"), {});
+    QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/version/client HTTP/1.1"));
+    run(QStringLiteral("public/version/client"), {}, QStringLiteral("POST"));
+    request = net->service.lastRequest();
+    QCOMPARE(request.requestLine, QByteArray("POST /3.1/public/version/client HTTP/1.1"));
+    QVERIFY(request.body.isEmpty());
+}
+
+void tst_RestClient::hostAndVersionComeFromSettings()
+{
+    FakeService other(nullptr, "4.2");
+    other.setTls(TestCertificates::trusted().server, TestCertificates::trusted().serverKey);
+    QVERIFY(other.start());
+    net->proxy.map(QStringLiteral("rest.quorvel.example"), 443, QHostAddress::LocalHost, other.port());
+    Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("rest.quorvel.example"));
+    Utils::Settings::instance()->setValue(QStringLiteral("rest/version"), QStringLiteral("4.2"));
+    const Outcome outcome = run(QStringLiteral("public/version/client"), {});
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(outcome.replies.first().toMap().value("version").toString(), QStringLiteral("5.6.0"));
+    QCOMPARE(other.lastRequest().requestLine, QByteArray("GET /4.2/public/version/client HTTP/1.1"));
+    QCOMPARE(other.lastRequest().header("Host"), QByteArray("rest.quorvel.example"));
+    QVERIFY(net->service.requests().isEmpty());
+}
+
+void tst_RestClient::repliesMapToCodes_data()
+{
+    QTest::addColumn<PeerReply>("reply");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QVariant>("response");
+
+    QTest::newRow("409") << PeerReply::json("{}", 409) << -3 << 409 << QVariant();
+    QTest::newRow("303") << PeerReply::redirect(303, "https://api.quorvel.example/x") << -3 << 303 << QVariant();
+    QTest::newRow("500") << PeerReply::json("{\"success\":true}", 500) << -3 << 500 << QVariant();
+    QTest::newRow("empty body") << PeerReply::json("") << -2 << 200 << QVariant();
+    QTest::newRow("not json") << PeerReply::json("<html>busy</html>") << -2 << 200 << QVariant();
+    QTest::newRow("array") << PeerReply::json("[1,2]") << -2 << 200 << QVariant();
+    QTest::newRow("no success") << PeerReply::json("{\"response\":{}}") << -2 << 200 << QVariant();
+    QTest::newRow("false without response") << PeerReply::json("{\"success\":false}") << 0 << 200 << QVariant();
+    QTest::newRow("service code") << PeerReply::json("{\"success\":false,\"response\":{\"code\":10001}}") << 10001
+                                  << 200 << QVariant();
+    QTest::newRow("top-level code ignored")
+        << PeerReply::json("{\"success\":false,\"code\":10002,\"response\":{}}") << 0 << 200 << QVariant();
+    QTest::newRow("list payload") << PeerReply::json("{\"success\":true,\"response\":[3,4]}") << 1 << 200
+                                  << QVariant(QVariantList{3, 4});
+    QTest::newRow("300 is an answer") << PeerReply::json("{\"success\":true,\"response\":{\"a\":1}}", 300) << 1 << 300
+                                      << QVariant(QVariantMap{{"a", 1}});
+    QTest::newRow("no response member") << PeerReply::json("{\"success\":true}") << 1 << 200 << QVariant();
+    QTest::newRow("closed mid-reply") << PeerReply::withBehaviour(PeerReply::CloseMidReply) << -4 << 200 << QVariant();
+    QTest::newRow("closed without reply")
+        << PeerReply::withBehaviour(PeerReply::CloseWithoutReply) << -4 << 0 << QVariant();
+    QTest::newRow("garbage header") << PeerReply::rawBytes("SPDY nonsense\r\n\r\n") << -4 << 0 << QVariant();
+}
+
+// Code 1 in the table stands for a successful reply.
+void tst_RestClient::repliesMapToCodes()
+{
+    QFETCH(PeerReply, reply);
+    QFETCH(int, code);
+    QFETCH(int, status);
+    QFETCH(QVariant, response);
+    net->service.setFixedReply(reply);
+    const Outcome outcome = run(QStringLiteral("public/roster"), {{"sessionId", "x"}});
+    QCOMPARE(outcome.count(), 1);
+    if (code == 1) {
+        QCOMPARE(outcome.replies.size(), 1);
+        QCOMPARE(outcome.replies.first(), response);
+    } else {
+        QCOMPARE(outcome.errors.size(), 1);
+        QCOMPARE(outcome.errors.first().first, code);
+        if (code != -4 || status != 0)
+            QCOMPARE(outcome.errors.first().second, status);
+    }
+}
+
+void tst_RestClient::transportFailuresAreMinusFour()
+{
+    TestSupport::LogCapture log;
+    // The proxy refuses: nothing listens on its port any more.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const int port = closed.serverPort();
+    closed.close();
+    Utils::Settings::instance()->setValue(QStringLiteral("proxy/port"), port);
+    Outcome outcome = run(QStringLiteral("public/roster"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-4, 0}}));
+    QVERIFY(log.contains(QStringLiteral("HTTP error:")));
+
+    // The proxy knows no such host.
+    net->useProxy();
+    Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("nowhere.quorvel.example"));
+    outcome = run(QStringLiteral("public/roster"), {});
+    QCOMPARE(outcome.errors.size(), 1);
+    QCOMPARE(outcome.errors.first().first, -4);
+}
+
+void tst_RestClient::untrustedCertificateFails()
+{
+    FakeService rogue;
+    rogue.setTls(TestCertificates::untrusted().server, TestCertificates::untrusted().serverKey);
+    QVERIFY(rogue.start());
+    net->proxy.map(QStringLiteral("rogue.quorvel.example"), 443, QHostAddress::LocalHost, rogue.port());
+    Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("rogue.quorvel.example"));
+    rogue.addAccount(QStringLiteral("a"), QStringLiteral("secret"));
+
+    TestSupport::LogCapture log;
+    const Outcome outcome =
+        run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "secret"}}, QStringLiteral("POST"));
+    QCOMPARE(outcome.errors.size(), 1);
+    QCOMPARE(outcome.errors.first().first, -4);
+    QVERIFY(log.contains(QStringLiteral("SSL errors:")));
+    // The password never reached the peer.
+    QVERIFY(rogue.requests().isEmpty());
+}
+
+void tst_RestClient::proxyCredentialsAreSent()
+{
+    FakeProxy guarded;
+    QVERIFY(guarded.start());
+    guarded.map(QStringLiteral("api.quorvel.example"), 443, QHostAddress::LocalHost, net->service.port());
+    guarded.requireCredentials("proxyuser", "proxy pass");
+    Utils::Settings::instance()->setValue(QStringLiteral("proxy/port"), int(guarded.port()));
+    Utils::Settings::instance()->setValue(QStringLiteral("proxy/username"), QStringLiteral("proxyuser"));
+    Utils::Settings::instance()->setValue(QStringLiteral("proxy/password"), QStringLiteral("proxy pass"));
+    Outcome outcome = run(QStringLiteral("public/version/client"), {});
+    QCOMPARE(outcome.replies.size(), 1);
+
+    Utils::Settings::instance()->setValue(QStringLiteral("proxy/password"), QStringLiteral("wrong"));
+    outcome = run(QStringLiteral("public/version/client"), {});
+    QCOMPARE(outcome.errors.size(), 1);
+    QCOMPARE(outcome.errors.first().first, -4);
+}
+
+void tst_RestClient::redirectsAreFollowed()
+{
+    FakeService moved(nullptr, "9");
+    moved.setTls(TestCertificates::trusted().server, TestCertificates::trusted().serverKey);
+    QVERIFY(moved.start());
+    net->proxy.map(QStringLiteral("moved.quorvel.example"), 443, QHostAddress::LocalHost, moved.port());
+    FakeHttpServer plain;
+    QVERIFY(plain.start());
+    net->proxy.map(QStringLiteral("plain.quorvel.example"), 8080, QHostAddress::LocalHost, plain.port());
+
+    // An https Location without a port: TLS on 443, the POST re-sent without its body and form header.
+    net->service.enqueueReply(PeerReply::redirect(302, "https://moved.quorvel.example/9/public/version/client?x=1"));
+    Outcome outcome =
+        run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "b"}}, QStringLiteral("POST"));
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(moved.requests().size(), 1);
+    PeerRequest request = moved.lastRequest();
+    QVERIFY(request.tls);
+    QCOMPARE(request.requestLine, QByteArray("POST /9/public/version/client?x=1 HTTP/1.1"));
+    QVERIFY(request.body.isEmpty());
+    QVERIFY(request.header("Content-Type").isEmpty());
+    QCOMPARE(request.header("Host"), QByteArray("moved.quorvel.example:443"));
+    QCOMPARE(request.header("Accept"), QByteArray("*/*"));
+    QVERIFY(request.headerNames().indexOf("Host") < request.headerNames().indexOf("Accept"));
+    QCOMPARE(net->proxy.entries().last().requestLine, QByteArray("CONNECT moved.quorvel.example:443 HTTP/1.1"));
+
+    // A Location without a host is resolved against the request it answers; an empty path goes as "/".
+    net->service.enqueueReply(PeerReply::redirect(301, "../public/version/client"));
+    outcome = run(QStringLiteral("public/roster"), {{"sessionId", "s"}});
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(net->service.requests().size(), 3);
+    QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/version/client HTTP/1.1"));
+    QCOMPARE(net->service.lastRequest().header("Host"), QByteArray("api.quorvel.example:443"));
+
+    // A plain http Location is followed over plain HTTP to its port.
+    plain.setFixedReply(PeerReply::json("{\"success\":true,\"response\":\"plain\"}"));
+    net->service.enqueueReply(PeerReply::redirect(302, "http://plain.quorvel.example:8080"));
+    outcome = run(QStringLiteral("public/version/client"), {});
+    QCOMPARE(outcome.replies, QList<QVariant>{QVariant(QStringLiteral("plain"))});
+    QCOMPARE(plain.lastRequest().requestLine, QByteArray("GET / HTTP/1.1"));
+    QVERIFY(!plain.lastRequest().tls);
+    QCOMPARE(plain.lastRequest().header("Host"), QByteArray("plain.quorvel.example:8080"));
+}
+
+void tst_RestClient::redirectLoopEndsAfterTenHops()
+{
+    net->service.setFixedReply(PeerReply::redirect(302, "/3.1/public/loop"));
+    const Outcome outcome = run(QStringLiteral("public/roster"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 302}}));
+    QCOMPARE(net->service.requests().size(), 11);
+}
+
+void tst_RestClient::badRedirectAddresses()
+{
+    TestSupport::LogCapture log;
+    net->service.enqueueReply(PeerReply::redirect(302, QByteArray()));
+    Outcome outcome = run(QStringLiteral("public/roster"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 302}}));
+    QVERIFY(log.contains(QStringLiteral("HTTP Redirection to \"\"")));
+    QVERIFY(log.contains(QStringLiteral("Bad redirect address: \"\"")));
+
+    net->service.enqueueReply(PeerReply::redirect(301, "http://bad host/"));
+    outcome = run(QStringLiteral("public/roster"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 301}}));
+    QCOMPARE(net->service.requests().size(), 2);
+}
+
+void tst_RestClient::silentPeerGivesNoSignal()
+{
+    net->service.setFixedReply(PeerReply::withBehaviour(PeerReply::NeverAnswer));
+    auto* client = new RestClient;
+    QSignalSpy replies(client, &RestClient::responceReceived);
+    QSignalSpy errors(client, &RestClient::error);
+    client->request(QStringLiteral("public/roster"), {});
+    QTRY_COMPARE_WITH_TIMEOUT(net->service.requests().size(), 1, 10000);
+    QVERIFY(!errors.wait(300));
+    QCOMPARE(replies.size(), 0);
+    // Releasing a client in flight ends its exchange quietly.
+    delete client;
+    QCoreApplication::processEvents();
+}
+
+void tst_RestClient::errorTextsInBothLanguages()
+{
+    QCOMPARE(RestClient::errorString(-3),
+             QStringLiteral("Error communicating with Quorvel server. It is possible that Quorvel service is "
+                            "temporary unavailable. Please contact our support or try again later"));
+    QCOMPARE(RestClient::errorString(-1),
+             QStringLiteral("Quorvel reports about unknown service error. Please update Quorvel Client"));
+    QCOMPARE(RestClient::errorString(-2), QStringLiteral("Error in HTTP data format. Please check your internet "
+                                                         "connection and check if you are using the latest version "
+                                                         "of Quorvel Client"));
+    QVERIFY(RestClient::errorString(-4).startsWith(QStringLiteral("Error communicating with Quorvel servers.")));
+    QVERIFY(RestClient::errorString(-4).contains(QStringLiteral("\n")));
+    QVERIFY(RestClient::errorString(-4).contains(QStringLiteral("\"Settings\" menu")));
+    QCOMPARE(RestClient::errorString(10000), QStringLiteral("Quorvel service error: the command is not supported. "
+                                                            "Please update Quorvel Client"));
+    QCOMPARE(RestClient::errorString(10002),
+             QStringLiteral("Error checking session code. Please try to restart Quorvel Client"));
+    QCOMPARE(RestClient::errorString(10004), QStringLiteral("Quorvel service error: requestet resource is not found"));
+    for (int code : {0, 1, 10007, 10017, -5})
+        QCOMPARE(RestClient::errorString(code), QStringLiteral("Unknown error"));
+
+    const QList<int> codes{-4, -3, -2, -1, 1, 10000, 10001, 10002, 10003, 10004, 10005, 10006, 10016};
+    QStringList english;
+    for (int code : codes)
+        english << RestClient::errorString(code);
+    QuorvelClient::Application::loadLanguage(QStringLiteral("ru"));
+    for (int i = 0; i < codes.size(); ++i) {
+        const QString russian = RestClient::errorString(codes.at(i));
+        QVERIFY2(russian != english.at(i), qPrintable(english.at(i)));
+        QVERIFY2(russian.contains(QRegularExpression(QStringLiteral("[А-Яа-я]"))), qPrintable(russian));
+        QVERIFY(!russian.contains(QStringLiteral("%1")));
+    }
+    QCOMPARE(RestClient::errorString(10017), RestClient::errorString(1));
+    QuorvelClient::Application::loadLanguage(QStringLiteral("en"));
+    QCOMPARE(RestClient::errorString(10001), english.at(6));
+}
+
+void tst_RestClient::pathAndQueryDropsSchemeAndHost()
+{
+    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("https://h.example:8443/a%20b/c?x=1&y=%2F#frag"))),
+             QByteArray("/a%20b/c?x=1&y=%2F#frag"));
+    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("http://user:pw@h.example/p"))), QByteArray("/p"));
+    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("http://h.example"))), QByteArray());
+    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("http://h.example/é?q=ü"))), QByteArray("/%C3%A9?q=%C3%BC"));
+}
+
+QUORVEL_TEST_MAIN(tst_RestClient)
+#include "tst_RestClient.moc"

@@ -1,0 +1,312 @@
+#include "peer/FakeHttpServer.h"
+
+#include <QSslSocket>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+namespace Peer {
+
+QByteArray PeerRequest::header(const QByteArray& name) const
+{
+    for (const auto& h : headers) {
+        if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+            return h.second;
+    }
+    return QByteArray();
+}
+
+QList<QByteArray> PeerRequest::headerNames() const
+{
+    QList<QByteArray> names;
+    for (const auto& h : headers)
+        names << h.first;
+    return names;
+}
+
+static QString decodedItem(const QByteArray& encoded, const QString& key)
+{
+    for (const QByteArray& pair : encoded.split('&')) {
+        const int eq = pair.indexOf('=');
+        const QByteArray k = eq < 0 ? pair : pair.left(eq);
+        if (QString::fromUtf8(QByteArray::fromPercentEncoding(k)) == key)
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(eq < 0 ? QByteArray() : pair.mid(eq + 1)));
+    }
+    return QString();
+}
+
+QString PeerRequest::queryItem(const QString& key) const
+{
+    return decodedItem(query, key);
+}
+
+QString PeerRequest::formItem(const QString& key) const
+{
+    return decodedItem(body, key);
+}
+
+PeerReply PeerReply::json(const QByteArray& body, int status)
+{
+    PeerReply reply;
+    reply.status = status;
+    reply.headers << qMakePair(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json"));
+    reply.body = body;
+    return reply;
+}
+
+PeerReply PeerReply::redirect(int status, const QByteArray& location)
+{
+    PeerReply reply;
+    reply.status = status;
+    if (!location.isNull())
+        reply.headers << qMakePair(QByteArrayLiteral("Location"), location);
+    return reply;
+}
+
+PeerReply PeerReply::withBehaviour(Behaviour behaviour)
+{
+    PeerReply reply = json(QByteArrayLiteral("{\"success\":true,\"response\":{\"padding\":\"0123456789abcdef\"}}"));
+    reply.behaviour = behaviour;
+    return reply;
+}
+
+PeerReply PeerReply::rawBytes(const QByteArray& bytes)
+{
+    PeerReply reply;
+    reply.behaviour = Raw;
+    reply.raw = bytes;
+    return reply;
+}
+
+bool parseRequest(QByteArray& buffer, PeerRequest& request)
+{
+    const int headEnd = buffer.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return false;
+    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
+    PeerRequest r;
+    r.requestLine = lines.value(0).trimmed();
+    const QList<QByteArray> parts = r.requestLine.split(' ');
+    r.method = parts.value(0);
+    r.target = parts.value(1);
+    r.version = parts.value(2);
+    QByteArray originForm = r.target;
+    if (!originForm.startsWith('/')) {
+        const int schemeEnd = originForm.indexOf("://");
+        if (schemeEnd >= 0) {
+            const int pathStart = originForm.indexOf('/', schemeEnd + 3);
+            originForm = pathStart < 0 ? QByteArray("/") : originForm.mid(pathStart);
+        }
+    }
+    const int q = originForm.indexOf('?');
+    r.path = q < 0 ? originForm : originForm.left(q);
+    r.query = q < 0 ? QByteArray() : originForm.mid(q + 1);
+    qsizetype contentLength = 0;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const int colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArray name = line.left(colon).trimmed();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        r.headers << qMakePair(name, value);
+        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0)
+            contentLength = value.toLongLong();
+    }
+    if (buffer.size() < headEnd + 4 + contentLength)
+        return false;
+    r.body = buffer.mid(headEnd + 4, contentLength);
+    buffer.remove(0, headEnd + 4 + contentLength);
+    request = r;
+    return true;
+}
+
+FakeHttpServer::FakeHttpServer(QObject* parent) : QTcpServer(parent)
+{
+    qRegisterMetaType<Peer::PeerRequest>();
+}
+
+FakeHttpServer::~FakeHttpServer()
+{
+    close();
+    for (QTcpSocket* socket : m_buffers.keys())
+        socket->abort();
+}
+
+bool FakeHttpServer::start(const QHostAddress& address, quint16 port)
+{
+    return listen(address, port);
+}
+
+void FakeHttpServer::setTls(const QSslCertificate& certificate, const QSslKey& key)
+{
+    m_certificate = certificate;
+    m_key = key;
+}
+
+void FakeHttpServer::setRoute(const QByteArray& path, const Handler& handler)
+{
+    m_routes.insert(path, handler);
+}
+
+void FakeHttpServer::removeRoute(const QByteArray& path)
+{
+    m_routes.remove(path);
+}
+
+void FakeHttpServer::enqueueReply(const PeerReply& reply)
+{
+    m_queue << reply;
+}
+
+void FakeHttpServer::setFixedReply(const PeerReply& reply)
+{
+    m_fixed = reply;
+    m_hasFixed = true;
+}
+
+void FakeHttpServer::clearScript()
+{
+    m_queue.clear();
+    m_hasFixed = false;
+}
+
+void FakeHttpServer::incomingConnection(qintptr socketDescriptor)
+{
+    QTcpSocket* socket = nullptr;
+    if (isTls()) {
+        auto* ssl = new QSslSocket(this);
+        if (!ssl->setSocketDescriptor(socketDescriptor)) {
+            delete ssl;
+            return;
+        }
+        ssl->setLocalCertificate(m_certificate);
+        ssl->setPrivateKey(m_key);
+        ssl->setPeerVerifyMode(QSslSocket::VerifyNone);
+        // A client that refuses the certificate simply drops the connection.
+        connect(ssl, &QSslSocket::sslErrors, ssl, [] {});
+        ssl->startServerEncryption();
+        socket = ssl;
+    } else {
+        socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(socketDescriptor)) {
+            delete socket;
+            return;
+        }
+    }
+    ++m_connections;
+    m_buffers.insert(socket, QByteArray());
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        m_buffers.remove(socket);
+        socket->deleteLater();
+    });
+}
+
+void FakeHttpServer::onReadyRead(QTcpSocket* socket)
+{
+    auto it = m_buffers.find(socket);
+    if (it == m_buffers.end())
+        return;
+    it.value() += socket->readAll();
+    PeerRequest request;
+    if (!parseRequest(it.value(), request))
+        return;
+    request.tls = isTls();
+    // One request per connection: later bytes on it are not read as requests.
+    m_buffers.remove(socket);
+    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    m_requests << request;
+    emit requestReceived(request);
+    dispatch(request, socket);
+}
+
+void FakeHttpServer::dispatch(const PeerRequest& request, QTcpSocket* socket)
+{
+    if (!m_queue.isEmpty()) {
+        sendReply(socket, m_queue.takeFirst());
+        return;
+    }
+    if (m_hasFixed) {
+        sendReply(socket, m_fixed);
+        return;
+    }
+    const auto route = m_routes.constFind(request.path);
+    if (route != m_routes.constEnd()) {
+        route.value()(request, socket);
+        return;
+    }
+    handleUnrouted(request, socket);
+}
+
+void FakeHttpServer::handleUnrouted(const PeerRequest&, QTcpSocket* socket)
+{
+    PeerReply reply;
+    reply.status = 404;
+    reply.body = QByteArrayLiteral("no such route");
+    sendReply(socket, reply);
+}
+
+QByteArray FakeHttpServer::reasonFor(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 300:
+        return "Multiple Choices";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 409:
+        return "Conflict";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
+    }
+}
+
+void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
+{
+    switch (reply.behaviour) {
+    case PeerReply::NeverAnswer:
+        return;
+    case PeerReply::CloseWithoutReply:
+        socket->disconnectFromHost();
+        return;
+    case PeerReply::Raw:
+        socket->write(reply.raw);
+        socket->disconnectFromHost();
+        return;
+    default:
+        break;
+    }
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' +
+                     (reply.reason.isEmpty() ? reasonFor(reply.status) : reply.reason) + "\r\n";
+    for (const auto& h : reply.headers)
+        out += h.first + ": " + h.second + "\r\n";
+    out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    out += "Connection: close\r\n\r\n";
+    if (reply.behaviour == PeerReply::CloseMidReply) {
+        out += reply.body.left(reply.body.size() / 2);
+        socket->write(out);
+        socket->flush();
+        // Give the partial reply time to leave before the connection goes.
+        QTimer::singleShot(50, socket, [socket] { socket->abort(); });
+        return;
+    }
+    out += reply.body;
+    socket->write(out);
+    socket->disconnectFromHost();
+}
+
+} // namespace Peer

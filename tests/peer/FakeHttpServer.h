@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QPointer>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QTcpServer>
+#include <QUrlQuery>
+
+#include <functional>
+
+class QTcpSocket;
+
+namespace Peer {
+
+using RawHeaders = QList<QPair<QByteArray, QByteArray>>;
+
+// One request as the peer read it off the wire.
+struct PeerRequest
+{
+    QByteArray requestLine; // e.g. "GET /a?b=c HTTP/1.1"
+    QByteArray method;
+    QByteArray target; // as sent: origin form, or absolute form through a forwarding proxy
+    QByteArray path;   // target without query, still encoded
+    QByteArray query;  // encoded, without "?"
+    QByteArray version;
+    RawHeaders headers; // in the order received
+    QByteArray body;
+    bool tls = false;
+
+    QByteArray header(const QByteArray& name) const;
+    QList<QByteArray> headerNames() const;
+    // Query items decoded once (for the peer's own logic; tests compare `query` byte for byte).
+    QString queryItem(const QString& key) const;
+    QString formItem(const QString& key) const;
+};
+
+// A reply the peer sends, or a way of failing to send one.
+struct PeerReply
+{
+    enum Behaviour {
+        Normal,
+        CloseMidReply,     // headers announce the whole body, half of it is sent, then the connection is closed
+        CloseWithoutReply, // the connection is closed as soon as the request is read
+        NeverAnswer,       // the connection stays open and silent
+        Raw                // `raw` is written as it is, then the connection is closed
+    };
+
+    int status = 200;
+    QByteArray reason;
+    RawHeaders headers;
+    QByteArray body;
+    Behaviour behaviour = Normal;
+    QByteArray raw;
+
+    static PeerReply json(const QByteArray& body, int status = 200);
+    static PeerReply redirect(int status, const QByteArray& location);
+    static PeerReply withBehaviour(Behaviour behaviour);
+    static PeerReply rawBytes(const QByteArray& bytes);
+};
+
+// A loopback HTTP/1.1 server (optionally over TLS) that records every request and answers through routes.
+// A route handler gets the request and the socket; it may answer with sendReply() or keep the socket for a
+// stream of its own. Scripted replies, when queued, answer before any route.
+class FakeHttpServer : public QTcpServer
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<void(const PeerRequest&, QTcpSocket*)>;
+
+    explicit FakeHttpServer(QObject* parent = nullptr);
+    ~FakeHttpServer() override;
+
+    bool start(const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0);
+    quint16 port() const { return serverPort(); }
+
+    // Serves TLS with this certificate and key from the next connection on.
+    void setTls(const QSslCertificate& certificate, const QSslKey& key);
+    bool isTls() const { return !m_key.isNull(); }
+
+    // Routes match the path exactly (encoded, without the query).
+    void setRoute(const QByteArray& path, const Handler& handler);
+    void removeRoute(const QByteArray& path);
+
+    // The next request (any path) is answered with this reply; several queue up in order.
+    void enqueueReply(const PeerReply& reply);
+    // Every request is answered with this reply until cleared.
+    void setFixedReply(const PeerReply& reply);
+    void clearScript();
+
+    QList<PeerRequest> requests() const { return m_requests; }
+    PeerRequest lastRequest() const { return m_requests.value(m_requests.size() - 1); }
+    void clearRequests() { m_requests.clear(); }
+    int connectionCount() const { return m_connections; }
+
+    // Writes a whole reply (or the failure it scripts) and closes the connection when done.
+    static void sendReply(QTcpSocket* socket, const PeerReply& reply);
+    static QByteArray reasonFor(int status);
+
+signals:
+    void requestReceived(const Peer::PeerRequest& request);
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+    // Answers a request that no route and no script took: 404.
+    virtual void handleUnrouted(const PeerRequest& request, QTcpSocket* socket);
+
+private:
+    void onReadyRead(QTcpSocket* socket);
+    void dispatch(const PeerRequest& request, QTcpSocket* socket);
+
+    QSslCertificate m_certificate;
+    QSslKey m_key;
+    QMap<QByteArray, Handler> m_routes;
+    QList<PeerReply> m_queue;
+    bool m_hasFixed = false;
+    PeerReply m_fixed;
+    QList<PeerRequest> m_requests;
+    QMap<QTcpSocket*, QByteArray> m_buffers;
+    int m_connections = 0;
+};
+
+// Parses one request head and body out of the buffer; false while it is incomplete.
+bool parseRequest(QByteArray& buffer, PeerRequest& request);
+
+} // namespace Peer
+
+Q_DECLARE_METATYPE(Peer::PeerRequest)
+Q_DECLARE_METATYPE(Peer::PeerReply)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "peer/FakeHttpServer.h"
+
+#include <QMap>
+#include <QString>
+#include <QVariantMap>
+
+namespace Peer {
+
+// The service's REST API over TLS: the reply envelope {"success", "response"} for "public/sessions",
+// "public/partners/info", "public/version/client" and "public/roster" under "/<version>/".
+class FakeService : public FakeHttpServer
+{
+    Q_OBJECT
+public:
+    explicit FakeService(QObject* parent = nullptr, const QByteArray& apiVersion = "3.1");
+
+    void addAccount(const QString& login, const QString& password);
+    void setPartner(const QString& partnerId, const QString& name, const QString& loginUri);
+    void setUserId(int userId) { m_userId = userId; }
+    void setClientVersion(const QString& version, const QString& info = QString());
+    // The payload of "public/roster": an object whose values are server objects.
+    void setRoster(const QVariantMap& servers) { m_roster = servers; }
+    static QVariantMap sampleRoster();
+
+    // Session ids handed out so far.
+    QStringList sessions() const { return m_sessions; }
+
+    static PeerReply envelope(const QVariant& response);
+    static PeerReply failure(int code);
+
+private:
+    void onSessions(const PeerRequest& request, QTcpSocket* socket);
+
+    QByteArray m_prefix;
+    QMap<QString, QString> m_accounts;
+    QString m_partnerId = QStringLiteral("42");
+    QString m_partnerName = QStringLiteral("Quorvel Partner");
+    QString m_loginUri = QStringLiteral("https://partner.quorvel.example/login");
+    int m_userId = 7;
+    QString m_version = QStringLiteral("5.6.0");
+    QString m_info;
+    QVariantMap m_roster;
+    QStringList m_sessions;
+};
+
+} // namespace Peer
