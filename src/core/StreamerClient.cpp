@@ -1,0 +1,168 @@
+#include "core/StreamerClient.h"
+
+#include "core/HttpExchange.h"
+#include "utils/Mask.h"
+#include "utils/ServiceHosts.h"
+#include "utils/Settings.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <cstring>
+
+namespace QuorvelClient {
+namespace Core {
+
+namespace Internal {
+
+class StreamerClientPrivate
+{
+public:
+    HttpExchange http;
+    QString host;
+    int port = 0;
+    QString version;
+    bool parsingNeeded = true;
+    QVariantMap params;
+};
+
+} // namespace Internal
+
+namespace {
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+QByteArray encodeQueryPart(const QString& text, bool key)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8.at(i);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           (c != '\0' && std::strchr("-._~!$'()*,;:@/?", c)) || (!key && c == '=');
+        // A value the issuer percent-encoded already travels as it is, never encoded twice.
+        const bool triplet =
+            c == '%' && i + 2 < utf8.size() && isHexDigit(utf8.at(i + 1)) && isHexDigit(utf8.at(i + 2));
+        if (plain || triplet) {
+            out += c;
+        } else {
+            out += '%';
+            out += hex[(uchar(c) >> 4) & 0xF];
+            out += hex[uchar(c) & 0xF];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+StreamerClient::StreamerClient(const QString& host, int port) : QObject(nullptr), d(new Internal::StreamerClientPrivate)
+{
+    Utils::Settings* settings = Utils::Settings::instance();
+    d->host = host;
+    d->port = port;
+    if (d->port == 0)
+        d->port = settings->value(QStringLiteral("streamer/port"), 80).toInt();
+    if (d->host.isEmpty()) {
+        d->host =
+            settings->value(QStringLiteral("streamer/host"), QString::fromLatin1(Utils::ServiceHosts::streamerHost))
+                .toString();
+        d->version = settings->value(QStringLiteral("streamer/version"), QString()).toString();
+    }
+    d->http.setHost(d->host, HttpExchange::ConnectionModeHttp, d->port);
+    d->http.applyProxySettings();
+    connect(&d->http, &HttpExchange::done, this, &StreamerClient::onHttpDone);
+}
+
+StreamerClient::~StreamerClient() = default;
+
+QVariantMap StreamerClient::params() const
+{
+    return d->params;
+}
+
+QByteArray StreamerClient::queryString(const QVariantMap& params)
+{
+    QByteArray query;
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        query += query.isEmpty() ? '?' : '&';
+        query += encodeQueryPart(it.key(), true) + '=' + encodeQueryPart(it.value().toString(), false);
+    }
+    return query;
+}
+
+void StreamerClient::request(const QString& command, const QVariantMap& params, bool parsingNeeded)
+{
+    d->params = params;
+    d->parsingNeeded = parsingNeeded;
+
+    const QString path =
+        d->version.isEmpty() ? QStringLiteral("/%1").arg(command) : QStringLiteral("/%1/%2").arg(d->version, command);
+    HttpExchange::RawHeaders headers;
+    headers << qMakePair(QByteArrayLiteral("Accept"), QByteArrayLiteral("*/*"));
+    headers << qMakePair(QByteArrayLiteral("Host"), (d->host + ':' + QString::number(d->port)).toUtf8());
+    // A request sent again after a redirect goes to the client's own server, not to the redirect's.
+    d->http.setHost(d->host, HttpExchange::ConnectionModeHttp, d->port);
+    d->http.request("GET", encodeQueryPart(path, false) + queryString(params), headers);
+}
+
+void StreamerClient::onHttpDone(bool errorOccured)
+{
+    const int status = d->http.statusCode();
+    if (errorOccured) {
+        qDebug() << "HTTP error:" << d->http.error() << d->http.errorString();
+        emit error(-4, status);
+        return;
+    }
+    if (!d->http.responseHeaderValid()) {
+        qDebug() << "HTTP response is invalid";
+        emit error(-4, status);
+        return;
+    }
+    if (status == 301 || status == 302) {
+        const QByteArray location = d->http.responseHeader("Location");
+        if (d->http.redirectCount() >= HttpExchange::maxRedirects) {
+            qDebug() << "HTTP error: too many redirections:" << d->http.redirectCount();
+            emit error(-3, status);
+            return;
+        }
+        if (!d->http.followRedirect("GET", location)) {
+            qDebug() << "Bad redirect address:" << Utils::maskUrlSecrets(QString::fromUtf8(location));
+            emit error(-3, status);
+        }
+        return;
+    }
+    if (status > 302) {
+        qDebug() << "HTTP error: HTTP status:" << status << QString::fromUtf8(d->http.reasonPhrase());
+        emit error(-3, status);
+        return;
+    }
+
+    const QByteArray body = d->http.readAll();
+    if (body.isEmpty()) {
+        qDebug() << "HTTP bad data: empty responce";
+        emit error(-2, status);
+        return;
+    }
+    if (!d->parsingNeeded) {
+        emit responceReceived(QVariant(body));
+        return;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        qDebug() << "HTTP bad data: cannot parse responce:" << QString::fromUtf8(body);
+        emit error(-2, status);
+        return;
+    }
+    emit responceReceived(document.toVariant());
+}
+
+} // namespace Core
+} // namespace QuorvelClient

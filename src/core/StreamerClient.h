@@ -1,0 +1,52 @@
+#pragma once
+
+#include "utils/MemoryChecker.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace QuorvelClient {
+namespace Core {
+
+namespace Internal {
+class StreamerClientPrivate;
+}
+
+// Carries one GET of a command to a streaming server or a local video server over plain HTTP and answers it
+// with exactly one signal: the parsed JSON document (or the raw body), or an error code with the HTTP status.
+// A failed request may be sent again on the same object from the error slot.
+class StreamerClient : public QObject, public Utils::MemoryChecker
+{
+    Q_OBJECT
+public:
+    // An empty host takes "streamer/host" and "streamer/version" from the settings; port 0 takes "streamer/port".
+    explicit StreamerClient(const QString& host = QString(), int port = 0);
+    ~StreamerClient() override;
+
+    // The parameters of the last request().
+    QVariantMap params() const;
+
+    // The query text for the parameters in key order: bytes that could break the request line (blank, "&", "#",
+    // non-ASCII, ...) are percent-encoded, while "%XX" sequences and ":" travel as they are.
+    static QByteArray queryString(const QVariantMap& params);
+
+signals:
+    void responceReceived(const QVariant& response);
+    void error(int errorCode, int httpStatus);
+
+public slots:
+    void request(const QString& command, const QVariantMap& params, bool parsingNeeded = true);
+
+private slots:
+    void onHttpDone(bool errorOccured);
+
+private:
+    std::unique_ptr<Internal::StreamerClientPrivate> d;
+};
+
+} // namespace Core
+} // namespace QuorvelClient

@@ -1,0 +1,393 @@
+#include "core/StreamerClient.h"
+#include "peer/FakeNetwork.h"
+#include "peer/FakeVideoServer.h"
+#include "peer/TestCertificates.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
+#include "utils/Settings.h"
+
+#include <QImage>
+#include <QSignalSpy>
+
+using QuorvelClient::Core::StreamerClient;
+using namespace Peer;
+
+namespace {
+
+struct Outcome
+{
+    QList<QVariant> replies;
+    QList<QPair<int, int>> errors;
+    int count() const { return replies.size() + errors.size(); }
+};
+
+Outcome run(StreamerClient* client, const QString& command, const QVariantMap& params, bool parsing = true)
+{
+    Outcome outcome;
+    QEventLoop loop;
+    auto c1 = QObject::connect(client, &StreamerClient::responceReceived, &loop, [&](const QVariant& v) {
+        outcome.replies << v;
+        loop.quit();
+    });
+    auto c2 = QObject::connect(client, &StreamerClient::error, &loop, [&](int code, int status) {
+        outcome.errors << qMakePair(code, status);
+        loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    client->request(command, params, parsing);
+    loop.exec();
+    QObject::disconnect(c1);
+    QObject::disconnect(c2);
+    return outcome;
+}
+
+Outcome runOnce(const QString& host, int port, const QString& command, const QVariantMap& params, bool parsing = true)
+{
+    StreamerClient client(host, port);
+    return run(&client, command, params, parsing);
+}
+
+void setSetting(const QString& key, const QVariant& value)
+{
+    Utils::Settings::instance()->setValue(key, value);
+}
+
+} // namespace
+
+class tst_StreamerClient : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void defaultClientAsksStreamingHost();
+    void explicitHostIgnoresStreamerSettings();
+    void queryIsWrittenByteExactly();
+    void repliesMapToCodes_data();
+    void repliesMapToCodes();
+    void refusedConnectionIsMinusFour();
+    void redirectsAreFollowedAndBounded();
+    void failedRequestCanBeSentAgain();
+    void silentPeerGivesNoSignal();
+    void passwordsStayOutOfTheLog();
+
+private:
+    FakeNetwork* net = nullptr;
+    FakeVideoServer* streamer = nullptr;
+    FakeVideoServer* local = nullptr;
+};
+
+void tst_StreamerClient::initTestCase()
+{
+    net = new FakeNetwork(this);
+    QVERIFY(net->start());
+    streamer = new FakeVideoServer(this);
+    QVERIFY(streamer->start());
+    streamer->setSessionCheck([](const QString& session) { return session == QLatin1String("X"); });
+    streamer->setCameras({{3, "Gate", 1, "h264", 1280, 720}});
+    net->proxy.map(QStringLiteral("stream.quorvel.example"), 80, QHostAddress::LocalHost, streamer->port());
+
+    local = new FakeVideoServer(this);
+    QVERIFY(local->start());
+    local->setPassword(QStringLiteral("p@ss w&rd/ü"));
+    local->setCameras({{1, "Door", 1, "h264", 640, 480}, {2, "Yard", 0, "mpeg4", 704, 576}});
+}
+
+void tst_StreamerClient::init()
+{
+    setSetting(QStringLiteral("proxy/useProxy"), false);
+    streamer->clearRequests();
+    streamer->clearScript();
+    streamer->clearFailures();
+    local->clearRequests();
+    local->clearScript();
+    local->clearFailures();
+    net->proxy.clearEntries();
+}
+
+void tst_StreamerClient::defaultClientAsksStreamingHost()
+{
+    net->useProxy();
+    Outcome outcome = runOnce(QString(), 0, QStringLiteral("preview/live"),
+                              {{"camera", 3}, {"q", 0}, {"server", "S"}, {"sessionId", "X"}}, false);
+    QCOMPARE(outcome.count(), 1);
+    QCOMPARE(outcome.replies.size(), 1);
+    const QByteArray jpeg = outcome.replies.first().toByteArray();
+    QCOMPARE(jpeg, FakeVideoServer::previewJpeg(3));
+    QCOMPARE(QImage::fromData(jpeg, "JPEG").size(), QSize(320, 240));
+
+    PeerRequest request = streamer->lastRequest();
+    QCOMPARE(request.method, QByteArray("GET"));
+    QCOMPARE(request.path + '?' + request.query, QByteArray("/preview/live?camera=3&q=0&server=S&sessionId=X"));
+    QCOMPARE(request.header("Accept"), QByteArray("*/*"));
+    QCOMPARE(request.header("Host"), QByteArray("stream.quorvel.example:80"));
+    QVERIFY(request.headerNames().indexOf("Accept") < request.headerNames().indexOf("Host"));
+    QVERIFY(request.body.isEmpty());
+    // The proxy forwarded it: plain HTTP, no tunnel.
+    QCOMPARE(net->proxy.entries().size(), 1);
+    QVERIFY(net->proxy.entries().first().requestLine.startsWith("GET http://stream.quorvel.example"));
+
+    // The interface version of the settings is the first path segment.
+    FakeVideoServer versioned(nullptr, "2.0");
+    versioned.setSessionCheck([](const QString&) { return true; });
+    QVERIFY(versioned.start());
+    net->proxy.map(QStringLiteral("stream.quorvel.example"), 8088, QHostAddress::LocalHost, versioned.port());
+    setSetting(QStringLiteral("streamer/version"), QStringLiteral("2.0"));
+    setSetting(QStringLiteral("streamer/port"), 8088);
+    outcome = runOnce(QString(), 0, QStringLiteral("vs_info/"), {{"server", "1"}, {"sessionId", "X"}});
+    setSetting(QStringLiteral("streamer/version"), QString());
+    setSetting(QStringLiteral("streamer/port"), 80);
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(outcome.replies.first().toMap().value("functions").toStringList(),
+             (QStringList{"arc_export", "arc_search"}));
+    QCOMPARE(versioned.lastRequest().path + '?' + versioned.lastRequest().query,
+             QByteArray("/2.0/vs_info/?server=1&sessionId=X"));
+    QCOMPARE(versioned.lastRequest().header("Host"), QByteArray("stream.quorvel.example:8088"));
+}
+
+void tst_StreamerClient::explicitHostIgnoresStreamerSettings()
+{
+    setSetting(QStringLiteral("streamer/host"), QStringLiteral("elsewhere.quorvel.example"));
+    setSetting(QStringLiteral("streamer/version"), QStringLiteral("9"));
+    const QByteArray password = QUrl::toPercentEncoding(local->password());
+    Outcome outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"),
+                              {{"server", QString::number(1)}, {"sessionId", password}});
+    QCOMPARE(outcome.replies.size(), 1);
+    const QVariantList cameras = outcome.replies.first().toList();
+    QCOMPARE(cameras.size(), 2);
+    QCOMPARE(cameras.at(1).toMap().value("name").toString(), QStringLiteral("Yard"));
+    const PeerRequest request = local->lastRequest();
+    QCOMPARE(request.requestLine, QByteArray("GET /streams/info?server=1&sessionId=p%40ss%20w%26rd%2F%C3%BC HTTP/1.1"));
+    QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
+
+    // The proxy of the settings applies to local servers too.
+    net->useProxy();
+    net->proxy.map(QStringLiteral("127.0.0.1"), local->port(), QHostAddress::LocalHost, local->port());
+    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"),
+                      {{"server", "1"}, {"sessionId", password}});
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(net->proxy.entries().size(), 1);
+    setSetting(QStringLiteral("streamer/host"), QStringLiteral("stream.quorvel.example"));
+    setSetting(QStringLiteral("streamer/version"), QString());
+}
+
+void tst_StreamerClient::queryIsWrittenByteExactly()
+{
+    // Archive parameters in key order; a pre-encoded password travels once encoded, ":" stays literal.
+    const QVariantMap archive{{"server", "192.168.1.5:8080"},
+                              {"camera", 2},
+                              {"sessionId", QUrl::toPercentEncoding(QStringLiteral("p@ss w&rd/ü"))},
+                              {"startTime", 1700000000u},
+                              {"endTime", 1700086399u},
+                              {"x1", 1},
+                              {"y1", 2},
+                              {"x2", 30},
+                              {"y2", 40}};
+    QCOMPARE(StreamerClient::queryString(archive),
+             QByteArray("?camera=2&endTime=1700086399&server=192.168.1.5:8080&sessionId=p%40ss%20w%26rd%2F%C3%BC"
+                        "&startTime=1700000000&x1=1&x2=30&y1=2&y2=40"));
+    QCOMPARE(StreamerClient::queryString({}), QByteArray());
+    // Text that would break the request line is encoded.
+    QCOMPARE(StreamerClient::queryString({{"name", QString::fromUtf8("a b&c#d+é")}, {"k=y", "50%"}}),
+             QByteArray("?k%3Dy=50%25&name=a%20b%26c%23d%2B%C3%A9"));
+    QCOMPARE(StreamerClient::queryString({{"v", QStringLiteral("%zz%4")}, {"w", QStringLiteral("\r\n\"<>")}}),
+             QByteArray("?v=%25zz%254&w=%0D%0A%22%3C%3E"));
+
+    // And the wire carries exactly that.
+    local->setFixedReply(PeerReply::json("[]"));
+    runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("archive/list"), archive);
+    QCOMPARE(local->lastRequest().requestLine,
+             "GET /archive/list" + StreamerClient::queryString(archive) + " HTTP/1.1");
+    runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("archive/days"),
+            {{"server", QString::fromUtf8("Склад 1#2")}});
+    QCOMPARE(local->lastRequest().requestLine,
+             QByteArray("GET /archive/days?server=%D0%A1%D0%BA%D0%BB%D0%B0%D0%B4%201%232 HTTP/1.1"));
+}
+
+void tst_StreamerClient::repliesMapToCodes_data()
+{
+    QTest::addColumn<PeerReply>("reply");
+    QTest::addColumn<bool>("parsing");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QVariant>("response");
+
+    const QVariant none;
+    for (int status : {403, 404, 409, 500})
+        QTest::addRow("%d", status) << PeerReply::json("{}", status) << true << -3 << status << none;
+    QTest::newRow("303") << PeerReply::redirect(303, "http://127.0.0.1/") << true << -3 << 303 << none;
+    QTest::newRow("empty") << PeerReply::json("") << true << -2 << 200 << none;
+    QTest::newRow("empty raw") << PeerReply::json("") << false << -2 << 200 << none;
+    QTest::newRow("not json") << PeerReply::json("<html/>") << true << -2 << 200 << none;
+    QTest::newRow("not json raw") << PeerReply::json("<html/>") << false << 1 << 200 << QVariant(QByteArray("<html/>"));
+    QTest::newRow("array") << PeerReply::json("[{\"date\":1},2]") << true << 1 << 200
+                           << QVariant(QVariantList{QVariantMap{{"date", 1}}, 2});
+    QTest::newRow("object, no envelope") << PeerReply::json("{\"success\":false}") << true << 1 << 200
+                                         << QVariant(QVariantMap{{"success", false}});
+    QTest::newRow("300") << PeerReply::json("[1]", 300) << true << 1 << 300 << QVariant(QVariantList{1});
+    QTest::newRow("closed mid-reply") << PeerReply::withBehaviour(PeerReply::CloseMidReply) << true << -4 << 200
+                                      << none;
+    QTest::newRow("garbage") << PeerReply::rawBytes("nonsense\r\n\r\n") << true << -4 << -1 << none;
+}
+
+// Code 1 stands for a successful reply.
+void tst_StreamerClient::repliesMapToCodes()
+{
+    QFETCH(PeerReply, reply);
+    QFETCH(bool, parsing);
+    QFETCH(int, code);
+    QFETCH(int, status);
+    QFETCH(QVariant, response);
+    local->setFixedReply(reply);
+    StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
+    QSignalSpy replies(&client, &StreamerClient::responceReceived);
+    QSignalSpy errors(&client, &StreamerClient::error);
+    const Outcome outcome = run(&client, QStringLiteral("archive/days"), {{"camera", 1}}, parsing);
+    QCOMPARE(outcome.count(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(replies.size() + errors.size(), 1);
+    if (code == 1) {
+        QCOMPARE(outcome.replies.first(), response);
+    } else {
+        QCOMPARE(outcome.errors.first().first, code);
+        if (status >= 0)
+            QCOMPARE(outcome.errors.first().second, status);
+    }
+}
+
+void tst_StreamerClient::refusedConnectionIsMinusFour()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const int port = closed.serverPort();
+    closed.close();
+    TestSupport::LogCapture log;
+    const Outcome outcome = runOnce(QStringLiteral("127.0.0.1"), port, QStringLiteral("streams/info"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-4, 0}}));
+    QVERIFY(log.contains(QStringLiteral("HTTP error:")));
+}
+
+void tst_StreamerClient::redirectsAreFollowedAndBounded()
+{
+    FakeVideoServer other;
+    other.setPassword(QStringLiteral("pw"));
+    other.setCameras({{5, "Far", 1, "h264", 640, 480}});
+    QVERIFY(other.start());
+    const QByteArray otherBase = "http://127.0.0.1:" + QByteArray::number(other.port());
+
+    // To another server; the headers of a redirect come Host first.
+    local->enqueueReply(PeerReply::redirect(301, otherBase + "/streams/info?sessionId=pw"));
+    Outcome outcome =
+        runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", "wrong"}});
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(outcome.replies.first().toList().first().toMap().value("name").toString(), QStringLiteral("Far"));
+    PeerRequest request = other.lastRequest();
+    QCOMPARE(request.requestLine, QByteArray("GET /streams/info?sessionId=pw HTTP/1.1"));
+    QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(other.port()));
+    QVERIFY(request.headerNames().indexOf("Host") < request.headerNames().indexOf("Accept"));
+
+    // A Location without a host is resolved against the request; an empty path goes as "/".
+    local->enqueueReply(PeerReply::redirect(302, "vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC"));
+    local->enqueueReply(PeerReply::json("{}"));
+    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("preview/x"), {});
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(local->lastRequest().requestLine,
+             QByteArray("GET /preview/vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC HTTP/1.1"));
+    other.setFixedReply(PeerReply::json("{}"));
+    local->enqueueReply(PeerReply::redirect(302, otherBase));
+    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
+    QCOMPARE(outcome.replies.size(), 1);
+    QCOMPARE(other.lastRequest().requestLine, QByteArray("GET / HTTP/1.1"));
+
+    // An https Location is followed over TLS, never downgraded.
+    FakeHttpServer secure;
+    TestCertificates::trustTestCa();
+    secure.setTls(TestCertificates::trusted().server, TestCertificates::trusted().serverKey);
+    secure.setFixedReply(PeerReply::json("[7]"));
+    QVERIFY(secure.start());
+    local->enqueueReply(PeerReply::redirect(302, "https://localhost:" + QByteArray::number(secure.port()) + "/s"));
+    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
+    QCOMPARE(outcome.replies, QList<QVariant>{QVariant(QVariantList{7})});
+    QVERIFY(secure.lastRequest().tls);
+
+    // A loop ends after ten followed redirects.
+    local->clearRequests();
+    local->setFixedReply(PeerReply::redirect(302, "/again"));
+    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 302}}));
+    QCOMPARE(local->requests().size(), 11);
+
+    // A Location that is no usable URL.
+    TestSupport::LogCapture log;
+    local->setFixedReply(PeerReply::redirect(301, "http://bad host/"));
+    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
+    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 301}}));
+    QVERIFY(log.contains(QStringLiteral("Bad redirect address:")));
+}
+
+void tst_StreamerClient::failedRequestCanBeSentAgain()
+{
+    StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
+    QVERIFY(client.params().isEmpty());
+    const QVariantMap params{{"camera", 1}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
+    int sends = 0;
+    QList<int> codes;
+    QVariant answer;
+    connect(&client, &StreamerClient::error, this, [&](int code, int) {
+        codes << code;
+        QCOMPARE(client.params(), params);
+        if (++sends < 3)
+            client.request(QStringLiteral("preview/live"), client.params(), false);
+    });
+    connect(&client, &StreamerClient::responceReceived, this, [&](const QVariant& v) { answer = v; });
+    // Refused at first, then redirected elsewhere and refused; the third send goes to the client's own server.
+    FakeHttpServer elsewhere;
+    elsewhere.setFixedReply(PeerReply::json("{}", 500));
+    QVERIFY(elsewhere.start());
+    local->enqueueReply(PeerReply::json("", 500));
+    local->enqueueReply(PeerReply::redirect(302, "http://127.0.0.1:" + QByteArray::number(elsewhere.port()) + "/"));
+    client.request(QStringLiteral("preview/live"), params, false);
+    QTRY_VERIFY_WITH_TIMEOUT(answer.isValid(), 20000);
+    QCOMPARE(codes, (QList<int>{-3, -3}));
+    QCOMPARE(answer.toByteArray(), FakeVideoServer::previewJpeg(1));
+    QCOMPARE(local->requests().size(), 3);
+    QCOMPARE(local->lastRequest().header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
+}
+
+void tst_StreamerClient::silentPeerGivesNoSignal()
+{
+    local->setFixedReply(PeerReply::withBehaviour(PeerReply::NeverAnswer));
+    auto* client = new StreamerClient(QStringLiteral("127.0.0.1"), local->port());
+    QSignalSpy replies(client, &StreamerClient::responceReceived);
+    QSignalSpy errors(client, &StreamerClient::error);
+    client->request(QStringLiteral("streams/info"), {});
+    QTRY_COMPARE_WITH_TIMEOUT(local->requests().size(), 1, 10000);
+    QVERIFY(!errors.wait(300));
+    QCOMPARE(replies.size(), 0);
+    client->deleteLater();
+    QSignalSpy destroyed(client, &QObject::destroyed);
+    QVERIFY(destroyed.wait(5000));
+}
+
+void tst_StreamerClient::passwordsStayOutOfTheLog()
+{
+    TestSupport::LogCapture log;
+    const QString secret = QStringLiteral("Zx9secretPw");
+    setSetting(QStringLiteral("proxy/useProxy"), true);
+    setSetting(QStringLiteral("proxy/host"), QStringLiteral("127.0.0.1"));
+    setSetting(QStringLiteral("proxy/port"), 1);
+    setSetting(QStringLiteral("proxy/password"), secret);
+    runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", secret}});
+    setSetting(QStringLiteral("proxy/useProxy"), false);
+    for (const PeerReply& reply : {PeerReply::json("{}", 403), PeerReply::json(""), PeerReply::json("x"),
+                                   PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8())}) {
+        local->setFixedReply(reply);
+        runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", secret}});
+    }
+    QVERIFY(log.lines().size() >= 5);
+    QVERIFY2(log.absent(secret), qPrintable(log.lines().join('\n')));
+}
+
+QUORVEL_TEST_MAIN(tst_StreamerClient)
+#include "tst_StreamerClient.moc"

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "peer/FakeHttpServer.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QSize>
+#include <QStringList>
+
+#include <functional>
+
+namespace Peer {
+
+struct FakeCamera
+{
+    int id = 1;
+    QString name;
+    int status = 1; // 0 offline
+    QString vcodec = QStringLiteral("h264");
+    int width = 640;
+    int height = 480;
+};
+
+struct FakeRecord
+{
+    int startId = 0;
+    int endId = 0;
+    qint64 startMs = 0; // since the epoch
+    qint64 durationMs = 0;
+    int type = 0;
+    bool motion = false; // found by a zone search
+};
+
+// The HTTP interface of a streaming server of the service and of a local video server: "preview/live" (JPEG
+// bytes), "streams/info", "vs_info/", "archive/days" and "archive/list" under "/" or "/<version>/". The
+// "sessionId" parameter (decoded once) must be the password or a session that the session check accepts,
+// otherwise the answer is 403. Failures can be scripted per command; more routes can be added with setRoute().
+class FakeVideoServer : public FakeHttpServer
+{
+    Q_OBJECT
+public:
+    explicit FakeVideoServer(QObject* parent = nullptr, const QByteArray& version = QByteArray());
+
+    void setPassword(const QString& password) { m_password = password; }
+    QString password() const { return m_password; }
+    void setSessionCheck(const std::function<bool(const QString&)>& check) { m_sessionCheck = check; }
+
+    void setCameras(const QList<FakeCamera>& cameras) { m_cameras = cameras; }
+    QList<FakeCamera> cameras() const { return m_cameras; }
+    void setFunctions(const QStringList& functions) { m_functions = functions; }
+    void setRecords(int camera, const QList<FakeRecord>& records) { m_records.insert(camera, records); }
+    // A few records per camera on each of the last three days before `now`.
+    void fillSampleRecords(const QDateTime& now);
+
+    // Answers every request for the command ("preview/live", "vs_info/", ...) with this reply until cleared.
+    void failCommand(const QString& command, const PeerReply& reply) { m_failures.insert(command, reply); }
+    void clearFailures() { m_failures.clear(); }
+
+    // The path of a command on this server ("/archive/list" or "/<version>/archive/list").
+    QByteArray commandPath(const QString& command) const;
+    // A JPEG picture that tells the camera by its colour.
+    static QByteArray previewJpeg(int camera, const QSize& size = QSize(320, 240));
+
+private:
+    using CommandHandler = std::function<void(const PeerRequest&, QTcpSocket*)>;
+    void addCommand(const QString& command, const CommandHandler& handler);
+    bool accessGranted(const PeerRequest& request) const;
+    const FakeCamera* camera(int id) const;
+    QList<FakeRecord> recordsIn(const PeerRequest& request) const;
+
+    QByteArray m_prefix;
+    QString m_password;
+    std::function<bool(const QString&)> m_sessionCheck;
+    QList<FakeCamera> m_cameras;
+    QStringList m_functions{QStringLiteral("arc_export"), QStringLiteral("arc_search")};
+    QMap<int, QList<FakeRecord>> m_records;
+    QMap<QString, PeerReply> m_failures;
+};
+
+} // namespace Peer
