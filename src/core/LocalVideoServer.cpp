@@ -1,5 +1,7 @@
 #include "core/LocalVideoServer.h"
 
+#include "utils/Mask.h"
+
 #include <QDebug>
 
 namespace QuorvelClient {
@@ -13,12 +15,6 @@ void registerLocalVideoServerTypes()
     qRegisterMetaType<LocalVideoServer::LocalVideoServerState>("Core::LocalVideoServer::LocalVideoServerState");
 }
 Q_CONSTRUCTOR_FUNCTION(registerLocalVideoServerTypes)
-
-// Passwords never reach the log; only whether one is set.
-QString maskedPassword(const QString& password)
-{
-    return password.isEmpty() ? QString() : QStringLiteral("***");
-}
 
 } // namespace
 
@@ -52,7 +48,7 @@ LocalVideoServer::LocalVideoServer(LocalVideoServerState state, const QString& h
     d->archiveExportSupported = archiveExportSupported;
     d->archiveSearchSupported = archiveSearchSupported;
     d->id = host + QLatin1Char(':') + QString::number(port);
-    qDebug() << "Created" << int(state) << host << port << name << maskedPassword(password);
+    qDebug() << "Created" << int(state) << host << port << name << Utils::maskSecret(password);
 }
 
 LocalVideoServer::~LocalVideoServer() = default;
