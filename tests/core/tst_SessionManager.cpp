@@ -1,0 +1,215 @@
+#include "core/SessionManager.h"
+#include "peer/FakeNetwork.h"
+#include "support/LogCapture.h"
+#include "support/ObjectCensus.h"
+#include "support/TestEnvironment.h"
+#include "utils/Settings.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+
+using QuorvelClient::Core::SessionManager;
+using namespace Peer;
+
+class tst_SessionManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void localOnlySessionMakesNoConnection();
+    void signInPostsCredentialsOnce();
+    void refusedSignInCanBeRetried();
+    void answerWithoutSessionOrPartner();
+    void partnerInfoIsAsked();
+    void createCutsOffTheOldManager();
+    void createFromTheOldManagersOwnSlot();
+
+private:
+    FakeNetwork* net = nullptr;
+};
+
+void tst_SessionManager::initTestCase()
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+    net = new FakeNetwork(this);
+    QVERIFY(net->start());
+    net->service.addAccount(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    net->useProxy();
+}
+
+void tst_SessionManager::init()
+{
+    net->service.clearRequests();
+    net->service.clearScript();
+    net->proxy.clearEntries();
+}
+
+void tst_SessionManager::localOnlySessionMakesNoConnection()
+{
+    QCOMPARE(SessionManager::instance(), nullptr);
+    SessionManager::create(QString(), QString());
+    SessionManager* manager = SessionManager::instance();
+    QVERIFY(manager);
+    QCOMPARE(manager->parent(), QCoreApplication::instance());
+    QCOMPARE(manager->sessionId(), QStringLiteral("localview"));
+    QSignalSpy sessions(manager, &SessionManager::newSessionId);
+    QSignalSpy errors(manager, &SessionManager::error);
+    QTest::qWait(100);
+    QCOMPARE(sessions.size() + errors.size(), 0);
+    QVERIFY(net->proxy.entries().isEmpty());
+    QVERIFY(net->service.requests().isEmpty());
+
+    // A login without a password, or the reverse, is an ordinary manager without a session.
+    SessionManager::create(QStringLiteral("user@example.com"), QString());
+    QVERIFY(SessionManager::instance()->sessionId().isEmpty());
+    SessionManager::create(QString(), QStringLiteral("pw"));
+    QVERIFY(SessionManager::instance()->sessionId().isEmpty());
+}
+
+void tst_SessionManager::signInPostsCredentialsOnce()
+{
+    TestSupport::LogCapture log;
+    TestSupport::ObjectCensus census;
+    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    SessionManager* manager = SessionManager::instance();
+    QSignalSpy sessions(manager, &SessionManager::newSessionId);
+    QSignalSpy errors(manager, &SessionManager::error);
+    manager->requestSessionId();
+    manager->requestSessionId();
+    QVERIFY(sessions.wait(20000));
+    QCOMPARE(errors.size(), 0);
+    QCOMPARE(net->service.requests().size(), 1);
+
+    const PeerRequest request = net->service.lastRequest();
+    QCOMPARE(request.requestLine, QByteArray("POST /3.1/public/sessions HTTP/1.1"));
+    QCOMPARE(request.header("Host"), QByteArray("api.quorvel.example"));
+    QCOMPARE(request.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    QCOMPARE(
+        request.body,
+        QByteArray("clientType=windows&clientVersion=5.6.0%20Build%20232&login=user%40example.com&password=pa%20ss"));
+
+    const QString session = net->service.sessions().last();
+    QCOMPARE(manager->sessionId(), session);
+    QCOMPARE(manager->partnerId(), QStringLiteral("42"));
+    QCOMPARE(manager->partnerQuery(), QStringLiteral("&partner=42"));
+    QVERIFY(log.contains(QStringLiteral("Auth ok")));
+    QVERIFY(log.contains(QStringLiteral("sessionId received")));
+    QVERIFY(log.contains(QStringLiteral("user_id 7")));
+    QVERIFY(log.contains(QStringLiteral("partner_.id received \"42\"")));
+    QVERIFY(log.absent(session));
+    QVERIFY(log.absent(QStringLiteral("pa ss")));
+    // The client that carried the request is released.
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::RestClient"), 0);
+
+    // Holding a session does not stop a new request.
+    manager->requestSessionId();
+    QVERIFY(sessions.wait(20000));
+    QCOMPARE(net->service.requests().size(), 2);
+}
+
+void tst_SessionManager::refusedSignInCanBeRetried()
+{
+    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("wrong"));
+    SessionManager* manager = SessionManager::instance();
+    QSignalSpy sessions(manager, &SessionManager::newSessionId);
+    QSignalSpy errors(manager, &SessionManager::error);
+    manager->requestSessionId();
+    QVERIFY(errors.wait(20000));
+    QCOMPARE(errors.first().first().toInt(), 10001);
+    QVERIFY(manager->sessionId().isEmpty());
+
+    net->service.enqueueReply(PeerReply::json("{}", 500));
+    manager->requestSessionId();
+    QVERIFY(errors.wait(20000));
+    QCOMPARE(errors.at(1).first().toInt(), -3);
+    QCOMPARE(sessions.size(), 0);
+    QCOMPARE(net->service.requests().size(), 2);
+}
+
+void tst_SessionManager::answerWithoutSessionOrPartner()
+{
+    net->service.enqueueReply(FakeService::envelope(QVariantMap{{"partner_id", ""}, {"user_id", 3}}));
+    SessionManager::create(QStringLiteral("a"), QStringLiteral("b"));
+    SessionManager* manager = SessionManager::instance();
+    QSignalSpy sessions(manager, &SessionManager::newSessionId);
+    manager->requestSessionId();
+    QVERIFY(sessions.wait(20000));
+    QVERIFY(manager->sessionId().isEmpty());
+    QVERIFY(manager->partnerId().isEmpty());
+    QVERIFY(manager->partnerQuery().isEmpty());
+}
+
+void tst_SessionManager::partnerInfoIsAsked()
+{
+    TestSupport::LogCapture log;
+    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    SessionManager* manager = SessionManager::instance();
+    QSignalSpy sessions(manager, &SessionManager::newSessionId);
+    QSignalSpy errors(manager, &SessionManager::error);
+    manager->requestSessionId();
+    QVERIFY(sessions.wait(20000));
+    manager->requestPartnerInfo();
+    manager->requestPartnerInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(!manager->loginUri().isEmpty(), 20000);
+    QCOMPARE(manager->loginUri(), QStringLiteral("https://partner.quorvel.example/login"));
+    QCOMPARE(net->service.requests().size(), 2);
+    QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/partners/info?partnerId=42 HTTP/1.1"));
+    QVERIFY(log.contains(QStringLiteral("Partber info received")));
+    QVERIFY(log.contains(
+        QStringLiteral("partner info received \"42\" \"Quorvel Partner\" \"https://partner.quorvel.example/login\"")));
+
+    // A failure only logs.
+    net->service.enqueueReply(FakeService::failure(10004));
+    manager->requestPartnerInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("Partber info request error: 10004")), 20000);
+    QCOMPARE(sessions.size(), 1);
+    QCOMPARE(errors.size(), 0);
+}
+
+void tst_SessionManager::createCutsOffTheOldManager()
+{
+    TestSupport::ObjectCensus census;
+    net->service.setFixedReply(PeerReply::withBehaviour(PeerReply::NeverAnswer));
+    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    QPointer<SessionManager> old = SessionManager::instance();
+    QSignalSpy oldSessions(old.data(), &SessionManager::newSessionId);
+    QSignalSpy oldErrors(old.data(), &SessionManager::error);
+    old->requestSessionId();
+    QTRY_COMPARE_WITH_TIMEOUT(net->service.requests().size(), 1, 20000);
+    QCOMPARE(census.alive("QuorvelClient::Core::RestClient"), 1);
+
+    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    QVERIFY(SessionManager::instance() != old);
+    QTRY_VERIFY(old.isNull());
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::RestClient"), 0);
+    QCOMPARE(oldSessions.size() + oldErrors.size(), 0);
+
+    // The new manager works on its own.
+    net->service.clearScript();
+    QSignalSpy sessions(SessionManager::instance(), &SessionManager::newSessionId);
+    SessionManager::instance()->requestSessionId();
+    QVERIFY(sessions.wait(20000));
+}
+
+void tst_SessionManager::createFromTheOldManagersOwnSlot()
+{
+    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("wrong"));
+    QPointer<SessionManager> old = SessionManager::instance();
+    int calls = 0;
+    connect(old.data(), &SessionManager::error, this, [&calls](int) {
+        ++calls;
+        // The sign-in dialog may start over from its failure slot.
+        SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+        SessionManager::instance()->requestSessionId();
+    });
+    old->requestSessionId();
+    QTRY_VERIFY_WITH_TIMEOUT(calls == 1 && SessionManager::instance() != old, 20000);
+    QTRY_VERIFY(old.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(!SessionManager::instance()->sessionId().isEmpty(), 20000);
+    QCOMPARE(calls, 1);
+}
+
+QUORVEL_TEST_MAIN(tst_SessionManager)
+#include "tst_SessionManager.moc"
