@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+struct libvlc_media_player_t;
+
+namespace QuorvelClient {
+namespace Core {
+
+// Writes one stretch of an archive stream into a file through libvlc's stream output, without transcoding,
+// and reports the progress and a verdict from a 600 ms poll.
+class VideoMuxer : public QObject
+{
+    Q_OBJECT
+public:
+    VideoMuxer();
+    ~VideoMuxer() override;
+
+    bool start(const QString& sourceUrl, const QString& filePath, int duration, const QString& mux);
+    void stop();
+
+    int percent() const;
+    qint64 loadedTime() const;
+
+signals:
+    void loadingStarted();
+    void percentUpdated();
+    void recordLoaded();
+    void loadingError();
+
+private slots:
+    void handlePlayerState();
+
+private:
+    libvlc_media_player_t* m_player = nullptr;
+    QTimer m_timer;
+    int m_lastState = 0;
+    qint64 m_duration = 0;
+    qint64 m_loadedTime = 0;
+    int m_percent = 0;
+};
+
+} // namespace Core
+} // namespace QuorvelClient

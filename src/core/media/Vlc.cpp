@@ -1,0 +1,208 @@
+#include "core/media/Vlc.h"
+
+#include "utils/Settings.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMutex>
+#include <QStringList>
+#include <QUrl>
+
+#include <vlc/vlc.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+
+namespace QuorvelClient {
+namespace Core {
+
+namespace {
+
+Vlc* g_instance = nullptr;
+
+const int kMaxArgs = 29;
+const char* g_args[kMaxArgs + 1] = {};
+
+// Object types of the input and export chains; their errors say why a stream or an export failed. The decoders,
+// filters and outputs report unusable hardware and missing sound devices at every start, which is noise here.
+bool isReported(const char* objectType)
+{
+    static const char* const kTypes[] = {"input", "stream", "demux", "access out", "stream out", "stream output"};
+    if (!objectType)
+        return false;
+    for (const char* type : kTypes) {
+        if (std::strcmp(objectType, type) == 0)
+            return true;
+    }
+    return false;
+}
+
+void logCallback(void*, int level, const libvlc_log_t* context, const char* format, va_list args)
+{
+    if (level < LIBVLC_ERROR)
+        return;
+    const char* objectType = nullptr;
+    const char* header = nullptr;
+    uintptr_t objectId = 0;
+    libvlc_log_get_object(context, &objectType, &header, &objectId);
+    if (!isReported(objectType))
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    qDebug() << "libvlc:" << objectType << QString::fromUtf8(text);
+}
+
+// The FFmpeg libraries inside libvlc's demuxer and decoders print their complaints about a broken stream to stderr;
+// they go to the log instead, once each.
+void ffmpegLogCallback(void*, int level, const char* format, va_list args)
+{
+    const int kErrorLevel = 16;
+    if (level > kErrorLevel)
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    static QMutex mutex;
+    static QByteArray last;
+    QMutexLocker locker(&mutex);
+    const QByteArray line = QByteArray(text).trimmed();
+    if (line == last)
+        return;
+    last = line;
+    locker.unlock();
+    qDebug() << "ffmpeg:" << QString::fromUtf8(line);
+}
+
+void routeFfmpegLog()
+{
+    for (const char* name : {"libavutil.so.57", "libavutil.so.58", "libavutil.so.56"}) {
+        if (void* library = ::dlopen(name, RTLD_NOW | RTLD_GLOBAL)) {
+            using SetCallback = void (*)(void (*)(void*, int, const char*, va_list));
+            if (auto setCallback = reinterpret_cast<SetCallback>(::dlsym(library, "av_log_set_callback")))
+                setCallback(ffmpegLogCallback);
+            return;
+        }
+    }
+}
+
+// The sound library reports a missing sound card straight to stderr at every stream start; libvlc already logs
+// the failed audio output, so its own lines are dropped.
+void silentSoundErrors(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+void silenceSoundLibrary()
+{
+    void* library = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!library)
+        return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto setHandler = reinterpret_cast<SetHandler>(::dlsym(library, "snd_lib_error_set_handler")))
+        setHandler(silentSoundErrors);
+}
+
+QString maskedProxyUrl(const QString& host, int port, const QString& user, bool hasPassword)
+{
+    QString text = QStringLiteral("http://");
+    if (!user.isEmpty())
+        text += user + (hasPassword ? QStringLiteral(":***") : QString()) + QLatin1Char('@');
+    return text + QStringLiteral("%1:%2/").arg(host).arg(port);
+}
+
+// libvlc 3 takes its HTTP proxy from the environment of the process, read whenever a stream is opened.
+void setProxyEnvironment()
+{
+    Utils::Settings* settings = Utils::Settings::instance();
+    if (!settings->value(QStringLiteral("proxy/useProxy"), false).toBool())
+        return;
+    const QString host = settings->value(QStringLiteral("proxy/host"), QString()).toString();
+    const int port = settings->value(QStringLiteral("proxy/port"), 0).toInt();
+    const QString user = settings->value(QStringLiteral("proxy/username"), QString()).toString();
+    const QString password = settings->value(QStringLiteral("proxy/password"), QString()).toString();
+    if (host.isEmpty()) {
+        qDebug() << "Proxy host is empty, streams go direct";
+        return;
+    }
+    QByteArray url = "http://";
+    if (!user.isEmpty()) {
+        url += QUrl::toPercentEncoding(user);
+        if (!password.isEmpty())
+            url += ':' + QUrl::toPercentEncoding(password);
+        url += '@';
+    }
+    url += QStringLiteral("%1:%2/").arg(host).arg(port).toUtf8();
+    ::setenv("http_proxy", url.constData(), 1);
+    qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, !password.isEmpty());
+}
+
+} // namespace
+
+Vlc* Vlc::instance()
+{
+    if (!g_instance)
+        g_instance = new Vlc(QCoreApplication::instance());
+    return g_instance;
+}
+
+Vlc::Vlc(QObject* parent)
+    : QObject(parent)
+{
+    const QStringList args = {
+        QStringLiteral("-I"),
+        QStringLiteral("dummy"),
+        QStringLiteral("--no-input-record-native"),
+        QStringLiteral("--no-osd"),
+        QStringLiteral("--no-video-title-show"),
+        QStringLiteral("--no-stats"),
+        QStringLiteral("--no-plugins-cache"),
+        QStringLiteral("--no-drop-late-frames"),
+        QStringLiteral("--access=http"),
+        QStringLiteral("--demux=ffmpeg"),
+        QStringLiteral("--avformat-format=flv"),
+        QStringLiteral("--file-caching=0"),
+        QStringLiteral("--live-caching=0"),
+        QStringLiteral("--network-caching=1000"),
+    };
+    setProxyEnvironment();
+
+    int count = 0;
+    for (const QString& arg : args) {
+        if (count >= kMaxArgs)
+            break;
+        qDebug() << "arg:" << arg;
+        const QByteArray latin = arg.toLatin1();
+        char* block = new char[latin.size() + 1];
+        std::memcpy(block, latin.constData(), latin.size() + 1);
+        g_args[count++] = block;
+    }
+    g_args[count] = nullptr;
+    qDebug() << "argsCounter:" << count;
+
+    silenceSoundLibrary();
+    routeFfmpegLog();
+    m_instance = libvlc_new(count, g_args);
+    if (!m_instance) {
+        qCritical() << "libvlc cannot be started:" << libvlc_errmsg();
+        return;
+    }
+    libvlc_log_set(m_instance, logCallback, nullptr);
+}
+
+Vlc::~Vlc()
+{
+    if (m_instance) {
+        libvlc_log_unset(m_instance);
+        libvlc_release(m_instance);
+    }
+}
+
+libvlc_instance_t* Vlc::libvlcInstance() const
+{
+    return m_instance;
+}
+
+} // namespace Core
+} // namespace QuorvelClient

@@ -1,0 +1,146 @@
+#include "core/media/VideoMuxer.h"
+#include "peer/FlvStreamSource.h"
+#include "support/CapturedLog.h"
+#include "support/TestClips.h"
+#include "support/TestEnvironment.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+
+using QuorvelClient::Core::VideoMuxer;
+
+class tst_VideoMuxer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void exportsPacedArchive_data();
+    void exportsPacedArchive();
+    void failsOnBadSource_data();
+    void failsOnBadSource();
+    void refusesStretchWithoutLength();
+};
+
+namespace {
+
+// The container's codecs and duration as ffprobe reads them: "h264,mp3 3.52".
+QString probe(const QString& file)
+{
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name:format=duration", "-of",
+                              "default=noprint_wrappers=1:nokey=1", file});
+    if (!ffprobe.waitForFinished(30000) || ffprobe.exitCode() != 0)
+        return QString();
+    const QStringList values = QString::fromLatin1(ffprobe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    if (values.size() < 2)
+        return QString();
+    QStringList codecs = values.mid(0, values.size() - 1);
+    codecs.sort();
+    return codecs.join(',') + ' ' + values.last();
+}
+
+} // namespace
+
+void tst_VideoMuxer::exportsPacedArchive_data()
+{
+    QTest::addColumn<int>("clip");
+    QTest::addColumn<QString>("mux");
+    QTest::addColumn<QString>("codecs");
+    QTest::newRow("h264 into mp4") << int(TestSupport::Clip::H264) << "mp4"
+                                   << "h264,mp3";
+    QTest::newRow("flv1 into avi") << int(TestSupport::Clip::Sorenson) << "avi"
+                                   << "flv1,mp3";
+}
+
+void tst_VideoMuxer::exportsPacedArchive()
+{
+    QFETCH(int, clip);
+    QFETCH(QString, mux);
+    QFETCH(QString, codecs);
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setArchiveClip(TestSupport::clipPath(TestSupport::Clip(clip))));
+    peer.setBurst(1000);
+    peer.setArchiveLoops(2);
+
+    TestSupport::CapturedLog log;
+    VideoMuxer muxer;
+    QSignalSpy started(&muxer, &VideoMuxer::loadingStarted);
+    QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);
+    QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
+    QList<int> percents;
+    connect(&muxer, &VideoMuxer::percentUpdated, this, [&] { percents.append(muxer.percent()); });
+    // The export panel stops the muxer in its reaction to the verdict.
+    connect(&muxer, &VideoMuxer::recordLoaded, &muxer, &VideoMuxer::stop);
+
+    // Blanks, commas, braces and quotes of the name must not end the stream-output chain.
+    const QString file = TestSupport::workDir() + "/Gate cam, 06.12.26 {10-00} \"a\"." + mux;
+    const QString url = "http://" + peer.hostAndPort() + "/flv/archive?server=1&camera=1";
+    QVERIFY(muxer.start(url, file, 6000, mux));
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, 20000);
+    QCOMPARE(failed.count(), 0);
+    QVERIFY(started.count() >= 1);
+    QVERIFY(log.count("Muxer state changed:") >= 2);
+    QCOMPARE(log.count("Muxer: open path: \"" + url + "\""), 1);
+
+    QVERIFY2(percents.size() >= 2, qPrintable(QString::number(percents.size())));
+    for (int i = 1; i < percents.size(); ++i)
+        QVERIFY(percents.at(i) > percents.at(i - 1));
+    QVERIFY(percents.last() <= 99);
+    QVERIFY(muxer.loadedTime() >= 6000);
+
+    QVERIFY(QFileInfo(file).size() > 10000);
+    const QString probed = probe(file);
+    QCOMPARE(probed.section(' ', 0, 0), codecs);
+    const double seconds = probed.section(' ', 1).toDouble();
+    QVERIFY2(seconds >= 5.5 && seconds <= 8.1, qPrintable(probed));
+
+    // Stopped, the muxer emits nothing more.
+    const int verdicts = loaded.count() + failed.count();
+    QTest::qWait(1300);
+    QCOMPARE(loaded.count() + failed.count(), verdicts);
+}
+
+void tst_VideoMuxer::failsOnBadSource_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("404") << int(TestPeer::FlvStreamSource::Answer::NotFound);
+    QTest::newRow("not flv") << int(TestPeer::FlvStreamSource::Answer::Garbage);
+}
+
+void tst_VideoMuxer::failsOnBadSource()
+{
+    QFETCH(int, answer);
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setArchiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    peer.setAnswer(TestPeer::FlvStreamSource::Answer(answer));
+
+    VideoMuxer muxer;
+    QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);
+    QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
+    const QString file = TestSupport::workDir() + "/bad.mp4";
+    QVERIFY(muxer.start("http://" + peer.hostAndPort() + "/flv/archive?server=1", file, 3000, "mp4"));
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 15000);
+    QCOMPARE(loaded.count(), 0);
+    QVERIFY(muxer.loadedTime() <= 0);
+    QCOMPARE(muxer.percent(), 0);
+    QVERIFY(peer.requestCount("/flv/archive") >= 1);
+    muxer.stop();
+}
+
+void tst_VideoMuxer::refusesStretchWithoutLength()
+{
+    TestSupport::CapturedLog log;
+    VideoMuxer muxer;
+    QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
+    QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);
+    QVERIFY(!muxer.start("http://127.0.0.1:9/flv/archive", TestSupport::workDir() + "/none.avi", 0, "avi"));
+    QTest::qWait(1300);
+    QCOMPARE(failed.count() + loaded.count(), 0);
+    QCOMPARE(log.count("Muxer: open path:"), 1);
+    QVERIFY(!QFileInfo::exists(TestSupport::workDir() + "/none.avi"));
+}
+
+QUORVEL_TEST_MAIN(tst_VideoMuxer)
+#include "tst_VideoMuxer.moc"

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpServer>
+#include <QTimer>
+#include <QUrlQuery>
+
+class QTcpSocket;
+
+namespace TestPeer {
+
+// Serves "/flv/live" and "/flv/archive" from FLV clips the way a streaming server does: the first seconds in one
+// burst, then tag by tag at the clip's own rate. Live loops the clip for ever with growing time stamps; archive
+// sends it once and closes. Streams can be cut, stalled, refused or answered with errors on cue, and every
+// request is recorded. It listens on loopback by itself; handle() serves a request that another peer accepted.
+class FlvStreamSource : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Answer {
+        Stream,   // the clip
+        NotFound, // HTTP 404
+        Garbage   // 200 with a body that is not FLV
+    };
+
+    struct Request
+    {
+        QByteArray target; // the request target as sent
+        QByteArray path;
+        QUrlQuery query;
+        QByteArray head;   // request line and headers
+        qint64 elapsed;    // ms since the source was made
+    };
+
+    explicit FlvStreamSource(QObject* parent = nullptr);
+    ~FlvStreamSource() override;
+
+    // Listens on 127.0.0.1 at the given port (0 picks a free one).
+    bool listen(quint16 port = 0);
+    quint16 port() const;
+    // "127.0.0.1:<port>"
+    QString hostAndPort() const;
+
+    bool setLiveClip(const QString& path);
+    bool setArchiveClip(const QString& path);
+    void setAnswer(Answer answer);
+    void setBurst(int milliseconds);
+    // How many times the archive stream repeats its clip (1 by default).
+    void setArchiveLoops(int loops);
+
+    // Stops listening so that connections are refused, or listens again on the same port.
+    void setRefusing(bool refusing);
+    // Closes every stream being sent.
+    void cutStreams();
+    // Keeps every open stream connected but sends nothing more on it.
+    void stallStreams();
+
+    int openStreams() const;
+    QList<Request> requests() const;
+    int requestCount(const QByteArray& path = QByteArray()) const;
+    void clearRequests();
+
+    // Serves one request read by another peer; false when the path is not a stream path.
+    bool handle(QTcpSocket* socket, const QByteArray& head);
+
+signals:
+    void requestReceived(const QByteArray& target);
+
+private:
+    struct Tag
+    {
+        qint64 time;
+        int type;
+        QByteArray bytes; // the tag with its trailing size field
+    };
+    struct Clip
+    {
+        QByteArray header; // file header and the first size field
+        QList<Tag> tags;
+        qint64 duration = 0;
+    };
+    struct Stream
+    {
+        QPointer<QTcpSocket> socket;
+        const Clip* clip = nullptr;
+        bool live = false;
+        bool stalled = false;
+        int next = 0;
+        int loop = 0;
+        QElapsedTimer clock;
+    };
+
+    static bool loadClip(const QString& path, Clip* clip);
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket);
+    void pump();
+    void startStream(QTcpSocket* socket, bool live);
+
+    QTcpServer m_server;
+    quint16 m_port = 0;
+    Clip m_live;
+    Clip m_archive;
+    Answer m_answer = Answer::Stream;
+    int m_burst = 2000;
+    int m_archiveLoops = 1;
+    QList<Request> m_requests;
+    QList<Stream*> m_streams;
+    QTimer m_pump;
+    QElapsedTimer m_clock;
+};
+
+} // namespace TestPeer
