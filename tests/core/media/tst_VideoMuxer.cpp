@@ -1,6 +1,6 @@
 #include "core/media/VideoMuxer.h"
 #include "peer/FlvStreamSource.h"
-#include "support/CapturedLog.h"
+#include "support/MessageCapture.h"
 #include "support/TestClips.h"
 #include "support/TestEnvironment.h"
 
@@ -63,7 +63,7 @@ void tst_VideoMuxer::exportsPacedArchive()
     peer.setBurst(1000);
     peer.setArchiveLoops(2);
 
-    TestSupport::CapturedLog log;
+    TestSupport::MessageCapture log;
     VideoMuxer muxer;
     QSignalSpy started(&muxer, &VideoMuxer::loadingStarted);
     QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);
@@ -131,7 +131,7 @@ void tst_VideoMuxer::failsOnBadSource()
 
 void tst_VideoMuxer::refusesStretchWithoutLength()
 {
-    TestSupport::CapturedLog log;
+    TestSupport::MessageCapture log;
     VideoMuxer muxer;
     QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
     QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);

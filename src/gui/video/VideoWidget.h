@@ -1,0 +1,146 @@
+#pragma once
+
+#include "core/ArchivePlaySpeed.h"
+#include "core/Camera.h"
+#include "core/QualitySettings.h"
+#include "utils/MemoryChecker.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+#include <memory>
+
+struct libvlc_media_player_t;
+class QPainter;
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace Internal {
+class VideoWidgetPrivate;
+}
+
+// Posted by libvlc's video thread when a newly opened stream delivers its first pictures.
+class QuorvelVideoResizeEvent : public QEvent
+{
+public:
+    static const QEvent::Type Type = QEvent::Type(QEvent::User + 21);
+
+    QuorvelVideoResizeEvent(int videoWidth, int videoHeight, int frameWidth, int frameHeight);
+    ~QuorvelVideoResizeEvent() override;
+
+    int videoWidth() const;
+    int videoHeight() const;
+    int frameWidth() const;
+    int frameHeight() const;
+
+private:
+    int m_videoWidth;
+    int m_videoHeight;
+    int m_frameWidth;
+    int m_frameHeight;
+};
+
+// Plays one camera's live or archive stream through its own libvlc player into its own frame buffers and paints
+// the last picture scaled and rotated, with the camera's name, the picture's time and a status text.
+class VideoWidget : public QWidget, public Utils::MemoryChecker
+{
+    Q_OBJECT
+public:
+    enum PlayerState {
+        NothingSpecial = 0,
+        Opening = 1,
+        Buffering = 2,
+        Playing = 3,
+        Paused = 4,
+        Stopped = 5,
+        Ended = 6,
+        Error = 7,
+        CameraUnavailable = 8
+    };
+    Q_ENUM(PlayerState)
+
+    explicit VideoWidget(Core::CameraPtr camera, QWidget* parent = nullptr);
+    ~VideoWidget() override;
+
+    Core::CameraPtr camera() const;
+    PlayerState playerState() const;
+    bool isPlaying() const;
+    QDateTime currentTime() const;
+    void setCurrentTime(const QDateTime& time);
+    void setSpeed(Core::ArchivePlaySpeed speed);
+    void setQuality(Core::QualitySettings::Type quality);
+    bool setFrameSize(const QSize& size);
+    QSize sizeHint() const override;
+
+    void saveFrame(const QString& fileName);
+    void setSingle(bool single);
+
+    // Where the picture is drawn, in widget pixels.
+    QRect pictureRect() const;
+    // The text shown while no picture is shown.
+    QString statusText() const;
+    // The widget's own libvlc player; null when the engine could not be started.
+    libvlc_media_player_t* mediaPlayer() const;
+
+    // libvlc's video callbacks; the opaque pointer is the widget.
+    static void* lockCallback(void* opaque, void** planes);
+    static void unlockCallback(void* opaque, void* picture, void* const* planes);
+    static void displayCallback(void* opaque, void* picture);
+
+signals:
+    void playerStateChanged(VideoWidget::PlayerState newState);
+    void updateNeeded();
+
+public slots:
+    void retryLastRequest(int quality);
+    void retryLastRequest();
+    void playLive(Core::QualitySettings::Type quality);
+    void setArchiveMode();
+    void playArchive(int startId, int endId, qint64 from, qint64 to, Core::QualitySettings::Type quality,
+                     Core::ArchivePlaySpeed speed);
+    bool openVideoUrl(QString videoUrl);
+    void setSound(bool on);
+    void setVolume(int volume);
+    void addRotation(qreal angle);
+    void play();
+    void pause();
+    void unPause();
+    void togglePause();
+    void stop(bool saveMode);
+    void stop();
+    void setScaleMode(Qt::AspectRatioMode scaleMode);
+    void setScaleMode();
+    void clearImage();
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private slots:
+    void handlePlayerState();
+
+private:
+    void videoResizeEvent(QuorvelVideoResizeEvent* event);
+    void* lockFrame(void** planes);
+    void displayFrame();
+    QString streamBase() const;
+    QString serverValue() const;
+    QString sessionValue() const;
+    int polledState() const;
+    QString buildStatusText() const;
+    void updatePictureRect();
+    void drawFrame(QPainter& painter);
+    void drawStatusText(QPainter& painter);
+    void setProgressVisible(bool on);
+    void drawInfoText(QPainter& painter);
+
+    std::unique_ptr<Internal::VideoWidgetPrivate> d;
+};
+
+} // namespace GUI
+} // namespace QuorvelClient

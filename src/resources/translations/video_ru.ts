@@ -1,0 +1,46 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>QuorvelClient::GUI::VideoWidget</name>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="394"/>
+        <location filename="../../gui/video/VideoWidget.cpp" line="908"/>
+        <location filename="../../gui/video/VideoWidget.cpp" line="910"/>
+        <source>Camera is %1</source>
+        <translation>Камера %1</translation>
+    </message>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="908"/>
+        <source>Stopped</source>
+        <translation>Остановлено</translation>
+    </message>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="912"/>
+        <location filename="../../gui/video/VideoWidget.cpp" line="921"/>
+        <source>No archive</source>
+        <translation>Нет архива</translation>
+    </message>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="919"/>
+        <source>Videoserver disconnected</source>
+        <translation>Видеосервер отключён</translation>
+    </message>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="919"/>
+        <location filename="../../gui/video/VideoWidget.cpp" line="925"/>
+        <source>Trying to reconnect...</source>
+        <translation>Попытка переподключения...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="921"/>
+        <source>Record ended</source>
+        <translation>Запись закончилась</translation>
+    </message>
+    <message>
+        <location filename="../../gui/video/VideoWidget.cpp" line="925"/>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+</context>
+</TS>

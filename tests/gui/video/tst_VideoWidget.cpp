@@ -1,0 +1,449 @@
+#include "core/Camera.h"
+#include "gui/video/VideoWidget.h"
+#include "peer/FlvStreamSource.h"
+#include "support/MessageCapture.h"
+#include "support/RussianTranslator.h"
+#include "support/TestClips.h"
+#include "support/TestEnvironment.h"
+#include "utils/Settings.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+
+#include <vlc/vlc.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+using QuorvelClient::Core::Camera;
+using QuorvelClient::Core::CameraPtr;
+using QuorvelClient::Core::QualitySettings;
+using QuorvelClient::GUI::VideoWidget;
+
+class tst_VideoWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void playsLiveStream_data();
+    void playsLiveStream();
+    void reconnectsCutLiveStream();
+    void failedStreamEndsInError_data();
+    void failedStreamEndsInError();
+    void playsArchiveUntilEndTime();
+    void unavailableCameraRequestsNothing();
+    void statusTexts();
+    void rotationIsKeptPerCamera();
+    void framesNeverOutgrowBuffers();
+};
+
+namespace {
+
+const QString kPassword = QStringLiteral("pa ss:wörd");
+
+CameraPtr localCamera(const QString& serverId, const QSize& resolution = QSize(320, 240),
+                      Camera::CameraFlags flags = Camera::CameraFlags())
+{
+    auto camera = std::make_shared<Camera>(3, "Gate", serverId, 0, "Yard", true, true, true, resolution, "h264", flags,
+                                           QString());
+    camera->setServerType(1);
+    camera->setPassword(kPassword);
+    return camera;
+}
+
+// Distinct colours inside the rectangle of a grab; a black or blank picture has one or two.
+int colourCount(const QImage& image, const QRect& rect)
+{
+    QSet<QRgb> colours;
+    for (int y = rect.top(); y <= rect.bottom(); y += 3) {
+        for (int x = rect.left(); x <= rect.right(); x += 3)
+            colours.insert(image.pixel(x, y));
+    }
+    return colours.size();
+}
+
+bool isBlack(const QImage& image, const QRect& rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (qGray(image.pixel(x, y)) > 8)
+                return false;
+        }
+    }
+    return true;
+}
+
+QList<int> retryCounts(const TestSupport::MessageCapture& log)
+{
+    QList<int> counts;
+    static const QRegularExpression pattern(QStringLiteral("^Retry request for camera: \"Yard-Gate\" (\\d+)$"));
+    for (const QString& message : log.messages()) {
+        const QRegularExpressionMatch match = pattern.match(message);
+        if (match.hasMatch())
+            counts.append(match.captured(1).toInt());
+    }
+    return counts;
+}
+
+// Sends what the process writes to stderr into a file while it lives.
+class StderrToFile
+{
+public:
+    explicit StderrToFile(const QString& path)
+        : m_path(path)
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(2);
+        const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, 2);
+        ::close(fd);
+    }
+    ~StderrToFile() { restore(); }
+    QByteArray restore()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, 2);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+        QFile file(m_path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QString m_path;
+    int m_saved = -1;
+};
+
+} // namespace
+
+void tst_VideoWidget::playsLiveStream_data()
+{
+    QTest::addColumn<int>("clip");
+    QTest::newRow("h264") << int(TestSupport::Clip::H264);
+    QTest::newRow("flv1") << int(TestSupport::Clip::Sorenson);
+}
+
+void tst_VideoWidget::playsLiveStream()
+{
+    QFETCH(int, clip);
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip(clip))));
+
+    TestSupport::MessageCapture log;
+    StderrToFile errors(TestSupport::workDir() + "/stderr.txt");
+    CameraPtr camera = localCamera(peer.hostAndPort());
+    VideoWidget widget(camera);
+    QVERIFY(log.contains("Cam resolution: QSize(320, 240) , buf: 768 x 576"));
+    widget.resize(400, 400);
+    widget.show();
+    QCOMPARE(widget.pictureRect(), QRect(QPoint(0, 50), QPoint(399, 349)));
+
+    // A new widget is muted, and a volume while the sound is off keeps it muted.
+    libvlc_media_player_t* player = widget.mediaPlayer();
+    QVERIFY(player);
+    widget.setVolume(150);
+    QSignalSpy states(&widget, &VideoWidget::playerStateChanged);
+    widget.playLive(QualitySettings::High);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+    QCOMPARE(libvlc_audio_get_mute(player), 1);
+    QCOMPARE(libvlc_audio_get_volume(player), 150);
+    widget.setSound(true);
+    QCOMPARE(libvlc_audio_get_mute(player), 0);
+    widget.setVolume(200);
+    QCOMPARE(libvlc_audio_get_volume(player), 200);
+    QCOMPARE(libvlc_audio_get_mute(player), 0);
+    widget.setSound(false);
+    QCOMPARE(libvlc_audio_get_mute(player), 1);
+
+    QCOMPARE(peer.requestCount("/flv/live"), 1);
+    QCOMPARE(peer.requests().first().target,
+             QByteArray("/flv/live?server=1&camera=3&sessionId=pa%20ss%3Aw%C3%B6rd&q=2"
+                        "&vcodec=flv&vcodec=h264&vcodec=mpeg4&acodec=mp3"));
+    QVERIFY(states.count() >= 1);
+    QCOMPARE(states.last().first().value<VideoWidget::PlayerState>(), VideoWidget::Playing);
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains("Video size is QSize(320, 240)"), 10000);
+    QCOMPARE(widget.statusText(), QString());
+
+    // The clip's picture fills the picture rectangle; the bands above and below it stay black.
+    QTRY_VERIFY_WITH_TIMEOUT(colourCount(widget.grab().toImage(), widget.pictureRect()) > 20, 10000);
+    const QImage shot = widget.grab().toImage();
+    QVERIFY(isBlack(shot, QRect(150, 30, 100, 15)));
+    QVERIFY(isBlack(shot, QRect(0, 355, 400, 45)));
+    // The time of the picture stands over it.
+    const QDateTime now = QDateTime::currentDateTime();
+    QVERIFY(qAbs(widget.currentTime().secsTo(now)) < 30);
+
+    // A still image is JPEG whatever the name says.
+    const QString still = TestSupport::workDir() + "/still.png";
+    widget.saveFrame(still);
+    QFile file(still);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(3) == QByteArray("\xff\xd8\xff"));
+    file.close();
+    const QImage saved(still, "jpg");
+    QCOMPARE(saved.size(), QSize(320, 240));
+    QVERIFY(colourCount(saved, saved.rect()) > 20);
+
+    // libvlc's complaints about hardware decoders and sound devices stay out of stderr.
+    QCOMPARE(QString::fromLocal8Bit(errors.restore()), QString());
+}
+
+void tst_VideoWidget::reconnectsCutLiveStream()
+{
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    TestSupport::MessageCapture log;
+    VideoWidget widget(localCamera(peer.hostAndPort()));
+    widget.resize(320, 240);
+    widget.show();
+    widget.playLive(QualitySettings::High);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+    QCOMPARE(peer.requestCount(), 1);
+
+    // The end of the stream shows as state 0 while the re-issue waits its 500 ms.
+    QElapsedTimer sinceEnd;
+    connect(&widget, &VideoWidget::playerStateChanged, this, [&](VideoWidget::PlayerState state) {
+        if (state == VideoWidget::NothingSpecial)
+            sinceEnd.start();
+    });
+    qint64 delay = -1;
+    connect(&peer, &TestPeer::FlvStreamSource::requestReceived, this, [&] { delay = sinceEnd.elapsed(); });
+    for (int round = 1; round <= 2; ++round) {
+        delay = -1;
+        peer.cutStreams();
+        QTRY_COMPARE_WITH_TIMEOUT(peer.requestCount(), round + 1, 15000);
+        QVERIFY2(delay >= 400 && delay <= 1200, qPrintable(QString::number(delay)));
+        QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+        // Playing again resets the count, so every cut starts at 1, and each end is re-issued once.
+        QCOMPARE(retryCounts(log), QList<int>(round, 1));
+        QTest::qWait(700);
+        QCOMPARE(peer.requestCount(), round + 1);
+    }
+}
+
+void tst_VideoWidget::failedStreamEndsInError_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("404") << "404";
+    QTest::newRow("refused") << "refused";
+    QTest::newRow("not flv") << "garbage";
+}
+
+void tst_VideoWidget::failedStreamEndsInError()
+{
+    QFETCH(QString, failure);
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    if (failure == "404")
+        peer.setAnswer(TestPeer::FlvStreamSource::Answer::NotFound);
+    else if (failure == "garbage")
+        peer.setAnswer(TestPeer::FlvStreamSource::Answer::Garbage);
+    else
+        peer.setRefusing(true);
+
+    TestSupport::MessageCapture log;
+    VideoWidget widget(localCamera(peer.hostAndPort()));
+    widget.resize(320, 240);
+    widget.show();
+    widget.playLive(QualitySettings::High);
+    QTRY_VERIFY_WITH_TIMEOUT(widget.playerState() == VideoWidget::Error && retryCounts(log).size() == 3 &&
+                                 widget.statusText() == "Error",
+                             20000);
+    QCOMPARE(retryCounts(log), QList<int>({1, 2, 3}));
+    if (failure != "refused") {
+        QVERIFY(peer.requestCount("/flv/live") >= 4);
+        QVERIFY(peer.requestCount("/flv/live") <= 8);
+    }
+    // Nothing more is scheduled by the widget itself.
+    const int requests = peer.requestCount();
+    QTest::qWait(1500);
+    QCOMPARE(widget.playerState(), VideoWidget::Error);
+    QCOMPARE(retryCounts(log).size(), 3);
+    QCOMPARE(peer.requestCount(), requests);
+
+    // A new cycle (the container's periodic check) starts again at 1 and plays once the peer serves.
+    peer.setAnswer(TestPeer::FlvStreamSource::Answer::Stream);
+    peer.setRefusing(false);
+    widget.retryLastRequest(-1);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+    QCOMPARE(retryCounts(log), QList<int>({1, 2, 3, 1}));
+}
+
+void tst_VideoWidget::playsArchiveUntilEndTime()
+{
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setArchiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    peer.setArchiveLoops(3);
+    TestSupport::MessageCapture log;
+    VideoWidget widget(localCamera(peer.hostAndPort()));
+    widget.resize(320, 240);
+    widget.show();
+
+    // Factor 4: the 8 s interval is over after about 2 s of stream.
+    const qint64 from = QDateTime(QDate(2026, 3, 1), QTime(10, 0, 0)).toSecsSinceEpoch();
+    const qint64 to = from + 8;
+    widget.playArchive(41, 42, from, to, QualitySettings::High, QuorvelClient::Core::SpeedX4);
+    QTRY_COMPARE_WITH_TIMEOUT(peer.requestCount(), 1, 10000);
+    QCOMPARE(peer.requests().first().target,
+             QByteArray("/flv/archive?server=1&camera=3&sessionId=pa%20ss%3Aw%C3%B6rd&startId=41&endId=42&startTime=") +
+                 QByteArray::number(from) + "&q=2&vcodec=flv&vcodec=h264&acodec=mp3&speed=4&vcodec=mpeg4");
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+    const qint64 playingAt = peer.requests().first().elapsed;
+    Q_UNUSED(playingAt);
+
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains("STOP (END TIME REACHED): currentTime ="), 20000);
+    QCOMPARE(log.count("STOP (END TIME REACHED): currentTime ="), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Stopped, 5000);
+    // Four times the stream's time: more than the interval although the clip has played about 2 s.
+    const qint64 reached = QDateTime::fromSecsSinceEpoch(from).msecsTo(widget.currentTime());
+    QVERIFY2(reached > 9000 && reached < 12000, qPrintable(QString::number(reached)));
+    QCOMPARE(widget.statusText(), QString("No archive"));
+    widget.setSingle(true);
+    widget.setArchiveMode(); // already archive: nothing happens
+    QCOMPARE(widget.statusText(), QString("No archive"));
+
+    // The mode stayed archive: a retry resumes where the picture stood.
+    widget.setCurrentTime(QDateTime::fromSecsSinceEpoch(from + 5));
+    widget.retryLastRequest();
+    QTRY_COMPARE_WITH_TIMEOUT(peer.requestCount(), 2, 10000);
+    const QUrlQuery query = peer.requests().last().query;
+    QCOMPARE(query.queryItemValue("startTime"), QString::number(from + 5));
+    QCOMPARE(query.queryItemValue("startId"), QString("41"));
+    QCOMPARE(query.queryItemValue("speed"), QString("4"));
+    widget.stop();
+}
+
+void tst_VideoWidget::unavailableCameraRequestsNothing()
+{
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    CameraPtr camera = localCamera(peer.hostAndPort(), QSize(320, 240), Camera::Offline);
+    VideoWidget widget(camera);
+    widget.resize(320, 240);
+    widget.show();
+    QSignalSpy states(&widget, &VideoWidget::playerStateChanged);
+    widget.playLive(QualitySettings::High);
+    QCOMPARE(widget.playerState(), VideoWidget::CameraUnavailable);
+    QCOMPARE(widget.statusText(), QString("Camera is offline"));
+    QTest::qWait(700);
+    QCOMPARE(states.count(), 0);
+    QCOMPARE(peer.requestCount(), 0);
+    {
+        TestSupport::RussianTranslator russian;
+        QVERIFY(russian.isLoaded());
+        widget.playLive(QualitySettings::High);
+        QCOMPARE(widget.statusText(), QString::fromUtf8("Камера не в сети"));
+    }
+}
+
+void tst_VideoWidget::statusTexts()
+{
+    VideoWidget widget(localCamera("127.0.0.1:9"));
+    widget.resize(320, 240);
+    QCOMPARE(widget.statusText(), QString());
+    // Stopped in archive mode: "No archive" among several players, nothing for the only one.
+    widget.setArchiveMode();
+    QCOMPARE(widget.playerState(), VideoWidget::NothingSpecial);
+    QCOMPARE(widget.statusText(), QString("No archive"));
+    widget.stop(false);
+    widget.setSingle(true);
+    widget.setArchiveMode();
+    QCOMPARE(widget.statusText(), QString());
+
+    TestSupport::RussianTranslator russian;
+    QVERIFY(russian.isLoaded());
+    const char* const texts[][2] = {
+        {"Stopped", "Остановлено"},
+        {"Camera is %1", "Камера %1"},
+        {"No archive", "Нет архива"},
+        {"Videoserver disconnected", "Видеосервер отключён"},
+        {"Trying to reconnect...", "Попытка переподключения..."},
+        {"Record ended", "Запись закончилась"},
+        {"Error", "Ошибка"},
+    };
+    for (const auto& text : texts)
+        QCOMPARE(VideoWidget::tr(text[0]), QString::fromUtf8(text[1]));
+    widget.stop(false);
+    widget.setSingle(false);
+    widget.setArchiveMode();
+    QCOMPARE(widget.statusText(), QString::fromUtf8("Нет архива"));
+}
+
+void tst_VideoWidget::rotationIsKeptPerCamera()
+{
+    CameraPtr camera = localCamera("127.0.0.1:7");
+    const QString key = "cameras/127.0.0.1:7/3";
+    {
+        VideoWidget widget(camera);
+        widget.resize(400, 400);
+        widget.show();
+        QCOMPARE(widget.pictureRect(), QRect(QPoint(0, 50), QPoint(399, 349)));
+        const double expected[] = {90, 180, 270, 360, 90};
+        for (double angle : expected) {
+            widget.addRotation(90.0);
+            QCOMPARE(Utils::Settings::instance()->value(key).toDouble(), angle);
+        }
+        widget.addRotation(0);
+        QCOMPARE(Utils::Settings::instance()->value(key).toDouble(), 90.0);
+    }
+    // A new widget of the same camera starts turned; the picture stands upright in the cell.
+    VideoWidget widget(camera);
+    widget.resize(400, 400);
+    widget.show();
+    QCOMPARE(widget.pictureRect(), QRect(QPoint(50, 0), QPoint(349, 399)));
+    // Another camera of the same server is not turned.
+    auto other = std::make_shared<Camera>(4, "Door", "127.0.0.1:7", 0, "Yard", true, true, true, QSize(320, 240),
+                                          "h264", Camera::CameraFlags(), QString());
+    VideoWidget otherWidget(other);
+    otherWidget.resize(400, 400);
+    otherWidget.show();
+    QCOMPARE(otherWidget.pictureRect(), QRect(QPoint(0, 50), QPoint(399, 349)));
+}
+
+void tst_VideoWidget::framesNeverOutgrowBuffers()
+{
+    TestSupport::MessageCapture log;
+    // A camera without a size plays at 640x480 in buffers of the minimum size.
+    VideoWidget widget(localCamera("127.0.0.1:9", QSize(0, 0)));
+    QCOMPARE(widget.sizeHint(), QSize(640, 480));
+    QVERIFY(log.contains("Cam resolution: QSize(640, 480) , buf: 768 x 576"));
+
+    // Slightly narrower frames of the same shape keep the size; much narrower or wider ones change it.
+    QVERIFY(!widget.setFrameSize(QSize(640, 480)));
+    QVERIFY(!widget.setFrameSize(QSize(400, 300)));
+    QCOMPARE(widget.sizeHint(), QSize(640, 480));
+    QVERIFY(widget.setFrameSize(QSize(320, 240)));
+    QCOMPARE(widget.sizeHint(), QSize(320, 240));
+    // 2560x1440 needs more than the 768x576 buffers hold: they grow with it.
+    QVERIFY(widget.setFrameSize(QSize(2560, 1440)));
+    QCOMPARE(widget.sizeHint(), QSize(2560, 1440));
+
+    // Frames delivered at the new size land whole in the picture.
+    std::vector<void*> planes(1);
+    void* picture = VideoWidget::lockCallback(&widget, planes.data());
+    QVERIFY(picture == planes[0]);
+    std::memset(planes[0], 0x7f, size_t(2560) * 1440 * 4);
+    VideoWidget::unlockCallback(&widget, picture, planes.data());
+    VideoWidget::displayCallback(&widget, picture);
+    const QString still = TestSupport::workDir() + "/big.jpg";
+    widget.saveFrame(still);
+    const QImage saved(still);
+    QCOMPARE(saved.size(), QSize(2560, 1440));
+    QVERIFY(qAbs(qGray(saved.pixel(2559, 1439)) - 0x7f) < 8);
+    widget.clearImage();
+    widget.saveFrame(still);
+    QCOMPARE(qGray(QImage(still).pixel(1280, 720)), 0);
+}
+
+QUORVEL_TEST_MAIN(tst_VideoWidget)
+#include "tst_VideoWidget.moc"
