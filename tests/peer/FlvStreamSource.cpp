@@ -1,5 +1,7 @@
 #include "peer/FlvStreamSource.h"
 
+#include "peer/FakeHttpServer.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -189,18 +191,27 @@ void FlvStreamSource::onReadyRead(QTcpSocket* socket)
     }
     disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
     head = head.left(head.indexOf("\r\n\r\n") + 4);
-    if (!handle(socket, head)) {
+    const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+    if (requestLine.size() < 2 || !serve(socket, requestLine.at(1), head)) {
         socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         socket->disconnectFromHost();
     }
 }
 
-bool FlvStreamSource::handle(QTcpSocket* socket, const QByteArray& head)
+void FlvStreamSource::attachTo(Peer::FakeHttpServer* server, const QByteArray& prefix)
 {
-    const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
-    if (requestLine.size() < 2)
-        return false;
-    const QByteArray target = requestLine.at(1);
+    const auto route = [this](const Peer::PeerRequest& request, QTcpSocket* socket) {
+        QByteArray head = request.requestLine + "\r\n";
+        for (const auto& header : request.headers)
+            head += header.first + ": " + header.second + "\r\n";
+        serve(socket, request.target, head + "\r\n");
+    };
+    server->setRoute(prefix + "/flv/live", route);
+    server->setRoute(prefix + "/flv/archive", route);
+}
+
+bool FlvStreamSource::serve(QTcpSocket* socket, const QByteArray& target, const QByteArray& head)
+{
     const QUrl url(QString::fromLatin1(target));
     const QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
     const bool live = path.endsWith("/flv/live");

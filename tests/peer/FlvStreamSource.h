@@ -12,12 +12,16 @@
 
 class QTcpSocket;
 
+namespace Peer {
+class FakeHttpServer;
+}
+
 namespace TestPeer {
 
 // Serves "/flv/live" and "/flv/archive" from FLV clips the way a streaming server does: the first seconds in one
 // burst, then tag by tag at the clip's own rate. Live loops the clip for ever with growing time stamps; archive
 // sends it once and closes. Streams can be cut, stalled, refused or answered with errors on cue, and every
-// request is recorded. It listens on loopback by itself; handle() serves a request that another peer accepted.
+// request is recorded. It listens on loopback by itself, or serves as two routes of a fake HTTP server.
 class FlvStreamSource : public QObject
 {
     Q_OBJECT
@@ -65,8 +69,8 @@ public:
     int requestCount(const QByteArray& path = QByteArray()) const;
     void clearRequests();
 
-    // Serves one request read by another peer; false when the path is not a stream path.
-    bool handle(QTcpSocket* socket, const QByteArray& head);
+    // Adds "<prefix>/flv/live" and "<prefix>/flv/archive" to the server's routes.
+    void attachTo(Peer::FakeHttpServer* server, const QByteArray& prefix = QByteArray());
 
 signals:
     void requestReceived(const QByteArray& target);
@@ -99,6 +103,8 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void pump();
+    // Answers a request; false when the path is not a stream path.
+    bool serve(QTcpSocket* socket, const QByteArray& target, const QByteArray& head);
     void startStream(QTcpSocket* socket, bool live);
 
     QTcpServer m_server;

@@ -1,0 +1,62 @@
+#include "core/Camera.h"
+#include "core/media/VideoMuxer.h"
+#include "core/media/Vlc.h"
+#include "gui/video/VideoWidget.h"
+#include "support/MessageCapture.h"
+#include "support/TestEnvironment.h"
+
+#include <QSignalSpy>
+
+#include <vlc/vlc.h>
+
+// Stands in for the engine's start, as when its plug-ins cannot be loaded.
+extern "C" libvlc_instance_t* libvlc_new(int, const char* const*)
+{
+    return nullptr;
+}
+
+using QuorvelClient::Core::Camera;
+using QuorvelClient::Core::VideoMuxer;
+using QuorvelClient::Core::Vlc;
+using QuorvelClient::GUI::VideoWidget;
+
+class tst_VlcUnavailable : public QObject
+{
+    Q_OBJECT
+private slots:
+    void playersShowErrorWithoutEngine();
+};
+
+void tst_VlcUnavailable::playersShowErrorWithoutEngine()
+{
+    TestSupport::MessageCapture log;
+    QVERIFY(!Vlc::instance()->libvlcInstance());
+    QCOMPARE(log.count("libvlc cannot be started:"), 1);
+
+    VideoMuxer muxer;
+    QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
+    QVERIFY(!muxer.start("http://127.0.0.1:9/flv/archive", TestSupport::workDir() + "/x.mp4", 5000, "mp4"));
+    muxer.stop();
+
+    auto camera = std::make_shared<Camera>(1, "Gate", "127.0.0.1:9", 0, "Yard", true, true, true, QSize(640, 480),
+                                           "h264", Camera::CameraFlags(), QString());
+    camera->setServerType(1);
+    VideoWidget widget(camera);
+    widget.resize(320, 240);
+    widget.show();
+    QVERIFY(!widget.mediaPlayer());
+    QVERIFY(!widget.isPlaying());
+    widget.setSound(true);
+    widget.setVolume(80);
+    widget.pause();
+    widget.unPause();
+    widget.playLive(QuorvelClient::Core::QualitySettings::High);
+    QTRY_VERIFY_WITH_TIMEOUT(widget.playerState() == VideoWidget::Error && widget.statusText() == "Error", 10000);
+    widget.setQuality(QuorvelClient::Core::QualitySettings::Low);
+    widget.saveFrame(TestSupport::workDir() + "/none.jpg");
+    widget.grab();
+    widget.stop();
+}
+
+QUORVEL_TEST_MAIN(tst_VlcUnavailable)
+#include "tst_VlcUnavailable.moc"
