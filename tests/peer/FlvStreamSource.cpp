@@ -33,8 +33,7 @@ const int kFrameGap = 40;
 
 } // namespace
 
-FlvStreamSource::FlvStreamSource(QObject* parent)
-    : QObject(parent)
+FlvStreamSource::FlvStreamSource(QObject* parent) : QObject(parent)
 {
     m_clock.start();
     connect(&m_server, &QTcpServer::newConnection, this, &FlvStreamSource::onNewConnection);

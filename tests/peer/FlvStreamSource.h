@@ -37,8 +37,8 @@ public:
         QByteArray target; // the request target as sent
         QByteArray path;
         QUrlQuery query;
-        QByteArray head;   // request line and headers
-        qint64 elapsed;    // ms since the source was made
+        QByteArray head; // request line and headers
+        qint64 elapsed;  // ms since the source was made
     };
 
     explicit FlvStreamSource(QObject* parent = nullptr);

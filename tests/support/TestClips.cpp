@@ -12,19 +12,33 @@ namespace TestSupport {
 
 QString clipPath(Clip clip)
 {
-    const bool h264 = clip == Clip::H264;
+    const bool h264 = clip != Clip::Sorenson;
+    const bool large = clip == Clip::H264Large;
     const QString dir = QStringLiteral(QUORVEL_BINARY_DIR "/test-clips");
-    const QString path = dir + (h264 ? QStringLiteral("/h264.flv") : QStringLiteral("/flv1.flv"));
+    const QString path = dir + (large  ? QStringLiteral("/h264-720p.flv")
+                                : h264 ? QStringLiteral("/h264.flv")
+                                       : QStringLiteral("/flv1.flv"));
     if (QFileInfo(path).size() > 0)
         return path;
     QDir().mkpath(dir);
 
-    QStringList args = {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                        QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                        QStringLiteral("testsrc=size=320x240:rate=25"), QStringLiteral("-f"),
-                        QStringLiteral("lavfi"), QStringLiteral("-i"),
-                        QStringLiteral("sine=frequency=440:sample_rate=44100"), QStringLiteral("-t"),
-                        QStringLiteral("4"), QStringLiteral("-g"), QStringLiteral("12")};
+    QStringList args = {QStringLiteral("-hide_banner"),
+                        QStringLiteral("-loglevel"),
+                        QStringLiteral("error"),
+                        QStringLiteral("-y"),
+                        QStringLiteral("-f"),
+                        QStringLiteral("lavfi"),
+                        QStringLiteral("-i"),
+                        large ? QStringLiteral("testsrc=size=1280x720:rate=25")
+                              : QStringLiteral("testsrc=size=320x240:rate=25"),
+                        QStringLiteral("-f"),
+                        QStringLiteral("lavfi"),
+                        QStringLiteral("-i"),
+                        QStringLiteral("sine=frequency=440:sample_rate=44100"),
+                        QStringLiteral("-t"),
+                        QStringLiteral("4"),
+                        QStringLiteral("-g"),
+                        QStringLiteral("12")};
     if (h264)
         args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
              << QStringLiteral("ultrafast") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p");

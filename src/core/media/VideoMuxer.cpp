@@ -1,6 +1,7 @@
 #include "core/media/VideoMuxer.h"
 
 #include "core/media/Vlc.h"
+#include "utils/Mask.h"
 
 #include <QDebug>
 
@@ -41,7 +42,7 @@ VideoMuxer::~VideoMuxer()
 
 bool VideoMuxer::start(const QString& sourceUrl, const QString& filePath, int duration, const QString& mux)
 {
-    qDebug() << "Muxer: open path:" << sourceUrl;
+    qDebug() << "Muxer: open path:" << Utils::maskUrlSecrets(sourceUrl);
     m_duration = duration;
     m_percent = 0;
     m_lastState = 0;

@@ -1,5 +1,6 @@
 #include "core/media/Vlc.h"
 
+#include "utils/Mask.h"
 #include "utils/Settings.h"
 
 #include <QCoreApplication>
@@ -89,9 +90,7 @@ void routeFfmpegLog()
 
 // The sound library reports a missing sound card straight to stderr at every stream start; libvlc already logs
 // the failed audio output, so its own lines are dropped.
-void silentSoundErrors(const char*, int, const char*, int, const char*, ...)
-{
-}
+void silentSoundErrors(const char*, int, const char*, int, const char*, ...) {}
 
 void silenceSoundLibrary()
 {
@@ -104,11 +103,12 @@ void silenceSoundLibrary()
         setHandler(silentSoundErrors);
 }
 
-QString maskedProxyUrl(const QString& host, int port, const QString& user, bool hasPassword)
+QString maskedProxyUrl(const QString& host, int port, const QString& user, const QString& password)
 {
     QString text = QStringLiteral("http://");
     if (!user.isEmpty())
-        text += user + (hasPassword ? QStringLiteral(":***") : QString()) + QLatin1Char('@');
+        text +=
+            user + (password.isEmpty() ? QString() : QLatin1Char(':') + Utils::maskSecret(password)) + QLatin1Char('@');
     return text + QStringLiteral("%1:%2/").arg(host).arg(port);
 }
 
@@ -135,7 +135,7 @@ void setProxyEnvironment()
     }
     url += QStringLiteral("%1:%2/").arg(host).arg(port).toUtf8();
     ::setenv("http_proxy", url.constData(), 1);
-    qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, !password.isEmpty());
+    qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, password);
 }
 
 } // namespace
@@ -147,8 +147,7 @@ Vlc* Vlc::instance()
     return g_instance;
 }
 
-Vlc::Vlc(QObject* parent)
-    : QObject(parent)
+Vlc::Vlc(QObject* parent) : QObject(parent)
 {
     const QStringList args = {
         QStringLiteral("-I"),

@@ -1,6 +1,7 @@
 #include "gui/video/VideoWidget.h"
 
 #include "core/media/Vlc.h"
+#include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
 
@@ -132,11 +133,8 @@ public:
 } // namespace Internal
 
 QuorvelVideoResizeEvent::QuorvelVideoResizeEvent(int videoWidth, int videoHeight, int frameWidth, int frameHeight)
-    : QEvent(Type)
-    , m_videoWidth(videoWidth)
-    , m_videoHeight(videoHeight)
-    , m_frameWidth(frameWidth)
-    , m_frameHeight(frameHeight)
+    : QEvent(Type), m_videoWidth(videoWidth), m_videoHeight(videoHeight), m_frameWidth(frameWidth),
+      m_frameHeight(frameHeight)
 {
 }
 
@@ -162,9 +160,7 @@ int QuorvelVideoResizeEvent::frameHeight() const
     return m_frameHeight;
 }
 
-VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent)
-    : QWidget(parent)
-    , d(new Internal::VideoWidgetPrivate)
+VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(parent), d(new Internal::VideoWidgetPrivate)
 {
     d->camera = camera;
     setMinimumSize(100, 100);
@@ -272,9 +268,7 @@ void* VideoWidget::lockCallback(void* opaque, void** planes)
     return static_cast<VideoWidget*>(opaque)->lockFrame(planes);
 }
 
-void VideoWidget::unlockCallback(void*, void*, void* const*)
-{
-}
+void VideoWidget::unlockCallback(void*, void*, void* const*) {}
 
 void VideoWidget::displayCallback(void* opaque, void*)
 {
@@ -430,7 +424,7 @@ void VideoWidget::playArchive(int startId, int endId, qint64 from, qint64 to, Co
 
 bool VideoWidget::openVideoUrl(QString videoUrl)
 {
-    qDebug() << "Play path:" << videoUrl;
+    qDebug() << "Play path:" << Utils::maskUrlSecrets(videoUrl);
     if (!d->player)
         return false;
     if (libvlc_media_player_is_playing(d->player))
@@ -598,8 +592,7 @@ void VideoWidget::retryLastRequest(int quality)
 {
     d->retryCount = d->retryCount < 3 ? d->retryCount + 1 : 1;
     qDebug() << "Retry request for camera:" << d->camera->fullName() << d->retryCount;
-    const Core::QualitySettings::Type type =
-        quality < 0 ? d->quality : Core::QualitySettings::Type(quality);
+    const Core::QualitySettings::Type type = quality < 0 ? d->quality : Core::QualitySettings::Type(quality);
     if (d->mode == ModeLive) {
         playLive(type);
     } else if (d->mode == ModeArchive) {

@@ -41,7 +41,7 @@ void tst_VlcProxy::streamsGoThroughProxy()
     QVERIFY(Vlc::instance()->libvlcInstance());
     QCOMPARE(log.count("arg: "), 14);
     QCOMPARE(log.count("argsCounter: 14"), 1);
-    const QString proxyUrl = QString("http://cam user:***@127.0.0.1:%1/").arg(proxy.port());
+    const QString proxyUrl = QString("http://cam user:********@127.0.0.1:%1/").arg(proxy.port());
     QCOMPARE(log.count("http_proxy: \"" + proxyUrl + "\""), 1);
     // The password is in the engine's environment, never in the log.
     QCOMPARE(qgetenv("http_proxy"),

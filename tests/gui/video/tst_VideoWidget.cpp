@@ -92,8 +92,7 @@ QList<int> retryCounts(const TestSupport::MessageCapture& log)
 class StderrToFile
 {
 public:
-    explicit StderrToFile(const QString& path)
-        : m_path(path)
+    explicit StderrToFile(const QString& path) : m_path(path)
     {
         std::fflush(stderr);
         m_saved = ::dup(2);
@@ -162,12 +161,16 @@ void tst_VideoWidget::playsLiveStream()
     QCOMPARE(libvlc_audio_get_mute(player), 1);
 
     QCOMPARE(peer.requestCount("/flv/live"), 1);
-    QCOMPARE(peer.requests().first().target,
-             QByteArray("/flv/live?server=1&camera=3&sessionId=pa%20ss%3Aw%C3%B6rd&q=2"
-                        "&vcodec=flv&vcodec=h264&vcodec=mpeg4&acodec=mp3"));
+    QCOMPARE(peer.requests().first().target, QByteArray("/flv/live?server=1&camera=3&sessionId=pa%20ss%3Aw%C3%B6rd&q=2"
+                                                        "&vcodec=flv&vcodec=h264&vcodec=mpeg4&acodec=mp3"));
     QVERIFY(states.count() >= 1);
     QCOMPARE(states.last().first().value<VideoWidget::PlayerState>(), VideoWidget::Playing);
     QTRY_VERIFY_WITH_TIMEOUT(log.contains("Video size is QSize(320, 240)"), 10000);
+    // The password travels only in the request; the log shows it masked.
+    QCOMPARE(
+        log.count("Play path: \"http://" + peer.hostAndPort() + "/flv/live?server=1&camera=3&sessionId=********&q=2"),
+        1);
+    QVERIFY(!log.contains("pa%20ss"));
     QCOMPARE(widget.statusText(), QString());
 
     // The clip's picture fills the picture rectangle; the bands above and below it stay black.
