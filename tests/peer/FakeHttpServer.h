@@ -45,7 +45,7 @@ struct PeerReply
     enum Behaviour {
         Normal,
         CloseMidReply,     // headers announce the whole body, half of it is sent, then the connection is closed
-        CloseWithoutReply, // the connection is closed as soon as the request is read
+        CloseWithoutReply, // the connection is closed as soon as the request is read (Qt re-sends once)
         NeverAnswer,       // the connection stays open and silent
         Raw                // `raw` is written as it is, then the connection is closed
     };

@@ -1,0 +1,267 @@
+#include "application/Language.h"
+#include "application/UpdateManager.h"
+#include "peer/FakeNetwork.h"
+#include "support/LogCapture.h"
+#include "support/ObjectCensus.h"
+#include "support/TestEnvironment.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+
+using QuorvelClient::Application::UpdateInfo;
+using QuorvelClient::Application::UpdateManager;
+using namespace Peer;
+
+namespace {
+
+// Records the manager's signals in the order they come.
+class SignalLog : public QObject
+{
+public:
+    explicit SignalLog(UpdateManager* manager)
+    {
+        connect(manager, &UpdateManager::updatesCheckStarted, this, [this] { events << "started"; });
+        connect(manager, &UpdateManager::updatesChecked, this, [this] { events << "checked"; });
+        connect(manager, &UpdateManager::updateFound, this, [this] { events << "found"; });
+        connect(manager, &UpdateManager::updateError, this, [this] { events << "error"; });
+    }
+    QStringList events;
+};
+
+const int running[3] = {5, 6, 0};
+
+} // namespace
+
+class tst_UpdateManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void timerRunsFromConstruction();
+    void defaultInfoNamesTheRunningVersion();
+    void repliesAreParsedAndRated_data();
+    void repliesAreParsedAndRated();
+    void invalidRepliesAreErrors();
+    void levelRule_data();
+    void levelRule();
+    void titlesAndMessages();
+    void timerTicksStartChecks();
+
+private:
+    // Checks once and returns the signals after "started", once the check has ended.
+    QStringList check(UpdateManager& manager);
+
+    FakeNetwork* net = nullptr;
+};
+
+void tst_UpdateManager::initTestCase()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel Client"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+    net = new FakeNetwork(this);
+    QVERIFY(net->start());
+    net->useProxy();
+}
+
+void tst_UpdateManager::init()
+{
+    net->service.clearScript();
+    net->service.clearRequests();
+    net->service.setClientVersion(QStringLiteral("5.6.0"));
+}
+
+QStringList tst_UpdateManager::check(UpdateManager& manager)
+{
+    TestSupport::ObjectCensus census;
+    SignalLog log(&manager);
+    manager.checkForUpdates();
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(log.events.contains("checked") || log.events.contains("error"), 20000); }();
+    QCoreApplication::processEvents();
+    // Every answer releases the client that carried it.
+    [&] { QTRY_COMPARE(census.alive("QuorvelClient::Core::RestClient"), 0); }();
+    QStringList events = log.events;
+    if (!events.isEmpty() && events.first() == "started")
+        events.removeFirst();
+    return events;
+}
+
+void tst_UpdateManager::timerRunsFromConstruction()
+{
+    UpdateManager manager(30, nullptr);
+    auto* timer = manager.findChild<QTimer*>();
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), 30 * 60000);
+    QVERIFY(timer->isActive());
+    QVERIFY(!timer->isSingleShot());
+    // A running timer is not restarted: its remaining time keeps running down.
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->start();
+    QTest::qWait(80);
+    manager.start();
+    QVERIFY(timer->remainingTime() <= 30 * 60000 - 60);
+    manager.stop();
+    QVERIFY(!timer->isActive());
+    manager.start();
+    QVERIFY(timer->isActive());
+    QVERIFY(net->service.requests().isEmpty());
+}
+
+void tst_UpdateManager::defaultInfoNamesTheRunningVersion()
+{
+    UpdateManager manager(30, nullptr);
+    const UpdateInfo info = manager.updateInfo();
+    QCOMPARE(info.level(), 0);
+    QCOMPARE(info.version(), QStringLiteral("5.6.0 Build 232"));
+    QCOMPARE(info.title(), QStringLiteral("Check for updates..."));
+    QCOMPARE(info.message(),
+             QStringLiteral("You have the latest version of Quorvel Client (version <b>5.6.0 Build 232</b>)."));
+}
+
+void tst_UpdateManager::repliesAreParsedAndRated_data()
+{
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<int>("level");
+
+    const QString start = QStringLiteral("5.6.0 Build 232");
+    QTest::newRow("same version twice") << QStringList{"5.6.0", "5.6.0"} << QStringList{"checked", "found", "checked"}
+                                        << "5.6.0" << 0;
+    QTest::newRow("fourth part ignored") << QStringList{"5.7.0.9"} << QStringList{"checked", "found"} << "5.7.0" << 2;
+    QTest::newRow("trailing dot") << QStringList{"5.7.0."} << QStringList{"checked", "found"} << "5.7.0" << 2;
+    QTest::newRow("leading zeros") << QStringList{"05.07.000", "5.7.0"} << QStringList{"checked", "found", "checked"}
+                                   << "5.7.0" << 2;
+    QTest::newRow("critical then build") << QStringList{"6.0.0", "5.6.1"}
+                                         << QStringList{"checked", "found", "checked", "found"} << "5.6.1" << 1;
+    QTest::newRow("older") << QStringList{"4.0.0"} << QStringList{"checked", "found"} << "4.0.0" << 0;
+    for (const char* bad : {"5.7", "5..7.0", "5.7.", " 5.7.0", "5 .7.0", "5.7.0 Build 233", "5.x.0", "5.7.0b", "v5.7.0",
+                            "5.7.99999999999"})
+        QTest::newRow(bad) << QStringList{bad} << QStringList{"error"} << start << 0;
+    QTest::newRow("error keeps the last good one")
+        << QStringList{"5.7.0", "5.8"} << QStringList{"checked", "found", "error"} << "5.7.0" << 2;
+}
+
+void tst_UpdateManager::repliesAreParsedAndRated()
+{
+    QFETCH(QStringList, offered);
+    QFETCH(QStringList, events);
+    QFETCH(QString, version);
+    QFETCH(int, level);
+
+    UpdateManager manager(30, nullptr);
+    QStringList seen;
+    for (const QString& v : offered) {
+        net->service.setClientVersion(v);
+        seen += check(manager);
+    }
+    QCOMPARE(seen, events);
+    QCOMPARE(manager.updateInfo().version(), version);
+    QCOMPARE(manager.updateInfo().level(), level);
+    QCOMPARE(net->service.requests().size(), offered.size());
+    QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/version/client HTTP/1.1"));
+}
+
+void tst_UpdateManager::invalidRepliesAreErrors()
+{
+    UpdateManager manager(30, nullptr);
+    const QList<PeerReply> replies{FakeService::envelope(QVariantMap()),
+                                   FakeService::envelope(QVariantList{1, 2}),
+                                   FakeService::envelope(QVariantMap{{"info", "no version"}}),
+                                   FakeService::envelope(QVariantMap{{"version", ""}}),
+                                   PeerReply::json("{}", 500),
+                                   PeerReply::withBehaviour(PeerReply::CloseMidReply)};
+    TestSupport::LogCapture log;
+    for (const PeerReply& reply : replies) {
+        net->service.enqueueReply(reply);
+        const QStringList events = check(manager);
+        QVERIFY2(events == QStringList{"error"}, qPrintable(events.join(",")));
+    }
+    QVERIFY(log.contains(QStringLiteral("Update check error: \"Error communicating with Quorvel server.")));
+    QCOMPARE(manager.updateInfo().version(), QStringLiteral("5.6.0 Build 232"));
+}
+
+void tst_UpdateManager::levelRule_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("level");
+    QTest::newRow("6.0.0") << "6.0.0" << 3;
+    QTest::newRow("5.7.0") << "5.7.0" << 2;
+    QTest::newRow("5.6.1") << "5.6.1" << 1;
+    QTest::newRow("5.6.0") << "5.6.0" << 0;
+    QTest::newRow("4.9.0") << "4.9.0" << 2;
+    QTest::newRow("5.5.9") << "5.5.9" << 1;
+    QTest::newRow("4.0.0") << "4.0.0" << 0;
+    QTest::newRow("-1.7.0") << "-1.7.0" << 2;
+}
+
+void tst_UpdateManager::levelRule()
+{
+    QFETCH(QString, target);
+    QFETCH(int, level);
+    int version[3];
+    QVERIFY(UpdateInfo::parseVersion(target, version));
+    QCOMPARE(UpdateInfo(running, QString()).calculateLevel(version), level);
+    QCOMPARE(UpdateInfo(version, QString()).level(), level);
+    QCOMPARE(UpdateInfo::versionToString(version), target);
+}
+
+void tst_UpdateManager::titlesAndMessages()
+{
+    const int minor[3] = {5, 7, 0};
+    const int build[3] = {5, 6, 1};
+    const int major[3] = {6, 0, 0};
+    const QString site =
+        QStringLiteral("<a href='http://www.quorvel.example/?target=site&lang='>www.quorvel.example</a>");
+    const QString download =
+        QStringLiteral("<a href='http://www.quorvel.example/?target=downloads&lang='>DOWNLOAD</a>");
+
+    QCOMPARE(UpdateInfo(build, QString()).title(), QStringLiteral("New version is avaliable"));
+    QCOMPARE(UpdateInfo(minor, QString()).title(), QStringLiteral("New version is avaliable!"));
+    QCOMPARE(UpdateInfo(major, QString()).title(), QStringLiteral("New version is avaliable!"));
+    QCOMPARE(UpdateInfo(running, QString()).title(), QStringLiteral("Check for updates..."));
+
+    QCOMPARE(UpdateInfo(running, QString()).message(),
+             QStringLiteral("You have the latest version of Quorvel Client (version <b>5.6.0</b>)."));
+    QCOMPARE(UpdateInfo(build, QString()).message(),
+             "A new version of Quorvel Client is available! Version <b>5.6.1</b> is available on " + site +
+                 ".<br><br>You can download it by this link:<br>" + download);
+    QCOMPARE(UpdateInfo(minor, QStringLiteral("<i>faster</i>")).message(),
+             "A new version of Quorvel Client is available! Version <b>5.7.0</b> is available on " + site +
+                 ".<br><br>Please download this version using this link:<br>" + download +
+                 "Information about this update: <i>faster</i>");
+    QCOMPARE(UpdateInfo(major, QString()).message(),
+             "CRITICAL update of Quorvel Client is out! Version <b>6.0.0</b> is available on " + site +
+                 ".<br><br>It is possible that your version is not supported any more.<br><br>You SHOULD download a "
+                 "new version using this link:<br>" +
+                 download);
+
+    // In Russian, with the language in the links.
+    QuorvelClient::Application::loadLanguage(QStringLiteral("ru"));
+    const QString russian = UpdateInfo(major, QStringLiteral("x")).message();
+    QuorvelClient::Application::loadLanguage(QStringLiteral("en"));
+    QVERIFY(russian.contains(QStringLiteral("target=downloads&lang=ru")));
+    QVERIFY(russian.contains(QRegularExpression(QStringLiteral("[А-Яа-я]{4}"))));
+    QVERIFY(russian.contains(QStringLiteral("<b>6.0.0</b>")));
+    QVERIFY(russian.endsWith(QStringLiteral(": x")));
+}
+
+void tst_UpdateManager::timerTicksStartChecks()
+{
+    UpdateManager manager(30, nullptr);
+    SignalLog log(&manager);
+    auto* timer = manager.findChild<QTimer*>();
+    QVERIFY(timer);
+    timer->setInterval(30);
+    QTRY_VERIFY_WITH_TIMEOUT(log.events.count("checked") >= 2, 20000);
+    manager.stop();
+    QTRY_COMPARE(log.events.count("started"), log.events.count("checked"));
+    const int requests = net->service.requests().size();
+    QTest::qWait(150);
+    QCOMPARE(net->service.requests().size(), requests);
+    QCOMPARE(log.events.count("found"), 1);
+}
+
+QUORVEL_TEST_MAIN(tst_UpdateManager)
+#include "tst_UpdateManager.moc"
