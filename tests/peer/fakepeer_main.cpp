@@ -2,7 +2,8 @@
 //   fakepeer [--account LOGIN:PASSWORD]... [--local PORT:PASSWORD:ID=NAME,ID=NAME...]...
 //            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z]
 // The client reaches the service and the streaming server through the printed proxy (its own proxy settings);
-// local video servers are added in the client by address 127.0.0.1 and the printed port.
+// local video servers are added in the client by address 127.0.0.1 and the printed port. The client keeps its
+// certificate checks, so it talks to the fake service only once the printed CA is in the system's CA store.
 #include "peer/FakeProxy.h"
 #include "peer/FakeService.h"
 #include "peer/FakeVideoServer.h"
