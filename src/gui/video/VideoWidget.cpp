@@ -1,14 +1,10 @@
 #include "gui/video/VideoWidget.h"
 
+#include "core/SessionManager.h"
 #include "core/media/Vlc.h"
 #include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
-
-#if __has_include("core/SessionManager.h")
-#include "core/SessionManager.h"
-#define QUORVEL_HAS_SESSION_MANAGER 1
-#endif
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -364,11 +360,8 @@ QString VideoWidget::sessionValue() const
 {
     if (d->camera->serverType() == 1)
         return QString::fromLatin1(QUrl::toPercentEncoding(d->camera->password()));
-#ifdef QUORVEL_HAS_SESSION_MANAGER
-    if (Core::SessionManager* session = Core::SessionManager::instance())
-        return session->sessionId();
-#endif
-    return QString();
+    Core::SessionManager* session = Core::SessionManager::instance();
+    return session ? session->sessionId() : QString();
 }
 
 void VideoWidget::playLive(Core::QualitySettings::Type quality)

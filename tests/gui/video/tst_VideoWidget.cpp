@@ -1,5 +1,7 @@
 #include "core/Camera.h"
+#include "core/SessionManager.h"
 #include "gui/video/VideoWidget.h"
+#include "peer/FakeHttpServer.h"
 #include "peer/FlvStreamSource.h"
 #include "support/MessageCapture.h"
 #include "support/RussianTranslator.h"
@@ -31,6 +33,7 @@ private slots:
     void playsLiveStream_data();
     void playsLiveStream();
     void reconnectsCutLiveStream();
+    void accountCameraStreamsFromStreamer();
     void failedStreamEndsInError_data();
     void failedStreamEndsInError();
     void playsArchiveUntilEndTime();
@@ -229,6 +232,59 @@ void tst_VideoWidget::reconnectsCutLiveStream()
         QTest::qWait(700);
         QCOMPARE(peer.requestCount(), round + 1);
     }
+}
+
+void tst_VideoWidget::accountCameraStreamsFromStreamer()
+{
+    Peer::FakeHttpServer streamer;
+    QVERIFY(streamer.start());
+    TestPeer::FlvStreamSource source;
+    QVERIFY(source.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    source.attachTo(&streamer, "/v3");
+    Utils::Settings::instance()->setValue("streamer/host", QString("127.0.0.1:%1").arg(streamer.port()));
+    Utils::Settings::instance()->setValue("streamer/version", "v3");
+    QuorvelClient::Core::SessionManager::create(QString(), QString());
+
+    auto camera = std::make_shared<Camera>(3, "Hall", "srv-17", 5, "Office", true, true, true, QSize(640, 480), "h264",
+                                           Camera::CameraFlags(), QString());
+    camera->setServerType(0);
+    TestSupport::MessageCapture log;
+    VideoWidget widget(camera);
+    widget.resize(320, 240);
+    widget.show();
+    // Middle quality of a 640x480 camera is 320x240.
+    widget.playLive(QualitySettings::Middle);
+    QCOMPARE(widget.sizeHint(), QSize(320, 240));
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+    QCOMPARE(streamer.requests().size(), 1);
+    QCOMPARE(streamer.requests().first().target,
+             QByteArray("/v3/flv/live?server=srv-17&camera=3&sessionId=localview&q=1"
+                        "&vcodec=flv&vcodec=h264&vcodec=mpeg4&acodec=mp3"));
+
+    // A new quality of a playing widget is a re-issue of the request.
+    widget.setQuality(QualitySettings::Low);
+    QTRY_COMPARE_WITH_TIMEOUT(streamer.requests().size(), 2, 10000);
+    QCOMPARE(streamer.requests().last().query, QByteArray("server=srv-17&camera=3&sessionId=localview&q=0"
+                                                          "&vcodec=flv&vcodec=h264&vcodec=mpeg4&acodec=mp3"));
+    QCOMPARE(log.count("Retry request for camera: \"Office-Hall\" 1"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+
+    // Live resumes at the present moment: a new request, not the paused picture.
+    widget.pause();
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Paused, 10000);
+    widget.unPause();
+    QTRY_COMPARE_WITH_TIMEOUT(streamer.requests().size(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+
+    // A stream that stalls keeps its state, and stopping it does not wait for the peer.
+    source.stallStreams();
+    QTest::qWait(1500);
+    QElapsedTimer stopping;
+    stopping.start();
+    widget.stop();
+    QVERIFY2(stopping.elapsed() < 2000, qPrintable(QString::number(stopping.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Stopped, 5000);
+    QCOMPARE(widget.statusText(), QString());
 }
 
 void tst_VideoWidget::failedStreamEndsInError_data()
