@@ -72,7 +72,10 @@ QNetworkAccessManager* HttpExchange::networkAccessManager()
 {
     static QPointer<QNetworkAccessManager> manager;
     if (!manager) {
-        manager = new QNetworkAccessManager(QCoreApplication::instance());
+        // Released first thing when the application object goes: torn down later among its children, a manager
+        // that has used TLS trips over parts of Qt that are already gone.
+        manager = new QNetworkAccessManager;
+        qAddPostRoutine([] { delete manager.data(); });
         manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
         manager->setAutoDeleteReplies(false);
     }

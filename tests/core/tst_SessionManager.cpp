@@ -48,6 +48,7 @@ void tst_SessionManager::init()
 
 void tst_SessionManager::localOnlySessionMakesNoConnection()
 {
+    TestSupport::ObjectCensus census;
     QCOMPARE(SessionManager::instance(), nullptr);
     SessionManager::create(QString(), QString());
     SessionManager* manager = SessionManager::instance();
@@ -60,6 +61,8 @@ void tst_SessionManager::localOnlySessionMakesNoConnection()
     QCOMPARE(sessions.size() + errors.size(), 0);
     QVERIFY(net->proxy.entries().isEmpty());
     QVERIFY(net->service.requests().isEmpty());
+    QCOMPARE(census.alive("QuorvelClient::Core::RestClient"), 0);
+    QCOMPARE(census.alive("QNetworkReplyHttpImpl"), 0);
 
     // A login without a password, or the reverse, is an ordinary manager without a session.
     SessionManager::create(QStringLiteral("user@example.com"), QString());
