@@ -1,5 +1,7 @@
 #include "core/Camera.h"
 
+#include "core/PreviewLoader.h"
+
 #include <QDebug>
 #include <QStringList>
 
@@ -217,8 +219,11 @@ void Camera::setFlags(CameraFlags newFlags)
     if (newFlags == d->flags)
         return;
     d->flags = newFlags;
+    // A camera that is back asks for its preview before its listeners hear of it.
     if (newFlags)
         clearPreview();
+    else
+        PreviewLoader::instance()->request(globalId());
     emit flagsChanged(newFlags);
 }
 

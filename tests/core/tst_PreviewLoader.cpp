@@ -1,0 +1,352 @@
+#include "core/Camera.h"
+#include "core/LocalVideoServer.h"
+#include "core/PreviewLoader.h"
+#include "core/SessionManager.h"
+#include "peer/FakeVideoServer.h"
+#include "support/LogCapture.h"
+#include "support/ObjectCensus.h"
+#include "support/TestEnvironment.h"
+#include "utils/Settings.h"
+
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTimer>
+
+using namespace QuorvelClient;
+using Core::Camera;
+using Core::CameraPtr;
+using Core::PreviewLoader;
+
+namespace {
+
+const QString localPassword = QStringLiteral("p&ss wörd");
+
+Peer::PeerReply failure(int status)
+{
+    Peer::PeerReply reply;
+    reply.status = status;
+    reply.body = "failed";
+    return reply;
+}
+
+} // namespace
+
+class tst_PreviewLoader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void asksAtOnceAndOnEveryTick();
+    void asksLocalServerWithItsPassword();
+    void asksOnlyCamerasWhoseFlagsAreZero();
+    void repeatsOnceThenClears();
+    void refusedSessionAsksForRelogin();
+    void neverTwoRequestsForOneCamera();
+    void removingDropsTheRequest();
+    void cameraGoingOfflineBeforeTheRepeatIsAskedAgainLater();
+
+private:
+    CameraPtr cloudCamera(int id = 3, Camera::CameraFlags flags = Camera::CameraFlags());
+    CameraPtr localCamera(int id = 1);
+    QTimer* refreshTimer() const;
+
+    Peer::FakeVideoServer streamer;
+    Peer::FakeVideoServer local;
+    Core::LocalVideoServerPtr localServer;
+    QList<CameraPtr> added;
+};
+
+CameraPtr tst_PreviewLoader::cloudCamera(int id, Camera::CameraFlags flags)
+{
+    CameraPtr camera =
+        std::make_shared<Camera>(id, QStringLiteral("Gate"), QStringLiteral("S"), 0, QStringLiteral("Office"), true,
+                                 true, false, QSize(640, 480), QStringLiteral("h264"), flags, QString());
+    added << camera;
+    return camera;
+}
+
+CameraPtr tst_PreviewLoader::localCamera(int id)
+{
+    CameraPtr camera =
+        std::make_shared<Camera>(id, QStringLiteral("Door"), localServer->id(), 0, QStringLiteral("Shop"), true, false,
+                                 false, QSize(640, 480), QStringLiteral("h264"), Camera::CameraFlags(), QString());
+    localServer->addCamera(camera);
+    added << camera;
+    return camera;
+}
+
+QTimer* tst_PreviewLoader::refreshTimer() const
+{
+    return PreviewLoader::instance()->findChild<QTimer*>(QStringLiteral("previewRefreshTimer"));
+}
+
+void tst_PreviewLoader::initTestCase()
+{
+    QVERIFY(streamer.start());
+    QVERIFY(local.start());
+    streamer.setCameras({Peer::FakeCamera{3, "Gate"}, Peer::FakeCamera{4, "Yard"}});
+    streamer.setSessionCheck([](const QString& session) { return session == QLatin1String("localview"); });
+    local.setCameras({Peer::FakeCamera{1, "Door"}});
+    local.setPassword(localPassword);
+    Utils::Settings::instance()->setValue(QStringLiteral("streamer/host"), QStringLiteral("127.0.0.1"));
+    Utils::Settings::instance()->setValue(QStringLiteral("streamer/port"), streamer.port());
+    Core::SessionManager::create(QString(), QString());
+    QCOMPARE(Core::SessionManager::instance()->sessionId(), QStringLiteral("localview"));
+
+    // Made at first use with its 45 s refresh already running.
+    QVERIFY(refreshTimer());
+    QVERIFY(refreshTimer()->isActive());
+    QCOMPARE(refreshTimer()->interval(), 45000);
+}
+
+void tst_PreviewLoader::init()
+{
+    localServer =
+        std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, QStringLiteral("127.0.0.1"),
+                                                 local.port(), QStringLiteral("Shop"), localPassword, false, false);
+    refreshTimer()->start(45000);
+}
+
+void tst_PreviewLoader::cleanup()
+{
+    for (const CameraPtr& camera : std::as_const(added))
+        PreviewLoader::instance()->removeCamera(camera->globalId());
+    added.clear();
+    streamer.clearScript();
+    streamer.clearFailures();
+    streamer.clearRequests();
+    local.clearRequests();
+    local.clearFailures();
+}
+
+void tst_PreviewLoader::asksAtOnceAndOnEveryTick()
+{
+    PreviewLoader* loader = PreviewLoader::instance();
+    CameraPtr camera = cloudCamera();
+    QSignalSpy previews(camera.get(), &Camera::previewChanged);
+
+    loader->addCamera(camera);
+    loader->addCamera(camera);
+    QTRY_COMPARE(previews.count(), 1);
+    QCOMPARE(streamer.requests().size(), 1);
+    const Peer::PeerRequest first = streamer.requests().first();
+    QCOMPARE(first.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=localview HTTP/1.1"));
+    QCOMPARE(first.header("Accept"), QByteArray("*/*"));
+    QCOMPARE(first.header("Host"), "127.0.0.1:" + QByteArray::number(streamer.port()));
+    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(3));
+
+    // Each tick asks again; the same bytes are handed over again.
+    refreshTimer()->setInterval(50);
+    QTRY_VERIFY_WITH_TIMEOUT(previews.count() >= 3, 10000);
+    loader->stop();
+    QVERIFY(!refreshTimer()->isActive());
+    const int seen = streamer.requests().size();
+    QVERIFY(seen >= 3);
+
+    // start() asks at once and runs the timer again.
+    loader->start();
+    QVERIFY(refreshTimer()->isActive());
+    QTRY_VERIFY(streamer.requests().size() > seen);
+    for (const Peer::PeerRequest& request : streamer.requests())
+        QCOMPARE(request.requestLine, first.requestLine);
+}
+
+void tst_PreviewLoader::asksLocalServerWithItsPassword()
+{
+    CameraPtr camera = localCamera();
+    QSignalSpy previews(camera.get(), &Camera::previewChanged);
+    PreviewLoader::instance()->addCamera(camera);
+    QTRY_COMPARE(previews.count(), 1);
+    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(1));
+    QCOMPARE(streamer.requests().size(), 0);
+    QCOMPARE(local.requests().size(), 1);
+    // The password travels percent-encoded exactly once; the server id keeps its colon.
+    const QByteArray port = QByteArray::number(local.port());
+    QCOMPARE(local.requests().first().requestLine,
+             "GET /preview/live?camera=1&q=0&server=127.0.0.1:" + port + "&sessionId=p%26ss%20w%C3%B6rd HTTP/1.1");
+    QCOMPARE(local.requests().first().header("Host"), "127.0.0.1:" + port);
+}
+
+void tst_PreviewLoader::asksOnlyCamerasWhoseFlagsAreZero()
+{
+    PreviewLoader* loader = PreviewLoader::instance();
+    CameraPtr offline = cloudCamera(4, Camera::Offline);
+    CameraPtr online = cloudCamera(3);
+    QSignalSpy onlinePreviews(online.get(), &Camera::previewChanged);
+    loader->addCamera(offline);
+    loader->addCamera(online);
+    QTRY_COMPARE(onlinePreviews.count(), 1);
+    QCOMPARE(streamer.requests().size(), 1);
+    QCOMPARE(streamer.requests().first().queryItem("camera"), QStringLiteral("3"));
+
+    // The camera coming back asks the loader at once.
+    QSignalSpy offlinePreviews(offline.get(), &Camera::previewChanged);
+    offline->setFlags(Camera::CameraFlags());
+    QTRY_COMPARE(offlinePreviews.count(), 1);
+    QCOMPARE(offline->preview(), Peer::FakeVideoServer::previewJpeg(4));
+    QCOMPARE(streamer.requests().size(), 2);
+
+    // A camera not on the list is not asked for when it comes back; a listed one is not asked twice.
+    CameraPtr stranger = cloudCamera(5, Camera::NotPaid);
+    stranger->setFlags(Camera::CameraFlags());
+    loader->removeCamera(offline->globalId());
+    offline->setFlags(Camera::NotPaid);
+    offline->setFlags(Camera::CameraFlags());
+    loader->addCamera(online);
+    // The last request, for a listed camera, shows that nothing went out before it.
+    loader->request(online->globalId());
+    QTRY_COMPARE(onlinePreviews.count(), 2);
+    QCOMPARE(streamer.requests().size(), 3);
+    QCOMPARE(streamer.requests().at(2).queryItem("camera"), QStringLiteral("3"));
+}
+
+void tst_PreviewLoader::repeatsOnceThenClears()
+{
+    TestSupport::ObjectCensus census;
+    TestSupport::LogCapture log;
+    PreviewLoader* loader = PreviewLoader::instance();
+    CameraPtr camera = cloudCamera();
+    camera->setPreview("old");
+    QSignalSpy previews(camera.get(), &Camera::previewChanged);
+
+    // One failure: the same request again at once, and its answer is taken.
+    streamer.enqueueReply(failure(500));
+    loader->addCamera(camera);
+    QTRY_COMPARE(previews.count(), 1);
+    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(3));
+    QCOMPARE(streamer.requests().size(), 2);
+    QCOMPARE(streamer.requests().at(1).requestLine, streamer.requests().at(0).requestLine);
+    QCOMPARE(log.lines().filter(QStringLiteral("Preview receive error: -3 500")).size(), 1);
+
+    // Two failures: the preview is cleared after the second, and no third attempt is made.
+    streamer.failCommand(QStringLiteral("preview/live"), failure(404));
+    loader->request(camera->globalId());
+    QTRY_COMPARE(previews.count(), 2);
+    QVERIFY(camera->preview().isEmpty());
+    QCOMPARE(streamer.requests().size(), 4);
+    QCOMPARE(log.lines().filter(QStringLiteral("Preview receive error: -3 404")).size(), 2);
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
+
+    // The failed request is over: the next one goes out, and fails twice in turn.
+    loader->request(camera->globalId());
+    QTRY_COMPARE(log.lines().filter(QStringLiteral("Preview receive error: -3 404")).size(), 4);
+    QCOMPARE(streamer.requests().size(), 6);
+
+    // A server that cannot be reached fails twice as well.
+    CameraPtr unreachable =
+        std::make_shared<Camera>(1, QStringLiteral("Door"), QStringLiteral("127.0.0.1:1"), 0, QStringLiteral("Gone"),
+                                 true, false, false, QSize(), QStringLiteral("h264"), Camera::CameraFlags(), QString());
+    unreachable->setServerType(1);
+    unreachable->setPreview("old");
+    added << unreachable;
+    QSignalSpy cleared(unreachable.get(), &Camera::previewChanged);
+    loader->addCamera(unreachable);
+    QTRY_COMPARE(cleared.count(), 1);
+    QVERIFY(unreachable->preview().isEmpty());
+    QCOMPARE(log.lines().filter(QStringLiteral("Preview receive error: -4")).size(), 2);
+}
+
+void tst_PreviewLoader::refusedSessionAsksForRelogin()
+{
+    TestSupport::LogCapture log;
+    PreviewLoader* loader = PreviewLoader::instance();
+    QSignalSpy relogin(loader, &PreviewLoader::relogin);
+    CameraPtr camera = cloudCamera();
+    camera->setPreview("old");
+
+    streamer.failCommand(QStringLiteral("preview/live"), failure(409));
+    loader->addCamera(camera);
+    QTRY_COMPARE(relogin.count(), 1);
+    QCOMPARE(streamer.requests().size(), 1);
+    QCOMPARE(camera->preview(), QByteArray("old"));
+
+    // The refused request stays outstanding: later ticks do not ask the refusing server again.
+    refreshTimer()->setInterval(50);
+    QTRY_VERIFY(log.lines().filter(QStringLiteral("already exists")).size() >= 2);
+    QCOMPARE(log.lines().filter(QStringLiteral("Request for camera")).first(),
+             QStringLiteral("Request for camera QPair(\"S\",3) already exists, will not create new request"));
+    QCOMPARE(streamer.requests().size(), 1);
+    QCOMPARE(relogin.count(), 1);
+}
+
+void tst_PreviewLoader::neverTwoRequestsForOneCamera()
+{
+    TestSupport::LogCapture log;
+    PreviewLoader* loader = PreviewLoader::instance();
+    streamer.failCommand(QStringLiteral("preview/live"), Peer::PeerReply::withBehaviour(Peer::PeerReply::NeverAnswer));
+    CameraPtr camera = cloudCamera();
+    loader->addCamera(camera);
+    QTRY_COMPARE(streamer.requests().size(), 1);
+
+    loader->request(camera->globalId());
+    loader->start();
+    camera->setFlags(Camera::Offline);
+    camera->setFlags(Camera::CameraFlags());
+    QCOMPARE(log.lines().filter(QStringLiteral("Request for camera QPair(\"S\",3) already exists")).size(), 3);
+    refreshTimer()->setInterval(50);
+    QTRY_VERIFY(log.lines().filter(QStringLiteral("already exists")).size() >= 5);
+    QCOMPARE(streamer.requests().size(), 1);
+}
+
+void tst_PreviewLoader::removingDropsTheRequest()
+{
+    TestSupport::ObjectCensus census;
+    PreviewLoader* loader = PreviewLoader::instance();
+    Peer::FakeHttpServer holder;
+    QVERIFY(holder.start());
+    QPointer<QTcpSocket> held;
+    holder.setRoute("/preview/live", [&held](const Peer::PeerRequest&, QTcpSocket* socket) { held = socket; });
+    localServer =
+        std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, QStringLiteral("127.0.0.1"),
+                                                 holder.port(), QStringLiteral("Held"), localPassword, false, false);
+    CameraPtr camera = localCamera();
+    QSignalSpy previews(camera.get(), &Camera::previewChanged);
+    loader->addCamera(camera);
+    QTRY_VERIFY(held);
+    QCOMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 1);
+
+    // Removing releases the client; an unknown id changes nothing.
+    loader->removeCamera(Core::camera_global_id_t(camera->serverId(), 99));
+    QCOMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 1);
+    loader->removeCamera(camera->globalId());
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
+    QCOMPARE(previews.count(), 0);
+
+    // Listed again, the camera is asked anew.
+    holder.setRoute("/preview/live", [](const Peer::PeerRequest&, QTcpSocket* socket) {
+        Peer::PeerReply reply;
+        reply.body = "fresh";
+        Peer::FakeHttpServer::sendReply(socket, reply);
+    });
+    loader->addCamera(camera);
+    QTRY_COMPARE(previews.count(), 1);
+    QCOMPARE(camera->preview(), QByteArray("fresh"));
+    QCOMPARE(holder.requests().size(), 2);
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
+}
+
+void tst_PreviewLoader::cameraGoingOfflineBeforeTheRepeatIsAskedAgainLater()
+{
+    TestSupport::LogCapture log;
+    CameraPtr camera = localCamera();
+    QSignalSpy previews(camera.get(), &Camera::previewChanged);
+    // The camera drops out while its first request is failing, so the repeat is not sent.
+    local.enqueueReply(failure(500));
+    connect(
+        &local, &Peer::FakeHttpServer::requestReceived, camera.get(), [&camera] { camera->setFlags(Camera::Offline); },
+        Qt::SingleShotConnection);
+    PreviewLoader::instance()->addCamera(camera);
+    QTRY_COMPARE(log.lines().filter(QStringLiteral("Preview receive error:")).size(), 1);
+    QCOMPARE(local.requests().size(), 1);
+
+    // Back online: a fresh request goes out and its picture arrives.
+    camera->setFlags(Camera::CameraFlags());
+    QTRY_COMPARE(previews.count(), 1);
+    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(1));
+    QCOMPARE(local.requests().size(), 2);
+}
+
+QUORVEL_TEST_MAIN(tst_PreviewLoader)
+#include "tst_PreviewLoader.moc"
