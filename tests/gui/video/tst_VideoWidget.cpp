@@ -281,10 +281,10 @@ void tst_VideoWidget::accountCameraStreamsFromStreamer()
     QTest::qWait(1500);
     QElapsedTimer stopping;
     stopping.start();
-    widget.stop();
+    widget.stop(true);
     QVERIFY2(stopping.elapsed() < 2000, qPrintable(QString::number(stopping.elapsed())));
     QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Stopped, 5000);
-    QCOMPARE(widget.statusText(), QString());
+    QCOMPARE(widget.statusText(), QString("Stopped"));
 }
 
 void tst_VideoWidget::failedStreamEndsInError_data()
@@ -421,17 +421,6 @@ void tst_VideoWidget::statusTexts()
 
     TestSupport::RussianTranslator russian;
     QVERIFY(russian.isLoaded());
-    const char* const texts[][2] = {
-        {"Stopped", "Остановлено"},
-        {"Camera is %1", "Камера %1"},
-        {"No archive", "Нет архива"},
-        {"Videoserver disconnected", "Видеосервер отключён"},
-        {"Trying to reconnect...", "Попытка переподключения..."},
-        {"Record ended", "Запись закончилась"},
-        {"Error", "Ошибка"},
-    };
-    for (const auto& text : texts)
-        QCOMPARE(VideoWidget::tr(text[0]), QString::fromUtf8(text[1]));
     widget.stop(false);
     widget.setSingle(false);
     widget.setArchiveMode();
