@@ -167,6 +167,20 @@ void tst_PreviewLoader::asksLocalServerWithItsPassword()
     QCOMPARE(local.requests().first().requestLine,
              "GET /preview/live?camera=1&q=0&server=127.0.0.1:" + port + "&sessionId=p%26ss%20w%C3%B6rd HTTP/1.1");
     QCOMPARE(local.requests().first().header("Host"), "127.0.0.1:" + port);
+
+    // A local server whose id does not split into host and port is not asked, and its password never goes to
+    // the service's streaming server; the account camera asked after it is the only request there.
+    localServer =
+        std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, QStringLiteral("::1"), local.port(),
+                                                 QStringLiteral("Six"), localPassword, false, false);
+    PreviewLoader::instance()->addCamera(localCamera(2));
+    CameraPtr cloud = cloudCamera();
+    QSignalSpy cloudPreviews(cloud.get(), &Camera::previewChanged);
+    PreviewLoader::instance()->addCamera(cloud);
+    QTRY_COMPARE(cloudPreviews.count(), 1);
+    QCOMPARE(streamer.requests().size(), 1);
+    QCOMPARE(streamer.requests().first().queryItem("sessionId"), QStringLiteral("localview"));
+    QCOMPARE(local.requests().size(), 1);
 }
 
 void tst_PreviewLoader::asksOnlyCamerasWhoseFlagsAreZero()
