@@ -1,12 +1,16 @@
 #include "gui/mainwindow/LogInDialog.h"
 
 #include "ui_LogInDialog.h"
+#include "core/RestClient.h"
+#include "core/SessionManager.h"
+#include "gui/DialogSeam.h"
 #include "utils/DriveType.h"
 #include "utils/Settings.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QEvent>
+#include <QMessageBox>
 #include <QStorageInfo>
 #include <QTimer>
 
@@ -111,7 +115,7 @@ void LogInDialog::updateButtons()
 
 void LogInDialog::setBusyState()
 {
-    ui->btnCancel->setText(tr("Cancel"));
+    ui->btnCancel->setText(QObject::tr("Cancel"));
     ui->btnCancel->setDefault(true);
     ui->btnOk->setEnabled(false);
     ui->btnOk->setDefault(false);
@@ -122,7 +126,7 @@ void LogInDialog::setBusyState()
 
 void LogInDialog::setIdleState()
 {
-    ui->btnCancel->setText(tr("Close"));
+    ui->btnCancel->setText(QObject::tr("Close"));
     ui->btnCancel->setDefault(false);
     ui->btnOk->setEnabled(true);
     ui->btnOk->setDefault(true);
@@ -158,10 +162,61 @@ void LogInDialog::on_btnCancel_clicked()
 
 void LogInDialog::tryLogin()
 {
-    if (isLocalOnly())
+    if (isLocalOnly()) {
         qDebug() << "Start for local service";
-    else
-        qDebug() << "Start for internet and local service";
+        Core::SessionManager::create(QString(), QString());
+        return;
+    }
+    qDebug() << "Start for internet and local service";
+    Core::SessionManager::create(ui->email->text(), ui->password->text());
+    Core::SessionManager* session = Core::SessionManager::instance();
+    connect(session, &Core::SessionManager::newSessionId, this, &LogInDialog::onLogin);
+    connect(session, &Core::SessionManager::error, this, &LogInDialog::onLoginError);
+    session->requestSessionId();
+}
+
+void LogInDialog::onLogin()
+{
+    disconnect(Core::SessionManager::instance(), nullptr, this, nullptr);
+}
+
+void LogInDialog::onLoginError(int code)
+{
+    if (code == 10017) {
+        showReloginNotice();
+        setIdleState();
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Could not sign in"),
+                    QObject::tr("Could not sign in.\n%1.\nError code: %2.")
+                        .arg(Core::RestClient::errorString(code))
+                        .arg(code),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("loginErrorBox"));
+    QPushButton* localButton = nullptr;
+    if (code == -4 || code == -3) {
+        localButton = box.addButton(QObject::tr("Enter for local access only"), QMessageBox::AcceptRole);
+        localButton->setObjectName(QStringLiteral("localAccessButton"));
+        box.setDefaultButton(box.addButton(QObject::tr("Close this window"), QMessageBox::RejectRole));
+    } else {
+        box.setDefaultButton(box.addButton(QObject::tr("OK"), QMessageBox::RejectRole));
+    }
+    DialogSeam::exec(&box);
+    if (localButton && box.clickedButton() == localButton) {
+        selectServiceType(true);
+        return;
+    }
+    setIdleState();
+}
+
+void LogInDialog::showReloginNotice()
+{
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Sign-Out Notice"),
+                    QObject::tr("You have been signed out.\nThis may have happened because you signed in on another "
+                                "computer or device.\nPlease sign in again."),
+                    QMessageBox::NoButton, this);
+    box.addButton(QObject::tr("OK"), QMessageBox::AcceptRole);
+    DialogSeam::exec(&box);
 }
 
 void LogInDialog::showSettings()

@@ -25,6 +25,8 @@ protected:
 private slots:
     void on_btnOk_clicked();
     void on_btnCancel_clicked();
+    void onLogin();
+    void onLoginError(int code);
     void tryLogin();
     void updateButtons();
     void showSettings();
@@ -36,6 +38,7 @@ private:
     static bool isRemovableDrive();
     void setBusyState();
     void setIdleState();
+    void showReloginNotice();
 
     Ui::LogInDialog* ui;
     QTimer* autoLoginTimer;

@@ -10,6 +10,63 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="118"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="129"/>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="190"/>
+        <source>Could not sign in</source>
+        <translation>Не удалось войти</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="191"/>
+        <source>Could not sign in.
+%1.
+Error code: %2.</source>
+        <translation>Не удалось войти.
+%1.
+Код ошибки: %2.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="198"/>
+        <source>Enter for local access only</source>
+        <translation>Войти только для локального доступа</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="200"/>
+        <source>Close this window</source>
+        <translation>Закрыть это окно</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="202"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="218"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="214"/>
+        <source>Sign-Out Notice</source>
+        <translation>Уведомление о выходе</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="215"/>
+        <source>You have been signed out.
+This may have happened because you signed in on another computer or device.
+Please sign in again.</source>
+        <translation>Вы вышли из системы.
+Возможно, это произошло потому, что вы вошли с другого компьютера или устройства.
+Пожалуйста, войдите снова.</translation>
+    </message>
+</context>
+<context>
     <name>QuorvelClient::GUI::LogInDialog</name>
     <message>
         <location filename="../../forms/LogInDialog.ui" line="15"/>
@@ -68,14 +125,8 @@
     </message>
     <message>
         <location filename="../../forms/LogInDialog.ui" line="156"/>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="124"/>
         <source>Close</source>
         <translation>Закрыть</translation>
-    </message>
-    <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="113"/>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
     </message>
 </context>
 </TS>
