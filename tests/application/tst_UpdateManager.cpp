@@ -1,7 +1,7 @@
 #include "application/Language.h"
 #include "application/UpdateManager.h"
 #include "peer/FakeNetwork.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 
@@ -172,7 +172,7 @@ void tst_UpdateManager::invalidRepliesAreErrors()
                                    FakeService::envelope(QVariantMap{{"version", ""}}),
                                    PeerReply::json("{}", 500),
                                    PeerReply::withBehaviour(PeerReply::CloseMidReply)};
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     for (const PeerReply& reply : replies) {
         net->service.enqueueReply(reply);
         const QStringList events = check(manager);

@@ -1,6 +1,6 @@
 #include "core/ArchiveDay.h"
 #include "core/ArchiveRecord.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "utils/Error.h"
 
@@ -65,22 +65,22 @@ void tst_ArchiveRecord::keepsValuesAndDuration()
 
 void tst_ArchiveRecord::rejectsOutOfOrderIds()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
     QCOMPARE(constructionError(6, 5, start, start.addSecs(60)), QString::fromLatin1(idMessage));
     // Ids come first: wrong times as well still give the id message, and nothing is logged.
     QCOMPARE(constructionError(6, 5, start, start), QString::fromLatin1(idMessage));
     QCOMPARE(constructionError(0, -1, start.addSecs(5), start), QString::fromLatin1(idMessage));
-    QVERIFY(log.lines().filter(QStringLiteral("Record")).isEmpty());
+    QVERIFY(log.messages().filter(QStringLiteral("Record")).isEmpty());
 }
 
 void tst_ArchiveRecord::rejectsNonPositiveDuration()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
 
     QCOMPARE(constructionError(5, 6, start, start), QString::fromLatin1(timeMessage));
-    const QStringList lines = log.lines().filter(QStringLiteral("Record end:"));
+    const QStringList lines = log.messages().filter(QStringLiteral("Record end:"));
     QCOMPARE(lines.size(), 1);
     const QString line = lines.first();
     QVERIFY2(line.startsWith(QStringLiteral("Record end: QDateTime(")), qPrintable(line));
@@ -91,7 +91,7 @@ void tst_ArchiveRecord::rejectsNonPositiveDuration()
     QCOMPARE(constructionError(5, 6, start, start.addMSecs(999)), QString::fromLatin1(timeMessage));
     log.clear();
     QCOMPARE(constructionError(5, 5, start.addSecs(1), start), QString::fromLatin1(timeMessage));
-    QCOMPARE(log.lines().filter(QStringLiteral("Record start:")).size(), 1);
+    QCOMPARE(log.messages().filter(QStringLiteral("Record start:")).size(), 1);
     QCOMPARE(constructionError(1, 2, QDateTime(), start), QString::fromLatin1(timeMessage));
 }
 

@@ -1,5 +1,5 @@
 #include "core/LocalVideoServer.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/RussianTranslator.h"
 #include "support/TestEnvironment.h"
 
@@ -47,13 +47,13 @@ private slots:
 
 void tst_LocalVideoServer::constructionAndLog()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     LocalVideoServerPtr server = makeServer();
     QCOMPARE(server->id(), QStringLiteral("192.168.1.10:8080"));
     QCOMPARE(server->password(), secret);
 
     // One "Created" line with the state, address and name; the password is not in it.
-    const QStringList created = log.lines().filter(QStringLiteral("Created"));
+    const QStringList created = log.messages().filter(QStringLiteral("Created"));
     QCOMPARE(created.size(), 1);
     QVERIFY2(created.first().startsWith(QStringLiteral("Created 3 \"192.168.1.10\" 8080 \"Shop\"")),
              qPrintable(created.first()));
@@ -75,7 +75,7 @@ void tst_LocalVideoServer::constructionAndLog()
     server->removeCamera(1);
     server->addCamera(makeCamera(2));
     server->removeAllCameras();
-    for (const QString& line : log.lines())
+    for (const QString& line : log.messages())
         QVERIFY2(!line.contains(QStringLiteral("s3cr")) && !line.contains(QStringLiteral("other")), qPrintable(line));
 }
 
@@ -178,25 +178,25 @@ void tst_LocalVideoServer::removingCameras()
     LocalVideoServerPtr server = makeServer();
     QSignalSpy removed(server.get(), &LocalVideoServer::cameraRemoved);
     QSignalSpy allRemoved(server.get(), &LocalVideoServer::camerasRemoved);
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
 
     server->removeAllCameras();
     server->removeCamera(1);
     QCOMPARE(removed.count() + allRemoved.count(), 0);
-    QVERIFY(log.lines().filter(QStringLiteral("Local videoserver")).isEmpty());
+    QVERIFY(log.messages().filter(QStringLiteral("Local videoserver")).isEmpty());
 
     server->addCamera(makeCamera(1));
     server->addCamera(makeCamera(3));
     server->removeCamera(1);
     QCOMPARE(removed.count(), 1);
     QCOMPARE(removed.at(0).at(0).toInt(), 1);
-    QCOMPARE(log.lines().filter(QStringLiteral("Local videoserver: removed camera")),
+    QCOMPARE(log.messages().filter(QStringLiteral("Local videoserver: removed camera")),
              QStringList({"Local videoserver: removed camera QPair(\"192.168.1.10:8080\",1) 1"}));
 
     server->removeAllCameras();
     QCOMPARE(allRemoved.count(), 1);
     QVERIFY(server->cameras().isEmpty());
-    QCOMPARE(log.lines().filter(QStringLiteral("Local videoserver: removed all cameras")),
+    QCOMPARE(log.messages().filter(QStringLiteral("Local videoserver: removed all cameras")),
              QStringList({"Local videoserver: removed all cameras \"192.168.1.10\""}));
 }
 

@@ -3,7 +3,7 @@
 #include "core/PreviewLoader.h"
 #include "core/SessionManager.h"
 #include "peer/FakeVideoServer.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 #include "utils/Settings.h"
@@ -219,7 +219,7 @@ void tst_PreviewLoader::asksOnlyCamerasWhoseFlagsAreZero()
 void tst_PreviewLoader::repeatsOnceThenClears()
 {
     TestSupport::ObjectCensus census;
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     PreviewLoader* loader = PreviewLoader::instance();
     CameraPtr camera = cloudCamera();
     camera->setPreview("old");
@@ -232,7 +232,7 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(3));
     QCOMPARE(streamer.requests().size(), 2);
     QCOMPARE(streamer.requests().at(1).requestLine, streamer.requests().at(0).requestLine);
-    QCOMPARE(log.lines().filter(QStringLiteral("Preview receive error: -3 500")).size(), 1);
+    QCOMPARE(log.messages().filter(QStringLiteral("Preview receive error: -3 500")).size(), 1);
 
     // Two failures: the preview is cleared after the second, and no third attempt is made.
     streamer.failCommand(QStringLiteral("preview/live"), failure(404));
@@ -240,12 +240,12 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     QTRY_COMPARE(previews.count(), 2);
     QVERIFY(camera->preview().isEmpty());
     QCOMPARE(streamer.requests().size(), 4);
-    QCOMPARE(log.lines().filter(QStringLiteral("Preview receive error: -3 404")).size(), 2);
+    QCOMPARE(log.messages().filter(QStringLiteral("Preview receive error: -3 404")).size(), 2);
     QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
 
     // The failed request is over: the next one goes out, and fails twice in turn.
     loader->request(camera->globalId());
-    QTRY_COMPARE(log.lines().filter(QStringLiteral("Preview receive error: -3 404")).size(), 4);
+    QTRY_COMPARE(log.messages().filter(QStringLiteral("Preview receive error: -3 404")).size(), 4);
     QCOMPARE(streamer.requests().size(), 6);
 
     // A server that cannot be reached fails twice as well.
@@ -259,12 +259,12 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     loader->addCamera(unreachable);
     QTRY_COMPARE(cleared.count(), 1);
     QVERIFY(unreachable->preview().isEmpty());
-    QCOMPARE(log.lines().filter(QStringLiteral("Preview receive error: -4")).size(), 2);
+    QCOMPARE(log.messages().filter(QStringLiteral("Preview receive error: -4")).size(), 2);
 }
 
 void tst_PreviewLoader::refusedSessionAsksForRelogin()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     PreviewLoader* loader = PreviewLoader::instance();
     QSignalSpy relogin(loader, &PreviewLoader::relogin);
     CameraPtr camera = cloudCamera();
@@ -278,8 +278,8 @@ void tst_PreviewLoader::refusedSessionAsksForRelogin()
 
     // The refused request stays outstanding: later ticks do not ask the refusing server again.
     refreshTimer()->setInterval(50);
-    QTRY_VERIFY(log.lines().filter(QStringLiteral("already exists")).size() >= 2);
-    QCOMPARE(log.lines().filter(QStringLiteral("Request for camera")).first(),
+    QTRY_VERIFY(log.messages().filter(QStringLiteral("already exists")).size() >= 2);
+    QCOMPARE(log.messages().filter(QStringLiteral("Request for camera")).first(),
              QStringLiteral("Request for camera QPair(\"S\",3) already exists, will not create new request"));
     QCOMPARE(streamer.requests().size(), 1);
     QCOMPARE(relogin.count(), 1);
@@ -287,7 +287,7 @@ void tst_PreviewLoader::refusedSessionAsksForRelogin()
 
 void tst_PreviewLoader::neverTwoRequestsForOneCamera()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     PreviewLoader* loader = PreviewLoader::instance();
     streamer.failCommand(QStringLiteral("preview/live"), Peer::PeerReply::withBehaviour(Peer::PeerReply::NeverAnswer));
     CameraPtr camera = cloudCamera();
@@ -298,9 +298,9 @@ void tst_PreviewLoader::neverTwoRequestsForOneCamera()
     loader->start();
     camera->setFlags(Camera::Offline);
     camera->setFlags(Camera::CameraFlags());
-    QCOMPARE(log.lines().filter(QStringLiteral("Request for camera QPair(\"S\",3) already exists")).size(), 3);
+    QCOMPARE(log.messages().filter(QStringLiteral("Request for camera QPair(\"S\",3) already exists")).size(), 3);
     refreshTimer()->setInterval(50);
-    QTRY_VERIFY(log.lines().filter(QStringLiteral("already exists")).size() >= 5);
+    QTRY_VERIFY(log.messages().filter(QStringLiteral("already exists")).size() >= 5);
     QCOMPARE(streamer.requests().size(), 1);
 }
 
@@ -343,7 +343,7 @@ void tst_PreviewLoader::removingDropsTheRequest()
 
 void tst_PreviewLoader::cameraGoingOfflineBeforeTheRepeatIsAskedAgainLater()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     CameraPtr camera = localCamera();
     QSignalSpy previews(camera.get(), &Camera::previewChanged);
     // The camera drops out while its first request is failing, so the repeat is not sent.
@@ -352,7 +352,7 @@ void tst_PreviewLoader::cameraGoingOfflineBeforeTheRepeatIsAskedAgainLater()
         &local, &Peer::FakeHttpServer::requestReceived, camera.get(), [&camera] { camera->setFlags(Camera::Offline); },
         Qt::SingleShotConnection);
     PreviewLoader::instance()->addCamera(camera);
-    QTRY_COMPARE(log.lines().filter(QStringLiteral("Preview receive error:")).size(), 1);
+    QTRY_COMPARE(log.messages().filter(QStringLiteral("Preview receive error:")).size(), 1);
     QCOMPARE(local.requests().size(), 1);
 
     // Back online: a fresh request goes out and its picture arrives.

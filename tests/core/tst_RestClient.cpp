@@ -2,7 +2,7 @@
 #include "core/RestClient.h"
 #include "peer/FakeNetwork.h"
 #include "peer/TestCertificates.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
@@ -216,7 +216,7 @@ void tst_RestClient::repliesMapToCodes()
 
 void tst_RestClient::transportFailuresAreMinusFour()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     // The proxy refuses: nothing listens on its port any more.
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
@@ -244,7 +244,7 @@ void tst_RestClient::untrustedCertificateFails()
     Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("rogue.quorvel.example"));
     rogue.addAccount(QStringLiteral("a"), QStringLiteral("secret"));
 
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     const Outcome outcome =
         run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "secret"}}, QStringLiteral("POST"));
     QCOMPARE(outcome.errors.size(), 1);
@@ -326,7 +326,7 @@ void tst_RestClient::redirectLoopEndsAfterTenHops()
 
 void tst_RestClient::badRedirectAddresses()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     net->service.enqueueReply(PeerReply::redirect(302, QByteArray()));
     Outcome outcome = run(QStringLiteral("public/roster"), {});
     QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 302}}));

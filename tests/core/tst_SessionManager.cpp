@@ -1,6 +1,6 @@
 #include "core/SessionManager.h"
 #include "peer/FakeNetwork.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 #include "utils/Settings.h"
@@ -73,7 +73,7 @@ void tst_SessionManager::localOnlySessionMakesNoConnection()
 
 void tst_SessionManager::signInPostsCredentialsOnce()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     TestSupport::ObjectCensus census;
     SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
     SessionManager* manager = SessionManager::instance();
@@ -146,7 +146,7 @@ void tst_SessionManager::answerWithoutSessionOrPartner()
 
 void tst_SessionManager::partnerInfoIsAsked()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
     SessionManager* manager = SessionManager::instance();
     QSignalSpy sessions(manager, &SessionManager::newSessionId);

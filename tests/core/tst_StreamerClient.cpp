@@ -2,7 +2,7 @@
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
 #include "peer/TestCertificates.h"
-#include "support/LogCapture.h"
+#include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "utils/Settings.h"
 
@@ -262,7 +262,7 @@ void tst_StreamerClient::refusedConnectionIsMinusFour()
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const int port = closed.serverPort();
     closed.close();
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     const Outcome outcome = runOnce(QStringLiteral("127.0.0.1"), port, QStringLiteral("streams/info"), {});
     QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-4, 0}}));
     QVERIFY(log.contains(QStringLiteral("HTTP error:")));
@@ -319,7 +319,7 @@ void tst_StreamerClient::redirectsAreFollowedAndBounded()
     QCOMPARE(local->requests().size(), 11);
 
     // A Location that is no usable URL.
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     local->setFixedReply(PeerReply::redirect(301, "http://bad host/"));
     outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
     QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 301}}));
@@ -372,7 +372,7 @@ void tst_StreamerClient::silentPeerGivesNoSignal()
 
 void tst_StreamerClient::passwordsStayOutOfTheLog()
 {
-    TestSupport::LogCapture log;
+    TestSupport::MessageCapture log;
     const QString secret = QStringLiteral("Zx9secretPw");
     setSetting(QStringLiteral("proxy/useProxy"), true);
     setSetting(QStringLiteral("proxy/host"), QStringLiteral("127.0.0.1"));
@@ -385,8 +385,8 @@ void tst_StreamerClient::passwordsStayOutOfTheLog()
         local->setFixedReply(reply);
         runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", secret}});
     }
-    QVERIFY(log.lines().size() >= 5);
-    QVERIFY2(log.absent(secret), qPrintable(log.lines().join('\n')));
+    QVERIFY(log.messages().size() >= 5);
+    QVERIFY2(log.absent(secret), qPrintable(log.messages().join('\n')));
 }
 
 QUORVEL_TEST_MAIN(tst_StreamerClient)

@@ -7,6 +7,7 @@ MessageCapture* g_active = nullptr;
 }
 
 MessageCapture::MessageCapture()
+    : m_outer(g_active)
 {
     g_active = this;
     m_previous = qInstallMessageHandler(&MessageCapture::handler);
@@ -15,7 +16,7 @@ MessageCapture::MessageCapture()
 MessageCapture::~MessageCapture()
 {
     qInstallMessageHandler(m_previous);
-    g_active = nullptr;
+    g_active = m_outer;
 }
 
 void MessageCapture::handler(QtMsgType, const QMessageLogContext&, const QString& message)
