@@ -35,7 +35,8 @@ QString currentLanguage()
 void loadLanguage(const QString& language)
 {
     LanguageState& s = state();
-    const QString code = language.left(2);
+    // The neutral locale ("C") names no language; its texts are the English ones.
+    const QString code = language.size() < 2 ? QStringLiteral("en") : language.left(2);
     if (code == s.code)
         return;
     qDebug() << "Loading language:" << code;

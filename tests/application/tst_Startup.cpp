@@ -218,6 +218,9 @@ void tst_Startup::languageFollowsSettingsOrLocale_data()
     QTest::newRow("stored en wins") << QByteArray("[common]\nlanguage=en\n") << "ru_RU.UTF-8"
                                     << QStringList{"Loading language: \"en\""}
                                     << QStringList{"No language in settings"};
+    QTest::newRow("neutral locale") << QByteArray() << "C"
+                                    << QStringList{"Setup locale: \"C\"", "Loading language: \"en\""}
+                                    << QStringList{"Loading language: \"C\""};
     QTest::newRow("german locale") << QByteArray() << "de_DE.UTF-8"
                                    << QStringList{"Loading language: \"de\""} << QStringList{};
 }
