@@ -2,6 +2,7 @@
 
 #include "core/SessionManager.h"
 #include "core/media/Vlc.h"
+#include "gui/video/VideoSearchZone.h"
 #include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
@@ -11,9 +12,11 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QMovie>
 #include <QMutex>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <QTransform>
 #include <QUrl>
@@ -103,6 +106,8 @@ public:
     std::unique_ptr<unsigned char[]> bufferB;
     size_t bufferSize = 0;
     int lastState = 0;
+
+    std::unique_ptr<VideoSearchZone> zone;
 
     // libvlc 3 polls a stream that failed to open as ended; its error event is kept until the next request.
     std::atomic<bool> errorSeen{false};
@@ -205,6 +210,9 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
     connect(this, &VideoWidget::updateNeeded, this, qOverload<>(&QWidget::update));
 
     addRotation(Utils::Settings::instance()->value(rotationKey(d->camera), 0).toInt());
+
+    d->zone.reset(new Internal::VideoSearchZone(this));
+    connect(d->zone->closeButton(), &QPushButton::clicked, this, &VideoWidget::hideArchiveSearch);
 }
 
 VideoWidget::~VideoWidget()
@@ -798,6 +806,8 @@ void VideoWidget::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     updatePictureRect();
+    if (d->zone && d->zone->isShown())
+        d->zone->placeCloseButton();
 }
 
 void VideoWidget::paintEvent(QPaintEvent* event)
@@ -824,6 +834,8 @@ void VideoWidget::paintEvent(QPaintEvent* event)
         drawStatusText(painter);
         break;
     }
+    if (d->zone)
+        d->zone->paint(painter, d->pictureRect);
     drawInfoText(painter);
     painter.end();
     d->painted = true;
@@ -913,6 +925,68 @@ QString VideoWidget::buildStatusText() const
         break;
     }
     return QString();
+}
+
+// ---- Archive search zone ----
+
+void VideoWidget::startArchiveSearch()
+{
+    d->zone->start(d->pictureRect);
+}
+
+void VideoWidget::showArchiveSearchZone()
+{
+    d->zone->show();
+}
+
+void VideoWidget::hideArchiveSearch()
+{
+    d->zone->hide();
+}
+
+void VideoWidget::selectDefaultSelection()
+{
+    d->zone->selectDefault(d->pictureRect);
+}
+
+bool VideoWidget::isSearchActive() const
+{
+    return d->zone->isSearchActive();
+}
+
+int VideoWidget::searchZoneX1() const
+{
+    return d->zone->percentX1(d->rotation);
+}
+
+int VideoWidget::searchZoneY1() const
+{
+    return d->zone->percentY1(d->rotation);
+}
+
+int VideoWidget::searchZoneX2() const
+{
+    return d->zone->percentX2(d->rotation);
+}
+
+int VideoWidget::searchZoneY2() const
+{
+    return d->zone->percentY2(d->rotation);
+}
+
+bool VideoWidget::searchMousePress(QMouseEvent* event)
+{
+    return d->zone->mousePress(event, d->pictureRect);
+}
+
+void VideoWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    d->zone->mouseMove(event, d->pictureRect);
+}
+
+void VideoWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    d->zone->mouseRelease(event);
 }
 
 } // namespace GUI

@@ -14,6 +14,7 @@
 #include <memory>
 
 struct libvlc_media_player_t;
+class QMouseEvent;
 class QPainter;
 
 namespace QuorvelClient {
@@ -86,6 +87,15 @@ public:
     // The widget's own libvlc player; null when the engine could not be started.
     libvlc_media_player_t* mediaPlayer() const;
 
+    // The archive search zone's edges in percent of the camera's unrotated frame.
+    bool isSearchActive() const;
+    int searchZoneX1() const;
+    int searchZoneY1() const;
+    int searchZoneX2() const;
+    int searchZoneY2() const;
+    // A press on the picture handed in by the player frame; true when it grabbed the search zone.
+    bool searchMousePress(QMouseEvent* event);
+
     // libvlc's video callbacks; the opaque pointer is the widget.
     static void* lockCallback(void* opaque, void** planes);
     static void unlockCallback(void* opaque, void* picture, void* const* planes);
@@ -115,9 +125,15 @@ public slots:
     void setScaleMode(Qt::AspectRatioMode scaleMode);
     void setScaleMode();
     void clearImage();
+    void startArchiveSearch();
+    void showArchiveSearchZone();
+    void hideArchiveSearch();
+    void selectDefaultSelection();
 
 protected:
     bool event(QEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
