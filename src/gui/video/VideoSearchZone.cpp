@@ -19,7 +19,6 @@ namespace {
 const int kNear = 12;    // a pointer within 11 pixels of an edge or corner is on it
 const int kMinSize = 26; // smallest width and height of the zone in pixels
 const double kMaxSpan = 0.99;
-const char kContext[] = "QuorvelClient::GUI::VideoWidget";
 
 const QColor kOrange(255, 165, 0);
 
@@ -63,7 +62,7 @@ VideoSearchZone::VideoSearchZone(QWidget* owner) : m_owner(owner)
                        "QPushButton:default { border-color: none; }"));
     m_closeButton->resize(12, 12);
     m_closeButton->hide();
-    m_closeButton->setToolTip(QCoreApplication::translate(kContext, "Hide search area"));
+    m_closeButton->setToolTip(QCoreApplication::translate("QuorvelClient::GUI::VideoWidget", "Hide search area"));
     placeCloseButton();
 }
 
@@ -479,7 +478,7 @@ void VideoSearchZone::paint(QPainter& painter, const QRect& picture)
     const QPainter::CompositionMode mode = painter.compositionMode();
     painter.setCompositionMode(QPainter::CompositionMode_Exclusion);
     painter.drawText(z.adjusted(3, 2, -2, -2), Qt::AlignTop | Qt::AlignHCenter,
-                     QCoreApplication::translate(kContext, "Search area"));
+                     QCoreApplication::translate("QuorvelClient::GUI::VideoWidget", "Search area"));
     painter.setCompositionMode(mode);
     painter.restore();
 }

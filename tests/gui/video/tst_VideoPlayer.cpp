@@ -1,0 +1,231 @@
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "core/Camera.h"
+#include "gui/video/Overlay.h"
+#include "gui/video/VideoPlayer.h"
+#include "gui/video/VideoWidget.h"
+#include "peer/FlvStreamSource.h"
+#include "support/TestClips.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <vlc/vlc.h>
+
+using QuorvelClient::Core::Camera;
+using QuorvelClient::Core::CameraPtr;
+using QuorvelClient::GUI::VideoPlayer;
+using QuorvelClient::GUI::VideoWidget;
+using QuorvelClient::GUI::Internal::Overlay;
+
+class tst_VideoPlayer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void overlayBorders();
+    void blinking();
+    void closeControl();
+    void soundOnlyWhileActive();
+};
+
+namespace {
+
+const QRgb kBlue = qRgb(127, 199, 255);
+const QRgb kGreen = qRgb(0, 255, 0);
+const QRgb kYellow = qRgb(255, 255, 0);
+const QRgb kBlack = qRgb(0, 0, 0);
+
+CameraPtr camera(const QString& serverId = QStringLiteral("127.0.0.1:9"))
+{
+    auto result = std::make_shared<Camera>(4, "Door", serverId, 0, "Porch", true, true, true, QSize(320, 240), "h264",
+                                           Camera::CameraFlags(), QString());
+    result->setServerType(1);
+    return result;
+}
+
+// A 400 x 300 player at the top left of a larger window, so that the pointer can leave it.
+struct Host
+{
+    QWidget window;
+    VideoWidget* widget;
+    VideoPlayer* player;
+
+    explicit Host(const CameraPtr& cam = camera()) : widget(new VideoWidget(cam)), player(new VideoPlayer(widget))
+    {
+        window.resize(600, 400);
+        player->setParent(&window);
+        player->resize(400, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // The pointer starts outside the player.
+        QTest::mouseMove(&window, QPoint(500, 350));
+    }
+
+    // The border's colour on the left edge and the top edge, which must agree.
+    QRgb border()
+    {
+        const QImage shot = window.grab(QRect(0, 0, 400, 300)).toImage();
+        const QRgb left = shot.pixel(1, 150);
+        return left == shot.pixel(200, 1) && left == shot.pixel(398, 150) ? left : qRgb(1, 2, 3);
+    }
+};
+
+} // namespace
+
+void tst_VideoPlayer::overlayBorders()
+{
+    Host host;
+    QCOMPARE(host.widget->parentWidget(), host.player);
+    QCOMPARE(host.widget->geometry(), QRect(0, 0, 400, 300));
+    QCOMPARE(host.border(), kBlack);
+
+    host.player->setActive(true);
+    QCOMPARE(host.border(), kBlue);
+    // The border lies over the picture, two pixels wide.
+    const QImage shot = host.window.grab(QRect(0, 0, 400, 300)).toImage();
+    QCOMPARE(shot.pixel(0, 150), kBlue);
+    QCOMPARE(shot.pixel(3, 150), kBlack);
+
+    // The pointer over the player turns it green, and leaving restores the active border.
+    QTest::mouseMove(&host.window, QPoint(200, 150));
+    QCOMPARE(host.border(), kGreen);
+    QTest::mouseMove(&host.window, QPoint(500, 350));
+    QCOMPARE(host.border(), kBlue);
+    host.player->setActive(false);
+    QCOMPARE(host.border(), kBlack);
+    QTest::mouseMove(&host.window, QPoint(200, 150));
+    QCOMPARE(host.border(), kGreen);
+    QTest::mouseMove(&host.window, QPoint(500, 350));
+    QCOMPARE(host.border(), kBlack);
+
+    // A hidden overlay draws nothing, active or not; clicks pass through it to the player.
+    host.player->setActive(true);
+    host.player->setOverlayVisible(false);
+    QCOMPARE(host.border(), kBlack);
+    host.player->setOverlayVisible(true);
+    QCOMPARE(host.border(), kBlue);
+    QSignalSpy presses(host.player, &VideoPlayer::mousePressed);
+    QTest::mouseMove(&host.window, QPoint(200, 150));
+    QTest::mouseClick(&host.window, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    QCOMPARE(presses.count(), 1);
+}
+
+void tst_VideoPlayer::blinking()
+{
+    Host host;
+    auto* overlay = host.player->findChild<Overlay*>();
+    QVERIFY(overlay);
+    // An inactive player blinks yellow and nothing, every 200 ms, for as long as nobody stops it.
+    host.player->blink();
+    host.player->blink();
+    QCOMPARE(host.border(), kYellow);
+    QTRY_COMPARE_WITH_TIMEOUT(host.border(), kBlack, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(host.border(), kYellow, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(host.border(), kBlack, 1000);
+    // Entering stops it for good, even after two blinks were asked for: one timer at most runs.
+    QTest::mouseMove(&host.window, QPoint(200, 150));
+    QVERIFY(!overlay->isBlinking());
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(host.border(), kGreen);
+        QTest::qWait(150);
+    }
+    QTest::mouseMove(&host.window, QPoint(500, 350));
+    QCOMPARE(host.border(), kBlack);
+
+    // An active player blinks a steady yellow; leaving ends it in the active colour.
+    host.player->setActive(true);
+    host.player->blink();
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(host.border(), kYellow);
+        QTest::qWait(150);
+    }
+    QTest::mouseMove(&host.window, QPoint(200, 150));
+    QTest::mouseMove(&host.window, QPoint(500, 350));
+    QCOMPARE(host.border(), kBlue);
+    QVERIFY(!overlay->isBlinking());
+}
+
+void tst_VideoPlayer::closeControl()
+{
+    Host host;
+    auto* close = host.player->findChild<QPushButton*>("closeButton");
+    QVERIFY(close);
+    QCOMPARE(close->geometry(), QRect(380, 4, 16, 16));
+    host.player->resize(300, 200);
+    QCOMPARE(close->pos(), QPoint(280, 4));
+    QCOMPARE(host.widget->size(), QSize(300, 200));
+    QCOMPARE(host.player->findChild<Overlay*>()->size(), QSize(300, 200));
+
+    // setActive with the stored value moves nothing; a change puts the button back in its corner.
+    close->move(10, 10);
+    host.player->setActive(false);
+    QCOMPARE(close->pos(), QPoint(10, 10));
+    host.player->setActive(true);
+    QCOMPARE(close->pos(), QPoint(280, 4));
+
+    // The close control closes the widget and asks to leave the grid, without activating the player.
+    QSignalSpy closing(host.player, &VideoPlayer::aboutToClose);
+    QSignalSpy presses(host.player, &VideoPlayer::mousePressed);
+    QTest::mouseMove(&host.window, QPoint(288, 12));
+    QTest::mouseClick(&host.window, Qt::LeftButton, Qt::NoModifier, QPoint(288, 12));
+    QCOMPARE(closing.count(), 1);
+    QCOMPARE(closing.first().first().value<VideoPlayer*>(), host.player);
+    QCOMPARE(presses.count(), 0);
+    QVERIFY(!host.widget->isVisible());
+
+    // A widget destroyed by anyone closes its player.
+    Host other;
+    QSignalSpy otherClosing(other.player, &VideoPlayer::aboutToClose);
+    delete other.widget;
+    QCOMPARE(otherClosing.count(), 1);
+    QCOMPARE(other.player->videoWidget(), nullptr);
+    other.player->setSound(true);
+    other.player->setVolume(50);
+    other.player->saveCurrentFrame(TestSupport::workDir() + "/none.jpg");
+    QVERIFY(!QFile::exists(TestSupport::workDir() + "/none.jpg"));
+    QVERIFY(qAbs(other.player->currentTime().secsTo(QDateTime::currentDateTime())) < 5);
+}
+
+void tst_VideoPlayer::soundOnlyWhileActive()
+{
+    TestPeer::FlvStreamSource peer;
+    QVERIFY(peer.listen());
+    QVERIFY(peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    Host host(camera(peer.hostAndPort()));
+    libvlc_media_player_t* engine = host.widget->mediaPlayer();
+    QVERIFY(engine);
+    host.player->setVolume(180);
+    host.player->setSound(true);
+    host.widget->playLive(QuorvelClient::Core::QualitySettings::High);
+    QTRY_COMPARE_WITH_TIMEOUT(host.widget->playerState(), VideoWidget::Playing, 20000);
+    QCOMPARE(libvlc_audio_get_volume(engine), 180);
+
+    // The switch is on, but an inactive player stays muted until it becomes active, and again after.
+    QCOMPARE(libvlc_audio_get_mute(engine), 1);
+    host.player->setActive(true);
+    QCOMPARE(libvlc_audio_get_mute(engine), 0);
+    host.player->setActive(false);
+    QCOMPARE(libvlc_audio_get_mute(engine), 1);
+    host.player->setActive(true);
+    QCOMPARE(libvlc_audio_get_mute(engine), 0);
+    host.player->setSound(false);
+    QCOMPARE(libvlc_audio_get_mute(engine), 1);
+    host.player->setSound(true);
+    QCOMPARE(libvlc_audio_get_mute(engine), 0);
+
+    // The player's time and still image are its widget's.
+    QCOMPARE(host.player->currentTime(), host.widget->currentTime());
+    QTest::qWait(300);
+    const QString still = TestSupport::workDir() + "/porch.png";
+    host.player->saveCurrentFrame(still);
+    QFile file(still);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(3), QByteArray("\xff\xd8\xff"));
+    host.widget->stop();
+}
+
+QUORVEL_TEST_MAIN(tst_VideoPlayer)
+#include "tst_VideoPlayer.moc"
