@@ -10,26 +10,21 @@
 using namespace QuorvelClient;
 using Core::ArchiveDay;
 using Core::ArchiveRecord;
-using Core::ArchiveRecordPtr;
 
 namespace {
 
-const char idMessage[] = "Will not create archive record with bad start and end ID";
-const char timeMessage[] = "Will not create archive record with bad start and end time";
+const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
 
 // The message of the error the constructor throws; empty when it throws nothing.
-QString constructionError(int startId, int endId, const QDateTime& start, const QDateTime& end)
+QString constructionError(int startId, int endId, const QDateTime& begin, const QDateTime& end)
 {
     try {
-        ArchiveRecord record(startId, endId, start, end, 0);
+        ArchiveRecord record(startId, endId, begin, end, 0);
     } catch (const utils::Error& e) {
         return QString::fromUtf8(e.what());
     }
     return QString();
 }
-
-// Instants around which east and west of UTC fall on different days.
-const qint64 dayProbes[] = {0, 1700000000, 1700000000 + (qint64(1) << 32), -1};
 
 } // namespace
 
@@ -37,74 +32,52 @@ class tst_ArchiveRecord : public QObject
 {
     Q_OBJECT
 private slots:
-    void keepsValuesAndDuration();
-    void rejectsOutOfOrderIds();
-    void rejectsNonPositiveDuration();
-    void travelsAsSharedPointer();
+    void durationInWholeSeconds();
+    void rejectsBadRecords_data();
+    void rejectsBadRecords();
     void daysFollowLocalZone_data();
     void daysFollowLocalZone();
 };
 
-void tst_ArchiveRecord::keepsValuesAndDuration()
+void tst_ArchiveRecord::durationInWholeSeconds()
 {
-    const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
-    ArchiveRecord shortest(5, 5, start, start.addSecs(1), 2);
-    QCOMPARE(shortest.duration(), qint64(1));
-    QCOMPARE(shortest.startId(), 5);
-    QCOMPARE(shortest.endId(), 5);
-    QCOMPARE(shortest.start(), start);
-    QCOMPARE(shortest.end(), start.addSecs(1));
-    QCOMPARE(shortest.type(), 2);
-
-    // Whole seconds, and a span longer than 32 bits of milliseconds.
-    ArchiveRecord day(100, 900, start, start.addSecs(86399).addMSecs(700), 1);
-    QCOMPARE(day.duration(), qint64(86399));
-    ArchiveRecord year(1, 2, start, start.addDays(400), 1);
-    QCOMPARE(year.duration(), qint64(400) * 86400);
+    QCOMPARE(ArchiveRecord(5, 5, start, start.addSecs(1), 2).duration(), qint64(1));
+    QCOMPARE(ArchiveRecord(100, 900, start, start.addSecs(86399).addMSecs(700), 1).duration(), qint64(86399));
+    // More than 32 bits of milliseconds.
+    QCOMPARE(ArchiveRecord(1, 2, start, start.addDays(400), 1).duration(), qint64(400) * 86400);
 }
 
-void tst_ArchiveRecord::rejectsOutOfOrderIds()
+void tst_ArchiveRecord::rejectsBadRecords_data()
 {
+    const QString ids = QStringLiteral("Will not create archive record with bad start and end ID");
+    const QString times = QStringLiteral("Will not create archive record with bad start and end time");
+    QTest::addColumn<int>("startId");
+    QTest::addColumn<int>("endId");
+    QTest::addColumn<QDateTime>("begin");
+    QTest::addColumn<QDateTime>("end");
+    QTest::addColumn<QString>("message");
+    // Ids are checked first: with wrong times as well they give the id message and log nothing.
+    QTest::newRow("ids and times bad") << 0 << -1 << start.addSecs(5) << start << ids;
+    QTest::newRow("under a second") << 5 << 6 << start << start.addMSecs(999) << times;
+    QTest::newRow("times out of order") << 5 << 5 << start.addSecs(1) << start << times;
+}
+
+void tst_ArchiveRecord::rejectsBadRecords()
+{
+    QFETCH(int, startId);
+    QFETCH(int, endId);
+    QFETCH(QDateTime, begin);
+    QFETCH(QDateTime, end);
+    QFETCH(QString, message);
     TestSupport::MessageCapture log;
-    const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
-    QCOMPARE(constructionError(6, 5, start, start.addSecs(60)), QString::fromLatin1(idMessage));
-    // Ids come first: wrong times as well still give the id message, and nothing is logged.
-    QCOMPARE(constructionError(6, 5, start, start), QString::fromLatin1(idMessage));
-    QCOMPARE(constructionError(0, -1, start.addSecs(5), start), QString::fromLatin1(idMessage));
-    QVERIFY(log.messages().filter(QStringLiteral("Record")).isEmpty());
-}
-
-void tst_ArchiveRecord::rejectsNonPositiveDuration()
-{
-    TestSupport::MessageCapture log;
-    const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
-
-    QCOMPARE(constructionError(5, 6, start, start), QString::fromLatin1(timeMessage));
-    const QStringList lines = log.messages().filter(QStringLiteral("Record end:"));
-    QCOMPARE(lines.size(), 1);
-    const QString line = lines.first();
-    QVERIFY2(line.startsWith(QStringLiteral("Record end: QDateTime(")), qPrintable(line));
-    QVERIFY2(line.contains(QStringLiteral(" Record start: QDateTime(")), qPrintable(line));
-    QCOMPARE(line.count(QStringLiteral("2026-03-01 10:00:00")), 4);
-
-    // Less than a second is no record either; nor are times out of order or missing.
-    QCOMPARE(constructionError(5, 6, start, start.addMSecs(999)), QString::fromLatin1(timeMessage));
-    log.clear();
-    QCOMPARE(constructionError(5, 5, start.addSecs(1), start), QString::fromLatin1(timeMessage));
-    QCOMPARE(log.messages().filter(QStringLiteral("Record start:")).size(), 1);
-    QCOMPARE(constructionError(1, 2, QDateTime(), start), QString::fromLatin1(timeMessage));
-}
-
-void tst_ArchiveRecord::travelsAsSharedPointer()
-{
-    QVERIFY(QMetaType::fromName("Core::ArchiveRecordPtr").isValid());
-    QVERIFY(QMetaType::fromName("Core::ArchiveDayPtr").isValid());
-    const QDateTime start(QDate(2026, 3, 1), QTime(10, 0, 0), Qt::UTC);
-    ArchiveRecordPtr record = std::make_shared<ArchiveRecord>(1, 2, start, start.addSecs(3), 4);
-    const QVariant variant = QVariant::fromValue(record);
-    QCOMPARE(variant.value<ArchiveRecordPtr>(), record);
-    Core::ArchiveDayPtr day = std::make_shared<ArchiveDay>(0, 3);
-    QCOMPARE(QVariant::fromValue(day).value<Core::ArchiveDayPtr>()->recordsCount(), 3);
+    QCOMPARE(constructionError(startId, endId, begin, end), message);
+    // A bad time logs the end (always 10:00:00 here), then the start, each twice.
+    const QStringList lines = log.messages().filter(QStringLiteral("Record "));
+    QCOMPARE(lines.size(), message.endsWith(QLatin1String("ID")) ? 0 : 1);
+    for (const QString& line : lines)
+        QVERIFY2(line.startsWith(QStringLiteral("Record end: QDateTime(2026-03-01 10:00:00")) &&
+                     line.contains(QStringLiteral(" Record start: QDateTime(")) && line.count("QDateTime(") == 4,
+                 qPrintable(line));
 }
 
 void tst_ArchiveRecord::daysFollowLocalZone_data()
@@ -125,25 +98,21 @@ void tst_ArchiveRecord::daysFollowLocalZone()
         QFile out(probeFile);
         QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Append));
         QStringList dates;
-        for (qint64 seconds : dayProbes) {
-            ArchiveDay day(seconds, 7);
-            QCOMPARE(day.recordsCount(), 7);
-            dates << day.date().toString(Qt::ISODate);
-        }
+        for (qint64 seconds : {qint64(0), qint64(1700000000), 1700000000 + (qint64(1) << 32), qint64(-1)})
+            dates << ArchiveDay(seconds, 7).date().toString(Qt::ISODate);
         out.write(dates.join(QLatin1Char(' ')).toLatin1());
         return;
     }
 
-    QFETCH(QString, zone);
-    const QString file =
-        TestSupport::rootDir() + QStringLiteral("/days-") + QString::fromLatin1(QTest::currentDataTag());
+    const QString tag = QString::fromLatin1(QTest::currentDataTag());
+    const QString file = TestSupport::rootDir() + QStringLiteral("/days-") + tag;
     QProcess probe;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QFETCH(QString, zone);
     env.insert(QStringLiteral("TZ"), zone);
     env.insert(QStringLiteral("QUORVEL_DAY_PROBE"), file);
     probe.setProcessEnvironment(env);
-    probe.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("daysFollowLocalZone:") + QString::fromLatin1(QTest::currentDataTag())});
+    probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("daysFollowLocalZone:") + tag});
     QVERIFY(probe.waitForFinished(60000));
     QVERIFY2(probe.exitCode() == 0, probe.readAllStandardOutput().constData());
     QFile in(file);

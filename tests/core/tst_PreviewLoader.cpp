@@ -43,7 +43,6 @@ private slots:
     void asksOnlyCamerasWhoseFlagsAreZero();
     void repeatsOnceThenClears();
     void refusedSessionAsksForRelogin();
-    void neverTwoRequestsForOneCamera();
     void removingDropsTheRequest();
     void cameraGoingOfflineBeforeTheRepeatIsAskedAgainLater();
 
@@ -133,8 +132,6 @@ void tst_PreviewLoader::asksAtOnceAndOnEveryTick()
     QCOMPARE(streamer.requests().size(), 1);
     const Peer::PeerRequest first = streamer.requests().first();
     QCOMPARE(first.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=localview HTTP/1.1"));
-    QCOMPARE(first.header("Accept"), QByteArray("*/*"));
-    QCOMPARE(first.header("Host"), "127.0.0.1:" + QByteArray::number(streamer.port()));
     QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(3));
 
     // Each tick asks again; the same bytes are handed over again.
@@ -143,7 +140,6 @@ void tst_PreviewLoader::asksAtOnceAndOnEveryTick()
     loader->stop();
     QVERIFY(!refreshTimer()->isActive());
     const int seen = streamer.requests().size();
-    QVERIFY(seen >= 3);
 
     // start() asks at once and runs the timer again.
     loader->start();
@@ -166,7 +162,6 @@ void tst_PreviewLoader::asksLocalServerWithItsPassword()
     const QByteArray port = QByteArray::number(local.port());
     QCOMPARE(local.requests().first().requestLine,
              "GET /preview/live?camera=1&q=0&server=127.0.0.1:" + port + "&sessionId=p%26ss%20w%C3%B6rd HTTP/1.1");
-    QCOMPARE(local.requests().first().header("Host"), "127.0.0.1:" + port);
 
     // A local server whose id does not split into host and port is not asked, and its password never goes to
     // the service's streaming server; the account camera asked after it is the only request there.
@@ -247,19 +242,6 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     loader->request(camera->globalId());
     QTRY_COMPARE(log.messages().filter(QStringLiteral("Preview receive error: -3 404")).size(), 4);
     QCOMPARE(streamer.requests().size(), 6);
-
-    // A server that cannot be reached fails twice as well.
-    CameraPtr unreachable =
-        std::make_shared<Camera>(1, QStringLiteral("Door"), QStringLiteral("127.0.0.1:1"), 0, QStringLiteral("Gone"),
-                                 true, false, false, QSize(), QStringLiteral("h264"), Camera::CameraFlags(), QString());
-    unreachable->setServerType(1);
-    unreachable->setPreview("old");
-    added << unreachable;
-    QSignalSpy cleared(unreachable.get(), &Camera::previewChanged);
-    loader->addCamera(unreachable);
-    QTRY_COMPARE(cleared.count(), 1);
-    QVERIFY(unreachable->preview().isEmpty());
-    QCOMPARE(log.messages().filter(QStringLiteral("Preview receive error: -4")).size(), 2);
 }
 
 void tst_PreviewLoader::refusedSessionAsksForRelogin()
@@ -273,35 +255,20 @@ void tst_PreviewLoader::refusedSessionAsksForRelogin()
     streamer.failCommand(QStringLiteral("preview/live"), failure(409));
     loader->addCamera(camera);
     QTRY_COMPARE(relogin.count(), 1);
-    QCOMPARE(streamer.requests().size(), 1);
     QCOMPARE(camera->preview(), QByteArray("old"));
 
-    // The refused request stays outstanding: later ticks do not ask the refusing server again.
-    refreshTimer()->setInterval(50);
-    QTRY_VERIFY(log.messages().filter(QStringLiteral("already exists")).size() >= 2);
-    QCOMPARE(log.messages().filter(QStringLiteral("Request for camera")).first(),
-             QStringLiteral("Request for camera QPair(\"S\",3) already exists, will not create new request"));
-    QCOMPARE(streamer.requests().size(), 1);
-    QCOMPARE(relogin.count(), 1);
-}
-
-void tst_PreviewLoader::neverTwoRequestsForOneCamera()
-{
-    TestSupport::MessageCapture log;
-    PreviewLoader* loader = PreviewLoader::instance();
-    streamer.failCommand(QStringLiteral("preview/live"), Peer::PeerReply::withBehaviour(Peer::PeerReply::NeverAnswer));
-    CameraPtr camera = cloudCamera();
-    loader->addCamera(camera);
-    QTRY_COMPARE(streamer.requests().size(), 1);
-
+    // The refused request stays outstanding: no way of asking again sends a second one for the camera.
     loader->request(camera->globalId());
     loader->start();
     camera->setFlags(Camera::Offline);
     camera->setFlags(Camera::CameraFlags());
-    QCOMPARE(log.messages().filter(QStringLiteral("Request for camera QPair(\"S\",3) already exists")).size(), 3);
+    QCOMPARE(log.messages().filter(QStringLiteral("Request for camera")),
+             QStringList(
+                 3, QStringLiteral("Request for camera QPair(\"S\",3) already exists, will not create new request")));
     refreshTimer()->setInterval(50);
     QTRY_VERIFY(log.messages().filter(QStringLiteral("already exists")).size() >= 5);
     QCOMPARE(streamer.requests().size(), 1);
+    QCOMPARE(relogin.count(), 1);
 }
 
 void tst_PreviewLoader::removingDropsTheRequest()

@@ -6,7 +6,6 @@
 #include "support/TestEnvironment.h"
 #include "utils/Settings.h"
 
-#include <QImage>
 #include <QSignalSpy>
 
 using QuorvelClient::Core::StreamerClient;
@@ -18,7 +17,6 @@ struct Outcome
 {
     QList<QVariant> replies;
     QList<QPair<int, int>> errors;
-    int count() const { return replies.size() + errors.size(); }
 };
 
 Outcome run(StreamerClient* client, const QString& command, const QVariantMap& params, bool parsing = true)
@@ -69,10 +67,14 @@ private slots:
     void refusedConnectionIsMinusFour();
     void redirectsAreFollowedAndBounded();
     void failedRequestCanBeSentAgain();
-    void silentPeerGivesNoSignal();
     void passwordsStayOutOfTheLog();
 
 private:
+    Outcome runLocal(const QString& command, const QVariantMap& params, bool parsing = true)
+    {
+        return runOnce(QStringLiteral("127.0.0.1"), local->port(), command, params, parsing);
+    }
+
     FakeNetwork* net = nullptr;
     FakeVideoServer* streamer = nullptr;
     FakeVideoServer* local = nullptr;
@@ -111,19 +113,12 @@ void tst_StreamerClient::defaultClientAsksStreamingHost()
     net->useProxy();
     Outcome outcome = runOnce(QString(), 0, QStringLiteral("preview/live"),
                               {{"camera", 3}, {"q", 0}, {"server", "S"}, {"sessionId", "X"}}, false);
-    QCOMPARE(outcome.count(), 1);
-    QCOMPARE(outcome.replies.size(), 1);
-    const QByteArray jpeg = outcome.replies.first().toByteArray();
-    QCOMPARE(jpeg, FakeVideoServer::previewJpeg(3));
-    QCOMPARE(QImage::fromData(jpeg, "JPEG").size(), QSize(320, 240));
-
-    PeerRequest request = streamer->lastRequest();
-    QCOMPARE(request.method, QByteArray("GET"));
-    QCOMPARE(request.path + '?' + request.query, QByteArray("/preview/live?camera=3&q=0&server=S&sessionId=X"));
+    QCOMPARE(outcome.replies, QList<QVariant>{QVariant(FakeVideoServer::previewJpeg(3))});
+    const PeerRequest request = streamer->lastRequest();
+    QCOMPARE(request.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=X HTTP/1.1"));
     QCOMPARE(request.header("Accept"), QByteArray("*/*"));
     QCOMPARE(request.header("Host"), QByteArray("stream.quorvel.example:80"));
     QVERIFY(request.headerNames().indexOf("Accept") < request.headerNames().indexOf("Host"));
-    QVERIFY(request.body.isEmpty());
     // The proxy forwarded it: plain HTTP, no tunnel.
     QCOMPARE(net->proxy.entries().size(), 1);
     QVERIFY(net->proxy.entries().first().requestLine.startsWith("GET http://stream.quorvel.example"));
@@ -139,10 +134,7 @@ void tst_StreamerClient::defaultClientAsksStreamingHost()
     setSetting(QStringLiteral("streamer/version"), QString());
     setSetting(QStringLiteral("streamer/port"), 80);
     QCOMPARE(outcome.replies.size(), 1);
-    QCOMPARE(outcome.replies.first().toMap().value("functions").toStringList(),
-             (QStringList{"arc_export", "arc_search"}));
-    QCOMPARE(versioned.lastRequest().path + '?' + versioned.lastRequest().query,
-             QByteArray("/2.0/vs_info/?server=1&sessionId=X"));
+    QCOMPARE(versioned.lastRequest().requestLine, QByteArray("GET /2.0/vs_info/?server=1&sessionId=X HTTP/1.1"));
     QCOMPARE(versioned.lastRequest().header("Host"), QByteArray("stream.quorvel.example:8088"));
 }
 
@@ -151,12 +143,9 @@ void tst_StreamerClient::explicitHostIgnoresStreamerSettings()
     setSetting(QStringLiteral("streamer/host"), QStringLiteral("elsewhere.quorvel.example"));
     setSetting(QStringLiteral("streamer/version"), QStringLiteral("9"));
     const QByteArray password = QUrl::toPercentEncoding(local->password());
-    Outcome outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"),
-                              {{"server", QString::number(1)}, {"sessionId", password}});
-    QCOMPARE(outcome.replies.size(), 1);
-    const QVariantList cameras = outcome.replies.first().toList();
-    QCOMPARE(cameras.size(), 2);
-    QCOMPARE(cameras.at(1).toMap().value("name").toString(), QStringLiteral("Yard"));
+    Outcome outcome =
+        runLocal(QStringLiteral("streams/info"), {{"server", QString::number(1)}, {"sessionId", password}});
+    QCOMPARE(outcome.replies.value(0).toList().size(), 2);
     const PeerRequest request = local->lastRequest();
     QCOMPARE(request.requestLine, QByteArray("GET /streams/info?server=1&sessionId=p%40ss%20w%26rd%2F%C3%BC HTTP/1.1"));
     QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
@@ -164,8 +153,7 @@ void tst_StreamerClient::explicitHostIgnoresStreamerSettings()
     // The proxy of the settings applies to local servers too.
     net->useProxy();
     net->proxy.map(QStringLiteral("127.0.0.1"), local->port(), QHostAddress::LocalHost, local->port());
-    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"),
-                      {{"server", "1"}, {"sessionId", password}});
+    outcome = runLocal(QStringLiteral("vs_info/"), {{"server", "1"}, {"sessionId", password}});
     QCOMPARE(outcome.replies.size(), 1);
     QCOMPARE(net->proxy.entries().size(), 1);
     setSetting(QStringLiteral("streamer/host"), QStringLiteral("stream.quorvel.example"));
@@ -178,15 +166,9 @@ void tst_StreamerClient::queryIsWrittenByteExactly()
     const QVariantMap archive{{"server", "192.168.1.5:8080"},
                               {"camera", 2},
                               {"sessionId", QUrl::toPercentEncoding(QStringLiteral("p@ss w&rd/ü"))},
-                              {"startTime", 1700000000u},
-                              {"endTime", 1700086399u},
-                              {"x1", 1},
-                              {"y1", 2},
-                              {"x2", 30},
-                              {"y2", 40}};
+                              {"startTime", 1700000000u}};
     QCOMPARE(StreamerClient::queryString(archive),
-             QByteArray("?camera=2&endTime=1700086399&server=192.168.1.5:8080&sessionId=p%40ss%20w%26rd%2F%C3%BC"
-                        "&startTime=1700000000&x1=1&x2=30&y1=2&y2=40"));
+             QByteArray("?camera=2&server=192.168.1.5:8080&sessionId=p%40ss%20w%26rd%2F%C3%BC&startTime=1700000000"));
     QCOMPARE(StreamerClient::queryString({}), QByteArray());
     // Text that would break the request line is encoded.
     QCOMPARE(StreamerClient::queryString({{"name", QString::fromUtf8("a b&c#d+é")}, {"k=y", "50%"}}),
@@ -196,13 +178,9 @@ void tst_StreamerClient::queryIsWrittenByteExactly()
 
     // And the wire carries exactly that.
     local->setFixedReply(PeerReply::json("[]"));
-    runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("archive/list"), archive);
+    runLocal(QStringLiteral("archive/list"), archive);
     QCOMPARE(local->lastRequest().requestLine,
              "GET /archive/list" + StreamerClient::queryString(archive) + " HTTP/1.1");
-    runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("archive/days"),
-            {{"server", QString::fromUtf8("Склад 1#2")}});
-    QCOMPARE(local->lastRequest().requestLine,
-             QByteArray("GET /archive/days?server=%D0%A1%D0%BA%D0%BB%D0%B0%D0%B4%201%232 HTTP/1.1"));
 }
 
 void tst_StreamerClient::repliesMapToCodes_data()
@@ -214,15 +192,13 @@ void tst_StreamerClient::repliesMapToCodes_data()
     QTest::addColumn<QVariant>("response");
 
     const QVariant none;
-    for (int status : {403, 404, 409, 500})
+    for (int status : {404, 409})
         QTest::addRow("%d", status) << PeerReply::json("{}", status) << true << -3 << status << none;
     QTest::newRow("303") << PeerReply::redirect(303, "http://127.0.0.1/") << true << -3 << 303 << none;
     QTest::newRow("empty") << PeerReply::json("") << true << -2 << 200 << none;
     QTest::newRow("empty raw") << PeerReply::json("") << false << -2 << 200 << none;
     QTest::newRow("not json") << PeerReply::json("<html/>") << true << -2 << 200 << none;
     QTest::newRow("not json raw") << PeerReply::json("<html/>") << false << 1 << 200 << QVariant(QByteArray("<html/>"));
-    QTest::newRow("array") << PeerReply::json("[{\"date\":1},2]") << true << 1 << 200
-                           << QVariant(QVariantList{QVariantMap{{"date", 1}}, 2});
     QTest::newRow("object, no envelope") << PeerReply::json("{\"success\":false}") << true << 1 << 200
                                          << QVariant(QVariantMap{{"success", false}});
     QTest::newRow("300") << PeerReply::json("[1]", 300) << true << 1 << 300 << QVariant(QVariantList{1});
@@ -244,16 +220,14 @@ void tst_StreamerClient::repliesMapToCodes()
     QSignalSpy replies(&client, &StreamerClient::responceReceived);
     QSignalSpy errors(&client, &StreamerClient::error);
     const Outcome outcome = run(&client, QStringLiteral("archive/days"), {{"camera", 1}}, parsing);
-    QCOMPARE(outcome.count(), 1);
     QCoreApplication::processEvents();
     QCOMPARE(replies.size() + errors.size(), 1);
-    if (code == 1) {
+    if (code == 1)
         QCOMPARE(outcome.replies.first(), response);
-    } else {
+    else if (status >= 0)
+        QCOMPARE(outcome.errors.first(), qMakePair(code, status));
+    else
         QCOMPARE(outcome.errors.first().first, code);
-        if (status >= 0)
-            QCOMPARE(outcome.errors.first().second, status);
-    }
 }
 
 void tst_StreamerClient::refusedConnectionIsMinusFour()
@@ -278,50 +252,32 @@ void tst_StreamerClient::redirectsAreFollowedAndBounded()
 
     // To another server; the headers of a redirect come Host first.
     local->enqueueReply(PeerReply::redirect(301, otherBase + "/streams/info?sessionId=pw"));
-    Outcome outcome =
-        runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", "wrong"}});
+    Outcome outcome = runLocal(QStringLiteral("streams/info"), {{"sessionId", "wrong"}});
     QCOMPARE(outcome.replies.size(), 1);
-    QCOMPARE(outcome.replies.first().toList().first().toMap().value("name").toString(), QStringLiteral("Far"));
     PeerRequest request = other.lastRequest();
     QCOMPARE(request.requestLine, QByteArray("GET /streams/info?sessionId=pw HTTP/1.1"));
     QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(other.port()));
     QVERIFY(request.headerNames().indexOf("Host") < request.headerNames().indexOf("Accept"));
 
-    // A Location without a host is resolved against the request; an empty path goes as "/".
+    // A Location without a host is resolved against the request; its encoded query is kept as it is.
     local->enqueueReply(PeerReply::redirect(302, "vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC"));
     local->enqueueReply(PeerReply::json("{}"));
-    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("preview/x"), {});
+    outcome = runLocal(QStringLiteral("preview/x"), {});
     QCOMPARE(outcome.replies.size(), 1);
     QCOMPARE(local->lastRequest().requestLine,
              QByteArray("GET /preview/vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC HTTP/1.1"));
-    other.setFixedReply(PeerReply::json("{}"));
-    local->enqueueReply(PeerReply::redirect(302, otherBase));
-    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
-    QCOMPARE(outcome.replies.size(), 1);
-    QCOMPARE(other.lastRequest().requestLine, QByteArray("GET / HTTP/1.1"));
-
-    // An https Location is followed over TLS, never downgraded.
-    FakeHttpServer secure;
-    TestCertificates::trustTestCa();
-    secure.setTls(TestCertificates::trusted().server, TestCertificates::trusted().serverKey);
-    secure.setFixedReply(PeerReply::json("[7]"));
-    QVERIFY(secure.start());
-    local->enqueueReply(PeerReply::redirect(302, "https://localhost:" + QByteArray::number(secure.port()) + "/s"));
-    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
-    QCOMPARE(outcome.replies, QList<QVariant>{QVariant(QVariantList{7})});
-    QVERIFY(secure.lastRequest().tls);
 
     // A loop ends after ten followed redirects.
     local->clearRequests();
     local->setFixedReply(PeerReply::redirect(302, "/again"));
-    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
+    outcome = runLocal(QStringLiteral("vs_info/"), {});
     QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 302}}));
     QCOMPARE(local->requests().size(), 11);
 
     // A Location that is no usable URL.
     TestSupport::MessageCapture log;
     local->setFixedReply(PeerReply::redirect(301, "http://bad host/"));
-    outcome = runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("vs_info/"), {});
+    outcome = runLocal(QStringLiteral("vs_info/"), {});
     QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 301}}));
     QVERIFY(log.contains(QStringLiteral("Bad redirect address:")));
 }
@@ -355,21 +311,6 @@ void tst_StreamerClient::failedRequestCanBeSentAgain()
     QCOMPARE(local->lastRequest().header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
 }
 
-void tst_StreamerClient::silentPeerGivesNoSignal()
-{
-    local->setFixedReply(PeerReply::withBehaviour(PeerReply::NeverAnswer));
-    auto* client = new StreamerClient(QStringLiteral("127.0.0.1"), local->port());
-    QSignalSpy replies(client, &StreamerClient::responceReceived);
-    QSignalSpy errors(client, &StreamerClient::error);
-    client->request(QStringLiteral("streams/info"), {});
-    QTRY_COMPARE_WITH_TIMEOUT(local->requests().size(), 1, 10000);
-    QVERIFY(!errors.wait(300));
-    QCOMPARE(replies.size(), 0);
-    client->deleteLater();
-    QSignalSpy destroyed(client, &QObject::destroyed);
-    QVERIFY(destroyed.wait(5000));
-}
-
 void tst_StreamerClient::passwordsStayOutOfTheLog()
 {
     TestSupport::MessageCapture log;
@@ -378,12 +319,12 @@ void tst_StreamerClient::passwordsStayOutOfTheLog()
     setSetting(QStringLiteral("proxy/host"), QStringLiteral("127.0.0.1"));
     setSetting(QStringLiteral("proxy/port"), 1);
     setSetting(QStringLiteral("proxy/password"), secret);
-    runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", secret}});
+    runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}});
     setSetting(QStringLiteral("proxy/useProxy"), false);
     for (const PeerReply& reply : {PeerReply::json("{}", 403), PeerReply::json(""), PeerReply::json("x"),
                                    PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8())}) {
         local->setFixedReply(reply);
-        runOnce(QStringLiteral("127.0.0.1"), local->port(), QStringLiteral("streams/info"), {{"sessionId", secret}});
+        runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}});
     }
     QVERIFY(log.messages().size() >= 5);
     QVERIFY2(log.absent(secret), qPrintable(log.messages().join('\n')));

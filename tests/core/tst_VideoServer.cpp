@@ -12,18 +12,17 @@ using Core::VideoServerPtr;
 
 namespace {
 
-VideoServerPtr makeServer(VideoServer::VideoServerFlags flags = VideoServer::VideoServerFlags(),
-                          const QString& alias = QStringLiteral("Office"))
+VideoServerPtr makeServer(VideoServer::VideoServerFlags flags = VideoServer::VideoServerFlags())
 {
-    return std::make_shared<VideoServer>(flags, QStringLiteral("srv-9"), 1, 2, 3, alias, true, true, false, false,
-                                         false, true, false);
+    return std::make_shared<VideoServer>(flags, QStringLiteral("srv-9"), 1, 2, 3, QStringLiteral("Office"), true, true,
+                                         false, false, false, true, false);
 }
 
-CameraPtr makeCamera(Core::camera_id_t id, const QString& serverId = QStringLiteral("srv-9"))
+CameraPtr makeCamera(Core::camera_id_t id)
 {
-    return std::make_shared<Camera>(id, QStringLiteral("Cam %1").arg(id), serverId, 3, QStringLiteral("Office"), false,
-                                    true, false, QSize(640, 480), QStringLiteral("h264"), Camera::CameraFlags(),
-                                    QString());
+    return std::make_shared<Camera>(id, QStringLiteral("Cam %1").arg(id), QStringLiteral("srv-9"), 3,
+                                    QStringLiteral("Office"), false, true, false, QSize(640, 480),
+                                    QStringLiteral("h264"), Camera::CameraFlags(), QString());
 }
 
 } // namespace
@@ -32,86 +31,58 @@ class tst_VideoServer : public QObject
 {
     Q_OBJECT
 private slots:
-    void constructionKeepsValues();
-    void settersSignalOnlyOnChange();
+    void constructionAndSetters();
     void cameraMap();
     void availability_data();
     void availability();
     void flagsText_data();
     void flagsText();
     void equality();
-    void camerasTravelQueued();
 };
 
-void tst_VideoServer::constructionKeepsValues()
+void tst_VideoServer::constructionAndSetters()
 {
     // Values in the constructor's order: the switches and capabilities are told apart by their values.
-    VideoServerPtr server = makeServer(VideoServer::Offline);
-    QCOMPARE(server->flags(), VideoServer::VideoServerFlags(VideoServer::Offline));
+    VideoServerPtr server = makeServer();
     QCOMPARE(QList<qint64>({server->value1(), server->value2(), server->value3()}), QList<qint64>({1, 2, 3}));
     QCOMPARE(
         QList<bool>({server->isOwner(), server->isLiveEnabled(), server->isArchiveEnabled(), server->isSetupEnabled(),
                      server->isPublic(), server->isSpeedPlaySupported(), server->isArchiveSearchSupported()}),
         QList<bool>({true, true, false, false, false, true, false}));
-    QVERIFY(server->serviceStatus().isEmpty());
-    QVERIFY(!server->hasArchive());
-    QVERIFY(server->cameras().isEmpty());
-}
 
-void tst_VideoServer::settersSignalOnlyOnChange()
-{
-    VideoServerPtr server = makeServer();
-    QSignalSpy flags(server.get(), &VideoServer::flagsChanged);
-    QSignalSpy alias(server.get(), &VideoServer::aliasChanged);
-    QSignalSpy live(server.get(), &VideoServer::liveEnabledChanged);
-    QSignalSpy archive(server.get(), &VideoServer::archiveEnabledChanged);
-    QSignalSpy setup(server.get(), &VideoServer::setupEnabledChanged);
-    QSignalSpy isPublic(server.get(), &VideoServer::isPublicChanged);
-    QSignalSpy invalidated(server.get(), &VideoServer::invalidated);
-
+    std::unique_ptr<QSignalSpy> spies[]{std::make_unique<QSignalSpy>(server.get(), &VideoServer::flagsChanged),
+                                        std::make_unique<QSignalSpy>(server.get(), &VideoServer::aliasChanged),
+                                        std::make_unique<QSignalSpy>(server.get(), &VideoServer::liveEnabledChanged),
+                                        std::make_unique<QSignalSpy>(server.get(), &VideoServer::archiveEnabledChanged),
+                                        std::make_unique<QSignalSpy>(server.get(), &VideoServer::setupEnabledChanged),
+                                        std::make_unique<QSignalSpy>(server.get(), &VideoServer::isPublicChanged)};
+    const auto set = [&server](VideoServer::VideoServerFlags flags, const QString& alias, bool live, bool archive,
+                               bool setup, bool isPublic) {
+        server->setFlags(flags);
+        server->setAlias(alias);
+        server->setLiveEnabled(live);
+        server->setArchiveEnabled(archive);
+        server->setSetupEnabled(setup);
+        server->setPublic(isPublic);
+    };
     // The stored values: nothing happens.
-    server->setFlags(VideoServer::VideoServerFlags());
-    server->setAlias(QStringLiteral("Office"));
-    server->setLiveEnabled(true);
-    server->setArchiveEnabled(false);
-    server->setSetupEnabled(false);
-    server->setPublic(false);
-    QCOMPARE(flags.count() + alias.count() + live.count() + archive.count() + setup.count() + isPublic.count(), 0);
+    set(VideoServer::VideoServerFlags(), QStringLiteral("Office"), true, false, false, false);
+    for (const auto& spy : spies)
+        QCOMPARE(spy->count(), 0);
 
     // New values: one signal each, carrying the value, which is already stored.
     VideoServer::VideoServerFlags seen;
     connect(server.get(), &VideoServer::flagsChanged, this, [&] { seen = server->flags(); });
-    server->setFlags(VideoServer::Offline | VideoServer::SomeCamerasNotPaid);
-    server->setAlias(QStringLiteral("Warehouse"));
-    server->setLiveEnabled(false);
-    server->setArchiveEnabled(true);
-    server->setSetupEnabled(true);
-    server->setPublic(true);
-    QCOMPARE(flags.count(), 1);
-    QCOMPARE(flags.at(0).at(0).value<VideoServer::VideoServerFlags>(),
-             VideoServer::Offline | VideoServer::SomeCamerasNotPaid);
+    set(VideoServer::Offline | VideoServer::SomeCamerasNotPaid, QStringLiteral("Warehouse"), false, true, true, true);
     QCOMPARE(seen, VideoServer::Offline | VideoServer::SomeCamerasNotPaid);
-    QCOMPARE(alias.count(), 1);
-    QCOMPARE(alias.at(0).at(0).toString(), QStringLiteral("Warehouse"));
-    QCOMPARE(server->alias(), QStringLiteral("Warehouse"));
-    QCOMPARE(live.count(), 1);
-    QCOMPARE(live.at(0).at(0).toBool(), false);
-    QCOMPARE(archive.count(), 1);
-    QCOMPARE(archive.at(0).at(0).toBool(), true);
-    QCOMPARE(setup.count(), 1);
-    QCOMPARE(isPublic.count(), 1);
+    QVariantList values;
+    for (const auto& spy : spies) {
+        QCOMPARE(spy->count(), 1);
+        values << spy->at(0).at(0);
+    }
+    QCOMPARE(values.at(0).value<VideoServer::VideoServerFlags>(), seen);
+    QCOMPARE(values.mid(1), QVariantList({QStringLiteral("Warehouse"), false, true, true, true}));
     QVERIFY(server->isPublic() && server->isSetupEnabled() && server->isArchiveEnabled() && !server->isLiveEnabled());
-
-    // Plain attributes change silently.
-    server->setServiceStatus(QStringLiteral("billing"));
-    server->setHasArchive(true);
-    QCOMPARE(server->serviceStatus(), QStringLiteral("billing"));
-    QVERIFY(server->hasArchive());
-
-    server->invalidate();
-    server->invalidate();
-    QCOMPARE(invalidated.count(), 2);
-    QCOMPARE(flags.count() + alias.count(), 2);
 }
 
 void tst_VideoServer::cameraMap()
@@ -121,6 +92,7 @@ void tst_VideoServer::cameraMap()
     QSignalSpy removed(server.get(), &VideoServer::cameraRemoved);
     QSignalSpy allRemoved(server.get(), &VideoServer::camerasRemoved);
 
+    // A camera taken over from a local server becomes an account camera.
     CameraPtr first = makeCamera(5);
     first->setServerType(1);
     server->addCamera(first);
@@ -128,8 +100,6 @@ void tst_VideoServer::cameraMap()
     QCOMPARE(added.count(), 2);
     QCOMPARE(added.at(0).at(0).value<CameraPtr>(), first);
     QCOMPARE(first->serverType(), 0);
-    QVERIFY(server->hasCamera(5));
-    QVERIFY(!server->hasCamera(3));
     QCOMPARE(server->cameras().keys(), QList<Core::camera_id_t>({2, 5}));
 
     // The same number again replaces the object and announces it again.
@@ -139,27 +109,17 @@ void tst_VideoServer::cameraMap()
     QCOMPARE(server->cameras().value(5), replacement);
     QCOMPARE(server->cameras().size(), 2);
 
-    // The copy handed out does not follow later changes.
-    const QMap<Core::camera_id_t, CameraPtr> snapshot = server->cameras();
+    // An unknown number is removed silently; removing all always announces it.
     server->removeCamera(7);
     QCOMPARE(removed.count(), 0);
     server->removeCamera(2);
     QCOMPARE(removed.count(), 1);
     QCOMPARE(removed.at(0).at(0).toInt(), 2);
     QVERIFY(!server->hasCamera(2));
-    QCOMPARE(snapshot.size(), 2);
-
     server->removeAllCameras();
     QVERIFY(server->cameras().isEmpty());
     server->removeAllCameras();
     QCOMPARE(allRemoved.count(), 2);
-
-    // A camera outlives its server while someone holds it.
-    std::weak_ptr<VideoServer> weak = server;
-    server->addCamera(first);
-    server.reset();
-    QVERIFY(weak.expired());
-    QCOMPARE(first->id(), 5);
 }
 
 void tst_VideoServer::availability_data()
@@ -170,12 +130,8 @@ void tst_VideoServer::availability_data()
     QTest::newRow("online") << 0 << false << true;
     QTest::newRow("some unpaid") << 0x1 << false << true;
     QTest::newRow("all unpaid") << 0x2 << false << false;
-    QTest::newRow("all unpaid, archive") << 0x2 << true << true;
-    QTest::newRow("offline") << 0x8 << false << false;
-    QTest::newRow("offline, archive") << 0x8 << true << true;
     QTest::newRow("offline, some unpaid") << 0x9 << false << false;
-    QTest::newRow("offline, some unpaid, archive") << 0x9 << true << true;
-    QTest::newRow("blocked") << 0x4 << false << false;
+    QTest::newRow("offline, archive") << 0x8 << true << true;
 }
 
 void tst_VideoServer::availability()
@@ -192,26 +148,15 @@ void tst_VideoServer::flagsText_data()
     QTest::addColumn<int>("flags");
     QTest::addColumn<QString>("english");
     QTest::addColumn<QString>("russian");
-    QTest::newRow("0") << 0 << ""
-                       << "";
-    QTest::newRow("0x1") << 0x1 << "some cameras were not paid"
-                         << "некоторые камеры не оплачены";
-    QTest::newRow("0x2") << 0x2 << "cameras were not paid"
-                         << "камеры не оплачены";
-    QTest::newRow("0x3") << 0x3 << "cameras were not paid"
-                         << "камеры не оплачены";
-    QTest::newRow("0x4") << 0x4 << "blocked"
-                         << "заблокирован";
-    QTest::newRow("0x8") << 0x8 << "offline"
-                         << "не в сети";
-    QTest::newRow("0x9") << 0x9 << "some cameras were not paid, offline"
-                         << "некоторые камеры не оплачены, не в сети";
-    QTest::newRow("0xA") << 0xA << "cameras were not paid, offline"
-                         << "камеры не оплачены, не в сети";
-    QTest::newRow("0xC") << 0xC << "blocked, offline"
-                         << "заблокирован, не в сети";
-    QTest::newRow("0xF") << 0xF << "cameras were not paid, blocked, offline"
-                         << "камеры не оплачены, заблокирован, не в сети";
+    QTest::newRow("0") << 0 << QString() << QString();
+    QTest::newRow("0x1") << 0x1 << QString("some cameras were not paid") << QString("некоторые камеры не оплачены");
+    QTest::newRow("0x2") << 0x2 << QString("cameras were not paid") << QString("камеры не оплачены");
+    QTest::newRow("0x4") << 0x4 << QString("blocked") << QString("заблокирован");
+    QTest::newRow("0x8") << 0x8 << QString("offline") << QString("не в сети");
+    QTest::newRow("0x9") << 0x9 << QString("some cameras were not paid, offline")
+                         << QString("некоторые камеры не оплачены, не в сети");
+    QTest::newRow("0xF") << 0xF << QString("cameras were not paid, blocked, offline")
+                         << QString("камеры не оплачены, заблокирован, не в сети");
 }
 
 void tst_VideoServer::flagsText()
@@ -228,10 +173,7 @@ void tst_VideoServer::equality()
 {
     CameraPtr camera = makeCamera(1);
     VideoServerPtr a = makeServer();
-    VideoServerPtr b = makeServer();
     a->addCamera(camera);
-    b->addCamera(camera);
-    QVERIFY(*a == *b);
 
     // Owner, value3, capabilities, service status and the archive mark are not compared.
     VideoServer other(VideoServer::VideoServerFlags(), QStringLiteral("srv-9"), 1, 2, 99, QStringLiteral("Office"),
@@ -241,12 +183,13 @@ void tst_VideoServer::equality()
     other.setHasArchive(true);
     QVERIFY(*a == other);
 
-    // The same number holding another object of equal content differs.
+    // The same number holding another object of equal content differs, as do the alias, flags, public mark and
+    // an extra camera.
+    VideoServerPtr b = makeServer();
     b->addCamera(makeCamera(1));
     QVERIFY(*a != *b);
     b->addCamera(camera);
     QVERIFY(*a == *b);
-
     b->setAlias(QStringLiteral("Other"));
     QVERIFY(*a != *b);
     b->setAlias(QStringLiteral("Office"));
@@ -258,21 +201,6 @@ void tst_VideoServer::equality()
     b->setPublic(false);
     b->addCamera(makeCamera(2));
     QVERIFY(*a != *b);
-    b->removeCamera(2);
-    QVERIFY(*a == *b);
-}
-
-void tst_VideoServer::camerasTravelQueued()
-{
-    // A queued delivery of a camera keeps the very object.
-    VideoServerPtr server = makeServer();
-    CameraPtr camera = makeCamera(4);
-    CameraPtr received;
-    connect(
-        server.get(), &VideoServer::cameraAdded, this, [&](Core::CameraPtr c) { received = c; }, Qt::QueuedConnection);
-    server->addCamera(camera);
-    QVERIFY(!received);
-    QTRY_COMPARE(received, camera);
 }
 
 QUORVEL_TEST_MAIN(tst_VideoServer)
