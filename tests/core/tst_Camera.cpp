@@ -32,8 +32,7 @@ private slots:
     void constructionAndEquality();
     void serverAddress();
     void globalIdsOrderByServerThenNumber();
-    void setFlagsSignalsOnlyOnChange();
-    void previewSignals();
+    void flagsAndPreviewSignalOnlyOnChange();
     void flagsText_data();
     void flagsText();
     void signalTypesAreKnownByName();
@@ -91,7 +90,7 @@ void tst_Camera::globalIdsOrderByServerThenNumber()
              QStringLiteral("QPair(\"10.0.0.5:8080\",3)"));
 }
 
-void tst_Camera::setFlagsSignalsOnlyOnChange()
+void tst_Camera::flagsAndPreviewSignalOnlyOnChange()
 {
     CameraPtr camera = makeCamera(QStringLiteral("srv"), 1);
     camera->setPreview("JPEG");
@@ -119,13 +118,10 @@ void tst_Camera::setFlagsSignalsOnlyOnChange()
     camera->setFlags(Camera::CameraFlags());
     QCOMPARE(order, QStringList({"flags:0"}));
     QCOMPARE(camera->preview(), QByteArray("JPEG"));
-}
 
-void tst_Camera::previewSignals()
-{
-    CameraPtr camera = makeCamera(QStringLiteral("srv"), 1);
-    QSignalSpy spy(camera.get(), &Camera::previewChanged);
     // Clearing an empty preview says nothing; every call of the setter signals, also with the same bytes.
+    camera = makeCamera(QStringLiteral("srv"), 1);
+    QSignalSpy spy(camera.get(), &Camera::previewChanged);
     camera->clearPreview();
     QCOMPARE(spy.count(), 0);
     const QByteArray jpeg("\xff\xd8\xff\xe0 picture", 13);
