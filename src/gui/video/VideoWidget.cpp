@@ -99,6 +99,8 @@ public:
     int retryCount = 0;
     bool retryPending = false;
     std::atomic<bool> painted{true};
+    // Whether the picture being decoded goes into buffer A; a picture dropped into B leaves A as it was copied.
+    std::atomic<bool> pictureInA{true};
     bool single = false;
     std::atomic<qint64> frameCounter{0};
     QElapsedTimer repaintClock;
@@ -292,7 +294,9 @@ void* VideoWidget::lockFrame(void** planes)
     // that waits for this thread.
     if (d->sizeReport && !d->sizeReportPosted.exchange(true))
         QCoreApplication::postEvent(this, new QuorvelVideoResizeEvent(-1, -1, width, height));
-    planes[0] = d->painted ? d->bufferA.get() : d->bufferB.get();
+    const bool intoA = d->painted;
+    d->pictureInA = intoA;
+    planes[0] = intoA ? d->bufferA.get() : d->bufferB.get();
     return d->bufferA.get();
 }
 
@@ -303,9 +307,13 @@ void VideoWidget::displayFrame()
         QMutexLocker locker(&d->frameMutex);
         const int width = d->frameWidth;
         const int height = d->frameHeight;
-        if (d->image.width() != width || d->image.height() != height)
+        bool copy = d->pictureInA;
+        if (d->image.width() != width || d->image.height() != height) {
             d->image = QImage(width, height, QImage::Format_RGB32);
-        if (!d->image.isNull())
+            copy = true;
+        }
+        // A picture dropped into buffer B left buffer A as the image already holds it.
+        if (copy && !d->image.isNull())
             std::memcpy(d->image.bits(), d->bufferA.get(), size_t(width) * size_t(height) * 4);
     }
     if (d->frameCounter == 0) {
