@@ -75,10 +75,13 @@ QString clip(int index)
     const QString source =
         QStringLiteral("testsrc=size=%1x%2:rate=25,hue=h=%3").arg(kWidth).arg(kHeight).arg(index * 360 / kStreams);
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i", source, "-t", "8", "-c:v", "libx264",
-                  "-preset", "veryfast", "-bf", "0", "-g", "25", "-b:v", "1000k", "-pix_fmt", "yuv420p", "-an",
-                  "-flvflags", "no_duration_filesize", "-f", "flv", path + ".tmp"});
+    const QStringList args = QStringLiteral("-hide_banner -loglevel error -y -f lavfi -i").split(' ')
+                             << source
+                             << QStringLiteral("-t 8 -c:v libx264 -preset veryfast -bf 0 -g 25 -b:v 1000k -pix_fmt "
+                                               "yuv420p -an -flvflags no_duration_filesize -f flv")
+                                    .split(' ')
+                             << path + ".tmp";
+    ffmpeg.start(QStringLiteral("ffmpeg"), args);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
         std::fprintf(stderr, "ffmpeg failed: %s\n", ffmpeg.readAllStandardError().constData());
         return QString();
@@ -417,9 +420,8 @@ bool runChildren(const QList<quint16>& ports, int seconds, Result* bare, Result*
     const char* phases[2] = {"libvlc", "client"};
     for (int i = 0; i < 2; ++i) {
         children[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        children[i].start(QCoreApplication::applicationFilePath(),
-                          {"--phase", phases[i], "--ports", portList.join(','), "--seconds",
-                           QString::number(seconds), "--go", go});
+        children[i].start(QCoreApplication::applicationFilePath(), {"--phase", phases[i], "--ports", portList.join(','),
+                                                                    "--seconds", QString::number(seconds), "--go", go});
     }
     QByteArray output[2];
     auto collect = [&] {
@@ -471,8 +473,8 @@ int main(int argc, char* argv[])
                 ports << port.toUShort();
             const int seconds = args.value(args.indexOf("--seconds") + 1).toInt();
             const QString go = args.value(args.indexOf("--go") + 1);
-            status = args.value(phaseAt + 1) == "client" ? runClient(ports, seconds, go)
-                                                         : runLibvlc(ports, seconds, go);
+            status =
+                args.value(phaseAt + 1) == "client" ? runClient(ports, seconds, go) : runLibvlc(ports, seconds, go);
         } else {
             const int seconds = args.size() > 1 ? qMax(5, args.at(1).toInt()) : 30;
             std::vector<std::unique_ptr<TestPeer::FlvStreamSource>> peers;

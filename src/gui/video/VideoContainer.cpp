@@ -70,7 +70,8 @@ public:
 
 } // namespace Internal
 
-VideoContainer::VideoContainer(QWidget* parent) : QWidget(parent), d(std::make_shared<Internal::VideoContainerPrivate>())
+VideoContainer::VideoContainer(QWidget* parent)
+    : QWidget(parent), d(std::make_shared<Internal::VideoContainerPrivate>())
 {
     setMouseTracking(true);
     QPalette palette = this->palette();
