@@ -359,7 +359,10 @@ void VideoContainer::childClosed(VideoPlayer* player)
     emit cameraClosed(widget);
 
     // The close may have come from inside the player (its close control): it goes once that event has returned.
+    // Until then it neither plays nor reports.
     player->hide();
+    if (widget)
+        widget->stop();
     player->deleteLater();
     if (d->players.isEmpty())
         d->errorTimer.stop();
