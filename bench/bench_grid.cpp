@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <sys/resource.h>
 #include <vector>
@@ -217,6 +218,47 @@ bool waitForStart(const QString& go)
     return QTest::qWaitFor([&] { return QFile::exists(go); }, 180000);
 }
 
+// What one side measured while it counted.
+struct Stretch
+{
+    double cpu = 0; // CPU milliseconds per stream and second
+    long threads = 0;
+};
+
+// Waits until every stream plays, warms up, waits for the start and counts for `seconds`; false, with the reason
+// printed, if the streams never all played or the start never came.
+bool measure(const std::function<bool()>& allPlaying, const std::function<void(bool)>& count, int seconds,
+             const QString& go, Stretch* stretch)
+{
+    if (!QTest::qWaitFor(allPlaying, 60000)) {
+        std::printf("not every stream played\n");
+        return false;
+    }
+    QTest::qWait(kWarmUpMs);
+    if (!waitForStart(go))
+        return false;
+    count(true);
+    const double cpuStart = cpuMs();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(seconds * 1000);
+    const double cpu = cpuMs() - cpuStart;
+    const double elapsed = wall.elapsed() / 1000.0;
+    count(false);
+    stretch->threads = procStatus("Threads");
+    stretch->cpu = cpu / (kStreams * elapsed);
+    return true;
+}
+
+void printResult(Result result, const Stretch& stretch)
+{
+    result.values["cpu"] = stretch.cpu;
+    result.values["peakKb"] = procStatus("VmHWM");
+    result.values["threads"] = stretch.threads;
+    std::printf("%s\n", qPrintable(result.line()));
+    std::fflush(stdout);
+}
+
 int runClient(const QList<quint16>& ports, int seconds, const QString& go)
 {
     VideoContainer container;
@@ -253,34 +295,22 @@ int runClient(const QList<quint16>& ports, int seconds, const QString& go)
         taps.push_back(std::move(tap));
         widget->playLive(container.quality());
     }
-    const bool playing = QTest::qWaitFor(
-        [&] {
-            for (VideoPlayer* player : container.players()) {
-                if (player->videoWidget()->playerState() != VideoWidget::Playing)
-                    return false;
-            }
-            return true;
-        },
-        60000);
-    if (!playing) {
-        std::printf("not every stream played\n");
+    const auto allPlaying = [&] {
+        for (VideoPlayer* player : container.players()) {
+            if (player->videoWidget()->playerState() != VideoWidget::Playing)
+                return false;
+        }
+        return true;
+    };
+    Stretch stretch;
+    if (!measure(
+            allPlaying,
+            [&](bool on) {
+                for (auto& tap : taps)
+                    tap->counting = on;
+            },
+            seconds, go, &stretch))
         return 1;
-    }
-    QTest::qWait(kWarmUpMs);
-    if (!waitForStart(go))
-        return 1;
-
-    for (auto& tap : taps)
-        tap->counting = true;
-    const double cpuStart = cpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(seconds * 1000);
-    const double cpu = cpuMs() - cpuStart;
-    const double elapsed = wall.elapsed() / 1000.0;
-    for (auto& tap : taps)
-        tap->counting = false;
-    const long threads = procStatus("Threads");
 
     Result result;
     qint64 locks = 0;
@@ -304,11 +334,7 @@ int runClient(const QList<quint16>& ports, int seconds, const QString& go)
     result.values["paintMin"] = painted.minimum;
     result.values["paintMedian"] = painted.median;
     result.values["paintUnder"] = painted.under;
-    result.values["cpu"] = cpu / (kStreams * elapsed);
-    result.values["peakKb"] = procStatus("VmHWM");
-    result.values["threads"] = threads;
-    std::printf("%s\n", qPrintable(result.line()));
-    std::fflush(stdout);
+    printResult(result, stretch);
     container.removeAllCameras();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
@@ -362,44 +388,29 @@ int runLibvlc(const QList<quint16>& ports, int seconds, const QString& go)
         libvlc_media_player_play(bare->player);
         players.push_back(std::move(bare));
     }
-    const bool playing = QTest::qWaitFor(
-        [&] {
-            for (const auto& bare : players) {
-                if (libvlc_media_player_get_state(bare->player) != libvlc_Playing)
-                    return false;
-            }
-            return true;
-        },
-        60000);
-    if (!playing) {
-        std::printf("not every stream played\n");
+    const auto allPlaying = [&] {
+        for (const auto& bare : players) {
+            if (libvlc_media_player_get_state(bare->player) != libvlc_Playing)
+                return false;
+        }
+        return true;
+    };
+    Stretch stretch;
+    if (!measure(
+            allPlaying,
+            [&](bool on) {
+                for (auto& bare : players)
+                    bare->counting = on;
+            },
+            seconds, go, &stretch))
         return 1;
-    }
-    QTest::qWait(kWarmUpMs);
-    if (!waitForStart(go))
-        return 1;
-    for (auto& bare : players)
-        bare->counting = true;
-    const double cpuStart = cpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(seconds * 1000);
-    const double cpu = cpuMs() - cpuStart;
-    const double elapsed = wall.elapsed() / 1000.0;
-    for (auto& bare : players)
-        bare->counting = false;
-    const long threads = procStatus("Threads");
 
     Result result;
     qint64 frames = 0;
     for (const auto& bare : players)
         frames += bare->frames;
     result.values["decoded"] = frames;
-    result.values["cpu"] = cpu / (kStreams * elapsed);
-    result.values["peakKb"] = procStatus("VmHWM");
-    result.values["threads"] = threads;
-    std::printf("%s\n", qPrintable(result.line()));
-    std::fflush(stdout);
+    printResult(result, stretch);
     for (auto& bare : players) {
         libvlc_media_player_stop(bare->player);
         libvlc_media_player_release(bare->player);

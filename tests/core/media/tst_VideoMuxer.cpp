@@ -1,8 +1,8 @@
 #include "core/media/VideoMuxer.h"
 #include "peer/FlvStreamSource.h"
-#include "support/MessageCapture.h"
 #include "support/TestClips.h"
 #include "support/TestEnvironment.h"
+#include "support/VideoFixtures.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -58,12 +58,10 @@ void tst_VideoMuxer::exportsPacedArchive()
     QFETCH(QString, mux);
     QFETCH(QString, codecs);
     TestPeer::FlvStreamSource peer;
-    QVERIFY(peer.listen());
-    QVERIFY(peer.setArchiveClip(TestSupport::clipPath(TestSupport::Clip(clip))));
+    QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip(clip), true));
     peer.setBurst(1000);
     peer.setArchiveLoops(2);
 
-    TestSupport::MessageCapture log;
     VideoMuxer muxer;
     QSignalSpy started(&muxer, &VideoMuxer::loadingStarted);
     QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);
@@ -80,8 +78,6 @@ void tst_VideoMuxer::exportsPacedArchive()
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, 20000);
     QCOMPARE(failed.count(), 0);
     QVERIFY(started.count() >= 1);
-    QVERIFY(log.count("Muxer state changed:") >= 2);
-    QCOMPARE(log.count("Muxer: open path: \"" + url + "\""), 1);
 
     QVERIFY2(percents.size() >= 2, qPrintable(QString::number(percents.size())));
     for (int i = 1; i < percents.size(); ++i)
@@ -112,8 +108,7 @@ void tst_VideoMuxer::failsOnBadSource()
 {
     QFETCH(int, answer);
     TestPeer::FlvStreamSource peer;
-    QVERIFY(peer.listen());
-    QVERIFY(peer.setArchiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
     peer.setAnswer(TestPeer::FlvStreamSource::Answer(answer));
 
     VideoMuxer muxer;
@@ -129,16 +124,15 @@ void tst_VideoMuxer::failsOnBadSource()
     muxer.stop();
 }
 
+// A stretch without a length is refused at once, with no verdict to follow and no file.
 void tst_VideoMuxer::refusesStretchWithoutLength()
 {
-    TestSupport::MessageCapture log;
     VideoMuxer muxer;
     QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
     QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);
     QVERIFY(!muxer.start("http://127.0.0.1:9/flv/archive", TestSupport::workDir() + "/none.avi", 0, "avi"));
     QTest::qWait(1300);
     QCOMPARE(failed.count() + loaded.count(), 0);
-    QCOMPARE(log.count("Muxer: open path:"), 1);
     QVERIFY(!QFileInfo::exists(TestSupport::workDir() + "/none.avi"));
 }
 

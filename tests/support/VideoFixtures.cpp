@@ -1,0 +1,22 @@
+#include "support/VideoFixtures.h"
+
+#include "peer/FlvStreamSource.h"
+
+namespace TestSupport {
+
+QuorvelClient::Core::CameraPtr localCamera(int id, const QString& serverId, const QSize& resolution,
+                                           QuorvelClient::Core::Camera::CameraFlags flags)
+{
+    using QuorvelClient::Core::Camera;
+    auto camera = std::make_shared<Camera>(id, QStringLiteral("Cam %1").arg(id), serverId, 0, "Yard", true, true, true,
+                                           resolution, "h264", flags, QString());
+    camera->setServerType(1);
+    return camera;
+}
+
+bool serveClip(TestPeer::FlvStreamSource& peer, Clip clip, bool archive)
+{
+    return peer.listen() && (archive ? peer.setArchiveClip(clipPath(clip)) : peer.setLiveClip(clipPath(clip)));
+}
+
+} // namespace TestSupport

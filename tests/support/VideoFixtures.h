@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/Camera.h"
+#include "support/TestClips.h"
+
+#include <QSize>
+#include <QString>
+
+namespace TestPeer {
+class FlvStreamSource;
+}
+
+namespace TestSupport {
+
+// Camera <id> of a local video server, named "Cam <id>" at the site "Yard".
+QuorvelClient::Core::CameraPtr localCamera(int id, const QString& serverId = QStringLiteral("127.0.0.1:9"),
+                                           const QSize& resolution = QSize(640, 480),
+                                           QuorvelClient::Core::Camera::CameraFlags flags = {});
+
+// Starts the peer on a free loopback port serving the clip live, or as archive; false if either step failed.
+bool serveClip(TestPeer::FlvStreamSource& peer, Clip clip = Clip::H264, bool archive = false);
+
+} // namespace TestSupport
