@@ -1,6 +1,11 @@
+// The click goes through the window system layer, as in the tests that use it.
+#define QTEST_QPA_MOUSE_HANDLING
+
 #include "support/VideoFixtures.h"
 
 #include "peer/FlvStreamSource.h"
+
+#include <QTest>
 
 namespace TestSupport {
 
@@ -17,6 +22,12 @@ QuorvelClient::Core::CameraPtr localCamera(int id, const QString& serverId, cons
 bool serveClip(TestPeer::FlvStreamSource& peer, Clip clip, bool archive)
 {
     return peer.listen() && (archive ? peer.setArchiveClip(clipPath(clip)) : peer.setLiveClip(clipPath(clip)));
+}
+
+void click(QWidget* widget, const QPoint& at, Qt::MouseButton button)
+{
+    QTest::mouseMove(widget, at);
+    QTest::mouseClick(widget, button, Qt::NoModifier, at);
 }
 
 } // namespace TestSupport

@@ -82,8 +82,7 @@ void tst_VideoPlayer::overlayBorders()
     host.player->setOverlayVisible(false);
     QCOMPARE(host.border(), kBlack);
     QSignalSpy presses(host.player, &VideoPlayer::mousePressed);
-    QTest::mouseMove(&host.window, QPoint(200, 150));
-    QTest::mouseClick(&host.window, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    TestSupport::click(&host.window, QPoint(200, 150));
     QCOMPARE(presses.count(), 1);
 }
 

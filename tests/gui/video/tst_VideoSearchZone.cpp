@@ -208,25 +208,27 @@ void tst_VideoSearchZone::pressesOutsideTheZoneActivateThePlayer()
 {
     Frame frame;
     QSignalSpy activations(&frame.player, &VideoPlayer::mousePressed);
-    QTest::mouseMove(frame.widget, QPoint(256, 256));
-    QTest::mouseClick(frame.widget, Qt::LeftButton, Qt::NoModifier, QPoint(256, 256));
+    TestSupport::click(frame.widget, QPoint(256, 256));
     QCOMPARE(activations.count(), 1);
 
     frame.widget->startArchiveSearch();
     QTest::qWait(0);
-    // A press on a handle or inside edits the zone and does not activate the player.
-    for (const QPoint& at : {QPoint(129, 161), QPoint(256, 256), QPoint(394, 250)}) {
-        QTest::mouseMove(frame.widget, at);
-        QTest::mouseClick(frame.widget, Qt::LeftButton, Qt::NoModifier, at);
+    // A press on a handle or inside edits the zone and does not activate the player; outside the zone, or with
+    // another button, it does.
+    const struct
+    {
+        QPoint at;
+        Qt::MouseButton button;
+        int activations;
+    } cases[] = {{QPoint(129, 161), Qt::LeftButton, 1},
+                 {QPoint(256, 256), Qt::LeftButton, 1},
+                 {QPoint(394, 250), Qt::LeftButton, 1},
+                 {QPoint(30, 400), Qt::LeftButton, 2},
+                 {QPoint(256, 256), Qt::RightButton, 3}};
+    for (const auto& c : cases) {
+        TestSupport::click(frame.widget, c.at, c.button);
+        QCOMPARE(activations.count(), c.activations);
     }
-    QCOMPARE(activations.count(), 1);
-    // Outside the zone, or with another button, it does.
-    for (const auto& [at, button] :
-         {std::make_pair(QPoint(30, 400), Qt::LeftButton), std::make_pair(QPoint(256, 256), Qt::RightButton)}) {
-        QTest::mouseMove(frame.widget, at);
-        QTest::mouseClick(frame.widget, button, Qt::NoModifier, at);
-    }
-    QCOMPARE(activations.count(), 3);
     QCOMPARE(frame.edges(), QList<int>({25, 25, 75, 75}));
 }
 
