@@ -89,14 +89,15 @@ QList<int> retryCounts(const TestSupport::MessageCapture& log)
     return counts;
 }
 
-// Sends what the process writes to stderr into a file while it lives.
-class StderrToFile
+// Sends what the process writes to stderr into a file until restored; gives back what was written.
+struct StderrToFile
 {
-public:
-    explicit StderrToFile(const QString& path) : m_path(path)
+    const QString path = TestSupport::workDir() + "/stderr.txt";
+    int saved = ::dup(2);
+
+    StderrToFile()
     {
         std::fflush(stderr);
-        m_saved = ::dup(2);
         const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 2);
         ::close(fd);
@@ -104,19 +105,15 @@ public:
     ~StderrToFile() { restore(); }
     QByteArray restore()
     {
-        if (m_saved >= 0) {
+        if (saved >= 0) {
             std::fflush(stderr);
-            ::dup2(m_saved, 2);
-            ::close(m_saved);
-            m_saved = -1;
+            ::dup2(saved, 2);
+            ::close(saved);
+            saved = -1;
         }
-        QFile file(m_path);
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
-private:
-    QString m_path;
-    int m_saved = -1;
 };
 
 } // namespace
@@ -135,7 +132,7 @@ void tst_VideoWidget::playsLiveStream()
     QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip(clip)));
 
     TestSupport::MessageCapture log;
-    StderrToFile errors(TestSupport::workDir() + "/stderr.txt");
+    StderrToFile errors;
     VideoWidget widget(localCamera(peer.hostAndPort()));
     widget.resize(400, 400);
     widget.show();
