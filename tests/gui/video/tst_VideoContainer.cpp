@@ -38,8 +38,7 @@ private slots:
     void singlePlayerLook();
     void closingThroughTheCloseControl();
     void removingCameras();
-    void soundFollowsTheActivePlayer();
-    void playbackCommandsReachEveryWidget();
+    void commandsReachThePlayingWidgets();
     void erringPlayersAreRetriedEvery10s();
 };
 
@@ -304,7 +303,7 @@ void tst_VideoContainer::removingCameras()
     QCOMPARE(events, QStringList());
 }
 
-void tst_VideoContainer::soundFollowsTheActivePlayer()
+void tst_VideoContainer::commandsReachThePlayingWidgets()
 {
     TestPeer::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer));
@@ -312,6 +311,11 @@ void tst_VideoContainer::soundFollowsTheActivePlayer()
     container.resize(960, 240);
     container.show();
     QVERIFY(QTest::qWaitForWindowExposed(&container));
+    // Nothing to act on without an active player.
+    container.saveCurrentFrame(TestSupport::workDir() + "/nothing.jpg");
+    QVERIFY(!QFile::exists(TestSupport::workDir() + "/nothing.jpg"));
+    QCOMPARE(container.currentTime(), container.baseTime());
+
     container.setVolume(180);
     container.setSound(true);
     QList<VideoWidget*> widgets;
@@ -319,9 +323,16 @@ void tst_VideoContainer::soundFollowsTheActivePlayer()
         widgets.append(container.addCamera(localCamera(i, peer.hostAndPort())));
         widgets.last()->playLive(container.quality());
     }
-    for (VideoWidget* widget : widgets)
-        QTRY_COMPARE_WITH_TIMEOUT(widget->playerState(), VideoWidget::Playing, 20000);
-    auto muted = [&] {
+    const auto allIn = [&](VideoWidget::PlayerState state) {
+        for (VideoWidget* widget : widgets) {
+            if (widget->playerState() != state)
+                return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
+    QVERIFY(container.isPlaying());
+    const auto muted = [&] {
         QList<int> result;
         for (VideoWidget* widget : widgets)
             result.append(libvlc_audio_get_mute(widget->mediaPlayer()));
@@ -335,7 +346,7 @@ void tst_VideoContainer::soundFollowsTheActivePlayer()
     for (VideoWidget* widget : widgets)
         QCOMPARE(libvlc_audio_get_volume(widget->mediaPlayer()), 200);
 
-    // Another player made active takes the sound with it.
+    // Another player made active (the third, bottom left of a 2 x 2 grid) takes the sound with it.
     TestSupport::click(&container, QPoint(240, 180));
     QCOMPARE(muted(), QList<int>({1, 1, 0}));
     container.setSound(false);
@@ -346,29 +357,6 @@ void tst_VideoContainer::soundFollowsTheActivePlayer()
     container.removeCamera(closed->camera()->globalId());
     QCOMPARE(muted(), QList<int>({0, 1}));
     QVERIFY(closed && !closed->isPlaying());
-    container.removeAllCameras();
-}
-
-void tst_VideoContainer::playbackCommandsReachEveryWidget()
-{
-    TestPeer::FlvStreamSource peer;
-    QVERIFY(TestSupport::serveClip(peer));
-    VideoContainer container;
-    container.resize(640, 240);
-    container.show();
-    // Nothing to act on without an active player.
-    container.saveCurrentFrame(TestSupport::workDir() + "/nothing.jpg");
-    QVERIFY(!QFile::exists(TestSupport::workDir() + "/nothing.jpg"));
-    QCOMPARE(container.currentTime(), container.baseTime());
-
-    QList<VideoWidget*> widgets;
-    for (int i = 1; i <= 2; ++i) {
-        widgets.append(container.addCamera(localCamera(i, peer.hostAndPort())));
-        widgets.last()->playLive(container.quality());
-    }
-    for (VideoWidget* widget : widgets)
-        QTRY_COMPARE_WITH_TIMEOUT(widget->playerState(), VideoWidget::Playing, 20000);
-    QVERIFY(container.isPlaying());
 
     // A quality is passed on only when it changes.
     const int requests = peer.requestCount();
@@ -376,17 +364,13 @@ void tst_VideoContainer::playbackCommandsReachEveryWidget()
     container.setQuality(QualitySettings::Middle);
     QTRY_COMPARE_WITH_TIMEOUT(peer.requestCount(), requests + 2, 10000);
     QCOMPARE(peer.requests().last().query.queryItemValue("q"), QString("1"));
-    for (VideoWidget* widget : widgets)
-        QTRY_COMPARE_WITH_TIMEOUT(widget->playerState(), VideoWidget::Playing, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
     QCOMPARE(peer.requestCount(), requests + 2);
 
-    // Pause reaches every widget.
     container.pause(true);
-    for (VideoWidget* widget : widgets)
-        QTRY_COMPARE_WITH_TIMEOUT(widget->playerState(), VideoWidget::Paused, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Paused), 10000);
     container.pause(false);
-    for (VideoWidget* widget : widgets)
-        QTRY_COMPARE_WITH_TIMEOUT(widget->playerState(), VideoWidget::Playing, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
 
     // Save and rotate act on the active player only.
     const QString still = TestSupport::workDir() + "/active.png";

@@ -251,7 +251,7 @@ void tst_VideoWidget::accountCameraStreamsFromStreamer()
 void tst_VideoWidget::failedStreamEndsInError_data()
 {
     QTest::addColumn<QString>("failure");
-    // An answer that is no stream ends rather than fails inside libvlc: both must end in the error state.
+    // An HTTP error and a body that is no FLV stream fail in different layers of libvlc (access, demuxer).
     QTest::newRow("404") << "404";
     QTest::newRow("not flv") << "garbage";
 }
