@@ -1,12 +1,9 @@
-#include "core/Camera.h"
 #include "core/media/VideoMuxer.h"
 #include "core/media/Vlc.h"
 #include "gui/video/VideoWidget.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
-
-#include <QSignalSpy>
 
 #include <vlc/vlc.h>
 

@@ -20,8 +20,7 @@ class tst_VideoSearchZone : public QObject
 private slots:
     void init();
     void defaultZoneIsDrawnInEditingLook();
-    void edgeDragResizesThenMoves();
-    void cornerAndInsideDrags();
+    void dragsKeepTheZoneWithinRules();
     void pointerOverTheZone();
     void percentEdgesPerRotation_data();
     void percentEdgesPerRotation();
@@ -104,7 +103,7 @@ void tst_VideoSearchZone::defaultZoneIsDrawnInEditingLook()
     QVERIFY(!frame.widget->findChild<QPushButton*>()->isVisible());
 }
 
-void tst_VideoSearchZone::edgeDragResizesThenMoves()
+void tst_VideoSearchZone::dragsKeepTheZoneWithinRules()
 {
     Frame frame;
     frame.widget->startArchiveSearch();
@@ -116,18 +115,15 @@ void tst_VideoSearchZone::edgeDragResizesThenMoves()
     QCOMPARE(frame.edges(), QList<int>({25, 25, 62, 75}));
     QTest::mouseMove(frame.widget, QPoint(154, 250));
     QCOMPARE(frame.edges(), QList<int>({25, 25, 30, 75}));
-    QCOMPARE(frame.shot().pixel(153, 250), kOrange);
     // ...and closer than that the whole zone goes left with it, its right edge under the pointer.
     QTest::mouseMove(frame.widget, QPoint(152, 250));
     QCOMPARE(frame.edges(), QList<int>({24, 25, 29, 75}));
     QTest::mouseMove(frame.widget, QPoint(140, 250));
     QCOMPARE(frame.edges(), QList<int>({22, 25, 27, 75}));
-    QImage shot = frame.shot();
-    QCOMPARE(shot.pixel(114, 250), kOrange);
     // Against the picture's left edge the zone stops one pixel inside it, keeping its width.
     QTest::mouseMove(frame.widget, QPoint(5, 250));
     QTest::mouseMove(frame.widget, QPoint(3, 250));
-    shot = frame.shot();
+    const QImage shot = frame.shot();
     QCOMPARE(shot.pixel(1, 250), kOrange);
     QVERIFY(!isOrange(shot.pixel(0, 250)));
     QCOMPARE(frame.edges(), QList<int>({0, 25, 5, 75}));
@@ -143,14 +139,10 @@ void tst_VideoSearchZone::edgeDragResizesThenMoves()
     QTest::mouseMove(frame.widget, QPoint(300, 400));
     QCOMPARE(frame.edges(), moved);
     QCOMPARE(frame.widget->cursor().shape(), Qt::ArrowCursor);
-}
 
-void tst_VideoSearchZone::cornerAndInsideDrags()
-{
-    Frame frame;
+    // The top left corner takes both edges along.
     frame.widget->startArchiveSearch();
     QTest::qWait(0);
-    // The top left corner takes both edges along.
     frame.drag(QPoint(129, 161), {QPoint(100, 130), QPoint(64, 100)});
     QCOMPARE(frame.edges(), QList<int>({12, 9, 75, 75}));
     // The bottom right corner pulled past the left edge: that edge stops by its own test, the other follows.
@@ -164,9 +156,8 @@ void tst_VideoSearchZone::cornerAndInsideDrags()
     QCOMPARE(frame.edges(), QList<int>({28, 31, 78, 81}));
     frame.drag(QPoint(300, 300), {QPoint(400, 400), QPoint(509, 445)});
     QCOMPARE(frame.edges(), QList<int>({49, 49, 99, 99}));
-    const QImage shot = frame.shot();
-    QCOMPARE(shot.pixel(510, 350), kOrange);
-    QCOMPARE(shot.pixel(400, 446), kOrange);
+    QCOMPARE(frame.shot().pixel(510, 350), kOrange);
+    QCOMPARE(frame.shot().pixel(400, 446), kOrange);
     // A new search starts again in the middle.
     frame.widget->startArchiveSearch();
     QCOMPARE(frame.edges(), QList<int>({25, 25, 75, 75}));
