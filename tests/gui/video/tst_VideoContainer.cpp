@@ -162,6 +162,8 @@ void tst_VideoContainer::limitAndDuplicates()
     // Cameras are found by server id and number together.
     QCOMPARE(container.findPlayer(qMakePair(QString("127.0.0.1:9"), 7))->videoWidget(), widgets.at(6));
     QCOMPARE(container.findWidget(qMakePair(QString("127.0.0.1:8"), 7)), nullptr);
+    container.removeCamera(qMakePair(QString("127.0.0.1:9"), 17));
+    QCOMPARE(container.players().size(), 16);
 
     // Once one has gone, there is room again.
     container.removeCamera(qMakePair(QString("127.0.0.1:9"), 2));
