@@ -53,7 +53,8 @@ void logCallback(void*, int level, const libvlc_log_t* context, const char* form
         return;
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
-    qDebug() << "libvlc:" << objectType << QString::fromUtf8(text);
+    // libvlc names the whole stream address when it cannot open it; the session id or password stays masked.
+    qDebug() << "libvlc:" << objectType << Utils::maskUrlSecrets(QString::fromUtf8(text));
 }
 
 // The FFmpeg libraries inside libvlc's demuxer and decoders print their complaints about a broken stream to stderr;

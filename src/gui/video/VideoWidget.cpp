@@ -599,6 +599,7 @@ void VideoWidget::handlePlayerState()
 
 void VideoWidget::retryLastRequest(int quality)
 {
+    d->retryPending = false;
     d->retryCount = d->retryCount < 3 ? d->retryCount + 1 : 1;
     qDebug() << "Retry request for camera:" << d->camera->fullName() << d->retryCount;
     const Core::QualitySettings::Type type = quality < 0 ? d->quality : Core::QualitySettings::Type(quality);

@@ -13,6 +13,12 @@ extern "C" libvlc_instance_t* libvlc_new(int, const char* const*)
     return nullptr;
 }
 
+// Without a started engine libvlc has no message of its own to give.
+extern "C" const char* libvlc_errmsg(void)
+{
+    return nullptr;
+}
+
 using QuorvelClient::Core::VideoMuxer;
 using QuorvelClient::Core::Vlc;
 using QuorvelClient::GUI::VideoWidget;

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTimer>
 #include <QSignalSpy>
 
 #include <vlc/vlc.h>
@@ -202,6 +203,13 @@ void tst_VideoWidget::reconnectsCutLiveStream()
         QTest::qWait(700);
         QCOMPARE(peer.requestCount(), round + 1);
     }
+
+    // A re-issued stream that ends again before it plays is re-issued too.
+    peer.setBurst(0);
+    connect(&peer, &TestPeer::FlvStreamSource::requestReceived, this,
+            [&] { QTimer::singleShot(5, &peer, [&] { peer.cutStreams(); }); });
+    peer.cutStreams();
+    QTRY_VERIFY_WITH_TIMEOUT(peer.requestCount() >= 6, 20000);
 }
 
 void tst_VideoWidget::accountCameraStreamsFromStreamer()
@@ -273,6 +281,9 @@ void tst_VideoWidget::failedStreamEndsInError()
                                  widget.statusText() == "Error",
                              20000);
     QCOMPARE(retryCounts(log), QList<int>({1, 2, 3}));
+    // libvlc's own complaints name the stream address; the password in it stays masked.
+    QVERIFY(log.messages().filter(QStringLiteral("pa%20ss")).isEmpty());
+    QVERIFY(log.messages().filter(kPassword).isEmpty());
     QVERIFY(peer.requestCount("/flv/live") >= 4 && peer.requestCount("/flv/live") <= 8);
     // Nothing more is scheduled by the widget itself.
     const int requests = peer.requestCount();
