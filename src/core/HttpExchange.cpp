@@ -1,9 +1,11 @@
 #include "core/HttpExchange.h"
 
+#include "utils/Mask.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -148,6 +150,44 @@ void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQu
     d->reply = reply;
     connect(reply, &QNetworkReply::finished, this, &HttpExchange::onFinished);
     connect(reply, &QNetworkReply::sslErrors, this, &HttpExchange::sslErrors);
+}
+
+HttpExchange::Outcome HttpExchange::settle(bool errorOccured, const QByteArray& method,
+                                           const char* invalidHeaderLabel, bool logRedirect, int* errorCode)
+{
+    const int status = statusCode();
+    if (errorOccured) {
+        qDebug() << "HTTP error:" << error() << errorString();
+        *errorCode = -4;
+        return Failed;
+    }
+    if (!responseHeaderValid()) {
+        qDebug() << invalidHeaderLabel;
+        *errorCode = -4;
+        return Failed;
+    }
+    if (status == 301 || status == 302) {
+        const QByteArray location = responseHeader("Location");
+        if (logRedirect)
+            qDebug() << "HTTP Redirection to" << Utils::maskUrlSecrets(QString::fromUtf8(location));
+        if (redirectCount() >= maxRedirects) {
+            qDebug() << "HTTP error: too many redirections:" << redirectCount();
+            *errorCode = -3;
+            return Failed;
+        }
+        if (!followRedirect(method, location)) {
+            qDebug() << "Bad redirect address:" << Utils::maskUrlSecrets(QString::fromUtf8(location));
+            *errorCode = -3;
+            return Failed;
+        }
+        return Redirected;
+    }
+    if (status > 302) {
+        qDebug() << "HTTP error: HTTP status:" << status << QString::fromUtf8(reasonPhrase());
+        *errorCode = -3;
+        return Failed;
+    }
+    return Answered;
 }
 
 bool HttpExchange::followRedirect(const QByteArray& method, const QByteArray& location)

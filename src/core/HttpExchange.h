@@ -27,6 +27,8 @@ class HttpExchange : public QObject
     Q_OBJECT
 public:
     enum ConnectionMode { ConnectionModeHttp, ConnectionModeHttps };
+    // What is left of a finished exchange once network errors and redirects are dealt with.
+    enum Outcome { Answered, Redirected, Failed };
 
     using RawHeaders = QList<QPair<QByteArray, QByteArray>>;
 
@@ -59,6 +61,13 @@ public:
     bool followRedirect(const QByteArray& method, const QByteArray& location);
     // Redirects followed since the last request().
     int redirectCount() const;
+
+    // The part of a finished exchange that both clients answer alike: a network error or an invalid header fails
+    // with -4 (logging invalidHeaderLabel), a 301/302 is followed with the method (logging "HTTP Redirection to"
+    // first when logRedirect is set), and a bad Location, a chain over maxRedirects or a status above 302 fails
+    // with -3. *errorCode receives the code of a failure.
+    Outcome settle(bool errorOccured, const QByteArray& method, const char* invalidHeaderLabel, bool logRedirect,
+                   int* errorCode);
 
     void abort();
     bool isBusy() const;

@@ -1,7 +1,6 @@
 #include "core/RestClient.h"
 
 #include "core/HttpExchange.h"
-#include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
 
@@ -80,34 +79,15 @@ void RestClient::onSslErrors(const QList<QSslError>& errors)
 void RestClient::onHttpDone(bool errorOccured)
 {
     const int status = d->http.statusCode();
-    if (errorOccured) {
-        qDebug() << "HTTP error:" << d->http.error() << d->http.errorString();
-        emit error(-4, status);
+    int code = 0;
+    switch (d->http.settle(errorOccured, d->method.toLatin1(), "HTTP responce is invalid", true, &code)) {
+    case HttpExchange::Failed:
+        emit error(code, status);
         return;
-    }
-    if (!d->http.responseHeaderValid()) {
-        qDebug() << "HTTP responce is invalid";
-        emit error(-4, status);
+    case HttpExchange::Redirected:
         return;
-    }
-    if (status == 301 || status == 302) {
-        const QByteArray location = d->http.responseHeader("Location");
-        qDebug() << "HTTP Redirection to" << Utils::maskUrlSecrets(QString::fromUtf8(location));
-        if (d->http.redirectCount() >= HttpExchange::maxRedirects) {
-            qDebug() << "HTTP error: too many redirections:" << d->http.redirectCount();
-            emit error(-3, status);
-            return;
-        }
-        if (!d->http.followRedirect(d->method.toLatin1(), location)) {
-            qDebug() << "Bad redirect address:" << Utils::maskUrlSecrets(QString::fromUtf8(location));
-            emit error(-3, status);
-        }
-        return;
-    }
-    if (status > 302) {
-        qDebug() << "HTTP error: HTTP status:" << status << QString::fromUtf8(d->http.reasonPhrase());
-        emit error(-3, status);
-        return;
+    case HttpExchange::Answered:
+        break;
     }
 
     const QByteArray body = d->http.readAll();

@@ -1,7 +1,6 @@
 #include "core/StreamerClient.h"
 
 #include "core/HttpExchange.h"
-#include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
 
@@ -115,33 +114,15 @@ void StreamerClient::request(const QString& command, const QVariantMap& params, 
 void StreamerClient::onHttpDone(bool errorOccured)
 {
     const int status = d->http.statusCode();
-    if (errorOccured) {
-        qDebug() << "HTTP error:" << d->http.error() << d->http.errorString();
-        emit error(-4, status);
+    int code = 0;
+    switch (d->http.settle(errorOccured, "GET", "HTTP response is invalid", false, &code)) {
+    case HttpExchange::Failed:
+        emit error(code, status);
         return;
-    }
-    if (!d->http.responseHeaderValid()) {
-        qDebug() << "HTTP response is invalid";
-        emit error(-4, status);
+    case HttpExchange::Redirected:
         return;
-    }
-    if (status == 301 || status == 302) {
-        const QByteArray location = d->http.responseHeader("Location");
-        if (d->http.redirectCount() >= HttpExchange::maxRedirects) {
-            qDebug() << "HTTP error: too many redirections:" << d->http.redirectCount();
-            emit error(-3, status);
-            return;
-        }
-        if (!d->http.followRedirect("GET", location)) {
-            qDebug() << "Bad redirect address:" << Utils::maskUrlSecrets(QString::fromUtf8(location));
-            emit error(-3, status);
-        }
-        return;
-    }
-    if (status > 302) {
-        qDebug() << "HTTP error: HTTP status:" << status << QString::fromUtf8(d->http.reasonPhrase());
-        emit error(-3, status);
-        return;
+    case HttpExchange::Answered:
+        break;
     }
 
     const QByteArray body = d->http.readAll();
