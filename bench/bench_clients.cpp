@@ -49,13 +49,13 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    Peer::FakeNetwork net;
+    TestSupport::FakeNetwork net;
     if (!net.start()) {
         std::printf("cannot start the fake service\n");
         return 1;
     }
     net.useProxy();
-    Peer::FakeVideoServer streamer;
+    TestSupport::FakeVideoServer streamer;
     streamer.setSessionCheck([](const QString&) { return true; });
     streamer.setCameras({{1, "Bench", 1, "h264", 640, 480}});
     streamer.start();

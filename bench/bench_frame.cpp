@@ -80,7 +80,7 @@ int main(int argc, char* argv[])
     }
 
     // The paint step needs a picture in the paused state: a short live clip is played and paused.
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     peer.listen();
     peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264Large));
     VideoWidget widget(camera(peer.hostAndPort(), QSize(640, 480)));

@@ -488,11 +488,11 @@ int main(int argc, char* argv[])
                 args.value(phaseAt + 1) == "client" ? runClient(ports, seconds, go) : runLibvlc(ports, seconds, go);
         } else {
             const int seconds = args.size() > 1 ? qMax(5, args.at(1).toInt()) : 30;
-            std::vector<std::unique_ptr<TestPeer::FlvStreamSource>> peers;
+            std::vector<std::unique_ptr<TestSupport::FlvStreamSource>> peers;
             QList<quint16> ports;
             for (int i = 0; i < kStreams; ++i) {
                 const QString path = clip(i);
-                auto peer = std::make_unique<TestPeer::FlvStreamSource>();
+                auto peer = std::make_unique<TestSupport::FlvStreamSource>();
                 if (path.isEmpty() || !peer->listen() || !peer->setLiveClip(path)) {
                     std::printf("no stream %d\n", i);
                     return 1;

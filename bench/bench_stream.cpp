@@ -33,7 +33,7 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     peer.listen();
     peer.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264Large));
 

@@ -1,6 +1,6 @@
 #include "application/Language.h"
 
-#include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -62,7 +62,7 @@ void loadLanguage(const QString& language)
 
 void setupLanguage()
 {
-    QString language = Utils::Settings::instance()->value(QStringLiteral("common/language"), QString()).toString();
+    QString language = Utils::Keys::language().value();
     if (language.isEmpty()) {
         language = QLocale().name();
         qDebug() << "No language in settings. Setup locale:" << language;

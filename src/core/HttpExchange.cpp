@@ -3,6 +3,7 @@
 #include "utils/Mask.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -86,15 +87,14 @@ QNetworkAccessManager* HttpExchange::networkAccessManager()
 
 void HttpExchange::applyProxySettings()
 {
-    Utils::Settings* settings = Utils::Settings::instance();
-    if (!settings->value(QStringLiteral("proxy/useProxy"), false).toBool()) {
+    if (!Utils::Keys::proxyUseProxy().value()) {
         d->proxy = QNetworkProxy(QNetworkProxy::NoProxy);
         return;
     }
-    d->proxy = QNetworkProxy(QNetworkProxy::HttpProxy, settings->value(QStringLiteral("proxy/host")).toString(),
-                             quint16(settings->value(QStringLiteral("proxy/port")).toInt()),
-                             settings->value(QStringLiteral("proxy/username")).toString(),
-                             settings->value(QStringLiteral("proxy/password")).toString());
+    d->proxy = QNetworkProxy(QNetworkProxy::HttpProxy, Utils::Keys::proxyHost().value(),
+                             quint16(Utils::Keys::proxyPort().value()),
+                             Utils::Keys::proxyUsername().value(),
+                             Utils::Keys::proxyPassword().value());
 }
 
 void HttpExchange::setHost(const QString& host, ConnectionMode mode, int port)

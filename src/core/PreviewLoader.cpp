@@ -2,6 +2,7 @@
 
 #include "core/SessionManager.h"
 #include "core/StreamerClient.h"
+#include "utils/Intervals.h"
 
 #include <QDebug>
 #include <QMap>
@@ -37,7 +38,7 @@ PreviewLoader::PreviewLoader(QObject* parent) : QObject(parent), d(new Internal:
     d->timer.setParent(this);
     d->timer.setObjectName(QStringLiteral("previewRefreshTimer"));
     connect(&d->timer, &QTimer::timeout, this, &PreviewLoader::updatePreviews);
-    d->timer.setInterval(45000);
+    d->timer.setInterval(Utils::intervalMs(Utils::Interval::PreviewRefresh));
     d->timer.start();
 }
 

@@ -3,6 +3,7 @@
 #include "core/HttpExchange.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -37,10 +38,9 @@ RestClient::~RestClient() = default;
 void RestClient::request(const QString& command, const QVariantMap& params, const QString& method_)
 {
     d->method = method_;
-    Utils::Settings* settings = Utils::Settings::instance();
     const QString host =
-        settings->value(QStringLiteral("rest/host"), QString::fromLatin1(Utils::ServiceHosts::apiHost)).toString();
-    const QString version = settings->value(QStringLiteral("rest/version"), QStringLiteral("3.1")).toString();
+        Utils::Keys::restHost().value();
+    const QString version = Utils::Keys::restVersion().value();
     d->http.setHost(host, HttpExchange::ConnectionModeHttps, 0);
 
     QByteArray path = QStringLiteral("/%1/%2").arg(version, command).toUtf8();

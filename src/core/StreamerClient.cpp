@@ -3,6 +3,7 @@
 #include "core/HttpExchange.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QDebug>
 #include <QJsonDocument>
@@ -63,16 +64,14 @@ QByteArray encodeQueryPart(const QString& text, bool key)
 
 StreamerClient::StreamerClient(const QString& host, int port) : QObject(nullptr), d(new Internal::StreamerClientPrivate)
 {
-    Utils::Settings* settings = Utils::Settings::instance();
     d->host = host;
     d->port = port;
     if (d->port == 0)
-        d->port = settings->value(QStringLiteral("streamer/port"), 80).toInt();
+        d->port = Utils::Keys::streamerPort().value();
     if (d->host.isEmpty()) {
         d->host =
-            settings->value(QStringLiteral("streamer/host"), QString::fromLatin1(Utils::ServiceHosts::streamerHost))
-                .toString();
-        d->version = settings->value(QStringLiteral("streamer/version"), QString()).toString();
+            Utils::Keys::streamerHost().value();
+        d->version = Utils::Keys::streamerVersion().value();
     }
     d->http.setHost(d->host, HttpExchange::ConnectionModeHttp, d->port);
     d->http.applyProxySettings();

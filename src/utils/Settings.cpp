@@ -61,11 +61,19 @@ void migrateOldSettings(const QString& newFileName)
 
 } // namespace Internal
 
-Settings::Settings()
-    : d(std::make_shared<Internal::SettingsPrivate>())
+Settings::Settings() : d(std::make_shared<Internal::SettingsPrivate>())
 {
-    Internal::migrateOldSettings(QLatin1String(Internal::kFileName));
-    d->settings = new QSettings(QLatin1String(Internal::kFileName), QSettings::IniFormat);
+    const QString fileName = QLatin1String(Internal::kFileName);
+    Internal::migrateOldSettings(fileName);
+    // Made before the first write, since QSettings would create it with the umask's mode; a rewrite keeps the
+    // mode of the file it replaces.
+    QFile file(fileName);
+    if (!file.exists() && !file.open(QIODevice::WriteOnly))
+        qWarning() << "Cannot create settings file" << fileName;
+    file.close();
+    if (file.exists() && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        qWarning() << "Cannot restrict access to settings file" << fileName;
+    d->settings = new QSettings(fileName, QSettings::IniFormat);
 }
 
 Settings* Settings::instance()
@@ -82,6 +90,16 @@ QVariant Settings::value(const QString& key, const QVariant& defaultValue) const
 void Settings::setValue(const QString& key, const QVariant& value)
 {
     d->settings->setValue(key, value);
+}
+
+bool Settings::contains(const QString& key) const
+{
+    return d->settings->contains(key);
+}
+
+void Settings::remove(const QString& key)
+{
+    d->settings->remove(key);
 }
 
 QString Settings::fileName() const

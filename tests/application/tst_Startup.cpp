@@ -51,14 +51,15 @@ public:
         return process;
     }
 
-    // Starts the program and waits until it has chosen its language (start-up is then complete).
-    bool startAndWait()
+    // Starts the program and waits for the line it writes last at start-up (the sign-in dialog's drive check,
+    // or the language when the dialog is not reached).
+    bool startAndWait(const QString& lastLine = QStringLiteral("Drive type:"))
     {
         QProcess* process = start();
         if (!process->waitForStarted(10000))
             return false;
         for (int i = 0; i < 300; ++i) {
-            if (log().contains(QStringLiteral("Loading language:")))
+            if (log().contains(lastLine))
                 return true;
             if (process->state() == QProcess::NotRunning)
                 return false;

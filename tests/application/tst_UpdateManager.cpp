@@ -10,7 +10,7 @@
 
 using QuorvelClient::Application::UpdateInfo;
 using QuorvelClient::Application::UpdateManager;
-using namespace Peer;
+using namespace TestSupport;
 
 namespace {
 

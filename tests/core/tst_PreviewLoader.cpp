@@ -21,9 +21,9 @@ namespace {
 
 const QString localPassword = QStringLiteral("p&ss wörd");
 
-Peer::PeerReply failure(int status)
+TestSupport::PeerReply failure(int status)
 {
-    Peer::PeerReply reply;
+    TestSupport::PeerReply reply;
     reply.status = status;
     reply.body = "failed";
     return reply;
@@ -50,8 +50,8 @@ private:
     CameraPtr localCamera(int id = 1);
     QTimer* refreshTimer() const;
 
-    Peer::FakeVideoServer streamer;
-    Peer::FakeVideoServer local;
+    TestSupport::FakeVideoServer streamer;
+    TestSupport::FakeVideoServer local;
     Core::LocalVideoServerPtr localServer;
     QList<CameraPtr> added;
 };
@@ -84,9 +84,9 @@ void tst_PreviewLoader::initTestCase()
 {
     QVERIFY(streamer.start());
     QVERIFY(local.start());
-    streamer.setCameras({Peer::FakeCamera{3, "Gate"}, Peer::FakeCamera{4, "Yard"}});
+    streamer.setCameras({TestSupport::FakeCamera{3, "Gate"}, TestSupport::FakeCamera{4, "Yard"}});
     streamer.setSessionCheck([](const QString& session) { return session == QLatin1String("localview"); });
-    local.setCameras({Peer::FakeCamera{1, "Door"}});
+    local.setCameras({TestSupport::FakeCamera{1, "Door"}});
     local.setPassword(localPassword);
     Utils::Settings::instance()->setValue(QStringLiteral("streamer/host"), QStringLiteral("127.0.0.1"));
     Utils::Settings::instance()->setValue(QStringLiteral("streamer/port"), streamer.port());
@@ -129,9 +129,9 @@ void tst_PreviewLoader::asksAtOnceAndOnEveryTick()
     loader->addCamera(camera);
     QTRY_COMPARE(previews.count(), 1);
     QCOMPARE(streamer.requests().size(), 1);
-    const Peer::PeerRequest first = streamer.requests().first();
+    const TestSupport::PeerRequest first = streamer.requests().first();
     QCOMPARE(first.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=localview HTTP/1.1"));
-    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(3));
+    QCOMPARE(camera->preview(), TestSupport::FakeVideoServer::previewJpeg(3));
 
     // Each tick asks again; the same bytes are handed over again.
     refreshTimer()->setInterval(50);
@@ -144,7 +144,7 @@ void tst_PreviewLoader::asksAtOnceAndOnEveryTick()
     loader->start();
     QVERIFY(refreshTimer()->isActive());
     QTRY_VERIFY(streamer.requests().size() > seen);
-    for (const Peer::PeerRequest& request : streamer.requests())
+    for (const TestSupport::PeerRequest& request : streamer.requests())
         QCOMPARE(request.requestLine, first.requestLine);
 }
 
@@ -154,7 +154,7 @@ void tst_PreviewLoader::asksLocalServerWithItsPassword()
     QSignalSpy previews(camera.get(), &Camera::previewChanged);
     PreviewLoader::instance()->addCamera(camera);
     QTRY_COMPARE(previews.count(), 1);
-    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(1));
+    QCOMPARE(camera->preview(), TestSupport::FakeVideoServer::previewJpeg(1));
     QCOMPARE(streamer.requests().size(), 0);
     QCOMPARE(local.requests().size(), 1);
     // The password travels percent-encoded exactly once; the server id keeps its colon.
@@ -193,7 +193,7 @@ void tst_PreviewLoader::asksOnlyCamerasWhoseFlagsAreZero()
     QSignalSpy offlinePreviews(offline.get(), &Camera::previewChanged);
     offline->setFlags(Camera::CameraFlags());
     QTRY_COMPARE(offlinePreviews.count(), 1);
-    QCOMPARE(offline->preview(), Peer::FakeVideoServer::previewJpeg(4));
+    QCOMPARE(offline->preview(), TestSupport::FakeVideoServer::previewJpeg(4));
     QCOMPARE(streamer.requests().size(), 2);
 
     // A camera not on the list is not asked for when it comes back; a listed one is not asked twice.
@@ -223,7 +223,7 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     streamer.enqueueReply(failure(500));
     loader->addCamera(camera);
     QTRY_COMPARE(previews.count(), 1);
-    QCOMPARE(camera->preview(), Peer::FakeVideoServer::previewJpeg(3));
+    QCOMPARE(camera->preview(), TestSupport::FakeVideoServer::previewJpeg(3));
     QCOMPARE(streamer.requests().size(), 2);
     QCOMPARE(streamer.requests().at(1).requestLine, streamer.requests().at(0).requestLine);
     QCOMPARE(log.messages().filter(QStringLiteral("Preview receive error: -3 500")).size(), 1);
@@ -247,14 +247,14 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     QSignalSpy doorPreviews(door.get(), &Camera::previewChanged);
     local.enqueueReply(failure(500));
     connect(
-        &local, &Peer::FakeHttpServer::requestReceived, door.get(), [&door] { door->setFlags(Camera::Offline); },
+        &local, &TestSupport::FakeHttpServer::requestReceived, door.get(), [&door] { door->setFlags(Camera::Offline); },
         Qt::SingleShotConnection);
     loader->addCamera(door);
     QTRY_COMPARE(log.messages().filter(QStringLiteral("Preview receive error: -3 500")).size(), 2);
     QCOMPARE(local.requests().size(), 1);
     door->setFlags(Camera::CameraFlags());
     QTRY_COMPARE(doorPreviews.count(), 1);
-    QCOMPARE(door->preview(), Peer::FakeVideoServer::previewJpeg(1));
+    QCOMPARE(door->preview(), TestSupport::FakeVideoServer::previewJpeg(1));
     QCOMPARE(local.requests().size(), 2);
 }
 
@@ -289,10 +289,10 @@ void tst_PreviewLoader::removingDropsTheRequest()
 {
     TestSupport::ObjectCensus census;
     PreviewLoader* loader = PreviewLoader::instance();
-    Peer::FakeHttpServer holder;
+    TestSupport::FakeHttpServer holder;
     QVERIFY(holder.start());
     QPointer<QTcpSocket> held;
-    holder.setRoute("/preview/live", [&held](const Peer::PeerRequest&, QTcpSocket* socket) { held = socket; });
+    holder.setRoute("/preview/live", [&held](const TestSupport::PeerRequest&, QTcpSocket* socket) { held = socket; });
     localServer =
         std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, QStringLiteral("127.0.0.1"),
                                                  holder.port(), QStringLiteral("Held"), localPassword, false, false);
@@ -310,10 +310,10 @@ void tst_PreviewLoader::removingDropsTheRequest()
     QCOMPARE(previews.count(), 0);
 
     // Listed again, the camera is asked anew.
-    holder.setRoute("/preview/live", [](const Peer::PeerRequest&, QTcpSocket* socket) {
-        Peer::PeerReply reply;
+    holder.setRoute("/preview/live", [](const TestSupport::PeerRequest&, QTcpSocket* socket) {
+        TestSupport::PeerReply reply;
         reply.body = "fresh";
-        Peer::FakeHttpServer::sendReply(socket, reply);
+        TestSupport::FakeHttpServer::sendReply(socket, reply);
     });
     loader->addCamera(camera);
     QTRY_COMPARE(previews.count(), 1);

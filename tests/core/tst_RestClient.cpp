@@ -10,7 +10,7 @@
 #include <QSignalSpy>
 
 using QuorvelClient::Core::RestClient;
-using namespace Peer;
+using namespace TestSupport;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QSignalSpy>
 
 using QuorvelClient::Core::SessionManager;
-using namespace Peer;
+using namespace TestSupport;
 
 class tst_SessionManager : public QObject
 {

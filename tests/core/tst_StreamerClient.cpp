@@ -9,7 +9,7 @@
 #include <QSignalSpy>
 
 using QuorvelClient::Core::StreamerClient;
-using namespace Peer;
+using namespace TestSupport;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace Peer {
+namespace TestSupport {
 
 QByteArray PeerRequest::header(const QByteArray& name) const
 {
@@ -123,7 +123,7 @@ bool parseRequest(QByteArray& buffer, PeerRequest& request)
 
 FakeHttpServer::FakeHttpServer(QObject* parent) : QTcpServer(parent)
 {
-    qRegisterMetaType<Peer::PeerRequest>();
+    qRegisterMetaType<TestSupport::PeerRequest>();
 }
 
 FakeHttpServer::~FakeHttpServer()
@@ -309,4 +309,4 @@ void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
     socket->disconnectFromHost();
 }
 
-} // namespace Peer
+} // namespace TestSupport

@@ -15,7 +15,7 @@
 
 class QTcpSocket;
 
-namespace Peer {
+namespace TestSupport {
 
 using RawHeaders = QList<QPair<QByteArray, QByteArray>>;
 
@@ -102,7 +102,7 @@ public:
     static QByteArray reasonFor(int status);
 
 signals:
-    void requestReceived(const Peer::PeerRequest& request);
+    void requestReceived(const TestSupport::PeerRequest& request);
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
@@ -127,7 +127,7 @@ private:
 // Parses one request head and body out of the buffer; false while it is incomplete.
 bool parseRequest(QByteArray& buffer, PeerRequest& request);
 
-} // namespace Peer
+} // namespace TestSupport
 
-Q_DECLARE_METATYPE(Peer::PeerRequest)
-Q_DECLARE_METATYPE(Peer::PeerReply)
+Q_DECLARE_METATYPE(TestSupport::PeerRequest)
+Q_DECLARE_METATYPE(TestSupport::PeerReply)

@@ -4,7 +4,7 @@
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
 
-namespace Peer {
+namespace TestSupport {
 
 FakeNetwork::FakeNetwork(QObject* parent) : QObject(parent) {}
 
@@ -31,4 +31,4 @@ void FakeNetwork::useProxy(const QString& user, const QString& password)
     settings->setValue(QStringLiteral("proxy/password"), password);
 }
 
-} // namespace Peer
+} // namespace TestSupport

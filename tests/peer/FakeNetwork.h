@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-namespace Peer {
+namespace TestSupport {
 
 // The fake service behind a fake proxy: the client's own proxy settings lead its requests for the API host
 // (and for any other name mapped on the proxy) to loopback servers. The test CA is trusted process-wide.
@@ -24,4 +24,4 @@ public:
     FakeProxy proxy;
 };
 
-} // namespace Peer
+} // namespace TestSupport

@@ -4,7 +4,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 
-namespace Peer {
+namespace TestSupport {
 
 FakeProxy::FakeProxy(QObject* parent) : QTcpServer(parent) {}
 
@@ -123,4 +123,4 @@ void FakeProxy::incomingConnection(qintptr socketDescriptor)
     });
 }
 
-} // namespace Peer
+} // namespace TestSupport

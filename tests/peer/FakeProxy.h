@@ -6,7 +6,7 @@
 #include <QMap>
 #include <QTcpServer>
 
-namespace Peer {
+namespace TestSupport {
 
 // A loopback HTTP proxy that knows only the host names it was told about: CONNECT host:port opens a tunnel to
 // the mapped loopback address, and an absolute-form request ("GET http://host:port/path") is forwarded there in
@@ -41,4 +41,4 @@ private:
     QList<Entry> m_entries;
 };
 
-} // namespace Peer
+} // namespace TestSupport

@@ -3,7 +3,7 @@
 #include <QJsonDocument>
 #include <QVariantList>
 
-namespace Peer {
+namespace TestSupport {
 
 FakeService::FakeService(QObject* parent, const QByteArray& apiVersion)
     : FakeHttpServer(parent), m_prefix('/' + apiVersion + '/'), m_roster(sampleRoster())
@@ -108,4 +108,4 @@ QVariantMap FakeService::sampleRoster()
     return QVariantMap{{"a", office}, {"b", home}};
 }
 
-} // namespace Peer
+} // namespace TestSupport

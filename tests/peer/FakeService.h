@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace Peer {
+namespace TestSupport {
 
 // The service's REST API over TLS: the reply envelope {"success", "response"} for "public/sessions",
 // "public/partners/info", "public/version/client" and "public/roster" under "/<version>/".
@@ -45,4 +45,4 @@ private:
     QStringList m_sessions;
 };
 
-} // namespace Peer
+} // namespace TestSupport

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QVariantList>
 
-namespace Peer {
+namespace TestSupport {
 
 namespace {
 
@@ -167,4 +167,4 @@ QByteArray FakeVideoServer::previewJpeg(int camera, const QSize& size)
     return bytes;
 }
 
-} // namespace Peer
+} // namespace TestSupport

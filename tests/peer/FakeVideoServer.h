@@ -10,7 +10,7 @@
 
 #include <functional>
 
-namespace Peer {
+namespace TestSupport {
 
 struct FakeCamera
 {
@@ -78,4 +78,4 @@ private:
     QMap<QString, PeerReply> m_failures;
 };
 
-} // namespace Peer
+} // namespace TestSupport

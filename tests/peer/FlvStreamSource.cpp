@@ -7,7 +7,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 
-namespace TestPeer {
+namespace TestSupport {
 
 namespace {
 
@@ -197,9 +197,9 @@ void FlvStreamSource::onReadyRead(QTcpSocket* socket)
     }
 }
 
-void FlvStreamSource::attachTo(Peer::FakeHttpServer* server, const QByteArray& prefix)
+void FlvStreamSource::attachTo(TestSupport::FakeHttpServer* server, const QByteArray& prefix)
 {
-    const auto route = [this](const Peer::PeerRequest& request, QTcpSocket* socket) {
+    const auto route = [this](const TestSupport::PeerRequest& request, QTcpSocket* socket) {
         QByteArray head = request.requestLine + "\r\n";
         for (const auto& header : request.headers)
             head += header.first + ": " + header.second + "\r\n";
@@ -304,4 +304,4 @@ void FlvStreamSource::pump()
         m_pump.stop();
 }
 
-} // namespace TestPeer
+} // namespace TestSupport

@@ -12,11 +12,11 @@
 
 class QTcpSocket;
 
-namespace Peer {
+namespace TestSupport {
 class FakeHttpServer;
 }
 
-namespace TestPeer {
+namespace TestSupport {
 
 // Serves "/flv/live" and "/flv/archive" from FLV clips the way a streaming server does: the first seconds in one
 // burst, then tag by tag at the clip's own rate. Live loops the clip for ever with growing time stamps; archive
@@ -70,7 +70,7 @@ public:
     void clearRequests();
 
     // Adds "<prefix>/flv/live" and "<prefix>/flv/archive" to the server's routes.
-    void attachTo(Peer::FakeHttpServer* server, const QByteArray& prefix = QByteArray());
+    void attachTo(TestSupport::FakeHttpServer* server, const QByteArray& prefix = QByteArray());
 
 signals:
     void requestReceived(const QByteArray& target);
@@ -120,4 +120,4 @@ private:
     QElapsedTimer m_clock;
 };
 
-} // namespace TestPeer
+} // namespace TestSupport

@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-namespace Peer {
+namespace TestSupport {
 namespace TestCertificates {
 
 namespace {
@@ -88,4 +88,4 @@ void trustTestCa()
 }
 
 } // namespace TestCertificates
-} // namespace Peer
+} // namespace TestSupport

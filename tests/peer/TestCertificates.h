@@ -4,7 +4,7 @@
 #include <QSslKey>
 #include <QString>
 
-namespace Peer {
+namespace TestSupport {
 
 // A certificate authority and a server certificate for "*.quorvel.example", "localhost" and 127.0.0.1, made with
 // the openssl tool in a temporary folder the first time they are asked for in a process.
@@ -27,4 +27,4 @@ const CertificateSet& untrusted();
 void trustTestCa();
 
 } // namespace TestCertificates
-} // namespace Peer
+} // namespace TestSupport

@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <memory>
 
-using namespace Peer;
+using namespace TestSupport;
 
 static QList<FakeCamera> parseCameras(const QString& text)
 {

@@ -19,7 +19,7 @@ QuorvelClient::Core::CameraPtr localCamera(int id, const QString& serverId, cons
     return camera;
 }
 
-bool serveClip(TestPeer::FlvStreamSource& peer, Clip clip, bool archive)
+bool serveClip(TestSupport::FlvStreamSource& peer, Clip clip, bool archive)
 {
     return peer.listen() && (archive ? peer.setArchiveClip(clipPath(clip)) : peer.setLiveClip(clipPath(clip)));
 }

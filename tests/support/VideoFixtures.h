@@ -9,7 +9,7 @@
 class QPoint;
 class QWidget;
 
-namespace TestPeer {
+namespace TestSupport {
 class FlvStreamSource;
 }
 
@@ -21,7 +21,7 @@ QuorvelClient::Core::CameraPtr localCamera(int id, const QString& serverId = QSt
                                            QuorvelClient::Core::Camera::CameraFlags flags = {});
 
 // Starts the peer on a free loopback port serving the clip live, or as archive; false if either step failed.
-bool serveClip(TestPeer::FlvStreamSource& peer, Clip clip = Clip::H264, bool archive = false);
+bool serveClip(TestSupport::FlvStreamSource& peer, Clip clip = Clip::H264, bool archive = false);
 
 // Moves the pointer to the point first, so that hover effects and cursors are in place as for a real click.
 void click(QWidget* widget, const QPoint& at, Qt::MouseButton button = Qt::LeftButton);

@@ -2,6 +2,7 @@
 
 #include "utils/Mask.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -116,13 +117,12 @@ QString maskedProxyUrl(const QString& host, int port, const QString& user, const
 // libvlc 3 takes its HTTP proxy from the environment of the process, read whenever a stream is opened.
 void setProxyEnvironment()
 {
-    Utils::Settings* settings = Utils::Settings::instance();
-    if (!settings->value(QStringLiteral("proxy/useProxy"), false).toBool())
+    if (!Utils::Keys::proxyUseProxy().value())
         return;
-    const QString host = settings->value(QStringLiteral("proxy/host"), QString()).toString();
-    const int port = settings->value(QStringLiteral("proxy/port"), 0).toInt();
-    const QString user = settings->value(QStringLiteral("proxy/username"), QString()).toString();
-    const QString password = settings->value(QStringLiteral("proxy/password"), QString()).toString();
+    const QString host = Utils::Keys::proxyHost().value();
+    const int port = Utils::Keys::proxyPort().value();
+    const QString user = Utils::Keys::proxyUsername().value();
+    const QString password = Utils::Keys::proxyPassword().value();
     if (host.isEmpty()) {
         qDebug() << "Proxy host is empty, streams go direct";
         return;

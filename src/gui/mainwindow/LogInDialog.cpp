@@ -6,6 +6,7 @@
 #include "gui/DialogSeam.h"
 #include "utils/DriveType.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QDebug>
 #include <QDir>
@@ -27,7 +28,7 @@ LogInDialog::LogInDialog(QWidget* parent)
 
     canStorePassword = !isRemovableDrive();
     if (!canStorePassword)
-        Utils::Settings::instance()->setValue(QStringLiteral("auth/password"), QString());
+        Utils::Keys::authPassword().setValue(QString());
 
     connect(ui->email, &QLineEdit::textChanged, this, &LogInDialog::updateButtons);
     connect(ui->password, &QLineEdit::textChanged, this, &LogInDialog::updateButtons);
@@ -66,18 +67,17 @@ void LogInDialog::changeEvent(QEvent* event)
 
 void LogInDialog::loadSettings()
 {
-    Utils::Settings* settings = Utils::Settings::instance();
     ui->btnOk->setEnabled(false);
-    ui->email->setText(settings->value(QStringLiteral("auth/email"), QString()).toString());
+    ui->email->setText(Utils::Keys::authEmail().value());
     if (!canStorePassword) {
         ui->saveAuth->hide();
         return;
     }
-    if (!settings->value(QStringLiteral("auth/saveAuth"), false).toBool())
+    if (!Utils::Keys::authSaveAuth().value())
         return;
-    ui->password->setText(settings->value(QStringLiteral("auth/password"), QString()).toString());
+    ui->password->setText(Utils::Keys::authPassword().value());
     ui->saveAuth->setChecked(true);
-    const bool localOnly = settings->value(QStringLiteral("auth/localOnly"), false).toBool();
+    const bool localOnly = Utils::Keys::authLocalOnly().value();
     selectServiceType(localOnly);
     ui->authFrame->setVisible(!localOnly);
     ui->linksFrame->setVisible(!localOnly);
@@ -139,13 +139,12 @@ void LogInDialog::setIdleState()
 
 void LogInDialog::on_btnOk_clicked()
 {
-    Utils::Settings* settings = Utils::Settings::instance();
     setBusyState();
-    settings->setValue(QStringLiteral("auth/email"), ui->email->text());
-    settings->setValue(QStringLiteral("auth/saveAuth"), ui->saveAuth->isChecked());
+    Utils::Keys::authEmail().setValue(ui->email->text());
+    Utils::Keys::authSaveAuth().setValue(ui->saveAuth->isChecked());
     if (canStorePassword && ui->saveAuth->isChecked()) {
-        settings->setValue(QStringLiteral("auth/password"), ui->password->text());
-        settings->setValue(QStringLiteral("auth/localOnly"), isLocalOnly());
+        Utils::Keys::authPassword().setValue(ui->password->text());
+        Utils::Keys::authLocalOnly().setValue(isLocalOnly());
     }
     tryLogin();
 }

@@ -6,6 +6,7 @@
 #include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -47,10 +48,10 @@ const char kLiveQuery[] =
 const char kArchiveQuery[] = "/flv/archive?server=%1&camera=%2&sessionId=%3&startId=%4&endId=%5&startTime=%6&q=%7"
                              "&vcodec=flv&vcodec=h264&acodec=mp3&speed=%8&vcodec=mpeg4";
 
-QString rotationKey(const Core::CameraPtr& camera)
+Utils::SettingKey<int> rotationKey(const Core::CameraPtr& camera)
 {
     const Core::camera_global_id_t id = camera->globalId();
-    return QStringLiteral("cameras/%1/%2").arg(id.first).arg(id.second);
+    return Utils::Keys::cameraRotation(id.first, id.second);
 }
 
 // Room for a frame of the size: 5 bytes a pixel, at least 768 x 576 pixels.
@@ -211,7 +212,7 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
     connect(&d->stateTimer, &QTimer::timeout, this, &VideoWidget::handlePlayerState);
     connect(this, &VideoWidget::updateNeeded, this, qOverload<>(&QWidget::update));
 
-    addRotation(Utils::Settings::instance()->value(rotationKey(d->camera), 0).toInt());
+    addRotation(rotationKey(d->camera).value());
 
     d->zone.reset(new Internal::VideoSearchZone(this));
     connect(d->zone->closeButton(), &QPushButton::clicked, this, &VideoWidget::hideArchiveSearch);
@@ -357,11 +358,9 @@ QString VideoWidget::streamBase() const
 {
     if (d->camera->serverType() != 0)
         return QStringLiteral("http://") + d->camera->serverId();
-    Utils::Settings* settings = Utils::Settings::instance();
     const QString host =
-        settings->value(QStringLiteral("streamer/host"), QString::fromLatin1(Utils::ServiceHosts::streamerHost))
-            .toString();
-    const QString version = settings->value(QStringLiteral("streamer/version"), QString()).toString();
+        Utils::Keys::streamerHost().value();
+    const QString version = Utils::Keys::streamerVersion().value();
     if (version.isEmpty())
         return QStringLiteral("http://%1").arg(host);
     return QStringLiteral("http://%1/%2").arg(host, version);
@@ -756,7 +755,7 @@ void VideoWidget::addRotation(qreal angle)
     if (d->rotation < 0)
         d->rotation += 360;
     updatePictureRect();
-    Utils::Settings::instance()->setValue(rotationKey(d->camera), double(d->rotation));
+    rotationKey(d->camera).setValue(d->rotation);
 }
 
 void VideoWidget::updatePictureRect()

@@ -57,7 +57,7 @@ void tst_VideoMuxer::exportsPacedArchive()
     QFETCH(int, clip);
     QFETCH(QString, mux);
     QFETCH(QString, codecs);
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip(clip), true));
     peer.setBurst(1000);
     peer.setArchiveLoops(2);
@@ -100,16 +100,16 @@ void tst_VideoMuxer::exportsPacedArchive()
 void tst_VideoMuxer::failsOnBadSource_data()
 {
     QTest::addColumn<int>("answer");
-    QTest::newRow("404") << int(TestPeer::FlvStreamSource::Answer::NotFound);
-    QTest::newRow("not flv") << int(TestPeer::FlvStreamSource::Answer::Garbage);
+    QTest::newRow("404") << int(TestSupport::FlvStreamSource::Answer::NotFound);
+    QTest::newRow("not flv") << int(TestSupport::FlvStreamSource::Answer::Garbage);
 }
 
 void tst_VideoMuxer::failsOnBadSource()
 {
     QFETCH(int, answer);
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
-    peer.setAnswer(TestPeer::FlvStreamSource::Answer(answer));
+    peer.setAnswer(TestSupport::FlvStreamSource::Answer(answer));
 
     VideoMuxer muxer;
     QSignalSpy loaded(&muxer, &VideoMuxer::recordLoaded);

@@ -22,10 +22,10 @@ private slots:
 
 void tst_VlcProxy::streamsGoThroughProxy()
 {
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
     peer.setBurst(1000);
-    Peer::FakeProxy proxy;
+    TestSupport::FakeProxy proxy;
     QVERIFY(proxy.start());
     proxy.map("127.0.0.1", peer.port(), QHostAddress::LocalHost, peer.port());
     proxy.requireCredentials("cam user", "s3cr:et@x");

@@ -1,8 +1,8 @@
 #include "core/SessionManager.h"
-#include "gui/DialogSeam.h"
 #include "gui/mainwindow/LogInDialog.h"
 #include "peer/FakeNetwork.h"
 #include "support/MessageCapture.h"
+#include "support/BoxAnswerer.h"
 #include "support/TestEnvironment.h"
 #include "utils/Settings.h"
 
@@ -58,13 +58,13 @@ private slots:
     void unreachableServiceOffersLocalAccess();
 
 private:
-    Peer::FakeNetwork* net = nullptr;
+    TestSupport::FakeNetwork* net = nullptr;
 };
 
 // Every sign-in of these tests reaches the fake service through the fake proxy.
 void tst_LogInDialog::initTestCase()
 {
-    net = new Peer::FakeNetwork(this);
+    net = new TestSupport::FakeNetwork(this);
     QVERIFY(net->start());
     net->service.addAccount(QStringLiteral("user@quorvel.example"), QStringLiteral("right"));
     net->useProxy();
@@ -195,61 +195,32 @@ void tst_LogInDialog::signInStoresCredentialsOnlyWhenRemembered()
     }
 }
 
-namespace {
-
-struct BoxAnswer
-{
-    QString text;
-    QStringList buttons;
-};
-
-BoxAnswer* g_answer = nullptr;
-
-void installAnswer(const QString& buttonText)
-{
-    delete g_answer;
-    g_answer = new BoxAnswer;
-    QuorvelClient::GUI::DialogSeam::setAnswerer([buttonText](QDialog* dialog) {
-        auto* box = qobject_cast<QMessageBox*>(dialog);
-        if (!box)
-            return 0;
-        g_answer->text = box->windowTitle() + QLatin1Char('|') + box->text();
-        for (QAbstractButton* button : box->buttons())
-            g_answer->buttons << button->text();
-        for (QAbstractButton* button : box->buttons())
-            if (button->text() == buttonText)
-                button->click();
-        return box->result();
-    });
-}
-
-} // namespace
 
 void tst_LogInDialog::refusedSignInShowsTheServiceMessage()
 {
     storeCredentials(false, false);
-    installAnswer(QStringLiteral("OK"));
+    TestSupport::BoxAnswerer boxes(QStringLiteral("OK"));
 
     LogInDialog dialog;
     dialog.show();
     QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("wrong"));
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!g_answer->text.isEmpty(), 20000);
-    QVERIFY2(g_answer->text.startsWith(QStringLiteral("Could not sign in|Could not sign in.\n")), qPrintable(g_answer->text));
-    QVERIFY2(g_answer->text.endsWith(QStringLiteral(".\nError code: 10001.")), qPrintable(g_answer->text));
-    QCOMPARE(g_answer->buttons, QStringList{QStringLiteral("OK")});
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 20000);
+    QCOMPARE(boxes.last().title, QStringLiteral("Could not sign in"));
+    QVERIFY2(boxes.last().text.startsWith(QStringLiteral("Could not sign in.\n")), qPrintable(boxes.last().text));
+    QVERIFY2(boxes.last().text.endsWith(QStringLiteral(".\nError code: 10001.")), qPrintable(boxes.last().text));
+    QCOMPARE(boxes.last().buttons, QStringList{QStringLiteral("OK")});
     // Back to idle, ready for another try.
     QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Close"));
     QVERIFY(child<QLineEdit>(&dialog, "password")->isEnabled());
 
     // The right password signs in without a message.
-    g_answer->text.clear();
+    boxes.clear();
     child<QLineEdit>(&dialog, "password")->clear();
     QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("right"));
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!QuorvelClient::Core::SessionManager::instance()->sessionId().isEmpty(), 20000);
-    QVERIFY(g_answer->text.isEmpty());
-    QuorvelClient::GUI::DialogSeam::setAnswerer({});
+    QCOMPARE(boxes.count(), 0);
 }
 
 void tst_LogInDialog::unreachableServiceOffersLocalAccess()
@@ -257,18 +228,17 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     // A proxy port where nobody listens: the network fails.
     settings()->setValue(QStringLiteral("proxy/port"), 1);
     storeCredentials(false, false);
-    installAnswer(QStringLiteral("Enter for local access only"));
+    TestSupport::BoxAnswerer boxes(QStringLiteral("Enter for local access only"));
 
     LogInDialog dialog;
     dialog.show();
     QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("pw"));
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!g_answer->text.isEmpty(), 20000);
-    QVERIFY2(g_answer->text.endsWith(QStringLiteral("Error code: -4.")), qPrintable(g_answer->text));
-    QCOMPARE(g_answer->buttons.size(), 2);
-    QVERIFY(g_answer->buttons.contains(QStringLiteral("Close this window")));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 20000);
+    QVERIFY2(boxes.last().text.endsWith(QStringLiteral("Error code: -4.")), qPrintable(boxes.last().text));
+    QCOMPARE(boxes.last().buttons.size(), 2);
+    QVERIFY(boxes.last().buttons.contains(QStringLiteral("Close this window")));
     QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
-    QuorvelClient::GUI::DialogSeam::setAnswerer({});
     net->useProxy();
 }
 

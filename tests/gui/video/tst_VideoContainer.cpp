@@ -307,7 +307,7 @@ void tst_VideoContainer::removingCameras()
 
 void tst_VideoContainer::commandsReachThePlayingWidgets()
 {
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer));
     VideoContainer container;
     container.resize(960, 240);
@@ -403,11 +403,11 @@ void tst_VideoContainer::commandsReachThePlayingWidgets()
 
 void tst_VideoContainer::erringPlayersAreRetriedEvery10s()
 {
-    TestPeer::FlvStreamSource good;
+    TestSupport::FlvStreamSource good;
     QVERIFY(TestSupport::serveClip(good));
-    TestPeer::FlvStreamSource bad;
+    TestSupport::FlvStreamSource bad;
     QVERIFY(TestSupport::serveClip(bad));
-    bad.setAnswer(TestPeer::FlvStreamSource::Answer::NotFound);
+    bad.setAnswer(TestSupport::FlvStreamSource::Answer::NotFound);
 
     TestSupport::MessageCapture log;
     auto retries = [&log] { return log.messages().filter("Retry request for camera: \"Yard-Cam 1\"").size(); };

@@ -129,7 +129,7 @@ void tst_VideoWidget::playsLiveStream_data()
 void tst_VideoWidget::playsLiveStream()
 {
     QFETCH(int, clip);
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip(clip)));
 
     TestSupport::MessageCapture log;
@@ -175,7 +175,7 @@ void tst_VideoWidget::playsLiveStream()
 
 void tst_VideoWidget::reconnectsCutLiveStream()
 {
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer));
     TestSupport::MessageCapture log;
     VideoWidget widget(localCamera(peer.hostAndPort()));
@@ -191,7 +191,7 @@ void tst_VideoWidget::reconnectsCutLiveStream()
             sinceEnd.start();
     });
     qint64 delay = -1;
-    connect(&peer, &TestPeer::FlvStreamSource::requestReceived, this, [&] { delay = sinceEnd.elapsed(); });
+    connect(&peer, &TestSupport::FlvStreamSource::requestReceived, this, [&] { delay = sinceEnd.elapsed(); });
     for (int round = 1; round <= 2; ++round) {
         delay = -1;
         peer.cutStreams();
@@ -206,7 +206,7 @@ void tst_VideoWidget::reconnectsCutLiveStream()
 
     // A re-issued stream that ends again before it plays is re-issued too.
     peer.setBurst(0);
-    connect(&peer, &TestPeer::FlvStreamSource::requestReceived, this,
+    connect(&peer, &TestSupport::FlvStreamSource::requestReceived, this,
             [&] { QTimer::singleShot(5, &peer, [&] { peer.cutStreams(); }); });
     peer.cutStreams();
     QTRY_VERIFY_WITH_TIMEOUT(peer.requestCount() >= 6, 20000);
@@ -214,9 +214,9 @@ void tst_VideoWidget::reconnectsCutLiveStream()
 
 void tst_VideoWidget::accountCameraStreamsFromStreamer()
 {
-    Peer::FakeHttpServer streamer;
+    TestSupport::FakeHttpServer streamer;
     QVERIFY(streamer.start());
-    TestPeer::FlvStreamSource source;
+    TestSupport::FlvStreamSource source;
     QVERIFY(source.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
     source.attachTo(&streamer, "/v3");
     Utils::Settings::instance()->setValue("streamer/host", QString("127.0.0.1:%1").arg(streamer.port()));
@@ -267,10 +267,10 @@ void tst_VideoWidget::failedStreamEndsInError_data()
 void tst_VideoWidget::failedStreamEndsInError()
 {
     QFETCH(QString, failure);
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer));
-    peer.setAnswer(failure == "404" ? TestPeer::FlvStreamSource::Answer::NotFound
-                                    : TestPeer::FlvStreamSource::Answer::Garbage);
+    peer.setAnswer(failure == "404" ? TestSupport::FlvStreamSource::Answer::NotFound
+                                    : TestSupport::FlvStreamSource::Answer::Garbage);
 
     TestSupport::MessageCapture log;
     VideoWidget widget(localCamera(peer.hostAndPort()));
@@ -293,7 +293,7 @@ void tst_VideoWidget::failedStreamEndsInError()
     QCOMPARE(peer.requestCount(), requests);
 
     // A new cycle (the container's periodic check) starts again at 1 and plays once the peer serves.
-    peer.setAnswer(TestPeer::FlvStreamSource::Answer::Stream);
+    peer.setAnswer(TestSupport::FlvStreamSource::Answer::Stream);
     widget.retryLastRequest(-1);
     QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
     QCOMPARE(retryCounts(log), QList<int>({1, 2, 3, 1}));
@@ -301,7 +301,7 @@ void tst_VideoWidget::failedStreamEndsInError()
 
 void tst_VideoWidget::playsArchiveUntilEndTime()
 {
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
     peer.setArchiveLoops(3);
     TestSupport::MessageCapture log;
@@ -338,7 +338,7 @@ void tst_VideoWidget::playsArchiveUntilEndTime()
 
 void tst_VideoWidget::statusTexts()
 {
-    TestPeer::FlvStreamSource peer;
+    TestSupport::FlvStreamSource peer;
     QVERIFY(TestSupport::serveClip(peer));
     VideoWidget offline(localCamera(peer.hostAndPort(), QSize(320, 240), Camera::Offline));
     QSignalSpy states(&offline, &VideoWidget::playerStateChanged);
