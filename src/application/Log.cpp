@@ -68,7 +68,8 @@ void openLog()
 {
     const QString fileName = QLatin1String(kLogFileName);
     qDebug() << "LogPath:" << fileName;
-    auto* file = new QFile(fileName);
+    // Open for the whole run: messages may come until the last moment of the process.
+    static QFile* const file = new QFile(fileName);
     if (!file->open(QIODevice::WriteOnly))
         qFatal("Cannot open log file");
     logStream().setDevice(file);

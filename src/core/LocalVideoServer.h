@@ -24,7 +24,7 @@ class LocalVideoServer : public QObject, public Utils::MemoryChecker
 {
     Q_OBJECT
 public:
-    enum LocalVideoServerState { Online = 0, AccessDenied = 1, IncorrectAnswer = 2, Offline = 3 };
+    enum LocalVideoServerState : int { Online = 0, AccessDenied = 1, IncorrectAnswer = 2, Offline = 3 };
     Q_ENUM(LocalVideoServerState)
 
     LocalVideoServer(LocalVideoServerState state, const QString& host, int port, const QString& name,

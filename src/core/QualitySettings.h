@@ -14,7 +14,11 @@ namespace Core {
 class QualitySettings
 {
 public:
-    enum Type { Low = 0, Middle = 1, High = 2 };
+    // Fixed underlying type: values read from settings or signals may lie outside the enumerators.
+    enum Type : int { Low = 0, Middle = 1, High = 2 };
+
+    // Whether a stored or received number names a quality.
+    static bool isValid(int type) { return type >= Low && type <= High; }
 
     // "low", "middle", "high"; "unknown" for any other value. Not translated: it goes to the log.
     static QString toString(Type type);
