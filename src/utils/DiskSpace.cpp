@@ -4,6 +4,14 @@
 
 namespace Utils {
 
+namespace {
+DiskSpaceQuery& replacement()
+{
+    static DiskSpaceQuery query;
+    return query;
+}
+} // namespace
+
 bool diskSpace(const std::string& path, quint64* totalBytes, quint64* freeBytesForUser, quint64* totalFreeBytes)
 {
     if (path.empty())
@@ -19,6 +27,18 @@ bool diskSpace(const std::string& path, quint64* totalBytes, quint64* freeBytesF
     if (totalFreeBytes)
         *totalFreeBytes = quint64(info.f_bfree) * unit;
     return true;
+}
+
+bool freeSpace(const std::string& path, quint64* totalBytes, quint64* freeBytesForUser, quint64* totalFreeBytes)
+{
+    if (replacement())
+        return replacement()(path, totalBytes, freeBytesForUser, totalFreeBytes);
+    return diskSpace(path, totalBytes, freeBytesForUser, totalFreeBytes);
+}
+
+void setFreeSpaceForTesting(DiskSpaceQuery query)
+{
+    replacement() = std::move(query);
 }
 
 } // namespace Utils

@@ -24,6 +24,12 @@ bool isRemovableBlockDevice(const QString& device)
     return false;
 }
 
+std::optional<DriveType>& workingDriveAnswer()
+{
+    static std::optional<DriveType> answer;
+    return answer;
+}
+
 } // namespace
 
 DriveType driveType(const QString& path)
@@ -44,6 +50,19 @@ DriveType driveType(const QString& path)
     if (device.startsWith("/dev/"))
         return isRemovableBlockDevice(QString::fromLocal8Bit(device)) ? DriveRemovable : DriveFixed;
     return DriveUnknown;
+}
+
+DriveType workingDriveType(QString* root)
+{
+    const QString rootPath = QStorageInfo(QDir::currentPath()).rootPath();
+    if (root)
+        *root = rootPath;
+    return workingDriveAnswer() ? *workingDriveAnswer() : driveType(rootPath);
+}
+
+void setWorkingDriveTypeForTesting(std::optional<DriveType> type)
+{
+    workingDriveAnswer() = type;
 }
 
 } // namespace Utils

@@ -4,15 +4,14 @@
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
 #include "gui/DialogSeam.h"
+#include "gui/mainwindow/SettingsDialog.h"
 #include "utils/DriveType.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QEvent>
 #include <QMessageBox>
-#include <QStorageInfo>
 #include <QTimer>
 
 namespace QuorvelClient {
@@ -92,8 +91,8 @@ bool LogInDialog::isLocalOnly() const
 
 bool LogInDialog::isRemovableDrive()
 {
-    const QString root = QStorageInfo(QDir::currentPath()).rootPath();
-    const Utils::DriveType type = Utils::driveType(root);
+    QString root;
+    const Utils::DriveType type = Utils::workingDriveType(&root);
     qDebug() << "Drive type:" << int(type) << "(" << root << ")";
     return type == Utils::DriveRemovable;
 }
@@ -224,6 +223,9 @@ void LogInDialog::showSettings()
     const bool saveAuth = ui->saveAuth->isChecked();
     setIdleState();
     ui->saveAuth->setChecked(saveAuth);
+    SettingsDialog settings;
+    settings.selectProxyTab();
+    DialogSeam::exec(&settings);
 }
 
 void LogInDialog::selectServiceType(bool localOnly)

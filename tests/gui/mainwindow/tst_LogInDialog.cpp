@@ -1,9 +1,10 @@
 #include "core/SessionManager.h"
 #include "gui/mainwindow/LogInDialog.h"
 #include "peer/FakeNetwork.h"
-#include "support/MessageCapture.h"
 #include "support/BoxAnswerer.h"
+#include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
+#include "support/Widgets.h"
 #include "utils/Settings.h"
 
 #include <QCheckBox>
@@ -13,24 +14,17 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 using QuorvelClient::GUI::LogInDialog;
+using TestSupport::child;
 
 namespace {
 
 Utils::Settings* settings()
 {
     return Utils::Settings::instance();
-}
-
-template <typename T>
-T* child(QWidget* dialog, const char* name)
-{
-    T* widget = dialog->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
 }
 
 void storeCredentials(bool saveAuth, bool localOnly)
@@ -56,6 +50,7 @@ private slots:
     void signInStoresCredentialsOnlyWhenRemembered();
     void refusedSignInShowsTheServiceMessage();
     void unreachableServiceOffersLocalAccess();
+    void settingsOpenOnTheProxyTab();
 
 private:
     TestSupport::FakeNetwork* net = nullptr;
@@ -195,7 +190,6 @@ void tst_LogInDialog::signInStoresCredentialsOnlyWhenRemembered()
     }
 }
 
-
 void tst_LogInDialog::refusedSignInShowsTheServiceMessage()
 {
     storeCredentials(false, false);
@@ -240,6 +234,29 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     QVERIFY(boxes.last().buttons.contains(QStringLiteral("Close this window")));
     QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
     net->useProxy();
+}
+
+void tst_LogInDialog::settingsOpenOnTheProxyTab()
+{
+    storeCredentials(true, false);
+    TestSupport::BoxAnswerer boxes;
+    QString shownTab;
+    boxes.setDialogHandler([&](QDialog* settingsDialog) {
+        shownTab = child<QTabWidget>(settingsDialog, "tabWidget")->currentWidget()->objectName();
+        settingsDialog->reject();
+        return settingsDialog->result();
+    });
+    LogInDialog dialog;
+    dialog.show();
+    child<QPushButton>(&dialog, "settings")->click();
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().className, QStringLiteral("QuorvelClient::GUI::SettingsDialog"));
+    QCOMPARE(shownTab, QStringLiteral("connectionTab"));
+    // The countdown stops, "Remember me" stays, and the settings dialog is gone once closed.
+    QVERIFY(child<QCheckBox>(&dialog, "saveAuth")->isChecked());
+    QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Close"));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY(!window->inherits("QuorvelClient::GUI::SettingsDialog"));
 }
 
 QUORVEL_TEST_MAIN(tst_LogInDialog)

@@ -1,0 +1,183 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>AboutDialog</name>
+    <message>
+        <location filename="../../forms/AboutDialog.ui" line="18"/>
+        <source>About</source>
+        <translation>О программе</translation>
+    </message>
+    <message>
+        <location filename="../../forms/AboutDialog.ui" line="57"/>
+        <source>%1</source>
+        <translation>%1</translation>
+    </message>
+    <message>
+        <location filename="../../forms/AboutDialog.ui" line="64"/>
+        <source>Version %1</source>
+        <translation>Версия %1</translation>
+    </message>
+    <message>
+        <location filename="../../forms/AboutDialog.ui" line="70"/>
+        <source>© %1</source>
+        <translation>© %1</translation>
+    </message>
+    <message>
+        <location filename="../../forms/AboutDialog.ui" line="76"/>
+        <source>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;style type=&quot;text/css&quot;&gt;
+p, li { white-space: pre-wrap; }
+&lt;/style&gt;&lt;/head&gt;&lt;body style=&quot; font-style:normal;&quot;&gt;
+&lt;p align=&quot;center&quot; style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;a href=&quot;%1&quot;&gt;&lt;span style=&quot; text-decoration: underline; color:#0000ff;&quot;&gt;%2&lt;/span&gt;&lt;/a&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;style type=&quot;text/css&quot;&gt;
+p, li { white-space: pre-wrap; }
+&lt;/style&gt;&lt;/head&gt;&lt;body style=&quot; font-style:normal;&quot;&gt;
+&lt;p align=&quot;center&quot; style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;a href=&quot;%1&quot;&gt;&lt;span style=&quot; text-decoration: underline; color:#0000ff;&quot;&gt;%2&lt;/span&gt;&lt;/a&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::PathValidator</name>
+    <message>
+        <location filename="../../gui/mainwindow/PathValidator.cpp" line="40"/>
+        <location filename="../../gui/mainwindow/PathValidator.cpp" line="47"/>
+        <source>&lt;p style=&quot;color:%1&quot;&gt;%2&lt;/p&gt;</source>
+        <translation>&lt;p style=&quot;color:%1&quot;&gt;%2&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/PathValidator.cpp" line="40"/>
+        <source>Incorrect path!</source>
+        <translation>Неверный путь!</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/PathValidator.cpp" line="46"/>
+        <source>Available %1 of %2 Gb.</source>
+        <translation>Доступно %1 из %2 ГБ.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/PathValidator.cpp" line="57"/>
+        <source>Your archive export path is incorrect! Records export to this path may work incorrectly. Apply the settings anyway?</source>
+        <translation>Путь экспорта архива неверен! Экспорт записей по этому пути может работать неправильно. Всё равно применить настройки?</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::SettingsDialog</name>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="9"/>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="16"/>
+        <source>General</source>
+        <translation>Общие</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="25"/>
+        <source>Authorization</source>
+        <translation>Авторизация</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="34"/>
+        <source>e-mail:</source>
+        <translation>e-mail:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="40"/>
+        <location filename="../../forms/SettingsDialog.ui" line="164"/>
+        <source>Password:</source>
+        <translation>Пароль:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="52"/>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="55"/>
+        <source>Set program language to:</source>
+        <translation>Язык программы:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="59"/>
+        <source>English (Английский)</source>
+        <translation>English (Английский)</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="60"/>
+        <source>Русский (Russian)</source>
+        <translation>Русский (Russian)</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="68"/>
+        <source>User interface</source>
+        <translation>Интерфейс</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="71"/>
+        <source>Colored remote archive </source>
+        <translation>Цветной удалённый архив </translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="74"/>
+        <source>Don&apos;t limit video watching duration</source>
+        <translation>Не ограничивать время просмотра видео</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="81"/>
+        <source>Archive export</source>
+        <translation>Экспорт архива</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="86"/>
+        <source>Export to folder:</source>
+        <translation>Папка экспорта:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="99"/>
+        <source>Select a folder</source>
+        <translation>Выбрать папку</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="127"/>
+        <source>Proxy settings</source>
+        <translation>Настройки прокси</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="136"/>
+        <source>Use HTTP proxy server</source>
+        <translation>Использовать HTTP-прокси</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="146"/>
+        <source>Address:</source>
+        <translation>Адрес:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="152"/>
+        <source>Port:</source>
+        <translation>Порт:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="158"/>
+        <source>Username:</source>
+        <translation>Пользователь:</translation>
+    </message>
+    <message>
+        <location filename="../../forms/SettingsDialog.ui" line="175"/>
+        <source>Attention! Please restart the application to apply new proxy settings!</source>
+        <translation>Внимание! Перезапустите программу, чтобы применить новые настройки прокси!</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/SettingsDialog.cpp" line="129"/>
+        <source>Restart required</source>
+        <translation>Требуется перезапуск</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/SettingsDialog.cpp" line="130"/>
+        <source>The language change will take effect after restart of %1.</source>
+        <translation>Смена языка вступит в силу после перезапуска программы %1.</translation>
+    </message>
+</context>
+</TS>
