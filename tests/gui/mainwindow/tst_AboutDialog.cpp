@@ -7,29 +7,8 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTextBlock>
-#include <QTextDocument>
 
 using TestSupport::child;
-
-namespace {
-
-// The target and the text of the one link of a rich-text label.
-QPair<QString, QString> linkOf(QLabel* label)
-{
-    QTextDocument document;
-    document.setHtml(label->text());
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (format.isAnchor())
-                return {format.anchorHref(), it.fragment().text()};
-        }
-    }
-    return {};
-}
-
-} // namespace
 
 class tst_AboutDialog : public QObject
 {
@@ -63,9 +42,10 @@ void tst_AboutDialog::showsTheApplication()
         QVERIFY(app->font().bold());
         QCOMPARE(child<QLabel>(&dialog, "lbVersion")->text(), QStringLiteral("Version 5.6.0 Build 232"));
         QVERIFY(child<QLabel>(&dialog, "lbCopy")->text().contains(QLatin1String("Tarnwell Labs")));
-        QCOMPARE(linkOf(child<QLabel>(&dialog, "lbURL")),
-                 qMakePair(QStringLiteral("http://www.quorvel.example/?target=site&lang="),
-                           QStringLiteral("www.quorvel.example")));
+        const QString link = child<QLabel>(&dialog, "lbURL")->text();
+        QVERIFY2(link.contains(QLatin1String("<a href=\"http://www.quorvel.example/?target=site&amp;lang=\">")) &&
+                     link.contains(QLatin1String(">www.quorvel.example</span></a>")),
+                 qPrintable(link));
         QVERIFY(!child<QLabel>(&dialog, "logo")->pixmap().isNull());
         dialog.hide();
     }

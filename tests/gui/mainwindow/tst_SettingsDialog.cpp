@@ -36,28 +36,32 @@ QByteArray iniBytes()
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void clickOk(SettingsDialog* dialog)
+QLineEdit* edit(QWidget* dialog, const char* name)
 {
-    QTest::mouseClick(child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    return child<QLineEdit>(dialog, name);
+}
+
+void press(SettingsDialog* dialog, QDialogButtonBox::StandardButton button)
+{
+    QTest::mouseClick(child<QDialogButtonBox>(dialog, "buttonBox")->button(button), Qt::LeftButton);
 }
 
 // Answers the free-space query with fixed figures and records the folder it was asked about.
 struct FakeDrive
 {
-    quint64 total = 0;
-    quint64 free = 0;
+    quint64 total, free;
     QString asked;
     FakeDrive(quint64 totalBytes, quint64 freeBytes) : total(totalBytes), free(freeBytes)
     {
         Utils::setFreeSpaceForTesting([this](const std::string& path, quint64* t, quint64* f, quint64*) {
             asked = QString::fromStdString(path);
-            *t = total;
-            *f = free;
-            return true;
+            return (*t = total, *f = free, true);
         });
     }
     ~FakeDrive() { Utils::setFreeSpaceForTesting({}); }
 };
+
+const char* const kProxyEdits[] = {"proxyHost", "proxyPort", "proxyLogin", "proxyPassword"};
 
 } // namespace
 
@@ -92,33 +96,29 @@ void tst_SettingsDialog::initTestCase()
 
 void tst_SettingsDialog::init()
 {
-    Utils::Settings* settings = Utils::Settings::instance();
-    for (const QString& key :
-         {"auth/email", "auth/password", "common/coloredArchive", "common/noWatchLimit", "common/language",
-          "proxy/useProxy", "proxy/host", "proxy/port", "proxy/username", "proxy/password", "arcExport/path"})
-        settings->remove(key);
+    for (const char* key : {"auth", "common", "proxy", "arcExport"})
+        Utils::Settings::instance()->remove(QLatin1String(key));
 }
 
 void tst_SettingsDialog::emptySettingsShowDefaults()
 {
     SettingsDialog dialog;
     for (const char* name : {"email", "password", "proxyHost", "proxyLogin", "proxyPassword"})
-        QVERIFY2(child<QLineEdit>(&dialog, name)->text().isEmpty(), name);
-    QVERIFY(!child<QCheckBox>(&dialog, "coloredArchive")->isChecked());
-    QVERIFY(!child<QCheckBox>(&dialog, "noWatchLimit")->isChecked());
-    QVERIFY(!child<QCheckBox>(&dialog, "useProxy")->isChecked());
-    for (const char* name : {"proxyHost", "proxyPort", "proxyLogin", "proxyPassword"})
-        QVERIFY2(!child<QLineEdit>(&dialog, name)->isEnabled(), name);
+        QVERIFY2(edit(&dialog, name)->text().isEmpty(), name);
+    for (const char* name : {"coloredArchive", "noWatchLimit", "useProxy"})
+        QVERIFY2(!child<QCheckBox>(&dialog, name)->isChecked(), name);
+    for (const char* name : kProxyEdits)
+        QVERIFY2(!edit(&dialog, name)->isEnabled(), name);
     QVERIFY(child<QLabel>(&dialog, "label_3")->isEnabled());
-    QCOMPARE(child<QLineEdit>(&dialog, "proxyPort")->text(), QStringLiteral("0"));
+    QCOMPARE(edit(&dialog, "proxyPort")->text(), QStringLiteral("0"));
     QCOMPARE(child<QComboBox>(&dialog, "language")->currentText(), QStringLiteral("English (Английский)"));
     // Blanks and "!" cannot be typed into the address; an unfinished one can.
-    QTest::keyClicks(child<QLineEdit>(&dialog, "email"), QStringLiteral("us er!@quorvel"));
-    QCOMPARE(child<QLineEdit>(&dialog, "email")->text(), QStringLiteral("user@quorvel"));
+    QTest::keyClicks(edit(&dialog, "email"), QStringLiteral("us er!@quorvel"));
+    QCOMPARE(edit(&dialog, "email")->text(), QStringLiteral("user@quorvel"));
 
     // The default folder does not exist yet; the label measures the home folder that will hold it.
     const QString folder = QDir::homePath() + QStringLiteral("/Videos/Quorvel");
-    QCOMPARE(child<QLineEdit>(&dialog, "pathEdit")->text(), folder);
+    QCOMPARE(edit(&dialog, "pathEdit")->text(), folder);
     QVERIFY(!QFileInfo::exists(folder));
     quint64 total = 0, free = 0;
     QVERIFY(Utils::diskSpace(QDir::homePath().toStdString(), &total, &free));
@@ -170,7 +170,6 @@ void tst_SettingsDialog::freeSpaceLabel()
     QCOMPARE(availLabel->text(), label);
     QCOMPARE(drive.asked, measured);
     QCOMPARE(validator->Update(), label.contains(QLatin1String("#000000")));
-    // Nothing is created for a missing folder.
     QVERIFY(!QFileInfo::exists(QDir::homePath() + QStringLiteral("/a")));
 }
 
@@ -182,42 +181,40 @@ void tst_SettingsDialog::okSavesEveryKeyInItsType()
     TestSupport::BoxAnswerer boxes(QStringLiteral("OK"));
     SettingsDialog dialog;
     dialog.show();
-    QCOMPARE(child<QLineEdit>(&dialog, "proxyPort")->text(), QStringLiteral("0"));
-    QVERIFY(child<QCheckBox>(&dialog, "noWatchLimit")->isChecked());
-    // A stored address that could not be typed is shown and saved as it stands.
-    QCOMPARE(child<QLineEdit>(&dialog, "email")->text(), QStringLiteral("a+b@quorvel.example"));
+    QCOMPARE(edit(&dialog, "proxyPort")->text(), QStringLiteral("0"));
+    // An address that could not be typed is shown as it stands.
+    QCOMPARE(edit(&dialog, "email")->text(), QStringLiteral("a+b@quorvel.example"));
 
     child<QCheckBox>(&dialog, "useProxy")->click();
-    for (const char* name : {"proxyHost", "proxyPort", "proxyLogin", "proxyPassword"})
-        QVERIFY2(child<QLineEdit>(&dialog, name)->isEnabled(), name);
-    QTest::keyClicks(child<QLineEdit>(&dialog, "proxyHost"), QStringLiteral("proxy.lan"));
-    auto* port = child<QLineEdit>(&dialog, "proxyPort");
-    port->clear();
-    QTest::keyClicks(port, QStringLiteral("65536"));
-    QCOMPARE(port->text(), QStringLiteral("6553"));
-    QTest::keyClicks(child<QLineEdit>(&dialog, "proxyLogin"), QStringLiteral("user"));
-    QTest::keyClicks(child<QLineEdit>(&dialog, "proxyPassword"), QStringLiteral("pw"));
-    QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("secret"));
+    for (const char* name : kProxyEdits)
+        QVERIFY2(edit(&dialog, name)->isEnabled(), name);
+    edit(&dialog, "proxyPort")->clear();
+    QTest::keyClicks(edit(&dialog, "proxyPort"), QStringLiteral("65536"));
+    QCOMPARE(edit(&dialog, "proxyPort")->text(), QStringLiteral("6553"));
+    const char* const typed[][2] = {
+        {"proxyHost", "proxy.lan"}, {"proxyLogin", "user"}, {"proxyPassword", "pw"}, {"password", "secret"}};
+    for (const auto& field : typed)
+        QTest::keyClicks(edit(&dialog, field[0]), QLatin1String(field[1]));
     child<QCheckBox>(&dialog, "coloredArchive")->click();
-    child<QLineEdit>(&dialog, "pathEdit")->setText(QDir::homePath());
-    clickOk(&dialog);
+    edit(&dialog, "pathEdit")->setText(QDir::homePath());
+    press(&dialog, QDialogButtonBox::Ok);
 
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(boxes.count(), 0);
     const QByteArray ini = iniBytes();
-    for (const char* line :
-         {"email=a+b@quorvel.example", "password=secret", "coloredArchive=true", "noWatchLimit=true", "language=en",
-          "useProxy=true", "host=proxy.lan", "port=6553", "username=user", "password=pw"})
-        QVERIFY2(ini.contains(QByteArray(line) + '\n'), line);
-    QVERIFY(ini.contains(("path=" + QDir::homePath()).toUtf8()));
-    QCOMPARE(Utils::Settings::instance()->value(QStringLiteral("proxy/port")).typeId(), QMetaType::Int);
+    for (const QByteArray& line :
+         {QByteArray("email=a+b@quorvel.example"), QByteArray("password=secret"), QByteArray("coloredArchive=true"),
+          QByteArray("noWatchLimit=true"), QByteArray("language=en"), QByteArray("useProxy=true"),
+          QByteArray("host=proxy.lan"), QByteArray("port=6553"), QByteArray("username=user"), QByteArray("password=pw"),
+          "path=" + QDir::homePath().toUtf8()})
+        QVERIFY2(ini.contains(line + '\n'), line.constData());
+    QCOMPARE(Utils::Settings::instance()->value(QStringLiteral("proxy/port")).typeId(), int(QMetaType::Int));
     QCOMPARE(QFile(Utils::Settings::instance()->fileName()).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
              QFile::ReadOwner | QFile::WriteOwner);
 
-    // An emptied port saves 0.
     dialog.show();
-    child<QLineEdit>(&dialog, "proxyPort")->clear();
-    clickOk(&dialog);
+    edit(&dialog, "proxyPort")->clear();
+    press(&dialog, QDialogButtonBox::Ok);
     QCOMPARE(Utils::Keys::proxyPort().value(), 0);
 }
 
@@ -228,16 +225,16 @@ void tst_SettingsDialog::cancelRefillsAndWritesNothing()
     const QByteArray before = iniBytes();
     SettingsDialog dialog;
     dialog.show();
-    child<QLineEdit>(&dialog, "proxyHost")->setText(QStringLiteral("changed.lan"));
-    child<QLineEdit>(&dialog, "pathEdit")->setText(QStringLiteral("/elsewhere"));
+    edit(&dialog, "proxyHost")->setText(QStringLiteral("changed.lan"));
+    edit(&dialog, "pathEdit")->setText(QStringLiteral("/elsewhere"));
     child<QCheckBox>(&dialog, "useProxy")->click();
     child<QComboBox>(&dialog, "language")->setCurrentIndex(1);
-    QTest::mouseClick(child<QDialogButtonBox>(&dialog, "buttonBox")->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    press(&dialog, QDialogButtonBox::Cancel);
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(child<QLineEdit>(&dialog, "proxyHost")->text(), QStringLiteral("kept.lan"));
-    QCOMPARE(child<QLineEdit>(&dialog, "pathEdit")->text(), QDir::homePath());
+    QCOMPARE(edit(&dialog, "proxyHost")->text(), QStringLiteral("kept.lan"));
+    QCOMPARE(edit(&dialog, "pathEdit")->text(), QDir::homePath());
     QVERIFY(!child<QCheckBox>(&dialog, "useProxy")->isChecked());
-    QVERIFY(!child<QLineEdit>(&dialog, "proxyHost")->isEnabled());
+    QVERIFY(!edit(&dialog, "proxyHost")->isEnabled());
     QCOMPARE(child<QComboBox>(&dialog, "language")->currentIndex(), 0);
     QCOMPARE(iniBytes(), before);
 }
@@ -249,8 +246,8 @@ void tst_SettingsDialog::unusableFolderAsksBeforeSaving()
     TestSupport::BoxAnswerer boxes(QStringLiteral("No"));
     SettingsDialog dialog;
     dialog.show();
-    child<QLineEdit>(&dialog, "proxyHost")->setText(QStringLiteral("changed.lan"));
-    clickOk(&dialog);
+    edit(&dialog, "proxyHost")->setText(QStringLiteral("changed.lan"));
+    press(&dialog, QDialogButtonBox::Ok);
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QStringLiteral("Quorvel Client"));
     QCOMPARE(boxes.last().text, QStringLiteral("Your archive export path is incorrect! Records export to this path "
@@ -260,7 +257,7 @@ void tst_SettingsDialog::unusableFolderAsksBeforeSaving()
     QCOMPARE(iniBytes(), before);
 
     boxes.answerNext({QStringLiteral("Yes")});
-    clickOk(&dialog);
+    press(&dialog, QDialogButtonBox::Ok);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(Utils::Keys::proxyHost().value(), QStringLiteral("changed.lan"));
 }
@@ -274,26 +271,22 @@ void tst_SettingsDialog::folderChooserFillsTheLine()
     TestSupport::BoxAnswerer boxes;
     bool accept = true;
     boxes.setDialogHandler([&](QDialog* chooser) {
-        if (!accept) {
-            chooser->reject();
-            return chooser->result();
-        }
         static_cast<QFileDialog*>(chooser)->setDirectory(picked);
-        chooser->accept();
+        accept ? chooser->accept() : chooser->reject();
         return chooser->result();
     });
-    auto* line = child<QLineEdit>(&dialog, "pathEdit");
     auto* label = child<QLabel>(&dialog, "availLabel");
     child<QPushButton>(&dialog, "pathButton")->click();
     QCOMPARE(boxes.last().className, QStringLiteral("QFileDialog"));
-    QCOMPARE(line->text(), picked);
+    QCOMPARE(edit(&dialog, "pathEdit")->text(), picked);
     QCOMPARE(label->text(), coloured("#000000", QStringLiteral("Available 4.00 of 8.00 Gb.")));
 
     // A cancelled chooser leaves the line and still measures again.
+    edit(&dialog, "pathEdit")->setText(QDir::homePath());
     accept = false;
     drive.free = kGiB / 2;
     child<QPushButton>(&dialog, "pathButton")->click();
-    QCOMPARE(line->text(), picked);
+    QCOMPARE(edit(&dialog, "pathEdit")->text(), QDir::homePath());
     QCOMPARE(label->text(), coloured("#FF0000", QStringLiteral("Available 0.50 of 8.00 Gb.")));
 }
 
@@ -304,11 +297,10 @@ void tst_SettingsDialog::removableDriveKeepsNoPassword()
     Utils::setWorkingDriveTypeForTesting(Utils::DriveRemovable);
     SettingsDialog dialog;
     Utils::setWorkingDriveTypeForTesting(std::nullopt);
-    auto* password = child<QLineEdit>(&dialog, "password");
-    QVERIFY(!password->isEnabled());
-    QVERIFY(password->text().isEmpty());
+    QVERIFY(!edit(&dialog, "password")->isEnabled());
+    QVERIFY(edit(&dialog, "password")->text().isEmpty());
     dialog.show();
-    clickOk(&dialog);
+    press(&dialog, QDialogButtonBox::Ok);
     QVERIFY(Utils::Keys::authPassword().isStored());
     QCOMPARE(Utils::Keys::authPassword().value(), QString());
 }
@@ -318,14 +310,18 @@ void tst_SettingsDialog::languageFollowsTheRunningOne()
 {
     Utils::Keys::arcExportPath().setValue(QDir::homePath());
     TestSupport::BoxAnswerer boxes(QStringLiteral("OK"));
-    {
-        // The English program: choosing Russian asks for a restart.
-        SettingsDialog dialog;
+    // Picks a language item, presses OK and tells how many notices came.
+    auto choose = [&](SettingsDialog& dialog, int item) {
+        boxes.clear();
         dialog.show();
-        child<QComboBox>(&dialog, "language")->setCurrentIndex(1);
-        clickOk(&dialog);
+        child<QComboBox>(&dialog, "language")->setCurrentIndex(item);
+        press(&dialog, QDialogButtonBox::Ok);
+        return boxes.count();
+    };
+    {
+        SettingsDialog dialog;
+        QCOMPARE(choose(dialog, 1), 1);
         QCOMPARE(Utils::Keys::language().value(), QStringLiteral("ru"));
-        QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.last().title, QStringLiteral("Restart required"));
         QCOMPARE(boxes.last().text,
                  QStringLiteral("The language change will take effect after restart of Quorvel Client."));
@@ -333,31 +329,20 @@ void tst_SettingsDialog::languageFollowsTheRunningOne()
     QuorvelClient::Application::loadLanguage(QStringLiteral("ru"));
     {
         SettingsDialog dialog;
-        auto* language = child<QComboBox>(&dialog, "language");
-        QCOMPARE(language->currentText(), QStringLiteral("Русский (Russian)"));
-        dialog.show();
-        boxes.clear();
-        language->setCurrentIndex(0);
-        clickOk(&dialog);
+        QCOMPARE(child<QComboBox>(&dialog, "language")->currentText(), QStringLiteral("Русский (Russian)"));
+        QCOMPARE(choose(dialog, 0), 1);
         QCOMPARE(Utils::Keys::language().value(), QStringLiteral("en"));
-        QCOMPARE(boxes.count(), 1);
         // Back to the running language before a restart: no notice.
-        dialog.show();
-        language->setCurrentIndex(1);
-        clickOk(&dialog);
+        QCOMPARE(choose(dialog, 1), 0);
         QCOMPARE(Utils::Keys::language().value(), QStringLiteral("ru"));
-        QCOMPARE(boxes.count(), 1);
     }
-    // A language of the system locale that the program has no catalogue for.
+    // A system language the program has no catalogue for.
     QuorvelClient::Application::loadLanguage(QStringLiteral("de"));
     {
         SettingsDialog dialog;
         QCOMPARE(child<QComboBox>(&dialog, "language")->currentIndex(), 0);
-        dialog.show();
-        boxes.clear();
-        clickOk(&dialog);
+        QCOMPARE(choose(dialog, 0), 1);
         QCOMPARE(Utils::Keys::language().value(), QStringLiteral("en"));
-        QCOMPARE(boxes.count(), 1);
     }
     QuorvelClient::Application::loadLanguage(QStringLiteral("en"));
 }
