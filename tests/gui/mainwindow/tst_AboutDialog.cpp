@@ -88,10 +88,14 @@ void tst_AboutDialog::standsCentredOnAFullHdScreen()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUORVEL_ABOUT_ON_XVFB"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // Libraries preloaded for this executable (the sanitizer runs) are for it alone, not for the X server.
+    const QString preload = QStringLiteral("LD_PRELOAD=") + env.value(QStringLiteral("LD_PRELOAD"));
+    env.remove(QStringLiteral("LD_PRELOAD"));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1920x1080x24"),
-                          QCoreApplication::applicationFilePath(), QStringLiteral("standsCentredOnAFullHdScreen")});
+                          QStringLiteral("env"), preload, QCoreApplication::applicationFilePath(),
+                          QStringLiteral("standsCentredOnAFullHdScreen")});
     QVERIFY(child.waitForFinished(60000));
     const QByteArray output = child.readAll();
     QVERIFY2(child.exitCode() == 0 && output.contains("PASS   : tst_AboutDialog::standsCentredOnAFullHdScreen()"),
