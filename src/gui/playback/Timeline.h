@@ -28,7 +28,8 @@ class Timeline : public QWidget
     Q_PROPERTY(QDateTime endValue READ endValue WRITE setEndValue)
     Q_PROPERTY(bool sliderVisible READ sliderVisible WRITE setSliderVisible)
 public:
-    enum TimeFormat { Full = 0, HourOnly = 1 };
+    // Fixed underlying type: a caller may set a value outside the enumerators (its labels measure 20 px).
+    enum TimeFormat : int { Full = 0, HourOnly = 1 };
     Q_ENUM(TimeFormat)
 
     explicit Timeline(const QDate& date, QWidget* parent = nullptr);
