@@ -151,6 +151,12 @@ public:
     QDateTime snapTime(const QDateTime& t, int step) const;
     void chooseScale(double hours, int labels);
     void placeCloseButton();
+    // The bars must be drawn again: the next paint does it.
+    void layerChanged()
+    {
+        backgroundDirty = true;
+        q->update();
+    }
 
     void renderBackground();
     void drawRecord(QPainter& painter, const ViewMap& map, const TimelineInterval& bar, bool coloured,
@@ -581,7 +587,7 @@ void TimelinePrivate::drawScale(QPainter& painter)
     else if (timeFormat == Timeline::HourOnly)
         labelWidth = metrics.horizontalAdvance(QStringLiteral("00"));
     const ViewMap map = view();
-    chooseScale(map.span / 3600.0, map.usable / labelWidth);
+    chooseScale(map.span / 3600.0, map.usable / qMax(1, labelWidth));
 
     QString endLabel = QString::number(endValue.time().hour() + 1);
     QString format;
@@ -842,9 +848,8 @@ QDateTime Timeline::startValue() const
 void Timeline::setStartValue(const QDateTime& value)
 {
     d->startValue = value;
-    d->backgroundDirty = true;
     d->clampView();
-    update();
+    d->layerChanged();
 }
 
 QDateTime Timeline::endValue() const
@@ -855,9 +860,8 @@ QDateTime Timeline::endValue() const
 void Timeline::setEndValue(const QDateTime& value)
 {
     d->endValue = value;
-    d->backgroundDirty = true;
     d->clampView();
-    update();
+    d->layerChanged();
 }
 
 bool Timeline::sliderVisible() const
@@ -887,8 +891,7 @@ void Timeline::setDate(const QDate& date)
 void Timeline::clearRecords()
 {
     d->records.clear();
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::addRecord(const Core::camera_global_id_t& camera, const QDateTime& start, const QDateTime& end, int type,
@@ -913,31 +916,27 @@ void Timeline::addRecord(const Core::camera_global_id_t& camera, const QDateTime
 void Timeline::removeRecords(const Core::camera_global_id_t& camera)
 {
     d->records.remove(camera);
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::removeSearchResults(const Core::camera_global_id_t& camera)
 {
     d->searchResults.remove(camera);
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::setActiveCamera(const Core::camera_global_id_t& camera)
 {
     d->activeCamera = camera;
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::setSearchMode(bool on)
 {
     d->searchMode = on;
-    d->backgroundDirty = true;
     d->closeButton->setVisible(on);
     d->placeCloseButton();
-    update();
+    d->layerChanged();
 }
 
 void Timeline::setSearchText(const QString& text)
@@ -1023,29 +1022,25 @@ void Timeline::addMSecs(qint64 msecs)
 void Timeline::zoomIn()
 {
     d->zoom(1, d->xToTime(width() / 2));
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::zoomOut()
 {
     d->zoom(-1, d->xToTime(width() / 2));
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::scrollLeft()
 {
     d->scroll(Internal::kNotch);
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::scrollRight()
 {
     d->scroll(-Internal::kNotch);
-    d->backgroundDirty = true;
-    update();
+    d->layerChanged();
 }
 
 void Timeline::showText(QString text)
@@ -1107,8 +1102,7 @@ void Timeline::mouseMoveEvent(QMouseEvent* event)
             QToolTip::showText(event->globalPosition().toPoint(),
                                d->xToTime(x).toString(QStringLiteral("hh:mm:ss dd.MM.yyyy")), this);
     } else if (d->pan(x)) {
-        d->backgroundDirty = true;
-        update();
+        d->layerChanged();
     }
 }
 
