@@ -2,7 +2,7 @@
 // a redraw of the bars' layer at the whole-day view, a pan step at a 2-hour view, a clean repaint after the marker
 // moved, adding one camera's records, and the layer draws that hovering costs. Against them the bare fill of the
 // whole-day view's 12,960 rectangles, precomputed, with the same brushes into a premultiplied image.
-#include "gui/playback/Timeline.h"
+#include "gui/playback/widgets/Timeline.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 <context>
     <name>QuorvelClient::GUI::Timeline</name>
     <message>
-        <location filename="../../gui/playback/Timeline.cpp" line="223"/>
+        <location filename="../../gui/playback/widgets/Timeline.cpp" line="223"/>
         <source>Close search results</source>
         <translation>Закрыть результаты поиска</translation>
     </message>

@@ -1,4 +1,4 @@
-#include "gui/playback/Timeline.h"
+#include "gui/playback/widgets/Timeline.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // Presses, drags and hovers go through the window system layer, as a real pointer's do.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "gui/playback/Timeline.h"
+#include "gui/playback/widgets/Timeline.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 
