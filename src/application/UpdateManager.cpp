@@ -1,6 +1,7 @@
 #include "application/UpdateManager.h"
 
 #include "core/RestClient.h"
+#include "utils/Mask.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -66,7 +67,9 @@ void UpdateManager::releaseSender()
 
 void UpdateManager::onUpdatesCheckResultReceived(const QVariant& reply)
 {
-    qDebug() << "update responce:" << reply;
+    QString text;
+    QDebug(&text).nospace() << reply;
+    qDebug().noquote() << "update responce:" << Utils::logExcerpt(text.toUtf8());
     const QVariantMap map = reply.toMap();
     const QString versionText = map.value(QStringLiteral("version")).toString();
     if (map.isEmpty() || versionText.isEmpty()) {

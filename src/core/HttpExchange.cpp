@@ -5,13 +5,13 @@
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
+#include <QSslSocket>
+#include <QTcpSocket>
+
+#include <optional>
 
 namespace QuorvelClient {
 namespace Core {
@@ -21,80 +21,345 @@ namespace Internal {
 class HttpExchangePrivate
 {
 public:
+    enum Phase { Idle, Connecting, Tunnelling, Exchanging };
+
+    explicit HttpExchangePrivate(HttpExchange* owner) : q(owner) {}
+
+    HttpExchange* q;
+
     QString host;
     int port = 80;
     HttpExchange::ConnectionMode mode = HttpExchange::ConnectionModeHttp;
-    QNetworkProxy proxy = QNetworkProxy(QNetworkProxy::NoProxy);
-    QPointer<QNetworkReply> reply;
+    bool useProxy = false;
+    QString proxyHost;
+    int proxyPort = 0;
+    QString proxyUser;
+    QString proxyPassword;
+    qint64 maxBody = ReplyLimits::json;
+
+    // The connection, kept between requests while the peer keeps it open.
+    QTcpSocket* socket = nullptr;
+    QString socketTarget;
+    bool reusable = false;
+
+    Phase phase = Idle;
+    QByteArray pending;
+    std::optional<HttpReplyReader> reader;
     int redirects = 0;
+    // Tells a failure queued by an earlier request() from one of the current request.
+    quint64 generation = 0;
+    bool inRequest = false;
 
     // The last finished exchange.
     QUrl url;
     bool headerValid = false;
     int status = 0;
     QByteArray reason;
-    QList<QNetworkReply::RawHeaderPair> headers;
+    HttpReplyReader::Headers headers;
     QByteArray body;
-    int error = 0;
+    HttpExchange::Error error = HttpExchange::NoError;
     QString errorText;
 
-    void dropReply()
-    {
-        if (!reply)
-            return;
-        QNetworkReply* r = reply;
-        reply = nullptr;
-        QObject::disconnect(r, nullptr, nullptr, nullptr);
-        r->abort();
-        r->deleteLater();
-    }
+    bool tls() const { return mode == HttpExchange::ConnectionModeHttps; }
+    // Plain requests through the proxy go to it in absolute form; HTTPS goes through a CONNECT tunnel.
+    bool forwarded() const { return useProxy && !tls(); }
+    QString target() const;
+    QByteArray proxyAuthorization() const;
+
+    void openSocket();
+    void dropSocket();
+    void onConnected();
+    void startExchange();
+    void onReadyRead();
+    void onClosed();
+    void onSocketError(QAbstractSocket::SocketError socketError);
+    void onTunnelAnswered();
+
+    void takeHead();
+    void complete();
+    void fail(HttpExchange::Error kind, const QString& text);
+    void failHeader();
+    void emitDone(bool errorOccured);
 };
+
+QString HttpExchangePrivate::target() const
+{
+    QString key = QStringLiteral("%1 %2 %3").arg(tls() ? 1 : 0).arg(Utils::authority(host, port)).arg(useProxy);
+    if (useProxy)
+        key += QStringLiteral(" %1 %2 %3 %4").arg(Utils::authority(proxyHost, proxyPort), proxyUser, proxyPassword);
+    return key;
+}
+
+QByteArray HttpExchangePrivate::proxyAuthorization() const
+{
+    if (proxyUser.isEmpty())
+        return QByteArray();
+    return "Basic " + (proxyUser + QLatin1Char(':') + proxyPassword).toUtf8().toBase64();
+}
+
+void HttpExchangePrivate::openSocket()
+{
+    dropSocket();
+    QTcpSocket* s = tls() ? new QSslSocket : new QTcpSocket;
+    // The process environment may name a proxy for libvlc; these connections follow the settings alone.
+    s->setProxy(QNetworkProxy::NoProxy);
+    socket = s;
+    socketTarget = target();
+    phase = Connecting;
+    QObject::connect(s, &QAbstractSocket::connected, q, [this] { onConnected(); });
+    QObject::connect(s, &QIODevice::readyRead, q, [this] { onReadyRead(); });
+    QObject::connect(s, &QAbstractSocket::disconnected, q, [this] { onClosed(); });
+    QObject::connect(s, &QAbstractSocket::errorOccurred, q,
+                     [this](QAbstractSocket::SocketError socketError) { onSocketError(socketError); });
+    if (auto* ssl = qobject_cast<QSslSocket*>(s)) {
+        QObject::connect(ssl, &QSslSocket::encrypted, q, [this] { startExchange(); });
+        // Reported, never ignored: a peer whose certificate does not verify gets no request.
+        QObject::connect(ssl, &QSslSocket::sslErrors, q, &HttpExchange::sslErrors);
+        ssl->setPeerVerifyName(host);
+    }
+    if (useProxy)
+        s->connectToHost(proxyHost, quint16(proxyPort));
+    else if (auto* ssl = qobject_cast<QSslSocket*>(s))
+        ssl->connectToHostEncrypted(host, quint16(port));
+    else
+        s->connectToHost(host, quint16(port));
+}
+
+void HttpExchangePrivate::dropSocket()
+{
+    reusable = false;
+    if (!socket)
+        return;
+    QTcpSocket* s = socket;
+    socket = nullptr;
+    QObject::disconnect(s, nullptr, q, nullptr);
+    s->abort();
+    // This may run inside one of the socket's own signals.
+    s->deleteLater();
+}
+
+void HttpExchangePrivate::onConnected()
+{
+    if (!tls()) {
+        startExchange();
+        return;
+    }
+    if (!useProxy)
+        return; // encrypted() follows
+    phase = Tunnelling;
+    reader.emplace(0, true);
+    const QByteArray authority = Utils::authority(host, port).toUtf8();
+    QByteArray connect = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
+    const QByteArray credentials = proxyAuthorization();
+    if (!credentials.isEmpty())
+        connect += "Proxy-Authorization: " + credentials + "\r\n";
+    socket->write(connect + "\r\n");
+}
+
+void HttpExchangePrivate::startExchange()
+{
+    phase = Exchanging;
+    reader.emplace(maxBody);
+    socket->write(pending);
+    pending.clear();
+}
+
+void HttpExchangePrivate::onReadyRead()
+{
+    if (phase != Tunnelling && phase != Exchanging) {
+        // Bytes nobody asked for: the connection is not used again.
+        if (phase == Idle)
+            dropSocket();
+        return;
+    }
+    char buffer[64 * 1024];
+    HttpReplyReader::State state = reader->state();
+    while (state == HttpReplyReader::ReadingHead || state == HttpReplyReader::ReadingBody) {
+        const qint64 n = socket->read(buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        state = reader->feed(buffer, n);
+    }
+    if (phase == Tunnelling) {
+        if (state == HttpReplyReader::Complete)
+            onTunnelAnswered();
+        else if (state != HttpReplyReader::ReadingHead)
+            fail(HttpExchange::ProxyError, QStringLiteral("The proxy's answer to CONNECT is not valid"));
+        return;
+    }
+    switch (state) {
+    case HttpReplyReader::Complete:
+        complete();
+        break;
+    case HttpReplyReader::Invalid:
+        if (reader->headComplete())
+            fail(HttpExchange::ClosedError, QStringLiteral("Reply body not valid: %1").arg(reader->problem()));
+        else
+            failHeader();
+        break;
+    case HttpReplyReader::TooLarge:
+        fail(HttpExchange::TooLargeError, reader->problem());
+        break;
+    case HttpReplyReader::ReadingHead:
+    case HttpReplyReader::ReadingBody:
+        break;
+    }
+}
+
+void HttpExchangePrivate::onTunnelAnswered()
+{
+    const int proxyStatus = reader->statusCode();
+    if (proxyStatus < 200 || proxyStatus > 299) {
+        fail(HttpExchange::ProxyError, QStringLiteral("The proxy refused the tunnel: %1 %2")
+                                           .arg(proxyStatus)
+                                           .arg(Utils::logExcerpt(reader->reasonPhrase())));
+        return;
+    }
+    phase = Connecting;
+    reader.reset();
+    static_cast<QSslSocket*>(socket)->startClientEncryption();
+}
+
+void HttpExchangePrivate::onClosed()
+{
+    if (phase == Idle) {
+        dropSocket();
+        return;
+    }
+    if (phase == Exchanging && socket && socket->bytesAvailable() > 0) {
+        QPointer<HttpExchange> guard(q);
+        const quint64 current = generation;
+        onReadyRead();
+        if (!guard || current != generation || phase != Exchanging)
+            return;
+    }
+    if (phase != Exchanging) {
+        fail(phase == Tunnelling ? HttpExchange::ProxyError : HttpExchange::SocketError,
+             QStringLiteral("Connection closed"));
+        return;
+    }
+    switch (reader->finish()) {
+    case HttpReplyReader::Complete:
+        complete();
+        break;
+    case HttpReplyReader::Invalid:
+        failHeader();
+        break;
+    case HttpReplyReader::ReadingHead:
+        fail(HttpExchange::ClosedError, QStringLiteral("Connection closed before the reply"));
+        break;
+    default:
+        fail(HttpExchange::ClosedError, QStringLiteral("Connection closed before the end of the reply"));
+        break;
+    }
+}
+
+void HttpExchangePrivate::onSocketError(QAbstractSocket::SocketError socketError)
+{
+    if (socketError == QAbstractSocket::RemoteHostClosedError) {
+        onClosed();
+        return;
+    }
+    if (phase == Idle) {
+        dropSocket();
+        return;
+    }
+    const QString text = socket ? socket->errorString() : QString();
+    fail(useProxy && phase != Exchanging ? HttpExchange::ProxyError : HttpExchange::SocketError, text);
+}
+
+void HttpExchangePrivate::takeHead()
+{
+    headerValid = reader && reader->headComplete();
+    status = headerValid ? reader->statusCode() : 0;
+    reason = headerValid ? reader->reasonPhrase() : QByteArray();
+    headers = headerValid ? reader->headers() : HttpReplyReader::Headers();
+    body.clear();
+}
+
+void HttpExchangePrivate::complete()
+{
+    takeHead();
+    body = reader->takeBody();
+    const bool keep = reader->keepAlive();
+    reader.reset();
+    phase = Idle;
+    if (keep)
+        reusable = true;
+    else
+        dropSocket();
+    if (forwarded() && status == 407) {
+        error = HttpExchange::ProxyError;
+        errorText = QStringLiteral("The proxy asks for credentials");
+        emitDone(true);
+        return;
+    }
+    error = HttpExchange::NoError;
+    errorText.clear();
+    emitDone(false);
+}
+
+void HttpExchangePrivate::fail(HttpExchange::Error kind, const QString& text)
+{
+    takeHead();
+    error = kind;
+    errorText = text;
+    reader.reset();
+    phase = Idle;
+    dropSocket();
+    emitDone(true);
+}
+
+void HttpExchangePrivate::failHeader()
+{
+    headerValid = false;
+    status = 0;
+    reason.clear();
+    headers.clear();
+    body.clear();
+    error = HttpExchange::NoError;
+    errorText.clear();
+    reader.reset();
+    phase = Idle;
+    dropSocket();
+    emitDone(false);
+}
+
+void HttpExchangePrivate::emitDone(bool errorOccured)
+{
+    if (inRequest) {
+        // Never from inside request(): the receiver may send again on this object.
+        const quint64 current = generation;
+        QMetaObject::invokeMethod(
+            q,
+            [this, current, errorOccured] {
+                if (current == generation)
+                    emit q->done(errorOccured);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    emit q->done(errorOccured);
+}
 
 } // namespace Internal
 
-namespace {
-
-// Errors that QNetworkReply derives from an HTTP status that did arrive; the clients judge the status themselves.
-bool isStatusError(QNetworkReply::NetworkError error)
-{
-    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
-           error == QNetworkReply::ProtocolInvalidOperationError ||
-           (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
-}
-
-} // namespace
-
-HttpExchange::HttpExchange(QObject* parent) : QObject(parent), d(new Internal::HttpExchangePrivate) {}
+HttpExchange::HttpExchange(QObject* parent) : QObject(parent), d(new Internal::HttpExchangePrivate(this)) {}
 
 HttpExchange::~HttpExchange()
 {
-    d->dropReply();
-}
-
-QNetworkAccessManager* HttpExchange::networkAccessManager()
-{
-    static QPointer<QNetworkAccessManager> manager;
-    if (!manager) {
-        // Released first thing when the application object goes: torn down later among its children, a manager
-        // that has used TLS trips over parts of Qt that are already gone.
-        manager = new QNetworkAccessManager;
-        qAddPostRoutine([] { delete manager.data(); });
-        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-        manager->setAutoDeleteReplies(false);
-    }
-    return manager;
+    d->dropSocket();
 }
 
 void HttpExchange::applyProxySettings()
 {
-    if (!Utils::Keys::proxyUseProxy().value()) {
-        d->proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    d->useProxy = Utils::Keys::proxyUseProxy().value();
+    if (!d->useProxy)
         return;
-    }
-    d->proxy = QNetworkProxy(QNetworkProxy::HttpProxy, Utils::Keys::proxyHost().value(),
-                             quint16(Utils::Keys::proxyPort().value()),
-                             Utils::Keys::proxyUsername().value(),
-                             Utils::Keys::proxyPassword().value());
+    d->proxyHost = Utils::Keys::proxyHost().value();
+    d->proxyPort = Utils::Keys::proxyPort().value();
+    d->proxyUser = Utils::Keys::proxyUsername().value();
+    d->proxyPassword = Utils::Keys::proxyPassword().value();
 }
 
 void HttpExchange::setHost(const QString& host, ConnectionMode mode, int port)
@@ -119,75 +384,100 @@ HttpExchange::ConnectionMode HttpExchange::mode() const
     return d->mode;
 }
 
+void HttpExchange::setMaxBodyBytes(qint64 bytes)
+{
+    d->maxBody = bytes;
+}
+
 void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQuery, const RawHeaders& headers,
                            const QByteArray& body, bool hasBody)
 {
-    d->dropReply();
+    ++d->generation;
     d->redirects = 0;
+    if (d->phase != Internal::HttpExchangePrivate::Idle) {
+        // The exchange still running is given up, and its connection with it.
+        d->reader.reset();
+        d->phase = Internal::HttpExchangePrivate::Idle;
+        d->dropSocket();
+    }
 
-    QUrl base;
-    base.setScheme(d->mode == ConnectionModeHttps ? QStringLiteral("https") : QStringLiteral("http"));
-    base.setHost(d->host);
-    base.setPort(d->port);
     QByteArray target = pathAndQuery;
     if (target.isEmpty() || target.startsWith('?') || target.startsWith('#'))
         target.prepend('/');
-    d->url = QUrl::fromEncoded(base.toEncoded() + target, QUrl::TolerantMode);
+    const QByteArray authority = Utils::authority(d->host, d->port).toUtf8();
+    const QByteArray scheme = d->tls() ? "https://" : "http://";
+    d->url = QUrl::fromEncoded(scheme + authority + target, QUrl::TolerantMode);
 
-    QNetworkRequest req(d->url);
-    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    req.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    req.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    QByteArray out = method + ' ' + (d->forwarded() ? scheme + authority + target : target) + " HTTP/1.1\r\n";
     for (const auto& header : headers)
-        req.setRawHeader(header.first, header.second);
+        out += header.first + ": " + header.second + "\r\n";
+    if (d->forwarded()) {
+        // Sent up front, so that the request needs no second try after a 407.
+        const QByteArray credentials = d->proxyAuthorization();
+        if (!credentials.isEmpty())
+            out += "Proxy-Authorization: " + credentials + "\r\n";
+    }
+    if (hasBody)
+        out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    out += "\r\n";
+    if (hasBody)
+        out += body;
+    d->pending = out;
 
-    QNetworkAccessManager* manager = networkAccessManager();
-    // The manager's proxy is read when a request starts, so each exchange carries the proxy of its own client.
-    manager->setProxy(d->proxy);
-    QNetworkReply* reply =
-        hasBody ? manager->sendCustomRequest(req, method, body) : manager->sendCustomRequest(req, method);
-    d->reply = reply;
-    connect(reply, &QNetworkReply::finished, this, &HttpExchange::onFinished);
-    connect(reply, &QNetworkReply::sslErrors, this, &HttpExchange::sslErrors);
+    d->inRequest = true;
+    const bool reuse = d->socket && d->reusable && d->socketTarget == d->target() &&
+                       d->socket->state() == QAbstractSocket::ConnectedState && d->socket->bytesAvailable() == 0;
+    if (reuse) {
+        d->reusable = false;
+        d->startExchange();
+    } else {
+        d->openSocket();
+    }
+    d->inRequest = false;
 }
 
-HttpExchange::Outcome HttpExchange::settle(bool errorOccured, const QByteArray& method,
-                                           const char* invalidHeaderLabel, bool logRedirect, int* errorCode)
+bool HttpExchange::settle(bool errorOccured, const QByteArray& method, const char* invalidHeaderLabel, bool logRedirect,
+                          QByteArray* body)
 {
     const int status = statusCode();
     if (errorOccured) {
-        qDebug() << "HTTP error:" << error() << errorString();
-        *errorCode = -4;
-        return Failed;
+        if (error() == TooLargeError) {
+            qDebug() << "HTTP reply too large:" << errorString();
+            emit failed(responseHeaderValid() ? -2 : -4, status);
+            return false;
+        }
+        qDebug() << "HTTP error:" << int(error()) << errorString();
+        emit failed(-4, status);
+        return false;
     }
     if (!responseHeaderValid()) {
         qDebug() << invalidHeaderLabel;
-        *errorCode = -4;
-        return Failed;
+        emit failed(-4, status);
+        return false;
     }
     if (status == 301 || status == 302) {
         const QByteArray location = responseHeader("Location");
+        const QString logged = Utils::maskUrlSecrets(Utils::logExcerpt(location));
         if (logRedirect)
-            qDebug() << "HTTP Redirection to" << Utils::maskUrlSecrets(QString::fromUtf8(location));
+            qDebug() << "HTTP Redirection to" << logged;
         if (redirectCount() >= maxRedirects) {
             qDebug() << "HTTP error: too many redirections:" << redirectCount();
-            *errorCode = -3;
-            return Failed;
+            emit failed(-3, status);
+            return false;
         }
         if (!followRedirect(method, location)) {
-            qDebug() << "Bad redirect address:" << Utils::maskUrlSecrets(QString::fromUtf8(location));
-            *errorCode = -3;
-            return Failed;
+            qDebug() << "Bad redirect address:" << logged;
+            emit failed(-3, status);
         }
-        return Redirected;
+        return false;
     }
     if (status > 302) {
-        qDebug() << "HTTP error: HTTP status:" << status << QString::fromUtf8(reasonPhrase());
-        *errorCode = -3;
-        return Failed;
+        qDebug() << "HTTP error: HTTP status:" << status << Utils::logExcerpt(reasonPhrase());
+        emit failed(-3, status);
+        return false;
     }
-    return Answered;
+    *body = readAll();
+    return true;
 }
 
 bool HttpExchange::followRedirect(const QByteArray& method, const QByteArray& location)
@@ -200,11 +490,12 @@ bool HttpExchange::followRedirect(const QByteArray& method, const QByteArray& lo
     if (!target.isValid() || target.host().isEmpty())
         return false;
 
+    // An https Location is followed over TLS: a request meant for TLS is not sent in the clear.
     const bool tls = target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
     const int redirects = d->redirects;
     setHost(target.host(), tls ? ConnectionModeHttps : ConnectionModeHttp, target.port(tls ? 443 : 80));
     RawHeaders headers;
-    headers << qMakePair(QByteArrayLiteral("Host"), (target.host() + ':' + QString::number(d->port)).toUtf8());
+    headers << qMakePair(QByteArrayLiteral("Host"), Utils::authority(d->host, d->port).toUtf8());
     headers << qMakePair(QByteArrayLiteral("Accept"), QByteArrayLiteral("*/*"));
     request(method, Utils::pathAndQuery(target), headers);
     d->redirects = redirects + 1;
@@ -218,12 +509,15 @@ int HttpExchange::redirectCount() const
 
 void HttpExchange::abort()
 {
-    d->dropReply();
+    ++d->generation;
+    d->reader.reset();
+    d->phase = Internal::HttpExchangePrivate::Idle;
+    d->dropSocket();
 }
 
 bool HttpExchange::isBusy() const
 {
-    return !d->reply.isNull();
+    return d->phase != Internal::HttpExchangePrivate::Idle;
 }
 
 bool HttpExchange::responseHeaderValid() const
@@ -257,7 +551,7 @@ QByteArray HttpExchange::readAll()
     return body;
 }
 
-int HttpExchange::error() const
+HttpExchange::Error HttpExchange::error() const
 {
     return d->error;
 }
@@ -270,29 +564,6 @@ QString HttpExchange::errorString() const
 QUrl HttpExchange::lastUrl() const
 {
     return d->url;
-}
-
-void HttpExchange::onFinished()
-{
-    QNetworkReply* reply = d->reply;
-    if (!reply || sender() != reply)
-        return;
-    d->reply = nullptr;
-    disconnect(reply, nullptr, this, nullptr);
-
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    d->headerValid = status.isValid();
-    d->status = status.toInt();
-    d->reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-    d->headers = reply->rawHeaderPairs();
-    d->body = reply->readAll();
-    const QNetworkReply::NetworkError error = reply->error();
-    const bool transportError = error != QNetworkReply::NoError && !(d->headerValid && isStatusError(error));
-    d->error = transportError ? int(error) : 0;
-    d->errorText = transportError ? reply->errorString() : QString();
-    reply->deleteLater();
-
-    emit done(transportError);
 }
 
 } // namespace Core

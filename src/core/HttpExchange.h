@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/HttpReplyReader.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -10,8 +12,6 @@
 
 #include <memory>
 
-class QNetworkAccessManager;
-
 namespace QuorvelClient {
 namespace Core {
 
@@ -19,16 +19,18 @@ namespace Internal {
 class HttpExchangePrivate;
 }
 
-// One HTTP connection target and its exchanges for the REST and streaming-server clients: requests with raw
-// headers in the caller's order, no automatic redirects, no time-out, the proxy of the settings. All exchanges of
-// the process share one network access manager on the GUI thread.
+// One HTTP/1.1 connection of a REST or streaming-server client and its exchanges: requests with raw headers in
+// the caller's order and no others (but Content-Length of a body and the proxy's credentials), no automatic
+// redirects, no time-out, the proxy of the settings. Each request() puts exactly one request on the wire: a
+// connection that fails is reported, never tried again. The connection is kept for the next request while the
+// peer keeps it open.
 class HttpExchange : public QObject
 {
     Q_OBJECT
 public:
     enum ConnectionMode { ConnectionModeHttp, ConnectionModeHttps };
-    // What is left of a finished exchange once network errors and redirects are dealt with.
-    enum Outcome { Answered, Redirected, Failed };
+    // What went wrong with a finished exchange, beside a reply that is no HTTP.
+    enum Error { NoError, SocketError, ClosedError, ProxyError, TooLargeError };
 
     using RawHeaders = QList<QPair<QByteArray, QByteArray>>;
 
@@ -38,8 +40,6 @@ public:
     explicit HttpExchange(QObject* parent = nullptr);
     ~HttpExchange() override;
 
-    static QNetworkAccessManager* networkAccessManager();
-
     // Reads "proxy/useProxy" and, when set, "proxy/host", "proxy/port", "proxy/username", "proxy/password".
     void applyProxySettings();
 
@@ -48,6 +48,9 @@ public:
     QString host() const;
     int port() const;
     ConnectionMode mode() const;
+
+    // The longest body read; a longer reply fails with TooLargeError.
+    void setMaxBodyBytes(qint64 bytes);
 
     // Sends one request to the current host; an empty path goes as "/". Aborts an exchange still running.
     // A body is sent only when hasBody is true.
@@ -62,12 +65,13 @@ public:
     // Redirects followed since the last request().
     int redirectCount() const;
 
-    // The part of a finished exchange that both clients answer alike: a network error or an invalid header fails
-    // with -4 (logging invalidHeaderLabel), a 301/302 is followed with the method (logging "HTTP Redirection to"
-    // first when logRedirect is set), and a bad Location, a chain over maxRedirects or a status above 302 fails
-    // with -3. *errorCode receives the code of a failure.
-    Outcome settle(bool errorOccured, const QByteArray& method, const char* invalidHeaderLabel, bool logRedirect,
-                   int* errorCode);
+    // Settles a finished exchange the way both clients do. A failure is logged and reported through
+    // failed(code, status): -4 for a network or proxy error or a header that is not valid (logged with
+    // invalidHeaderLabel), -3 for a bad Location, a chain over maxRedirects or a status above 302, -2 for a body
+    // over its bound. A 301/302 is followed (logged first when logRedirect is set). True when the exchange
+    // answered with a status of 300 or below; *body then holds its body.
+    bool settle(bool errorOccured, const QByteArray& method, const char* invalidHeaderLabel, bool logRedirect,
+                QByteArray* body);
 
     void abort();
     bool isBusy() const;
@@ -78,18 +82,18 @@ public:
     QByteArray reasonPhrase() const;
     QByteArray responseHeader(const QByteArray& name) const;
     QByteArray readAll();
-    int error() const;
+    Error error() const;
     QString errorString() const;
     QUrl lastUrl() const;
 
 signals:
     void done(bool errorOccured);
     void sslErrors(const QList<QSslError>& errors);
+    void failed(int errorCode, int httpStatus);
 
 private:
-    void onFinished();
-
     std::unique_ptr<Internal::HttpExchangePrivate> d;
+    friend class Internal::HttpExchangePrivate;
 };
 
 } // namespace Core

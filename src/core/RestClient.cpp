@@ -1,7 +1,7 @@
 #include "core/RestClient.h"
 
 #include "core/HttpExchange.h"
-#include "utils/ServiceHosts.h"
+#include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QUrl>
 
 namespace QuorvelClient {
 namespace Core {
@@ -29,7 +28,9 @@ public:
 RestClient::RestClient() : QObject(nullptr), d(new Internal::RestClientPrivate)
 {
     d->http.applyProxySettings();
+    d->http.setMaxBodyBytes(ReplyLimits::json);
     connect(&d->http, &HttpExchange::done, this, &RestClient::onHttpDone);
+    connect(&d->http, &HttpExchange::failed, this, &RestClient::error);
     connect(&d->http, &HttpExchange::sslErrors, this, &RestClient::onSslErrors);
 }
 
@@ -38,25 +39,17 @@ RestClient::~RestClient() = default;
 void RestClient::request(const QString& command, const QVariantMap& params, const QString& method_)
 {
     d->method = method_;
-    const QString host =
-        Utils::Keys::restHost().value();
+    const QString host = Utils::Keys::restHost().value();
     const QString version = Utils::Keys::restVersion().value();
     d->http.setHost(host, HttpExchange::ConnectionModeHttps, 0);
 
     QByteArray path = QStringLiteral("/%1/%2").arg(version, command).toUtf8();
-
-    QByteArray query;
-    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
-        if (!query.isEmpty())
-            query += '&';
-        query += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(it.value().toString());
-    }
-
+    const QByteArray query = Utils::queryString(params, Utils::QueryEncoding::Strict);
     if (method_ == QLatin1String("GET") && !query.isEmpty())
         path += '?' + query;
 
     HttpExchange::RawHeaders headers;
-    headers << qMakePair(QByteArrayLiteral("Host"), host.toUtf8());
+    headers << qMakePair(QByteArrayLiteral("Host"), Utils::authority(host).toUtf8());
     const bool post = method_ == QLatin1String("POST");
     if (post)
         headers << qMakePair(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
@@ -78,19 +71,10 @@ void RestClient::onSslErrors(const QList<QSslError>& errors)
 
 void RestClient::onHttpDone(bool errorOccured)
 {
+    QByteArray body;
+    if (!d->http.settle(errorOccured, d->method.toLatin1(), "HTTP responce is invalid", true, &body))
+        return;
     const int status = d->http.statusCode();
-    int code = 0;
-    switch (d->http.settle(errorOccured, d->method.toLatin1(), "HTTP responce is invalid", true, &code)) {
-    case HttpExchange::Failed:
-        emit error(code, status);
-        return;
-    case HttpExchange::Redirected:
-        return;
-    case HttpExchange::Answered:
-        break;
-    }
-
-    const QByteArray body = d->http.readAll();
     if (body.isEmpty()) {
         emit error(-2, status);
         return;

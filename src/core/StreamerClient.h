@@ -30,10 +30,6 @@ public:
     // The parameters of the last request().
     QVariantMap params() const;
 
-    // The query text for the parameters in key order: bytes that could break the request line (blank, "&", "#",
-    // non-ASCII, ...) are percent-encoded, while "%XX" sequences and ":" travel as they are.
-    static QByteArray queryString(const QVariantMap& params);
-
 signals:
     void responceReceived(const QVariant& response);
     void error(int errorCode, int httpStatus);

@@ -4,6 +4,7 @@
 #include "peer/TestCertificates.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
+#include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
 
 #include <QSignalSpy>
@@ -61,6 +62,7 @@ private slots:
 
     void defaultClientAsksStreamingHost();
     void explicitHostIgnoresStreamerSettings();
+    void queryIsWrittenByteExactly_data();
     void queryIsWrittenByteExactly();
     void repliesMapToCodes_data();
     void repliesMapToCodes();
@@ -159,27 +161,46 @@ void tst_StreamerClient::explicitHostIgnoresStreamerSettings()
     setSetting(QStringLiteral("streamer/version"), QString());
 }
 
-void tst_StreamerClient::queryIsWrittenByteExactly()
+void tst_StreamerClient::queryIsWrittenByteExactly_data()
 {
+    QTest::addColumn<QVariantMap>("params");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("query");
+
+    const int lenient = int(Utils::QueryEncoding::Lenient);
+    const int strict = int(Utils::QueryEncoding::Strict);
     // Archive parameters in key order; a pre-encoded password travels once encoded, ":" stays literal.
     const QVariantMap archive{{"server", "192.168.1.5:8080"},
                               {"camera", 2},
                               {"sessionId", QUrl::toPercentEncoding(QStringLiteral("p@ss w&rd/ü"))},
                               {"startTime", 1700000000u}};
-    QCOMPARE(StreamerClient::queryString(archive),
-             QByteArray("?camera=2&server=192.168.1.5:8080&sessionId=p%40ss%20w%26rd%2F%C3%BC&startTime=1700000000"));
-    QCOMPARE(StreamerClient::queryString({}), QByteArray());
+    QTest::newRow("archive") << archive << lenient
+                             << QByteArray("camera=2&server=192.168.1.5:8080&sessionId=p%40ss%20w%26rd%2F%C3%BC&"
+                                           "startTime=1700000000");
+    QTest::newRow("none") << QVariantMap() << lenient << QByteArray();
     // Text that would break the request line is encoded.
-    QCOMPARE(StreamerClient::queryString({{"name", QString::fromUtf8("a b&c#d+é")}, {"k=y", "50%"}}),
-             QByteArray("?k%3Dy=50%25&name=a%20b%26c%23d%2B%C3%A9"));
-    QCOMPARE(StreamerClient::queryString({{"v", QStringLiteral("%zz%4")}, {"w", QStringLiteral("\r\n\"<>")}}),
-             QByteArray("?v=%25zz%254&w=%0D%0A%22%3C%3E"));
+    QTest::newRow("delimiters") << QVariantMap{{"name", QString::fromUtf8("a b&c#d+é")}, {"k=y", "50%"}} << lenient
+                                << QByteArray("k%3Dy=50%25&name=a%20b%26c%23d%2B%C3%A9");
+    QTest::newRow("broken triplets") << QVariantMap{{"v", QStringLiteral("%zz%4")}, {"w", QStringLiteral("\r\n\"<>")}}
+                                     << lenient << QByteArray("v=%25zz%254&w=%0D%0A%22%3C%3E");
+    // The REST API's encoding leaves only the unreserved characters.
+    QTest::newRow("strict") << QVariantMap{{"a key", QString::fromUtf8("vé/:%41=")}, {"empty", ""}, {"n", 12}} << strict
+                            << QByteArray("a%20key=v%C3%A9%2F%3A%2541%3D&empty=&n=12");
+}
 
+void tst_StreamerClient::queryIsWrittenByteExactly()
+{
+    QFETCH(QVariantMap, params);
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, query);
+    QCOMPARE(Utils::queryString(params, Utils::QueryEncoding(encoding)), query);
+    if (encoding == int(Utils::QueryEncoding::Strict))
+        return;
     // And the wire carries exactly that.
     local->setFixedReply(PeerReply::json("[]"));
-    runLocal(QStringLiteral("archive/list"), archive);
+    runLocal(QStringLiteral("archive/list"), params);
     QCOMPARE(local->lastRequest().requestLine,
-             "GET /archive/list" + StreamerClient::queryString(archive) + " HTTP/1.1");
+             "GET /archive/list" + (query.isEmpty() ? QByteArray() : '?' + query) + " HTTP/1.1");
 }
 
 void tst_StreamerClient::repliesMapToCodes_data()
