@@ -136,10 +136,23 @@ bool HttpReplyReader::keepAlive() const
     return true;
 }
 
+qsizetype HttpReplyReader::lineEnd(qsizetype from, qsizetype bound)
+{
+    // Bytes already searched are not searched again: a peer that sends a long line a byte at a time costs no
+    // more than one that sends it at once.
+    const qsizetype end = m_buffer.indexOf('\n', from + m_scanned);
+    if (end < 0) {
+        m_scanned = m_buffer.size() - from;
+        return -1;
+    }
+    m_scanned = 0;
+    return end - from + 1 > bound ? -1 : end;
+}
+
 bool HttpReplyReader::takeLine(QByteArray* line, qsizetype bound)
 {
-    const qsizetype end = m_buffer.indexOf('\n');
-    if (end < 0 || end + 1 > bound)
+    const qsizetype end = lineEnd(0, bound);
+    if (end < 0)
         return false;
     qsizetype length = end;
     if (length > 0 && m_buffer.at(length - 1) == '\r')
@@ -293,10 +306,6 @@ HttpReplyReader::State HttpReplyReader::readChunks()
 {
     // Data is taken through an offset and the buffer shortened once, so that many small chunks cost no copies.
     qsizetype pos = 0;
-    auto lineEnd = [this, &pos](qsizetype bound) -> qsizetype {
-        const qsizetype end = m_buffer.indexOf('\n', pos);
-        return end < 0 || end - pos + 1 > bound ? -1 : end;
-    };
     auto line = [this, &pos](qsizetype end) {
         qsizetype length = end - pos;
         if (length > 0 && m_buffer.at(end - 1) == '\r')
@@ -322,7 +331,7 @@ HttpReplyReader::State HttpReplyReader::readChunks()
         const qsizetype bound = m_chunkStep == Trailers    ? ReplyLimits::head - m_headBytes
                                 : m_chunkStep == ChunkSize ? maxChunkSizeLine
                                                            : 2;
-        const qsizetype end = lineEnd(bound);
+        const qsizetype end = lineEnd(pos, bound);
         if (end < 0) {
             if (m_buffer.size() - pos < bound)
                 break;

@@ -64,6 +64,8 @@ private:
     enum ChunkStep { ChunkSize, ChunkData, ChunkDataEnd, Trailers };
 
     State fail(State state, const QString& problem);
+    // The end of the line that starts at from, or -1 while it is incomplete or longer than bound.
+    qsizetype lineEnd(qsizetype from, qsizetype bound);
     // Takes one line out of the buffer (without its end of line); false while it is incomplete.
     bool takeLine(QByteArray* line, qsizetype bound);
     State readHead();
@@ -77,6 +79,7 @@ private:
     State m_state = ReadingHead;
     qint64 m_seen = 0;
     QByteArray m_buffer;
+    qsizetype m_scanned = 0;
     qsizetype m_headBytes = 0;
     bool m_statusLineRead = false;
 

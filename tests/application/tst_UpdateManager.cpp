@@ -157,9 +157,10 @@ void tst_UpdateManager::repliesAreParsedAndRated()
 void tst_UpdateManager::invalidRepliesAreErrors()
 {
     UpdateManager manager(30, nullptr);
-    const QList<PeerReply> replies{FakeService::envelope(QVariantList{1, 2}),
-                                   FakeService::envelope(QVariantMap{{"info", "no version"}}),
-                                   PeerReply::json("{}", 500)};
+    const QList<PeerReply> replies{
+        FakeService::envelope(QVariantList{1, 2}), FakeService::envelope(QVariantMap{{"info", "no version"}}),
+        PeerReply::json("{}", 500),
+        FakeService::envelope(QVariantMap{{"version", "5.x"}, {"info", QString(100000, QLatin1Char('i'))}})};
     TestSupport::MessageCapture log;
     for (const PeerReply& reply : replies) {
         net->service.enqueueReply(reply);
@@ -167,6 +168,11 @@ void tst_UpdateManager::invalidRepliesAreErrors()
         QVERIFY2(events == QStringList{"error"}, qPrintable(events.join(",")));
     }
     QVERIFY(log.contains(QStringLiteral("Update check error: \"Error communicating with Quorvel server.")));
+    // The reply reaches the log only as an excerpt.
+    QVERIFY(
+        log.contains(QStringLiteral("update responce: QVariant(QVariantMap, QMap((\"info\", QVariant(QString, \"iii")));
+    for (const QString& message : log.messages())
+        QVERIFY2(message.size() < 500, qPrintable(message.left(500)));
     QCOMPARE(manager.updateInfo().version(), QStringLiteral("5.6.0 Build 232"));
 }
 

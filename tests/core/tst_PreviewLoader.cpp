@@ -42,6 +42,8 @@ private slots:
     void asksLocalServerWithItsPassword();
     void asksOnlyCamerasWhoseFlagsAreZero();
     void repeatsOnceThenClears();
+    void droppedPreviewsCostTwoRequests_data();
+    void droppedPreviewsCostTwoRequests();
     void refusedSessionAsksForRelogin();
     void removingDropsTheRequest();
 
@@ -255,6 +257,26 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     door->setFlags(Camera::CameraFlags());
     QTRY_COMPARE(doorPreviews.count(), 1);
     QCOMPARE(door->preview(), TestSupport::FakeVideoServer::previewJpeg(1));
+    QCOMPARE(local.requests().size(), 2);
+}
+
+void tst_PreviewLoader::droppedPreviewsCostTwoRequests_data()
+{
+    QTest::addColumn<TestSupport::PeerReply>("drop");
+    for (const auto& [name, drop] : TestSupport::PeerReply::drops())
+        QTest::newRow(name.constData()) << drop;
+}
+
+void tst_PreviewLoader::droppedPreviewsCostTwoRequests()
+{
+    QFETCH(TestSupport::PeerReply, drop);
+    CameraPtr camera = localCamera();
+    camera->setPreview("old");
+    QSignalSpy previews(camera.get(), &Camera::previewChanged);
+    local.failCommand(QStringLiteral("preview/live"), drop);
+    PreviewLoader::instance()->addCamera(camera);
+    QTRY_COMPARE(previews.count(), 1);
+    QVERIFY(camera->preview().isEmpty());
     QCOMPARE(local.requests().size(), 2);
 }
 

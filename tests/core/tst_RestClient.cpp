@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QSignalSpy>
 
@@ -54,6 +55,8 @@ private slots:
     void hostAndVersionComeFromSettings();
     void repliesMapToCodes_data();
     void repliesMapToCodes();
+    void droppedRequestsAreNotSentAgain_data();
+    void droppedRequestsAreNotSentAgain();
     void transportFailuresAreMinusFour();
     void redirectsAreFollowed();
     void redirectsAreBounded();
@@ -75,6 +78,7 @@ void tst_RestClient::initTestCase()
 void tst_RestClient::init()
 {
     net->useProxy();
+    net->service.setKeepAlive(false);
     net->service.clearRequests();
     net->service.clearScript();
     net->proxy.clearEntries();
@@ -103,20 +107,24 @@ void tst_RestClient::requestsAreWrittenExactly()
     QCOMPARE(request.header("Host"), QByteArray("api.quorvel.example"));
     QCOMPARE(request.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
     const QList<QByteArray> names = request.headerNames();
-    QVERIFY(names.indexOf("Host") < names.indexOf("Content-Type"));
-    QCOMPARE(names.count("Host"), 1);
 
-    // The request went through the configured proxy as a tunnel to port 443.
+    QCOMPARE(names, (QList<QByteArray>{"Host", "Content-Type", "Content-Length"}));
+
+    // With nothing in the settings the request went through the proxy as a tunnel to the API host's port 443,
+    // as the table of keys says.
     QCOMPARE(net->proxy.entries().size(), 1);
     QCOMPARE(net->proxy.entries().first().requestLine, QByteArray("CONNECT api.quorvel.example:443 HTTP/1.1"));
+    QCOMPARE(Utils::Keys::restHost().defaultValue() + '/' + Utils::Keys::restVersion().defaultValue(),
+             QStringLiteral("api.quorvel.example/3.1"));
 
     // A GET carries the parameters in the query and has no body.
     QCOMPARE(run(QStringLiteral("public/roster"), {{"sessionId", "a b"}}).errors,
              (QList<QPair<int, int>>{{10002, 200}}));
     const PeerRequest get = net->service.lastRequest();
     QCOMPARE(get.requestLine, QByteArray("GET /3.1/public/roster?sessionId=a%20b HTTP/1.1"));
+    QCOMPARE(get.headerNames(), QList<QByteArray>{"Host"});
     QCOMPARE(get.header("Host"), QByteArray("api.quorvel.example"));
-    QVERIFY(get.body.isEmpty() && get.header("Content-Type").isEmpty());
+    QVERIFY(get.body.isEmpty());
 
     // Keys are encoded like values; an empty value keeps its "=".
     run(QStringLiteral("public/roster"), {{"a key", QString::fromUtf8("vé/")}, {"empty", ""}, {"n", 12}});
@@ -163,6 +171,7 @@ void tst_RestClient::repliesMapToCodes_data()
                                       << QVariant(QVariantList{3, 4});
     QTest::newRow("closed mid-reply") << PeerReply::withBehaviour(PeerReply::CloseMidReply) << -4 << 200 << QVariant();
     QTest::newRow("garbage header") << PeerReply::rawBytes("SPDY nonsense\r\n\r\n") << -4 << 0 << QVariant();
+    QTest::newRow("200 MB") << PeerReply::filler(200 << 20, PeerReply::Chunked) << -2 << 200 << QVariant();
 }
 
 // Code 1 in the table stands for a successful reply.
@@ -173,12 +182,46 @@ void tst_RestClient::repliesMapToCodes()
     QFETCH(int, status);
     QFETCH(QVariant, response);
     net->service.setFixedReply(reply);
+    TestSupport::MessageCapture log;
     const Outcome outcome = run(QStringLiteral("public/roster"), {{"sessionId", "x"}});
-    QCOMPARE(outcome.count(), 1);
     if (code == 1)
-        QCOMPARE(outcome.replies.first(), response);
+        QCOMPARE(outcome.replies, QList<QVariant>{response});
     else
-        QCOMPARE(outcome.errors.first(), qMakePair(code, status));
+        QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{code, status}}));
+    QCOMPARE(log.count(QStringLiteral("HTTP reply too large: \"body over 8388608 bytes\"")),
+             reply.behaviour == PeerReply::Filler ? 1 : 0);
+}
+
+void tst_RestClient::droppedRequestsAreNotSentAgain_data()
+{
+    QTest::addColumn<PeerReply>("drop");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("reused");
+    for (const auto& [name, drop] : PeerReply::drops()) {
+        QTest::newRow(("POST, " + name).constData()) << drop << "POST" << false;
+        QTest::newRow(("GET, " + name).constData()) << drop << "GET" << false;
+        QTest::newRow(("POST after a redirect on the same connection, " + name).constData()) << drop << "POST" << true;
+    }
+}
+
+// Whatever the peer does after reading a request, the request goes on the wire once and fails with -4.
+void tst_RestClient::droppedRequestsAreNotSentAgain()
+{
+    QFETCH(PeerReply, drop);
+    QFETCH(QString, method);
+    QFETCH(bool, reused);
+    net->service.setKeepAlive(true);
+    if (reused)
+        net->service.enqueueReply(PeerReply::redirect(302, "/3.1/public/sessions"));
+    net->service.enqueueReply(drop);
+    const int connections = net->service.connectionCount();
+    const Outcome outcome = run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "b"}}, method);
+    QCOMPARE(outcome.errors.value(0).first, -4);
+    QCOMPARE(outcome.count(), 1);
+    QCOMPARE(net->service.requests().size(), reused ? 2 : 1);
+    QCOMPARE(net->service.connectionCount(), connections + 1);
+    // The next call works.
+    QCOMPARE(run(QStringLiteral("public/version/client"), {}).replies.size(), 1);
 }
 
 void tst_RestClient::transportFailuresAreMinusFour()
@@ -279,9 +322,11 @@ void tst_RestClient::redirectsAreBounded()
     QCOMPARE(run(QStringLiteral("public/roster"), {}).errors, (QList<QPair<int, int>>{{-3, 302}}));
     QVERIFY(log.contains(QStringLiteral("HTTP Redirection to \"\"")));
     QVERIFY(log.contains(QStringLiteral("Bad redirect address: \"\"")));
-    net->service.enqueueReply(PeerReply::redirect(301, "http://bad host/"));
+    net->service.enqueueReply(PeerReply::redirect(301, "http://bad host/?login=a&password=Zx9secret"));
     QCOMPARE(run(QStringLiteral("public/roster"), {}).errors, (QList<QPair<int, int>>{{-3, 301}}));
     QCOMPARE(net->service.requests().size(), 2);
+    QVERIFY(log.contains(QStringLiteral("HTTP Redirection to \"http://bad host/?login=a&password=********\"")));
+    QVERIFY(log.absent(QStringLiteral("Zx9secret")));
 }
 
 void tst_RestClient::errorTextsInBothLanguages()

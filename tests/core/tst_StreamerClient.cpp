@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
 
 #include <QSignalSpy>
 
@@ -66,6 +67,8 @@ private slots:
     void queryIsWrittenByteExactly();
     void repliesMapToCodes_data();
     void repliesMapToCodes();
+    void droppedRequestsAreNotSentAgain_data();
+    void droppedRequestsAreNotSentAgain();
     void redirectsAreFollowedAndBounded();
     void failedRequestCanBeSentAgain();
     void refusedConnectionAndSecretsInTheLog();
@@ -106,6 +109,7 @@ void tst_StreamerClient::init()
     local->clearRequests();
     local->clearScript();
     local->clearFailures();
+    local->setKeepAlive(false);
     net->proxy.clearEntries();
 }
 
@@ -117,12 +121,20 @@ void tst_StreamerClient::defaultClientAsksStreamingHost()
     QCOMPARE(outcome.replies, QList<QVariant>{QVariant(FakeVideoServer::previewJpeg(3))});
     const PeerRequest request = streamer->lastRequest();
     QCOMPARE(request.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=X HTTP/1.1"));
+    QCOMPARE(request.headerNames(), (QList<QByteArray>{"Accept", "Host"}));
     QCOMPARE(request.header("Accept"), QByteArray("*/*"));
     QCOMPARE(request.header("Host"), QByteArray("stream.quorvel.example:80"));
-    QVERIFY(request.headerNames().indexOf("Accept") < request.headerNames().indexOf("Host"));
-    // The proxy forwarded it: plain HTTP, no tunnel.
+    // With nothing in the settings the proxy is asked for the streaming host on port 80, with no version in the
+    // path, as the table of keys says.
     QCOMPARE(net->proxy.entries().size(), 1);
-    QVERIFY(net->proxy.entries().first().requestLine.startsWith("GET http://stream.quorvel.example"));
+    QCOMPARE(
+        net->proxy.entries().first().requestLine,
+        QByteArray("GET http://stream.quorvel.example:80/preview/live?camera=3&q=0&server=S&sessionId=X HTTP/1.1"));
+    QCOMPARE(QStringLiteral("%1:%2/%3")
+                 .arg(Utils::Keys::streamerHost().defaultValue())
+                 .arg(Utils::Keys::streamerPort().defaultValue())
+                 .arg(Utils::Keys::streamerVersion().defaultValue()),
+             QStringLiteral("stream.quorvel.example:80/"));
 
     // The interface version of the settings is the first path segment.
     FakeVideoServer versioned(nullptr, "2.0");
@@ -223,6 +235,13 @@ void tst_StreamerClient::repliesMapToCodes_data()
     QTest::newRow("closed mid-reply") << PeerReply::withBehaviour(PeerReply::CloseMidReply) << true << -4 << 200
                                       << none;
     QTest::newRow("garbage") << PeerReply::rawBytes("nonsense\r\n\r\n") << true << -4 << -1 << none;
+    const QVariant filler(QByteArray(5000, 'x'));
+    QTest::newRow("chunked") << PeerReply::filler(5000, PeerReply::Chunked) << false << 1 << 200 << filler;
+    QTest::newRow("to the close") << PeerReply::filler(5000, PeerReply::UntilClose) << false << 1 << 200 << filler;
+    for (const auto framing : {PeerReply::ByLength, PeerReply::Chunked, PeerReply::UntilClose}) {
+        QTest::addRow("200 MB, framing %d", int(framing))
+            << PeerReply::filler(200 << 20, framing) << false << -2 << 200 << none;
+    }
 }
 
 // Code 1 stands for a successful reply.
@@ -237,15 +256,47 @@ void tst_StreamerClient::repliesMapToCodes()
     StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
     QSignalSpy replies(&client, &StreamerClient::responceReceived);
     QSignalSpy errors(&client, &StreamerClient::error);
+    TestSupport::MessageCapture log;
     const Outcome outcome = run(&client, QStringLiteral("archive/days"), {{"camera", 1}}, parsing);
     QCoreApplication::processEvents();
     QCOMPARE(replies.size() + errors.size(), 1);
     if (code == 1)
-        QCOMPARE(outcome.replies.first(), response);
+        QCOMPARE(outcome.replies, QList<QVariant>{response});
     else if (status >= 0)
-        QCOMPARE(outcome.errors.first(), qMakePair(code, status));
+        QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{code, status}}));
     else
-        QCOMPARE(outcome.errors.first().first, code);
+        QCOMPARE(outcome.errors.value(0).first, code);
+    QCOMPARE(log.count(QStringLiteral("HTTP reply too large:")), code == -2 && reply.fillerBytes > 0 ? 1 : 0);
+}
+
+void tst_StreamerClient::droppedRequestsAreNotSentAgain_data()
+{
+    QTest::addColumn<PeerReply>("drop");
+    QTest::addColumn<bool>("reused");
+    for (const auto& [name, drop] : PeerReply::drops()) {
+        QTest::newRow(("fresh connection, " + name).constData()) << drop << false;
+        QTest::newRow(("kept connection, " + name).constData()) << drop << true;
+    }
+}
+
+// Whatever the peer does after reading a request, the request goes on the wire once and fails with -4; the
+// next request on the same client works.
+void tst_StreamerClient::droppedRequestsAreNotSentAgain()
+{
+    QFETCH(PeerReply, drop);
+    QFETCH(bool, reused);
+    local->setKeepAlive(true);
+    StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
+    const QVariantMap params{{"server", "1"}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
+    if (reused)
+        QCOMPARE(run(&client, QStringLiteral("vs_info/"), params).replies.size(), 1);
+    const int connections = local->connectionCount();
+    local->enqueueReply(drop);
+    QCOMPARE(run(&client, QStringLiteral("streams/info"), params).errors.value(0).first, -4);
+    QCOMPARE(local->requests().size(), reused ? 2 : 1);
+    QCOMPARE(local->connectionCount(), connections + (reused ? 0 : 1));
+    QCOMPARE(run(&client, QStringLiteral("streams/info"), params).replies.size(), 1);
+    QCOMPARE(local->requests().size(), reused ? 3 : 2);
 }
 
 void tst_StreamerClient::redirectsAreFollowedAndBounded()
@@ -263,7 +314,21 @@ void tst_StreamerClient::redirectsAreFollowedAndBounded()
     PeerRequest request = other.lastRequest();
     QCOMPARE(request.requestLine, QByteArray("GET /streams/info?sessionId=pw HTTP/1.1"));
     QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(other.port()));
-    QVERIFY(request.headerNames().indexOf("Host") < request.headerNames().indexOf("Accept"));
+    QCOMPARE(request.headerNames(), (QList<QByteArray>{"Host", "Accept"}));
+
+    // An IPv6 host is written in brackets, asked directly and after a redirect.
+    FakeVideoServer six;
+    six.setPassword(QStringLiteral("pw"));
+    QVERIFY(six.start(QHostAddress::LocalHostIPv6));
+    const QByteArray sixAuthority = "[::1]:" + QByteArray::number(six.port());
+    QCOMPARE(
+        runOnce(QStringLiteral("::1"), six.port(), QStringLiteral("vs_info/"), {{"sessionId", "pw"}}).replies.size(),
+        1);
+    local->enqueueReply(PeerReply::redirect(302, "http://" + sixAuthority + "/vs_info/?sessionId=pw"));
+    QCOMPARE(runLocal(QStringLiteral("vs_info/"), {}).replies.size(), 1);
+    QCOMPARE(six.requests().size(), 2);
+    for (const PeerRequest& asked : six.requests())
+        QCOMPARE(asked.header("Host"), sixAuthority);
 
     // A Location without a host is resolved against the request; its encoded query is kept as it is.
     local->enqueueReply(PeerReply::redirect(302, "vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC"));
@@ -329,13 +394,21 @@ void tst_StreamerClient::refusedConnectionAndSecretsInTheLog()
              (QList<QPair<int, int>>{{-4, 0}}));
     QVERIFY(log.contains(QStringLiteral("HTTP error:")));
     setSetting(QStringLiteral("proxy/useProxy"), false);
+    PeerReply longReason = PeerReply::json("{}", 500);
+    longReason.reason = QByteArray(60000, 'r');
     for (const PeerReply& reply : {PeerReply::json("{}", 403), PeerReply::json(""), PeerReply::json("x"),
-                                   PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8())}) {
+                                   PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8()),
+                                   PeerReply::json(QByteArray(1 << 20, '{')), longReason,
+                                   PeerReply::redirect(302, "http://bad host/" + QByteArray(60000, 'l'))}) {
         local->setFixedReply(reply);
         runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}});
     }
-    QVERIFY(log.messages().size() >= 5);
+    QVERIFY(log.messages().size() >= 8);
     QVERIFY2(log.absent(secret), qPrintable(log.messages().join('\n')));
+    // Bytes of a reply reach the log only as an excerpt with their length.
+    QVERIFY(log.contains(QStringLiteral("{{{... (1048576 bytes)")));
+    for (const QString& message : log.messages())
+        QVERIFY2(message.size() < 500, qPrintable(message.left(500)));
 }
 
 QUORVEL_TEST_MAIN(tst_StreamerClient)

@@ -5,6 +5,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+#include <sys/socket.h>
+
 namespace TestSupport {
 
 QByteArray PeerRequest::header(const QByteArray& name) const
@@ -76,6 +79,23 @@ PeerReply PeerReply::rawBytes(const QByteArray& bytes)
     reply.behaviour = Raw;
     reply.raw = bytes;
     return reply;
+}
+
+PeerReply PeerReply::filler(qint64 bytes, Framing framing)
+{
+    PeerReply reply;
+    reply.behaviour = Filler;
+    reply.fillerBytes = bytes;
+    reply.framing = framing;
+    return reply;
+}
+
+QList<QPair<QByteArray, PeerReply>> PeerReply::drops()
+{
+    return {{"closed after reading", withBehaviour(CloseWithoutReply)},
+            {"reset after reading", withBehaviour(Reset)},
+            {"broken status line", rawBytes("HTTP/1.1 2")},
+            {"garbage", rawBytes("\x16\x03\x01 not http at all\r\n\r\n")}};
 }
 
 bool parseRequest(QByteArray& buffer, PeerRequest& request)
@@ -195,6 +215,7 @@ void FakeHttpServer::incomingConnection(qintptr socketDescriptor)
         }
     }
     ++m_connections;
+    socket->setProperty("keepAlive", m_keepAlive);
     m_buffers.insert(socket, QByteArray());
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
@@ -213,9 +234,11 @@ void FakeHttpServer::onReadyRead(QTcpSocket* socket)
     if (!parseRequest(it.value(), request))
         return;
     request.tls = isTls();
-    // One request per connection: later bytes on it are not read as requests.
-    m_buffers.remove(socket);
-    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    if (!socket->property("keepAlive").toBool()) {
+        // One request per connection: later bytes on it are not read as requests.
+        m_buffers.remove(socket);
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    }
     m_requests << request;
     emit requestReceived(request);
     dispatch(request, socket);
@@ -275,14 +298,55 @@ QByteArray FakeHttpServer::reasonFor(int status)
     }
 }
 
+namespace {
+
+// Writes the filler body a megabyte at a time as the connection takes it, so that a reply of any size costs
+// the peer little memory; stops when the client goes.
+void sendFiller(QTcpSocket* socket, qint64 bytes, PeerReply::Framing framing)
+{
+    auto left = std::make_shared<qint64>(bytes);
+    auto more = [socket, left, framing] {
+        if (socket->bytesToWrite() > (1 << 20))
+            return;
+        if (*left == 0) {
+            if (framing == PeerReply::Chunked)
+                socket->write("0\r\n\r\n");
+            *left = -1;
+            socket->disconnectFromHost();
+            return;
+        }
+        if (*left < 0)
+            return;
+        const qint64 n = qMin<qint64>(*left, 1 << 20);
+        *left -= n;
+        const QByteArray data(n, 'x');
+        if (framing == PeerReply::Chunked)
+            socket->write(QByteArray::number(n, 16) + "\r\n" + data + "\r\n");
+        else
+            socket->write(data);
+    };
+    QObject::connect(socket, &QIODevice::bytesWritten, socket, more);
+    more();
+}
+
+} // namespace
+
 void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
 {
+    const bool keepAlive = socket->property("keepAlive").toBool();
     switch (reply.behaviour) {
     case PeerReply::NeverAnswer:
         return;
     case PeerReply::CloseWithoutReply:
         socket->disconnectFromHost();
         return;
+    case PeerReply::Reset: {
+        // No lingering: closing sends a reset instead of an orderly end.
+        const linger noLinger{1, 0};
+        ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+        socket->abort();
+        return;
+    }
     case PeerReply::Raw:
         socket->write(reply.raw);
         socket->disconnectFromHost();
@@ -294,8 +358,17 @@ void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
                      (reply.reason.isEmpty() ? reasonFor(reply.status) : reply.reason) + "\r\n";
     for (const auto& h : reply.headers)
         out += h.first + ": " + h.second + "\r\n";
+    if (reply.behaviour == PeerReply::Filler) {
+        if (reply.framing == PeerReply::ByLength)
+            out += "Content-Length: " + QByteArray::number(reply.fillerBytes) + "\r\n";
+        else if (reply.framing == PeerReply::Chunked)
+            out += "Transfer-Encoding: chunked\r\n";
+        socket->write(out + "Connection: close\r\n\r\n");
+        sendFiller(socket, reply.fillerBytes, reply.framing);
+        return;
+    }
     out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-    out += "Connection: close\r\n\r\n";
+    out += keepAlive ? QByteArray("\r\n") : QByteArray("Connection: close\r\n\r\n");
     if (reply.behaviour == PeerReply::CloseMidReply) {
         out += reply.body.left(reply.body.size() / 2);
         socket->write(out);
@@ -306,7 +379,8 @@ void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
     }
     out += reply.body;
     socket->write(out);
-    socket->disconnectFromHost();
+    if (!keepAlive)
+        socket->disconnectFromHost();
 }
 
 } // namespace TestSupport

@@ -45,10 +45,13 @@ struct PeerReply
     enum Behaviour {
         Normal,
         CloseMidReply,     // headers announce the whole body, half of it is sent, then the connection is closed
-        CloseWithoutReply, // the connection is closed as soon as the request is read (Qt re-sends once)
+        CloseWithoutReply, // the connection is closed as soon as the request is read
         NeverAnswer,       // the connection stays open and silent
-        Raw                // `raw` is written as it is, then the connection is closed
+        Raw,               // `raw` is written as it is, then the connection is closed
+        Reset,             // the connection is reset as soon as the request is read
+        Filler             // a body of `fillerBytes` made as it is sent, framed by `framing`
     };
+    enum Framing { ByLength, Chunked, UntilClose };
 
     int status = 200;
     QByteArray reason;
@@ -56,11 +59,16 @@ struct PeerReply
     QByteArray body;
     Behaviour behaviour = Normal;
     QByteArray raw;
+    qint64 fillerBytes = 0;
+    Framing framing = ByLength;
 
     static PeerReply json(const QByteArray& body, int status = 200);
     static PeerReply redirect(int status, const QByteArray& location);
     static PeerReply withBehaviour(Behaviour behaviour);
     static PeerReply rawBytes(const QByteArray& bytes);
+    static PeerReply filler(qint64 bytes, Framing framing);
+    // The ways a peer drops a request after reading it, by name: closed, reset, a broken status line, garbage.
+    static QList<QPair<QByteArray, PeerReply>> drops();
 };
 
 // A loopback HTTP/1.1 server (optionally over TLS) that records every request and answers through routes.
@@ -77,6 +85,10 @@ public:
 
     bool start(const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0);
     quint16 port() const { return serverPort(); }
+
+    // Keeps connections open for further requests, and announces no "Connection: close", from the next
+    // connection on; by default each connection carries one request.
+    void setKeepAlive(bool keepAlive) { m_keepAlive = keepAlive; }
 
     // Serves TLS with this certificate and key from the next connection on.
     void setTls(const QSslCertificate& certificate, const QSslKey& key);
@@ -97,7 +109,8 @@ public:
     void clearRequests() { m_requests.clear(); }
     int connectionCount() const { return m_connections; }
 
-    // Writes a whole reply (or the failure it scripts) and closes the connection when done.
+    // Writes a whole reply (or the failure it scripts) and closes the connection when done, unless it is kept
+    // alive.
     static void sendReply(QTcpSocket* socket, const PeerReply& reply);
     static QByteArray reasonFor(int status);
 
@@ -122,6 +135,7 @@ private:
     QList<PeerRequest> m_requests;
     QMap<QTcpSocket*, QByteArray> m_buffers;
     int m_connections = 0;
+    bool m_keepAlive = false;
 };
 
 // Parses one request head and body out of the buffer; false while it is incomplete.

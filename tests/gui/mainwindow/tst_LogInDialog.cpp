@@ -49,6 +49,7 @@ private slots:
     void cancelStopsCountdown();
     void signInStoresCredentialsOnlyWhenRemembered();
     void refusedSignInShowsTheServiceMessage();
+    void unreachableServiceOffersLocalAccess_data();
     void unreachableServiceOffersLocalAccess();
     void settingsOpenOnTheProxyTab();
 
@@ -217,10 +218,20 @@ void tst_LogInDialog::refusedSignInShowsTheServiceMessage()
     QCOMPARE(boxes.count(), 0);
 }
 
+void tst_LogInDialog::unreachableServiceOffersLocalAccess_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::newRow("network fails") << -4;
+    QTest::newRow("service answers with an HTTP error") << -3;
+}
+
 void tst_LogInDialog::unreachableServiceOffersLocalAccess()
 {
-    // A proxy port where nobody listens: the network fails.
-    settings()->setValue(QStringLiteral("proxy/port"), 1);
+    QFETCH(int, code);
+    if (code == -4)
+        settings()->setValue(QStringLiteral("proxy/port"), 1); // nobody listens there
+    else
+        net->service.enqueueReply(TestSupport::PeerReply::json("{}", 503));
     storeCredentials(false, false);
     TestSupport::BoxAnswerer boxes(QStringLiteral("Enter for local access only"));
 
@@ -229,11 +240,12 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("pw"));
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 20000);
-    QVERIFY2(boxes.last().text.endsWith(QStringLiteral("Error code: -4.")), qPrintable(boxes.last().text));
+    QVERIFY2(boxes.last().text.endsWith(QStringLiteral("Error code: %1.").arg(code)), qPrintable(boxes.last().text));
     QCOMPARE(boxes.last().buttons.size(), 2);
     QVERIFY(boxes.last().buttons.contains(QStringLiteral("Close this window")));
     QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
     net->useProxy();
+    net->service.clearScript();
 }
 
 void tst_LogInDialog::settingsOpenOnTheProxyTab()
