@@ -103,6 +103,8 @@ void HttpExchangePrivate::openSocket()
     QTcpSocket* s = tls() ? new QSslSocket : new QTcpSocket;
     // The process environment may name a proxy for libvlc; these connections follow the settings alone.
     s->setProxy(QNetworkProxy::NoProxy);
+    // Bytes wait in the kernel rather than in the socket until the reader has taken what came before them.
+    s->setReadBufferSize(256 * 1024);
     socket = s;
     socketTarget = target();
     phase = Connecting;

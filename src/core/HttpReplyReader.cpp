@@ -68,6 +68,7 @@ HttpReplyReader::State HttpReplyReader::fail(State state, const QString& problem
     m_problem = problem;
     m_buffer.clear();
     m_body.clear();
+    m_bodySize = 0;
     return m_state;
 }
 
@@ -117,7 +118,15 @@ QByteArray HttpReplyReader::header(const QByteArray& name) const
 QByteArray HttpReplyReader::takeBody()
 {
     QByteArray body;
-    body.swap(m_body);
+    if (m_body.size() == 1) {
+        body.swap(m_body.first());
+    } else {
+        body.reserve(m_bodySize);
+        for (const QByteArray& piece : std::as_const(m_body))
+            body += piece;
+    }
+    m_body.clear();
+    m_bodySize = 0;
     return body;
 }
 
@@ -257,7 +266,6 @@ HttpReplyReader::State HttpReplyReader::startBody()
                             QStringLiteral("body of %1 bytes over the bound of %2").arg(length).arg(m_maxBody));
             m_framing = ByLength;
             m_remaining = length;
-            m_body.reserve(length);
         }
     }
 
@@ -278,11 +286,24 @@ HttpReplyReader::State HttpReplyReader::startBody()
 
 bool HttpReplyReader::appendBody(const char* data, qsizetype size)
 {
-    if (m_body.size() + size > m_maxBody) {
+    if (m_bodySize + size > m_maxBody) {
         fail(TooLarge, QStringLiteral("body over %1 bytes").arg(m_maxBody));
         return false;
     }
-    m_body.append(data, size);
+    // Kept in pieces and joined once at the end: a growing body is never copied into a larger block, which would
+    // hold it twice for a moment.
+    constexpr qsizetype pieceSize = 256 * 1024;
+    while (size > 0) {
+        if (m_body.isEmpty() || m_body.last().size() == pieceSize) {
+            m_body.append(QByteArray());
+            m_body.last().reserve(pieceSize);
+        }
+        const qsizetype n = qMin(size, pieceSize - m_body.last().size());
+        m_body.last().append(data, n);
+        m_bodySize += n;
+        data += n;
+        size -= n;
+    }
     return true;
 }
 
@@ -293,7 +314,7 @@ HttpReplyReader::State HttpReplyReader::readBody(const char* data, qsizetype siz
         return m_state;
     }
     const qsizetype n = qsizetype(qMin<qint64>(size, m_remaining));
-    m_body.append(data, n);
+    appendBody(data, n);
     m_remaining -= n;
     if (m_remaining == 0) {
         m_state = Complete;
@@ -320,7 +341,7 @@ HttpReplyReader::State HttpReplyReader::readChunks()
             const qsizetype n = qsizetype(qMin<qint64>(m_buffer.size() - pos, m_remaining));
             if (n == 0)
                 break;
-            m_body.append(m_buffer.constData() + pos, n);
+            appendBody(m_buffer.constData() + pos, n);
             pos += n;
             m_remaining -= n;
             if (m_remaining == 0)
@@ -360,7 +381,7 @@ HttpReplyReader::State HttpReplyReader::readChunks()
             }
             if (size == 0) {
                 m_chunkStep = Trailers;
-            } else if (m_body.size() + size > m_maxBody) {
+            } else if (m_bodySize + size > m_maxBody) {
                 return fail(TooLarge, QStringLiteral("body over %1 bytes").arg(m_maxBody));
             } else {
                 m_remaining = size;

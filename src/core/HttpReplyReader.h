@@ -91,7 +91,8 @@ private:
     BodyFraming m_framing = NoBody;
     ChunkStep m_chunkStep = ChunkSize;
     qint64 m_remaining = 0;
-    QByteArray m_body;
+    QList<QByteArray> m_body;
+    qint64 m_bodySize = 0;
     bool m_surplus = false;
     QString m_problem;
 };

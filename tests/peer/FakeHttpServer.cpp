@@ -305,8 +305,10 @@ namespace {
 void sendFiller(QTcpSocket* socket, qint64 bytes, PeerReply::Framing framing)
 {
     auto left = std::make_shared<qint64>(bytes);
-    auto more = [socket, left, framing] {
-        if (socket->bytesToWrite() > (1 << 20))
+    auto* ssl = qobject_cast<QSslSocket*>(socket);
+    auto more = [socket, ssl, left, framing] {
+        // Over TLS, bytes already encrypted wait apart from the plain ones.
+        if (socket->bytesToWrite() + (ssl ? ssl->encryptedBytesToWrite() : 0) > (1 << 20))
             return;
         if (*left == 0) {
             if (framing == PeerReply::Chunked)
@@ -326,6 +328,8 @@ void sendFiller(QTcpSocket* socket, qint64 bytes, PeerReply::Framing framing)
             socket->write(data);
     };
     QObject::connect(socket, &QIODevice::bytesWritten, socket, more);
+    if (ssl)
+        QObject::connect(ssl, &QSslSocket::encryptedBytesWritten, socket, more);
     more();
 }
 

@@ -110,7 +110,14 @@ void FakeProxy::incomingConnection(qintptr socketDescriptor)
                 client->write("HTTP/1.1 200 Connection established\r\n\r\n");
             up->write(forward);
         });
-        connect(up, &QTcpSocket::readyRead, client, [client, up] { client->write(up->readAll()); });
+        // Data moves on only as fast as the client takes it, so that a large reply is not piled up here.
+        up->setReadBufferSize(1 << 20);
+        auto pump = [client, up] {
+            if (client->bytesToWrite() < (1 << 20))
+                client->write(up->readAll());
+        };
+        connect(up, &QTcpSocket::readyRead, client, pump);
+        connect(client, &QTcpSocket::bytesWritten, up, pump);
         connect(up, &QTcpSocket::disconnected, client, [client] { client->disconnectFromHost(); });
         connect(up, &QTcpSocket::errorOccurred, client, [client, up](QAbstractSocket::SocketError) {
             if (up->state() != QAbstractSocket::ConnectedState && !up->property("wasConnected").toBool()) {
