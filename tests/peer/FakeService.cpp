@@ -64,6 +64,11 @@ PeerReply FakeService::failure(int code)
 
 void FakeService::onSessions(const PeerRequest& request, QTcpSocket* socket)
 {
+    if (m_signInsToDrop > 0) {
+        --m_signInsToDrop;
+        sendReply(socket, PeerReply::withBehaviour(PeerReply::CloseWithoutReply));
+        return;
+    }
     if (request.method != "POST") {
         sendReply(socket, failure(10000));
         return;

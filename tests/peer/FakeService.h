@@ -20,6 +20,8 @@ public:
     void setPartner(const QString& partnerId, const QString& name, const QString& loginUri);
     void setUserId(int userId) { m_userId = userId; }
     void setClientVersion(const QString& version, const QString& info = QString());
+    // The next sign-ins are read and then dropped: the connection closes without an answer.
+    void dropSignIns(int count) { m_signInsToDrop = count; }
     // The payload of "public/roster": an object whose values are server objects.
     void setRoster(const QVariantMap& servers) { m_roster = servers; }
     static QVariantMap sampleRoster();
@@ -43,6 +45,7 @@ private:
     QString m_info;
     QVariantMap m_roster;
     QStringList m_sessions;
+    int m_signInsToDrop = 0;
 };
 
 } // namespace TestSupport

@@ -1,6 +1,7 @@
 // A standalone fake of the service and of local video servers on loopback, for running the client by hand:
 //   fakepeer [--account LOGIN:PASSWORD]... [--local PORT:PASSWORD:ID=NAME,ID=NAME...]...
-//            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z]
+//            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--drop-sign-ins N]
+// Every request the service and the streaming server read is printed as a "service" or "streamer" line.
 // The client reaches the service and the streaming server through the printed proxy (its own proxy settings);
 // local video servers are added in the client by address 127.0.0.1 and the printed port. The client keeps its
 // certificate checks, so it talks to the fake service only once the printed CA is in the system's CA store.
@@ -53,7 +54,10 @@ int main(int argc, char* argv[])
                                     QStringLiteral("port"), QStringLiteral("0"));
     QCommandLineOption clientVersion(QStringLiteral("client-version"), QStringLiteral("Current client version."),
                                      QStringLiteral("version"), QStringLiteral("5.6.0"));
-    parser.addOptions({account, local, servicePort, proxyPort, streamerPort, clientVersion});
+    QCommandLineOption dropSignIns(QStringLiteral("drop-sign-ins"),
+                                   QStringLiteral("Close the connection of the first N sign-ins after reading them."),
+                                   QStringLiteral("count"), QStringLiteral("0"));
+    parser.addOptions({account, local, servicePort, proxyPort, streamerPort, clientVersion, dropSignIns});
     parser.process(app);
 
     const CertificateSet& certificates = TestCertificates::trusted();
@@ -65,6 +69,11 @@ int main(int argc, char* argv[])
     FakeService service;
     service.setTls(certificates.server, certificates.serverKey);
     service.setClientVersion(parser.value(clientVersion));
+    service.dropSignIns(parser.value(dropSignIns).toInt());
+    QObject::connect(&service, &FakeHttpServer::requestReceived, [](const PeerRequest& request) {
+        std::printf("service %s\n", request.requestLine.constData());
+        std::fflush(stdout);
+    });
     for (const QString& item : parser.values(account))
         service.addAccount(item.section(':', 0, 0), item.section(':', 1));
     if (!service.start(QHostAddress::LocalHost, parser.value(servicePort).toUShort())) {
@@ -77,6 +86,10 @@ int main(int argc, char* argv[])
     streamer.setCameras({{1, QStringLiteral("Entrance"), 1, QStringLiteral("h264"), 1280, 720},
                          {2, QStringLiteral("Yard"), 1, QStringLiteral("h264"), 1280, 720}});
     streamer.fillSampleRecords(QDateTime::currentDateTime());
+    QObject::connect(&streamer, &FakeHttpServer::requestReceived, [](const PeerRequest& request) {
+        std::printf("streamer %s\n", request.requestLine.constData());
+        std::fflush(stdout);
+    });
     if (!streamer.start(QHostAddress::LocalHost, parser.value(streamerPort).toUShort())) {
         std::fprintf(stderr, "cannot listen for the streaming server\n");
         return 1;
