@@ -39,7 +39,7 @@ public:
 
     // The connection, kept between requests while the peer keeps it open.
     QTcpSocket* socket = nullptr;
-    QString socketTarget;
+    QString socketKey;
     bool reusable = false;
 
     Phase phase = Idle;
@@ -63,7 +63,8 @@ public:
     bool tls() const { return mode == HttpExchange::ConnectionModeHttps; }
     // Plain requests through the proxy go to it in absolute form; HTTPS goes through a CONNECT tunnel.
     bool forwarded() const { return useProxy && !tls(); }
-    QString target() const;
+    // What a kept connection must have been opened for to carry the next request.
+    QString connectionKey() const;
     QByteArray proxyAuthorization() const;
 
     void openSocket();
@@ -82,7 +83,7 @@ public:
     void emitDone(bool errorOccured);
 };
 
-QString HttpExchangePrivate::target() const
+QString HttpExchangePrivate::connectionKey() const
 {
     QString key = QStringLiteral("%1 %2 %3").arg(tls() ? 1 : 0).arg(Utils::authority(host, port)).arg(useProxy);
     if (useProxy)
@@ -106,7 +107,7 @@ void HttpExchangePrivate::openSocket()
     // Bytes wait in the kernel rather than in the socket until the reader has taken what came before them.
     s->setReadBufferSize(256 * 1024);
     socket = s;
-    socketTarget = target();
+    socketKey = connectionKey();
     phase = Connecting;
     QObject::connect(s, &QAbstractSocket::connected, q, [this] { onConnected(); });
     QObject::connect(s, &QIODevice::readyRead, q, [this] { onReadyRead(); });
@@ -427,7 +428,7 @@ void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQu
     d->pending = out;
 
     d->inRequest = true;
-    const bool reuse = d->socket && d->reusable && d->socketTarget == d->target() &&
+    const bool reuse = d->socket && d->reusable && d->socketKey == d->connectionKey() &&
                        d->socket->state() == QAbstractSocket::ConnectedState && d->socket->bytesAvailable() == 0;
     if (reuse) {
         d->reusable = false;
