@@ -2,11 +2,206 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>QuorvelClient::GUI::ControlPanel</name>
+    <message>
+        <location filename="../../forms/ControlPanel.ui" line="10"/>
+        <source>Form</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ControlPanel.ui" line="147"/>
+        <source>Zoom in (you can use mouse wheel instead)</source>
+        <translation>Увеличить (можно также колесом мыши)</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ControlPanel.ui" line="158"/>
+        <source>Zoom out (you can use mouse wheel instead)</source>
+        <translation>Уменьшить (можно также колесом мыши)</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ControlPanel.ui" line="184"/>
+        <source>Earlier (Ctrl + mouse wheel)</source>
+        <translation>Раньше (Ctrl + колесо мыши)</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ControlPanel.ui" line="245"/>
+        <source>Later (Ctrl + mouse wheel)</source>
+        <translation>Позже (Ctrl + колесо мыши)</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="169"/>
+        <source>Playing with increased speed is not supported</source>
+        <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="170"/>
+        <source>Archive playing with speed x%1 is disabled for cameras %2.
+If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
+        <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
+Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="235"/>
+        <source>--:--:--</source>
+        <translation>--:--:--</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::PlaybackWindow2</name>
+    <message>
+        <location filename="../../forms/PlaybackWindow2.ui" line="8"/>
+        <source>Playback</source>
+        <translation>Просмотр</translation>
+    </message>
+    <message>
+        <location filename="../../forms/PlaybackWindow2.ui" line="40"/>
+        <source>Close all cameras</source>
+        <translation>Закрыть все камеры</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="115"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="166"/>
+        <source>You can open up to %1 archives simultaneously</source>
+        <translation>Одновременно можно открыть не более %1 архивов</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="117"/>
+        <source>That cameras are already opened</source>
+        <translation>Эти камеры уже открыты</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="275"/>
+        <source>Save image as</source>
+        <translation>Сохранить изображение как</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="275"/>
+        <source>Images (*.jpg *.png)</source>
+        <translation>Изображения (*.jpg *.png)</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="291"/>
+        <source>Cannot save the image to %1</source>
+        <translation>Не удалось сохранить изображение в %1</translation>
+    </message>
+</context>
+<context>
     <name>QuorvelClient::GUI::Timeline</name>
     <message>
-        <location filename="../../gui/playback/widgets/Timeline.cpp" line="223"/>
+        <location filename="../../gui/playback/widgets/Timeline.cpp" line="229"/>
         <source>Close search results</source>
         <translation>Закрыть результаты поиска</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::VideoPanel</name>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="13"/>
+        <source>Controls</source>
+        <translation>Управление</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="81"/>
+        <location filename="../../forms/VideoPanel.ui" line="117"/>
+        <source>Current playback time</source>
+        <translation>Текущее время воспроизведения</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="104"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="124"/>
+        <source>--:--:--</source>
+        <translation>--:--:--</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="138"/>
+        <source>Rotate clockwise</source>
+        <translation>Повернуть по часовой стрелке</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="154"/>
+        <source>Save image...</source>
+        <translation>Сохранить изображение...</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="192"/>
+        <source>Export archive to file...</source>
+        <translation>Экспортировать архив в файл...</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="207"/>
+        <source>Start archive loading</source>
+        <translation>Начать загрузку архива</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="222"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="263"/>
+        <source>Search records with motion in selected area...</source>
+        <translation>Искать записи с движением в выбранной области...</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="278"/>
+        <source>Close search results</source>
+        <translation>Закрыть результаты поиска</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="293"/>
+        <source>Start search!</source>
+        <translation>Начать поиск!</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="308"/>
+        <source>Cancel search</source>
+        <translation>Отменить поиск</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="327"/>
+        <source>Go to live video</source>
+        <translation>Перейти к живому видео</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="341"/>
+        <source>Video quality</source>
+        <translation>Качество видео</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="343"/>
+        <source>Low</source>
+        <translation>Низкое</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="344"/>
+        <source>Middle</source>
+        <translation>Среднее</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="345"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="207"/>
+        <source>High</source>
+        <translation>Высокое</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="352"/>
+        <source>Archive play speed</source>
+        <translation>Скорость воспроизведения архива</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPanel.ui" line="380"/>
+        <source>Volume</source>
+        <translation>Громкость</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
+        <source>Continue watching</source>
+        <translation>Продолжить просмотр</translation>
     </message>
 </context>
 </TS>

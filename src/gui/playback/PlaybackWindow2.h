@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/Camera.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+#include <memory>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace Ui {
+class PlaybackWindow2;
+}
+
+namespace Internal {
+class PlaybackWindow2Private;
+}
+
+class VideoWidget;
+
+// The central area where the opened cameras play: the grid of players above the control strip. It checks the
+// camera limits, opens one player and one strip entry per camera, keeps the playback mode, turns the strip's
+// commands into calls on the players, and reports opened and closed cameras and status texts.
+class PlaybackWindow2 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PlaybackWindow2(QWidget* parent = nullptr);
+    ~PlaybackWindow2() override;
+
+signals:
+    void showMessage(QString text);
+    void relogin();
+    void closeAllNeeded(bool needed);
+    void exportAccepted(Core::CameraPtr cam, QDateTime start, QDateTime end, qint64 duration);
+    void cameraClosed(Core::CameraPtr camera);
+    void allCamerasClosed();
+    void cameraOpened(Core::CameraPtr camera);
+
+public slots:
+    void addCameras(Core::GlobalCameraList cameras);
+    void addCamera(Core::CameraPtr camera);
+    void removeAllCameras();
+    void playLive();
+    void setSound(bool on);
+
+private slots:
+    void onCameraClosed(VideoWidget* w);
+    void onActiveCameraChanged(Core::CameraPtr camera);
+    void onCameraStateChanged(Core::Camera::CameraFlags flags);
+    void onQualityChangeRequested();
+    void onSpeedChangeRequested();
+    void onSaveImageRequested();
+    void handlePlayerState(VideoWidget* widget);
+    void pause(bool paused);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::PlaybackWindow2> ui;
+    std::shared_ptr<Internal::PlaybackWindow2Private> d;
+};
+
+} // namespace GUI
+} // namespace QuorvelClient
