@@ -1,11 +1,11 @@
 #include "gui/playback/PlaybackWindow2.h"
 
-#include "ui_PlaybackWindow2.h"
 #include "gui/DialogSeam.h"
 #include "gui/playback/controls/ControlPanel.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
+#include "ui_PlaybackWindow2.h"
 
 #include <QDebug>
 #include <QDir>
@@ -48,9 +48,7 @@ public:
 } // namespace Internal
 
 PlaybackWindow2::PlaybackWindow2(QWidget* parent)
-    : QWidget(parent)
-    , ui(new Ui::PlaybackWindow2)
-    , d(std::make_shared<Internal::PlaybackWindow2Private>())
+    : QWidget(parent), ui(new Ui::PlaybackWindow2), d(std::make_shared<Internal::PlaybackWindow2Private>())
 {
     d->imageFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     ui->setupUi(this);

@@ -1,7 +1,8 @@
-#include "gui/playback/controls/ControlPanel.h"
+// Beside the source, so that lupdate finds the class (and the context of its texts) from any folder.
+#include "ControlPanel.h"
 
-#include "ui_ControlPanel.h"
 #include "gui/playback/widgets/VideoPanel.h"
+#include "ui_ControlPanel.h"
 #include "utils/SettingsKeys.h"
 
 #include <QDebug>

@@ -1,7 +1,8 @@
-#include "gui/playback/widgets/VideoPanel.h"
+// Beside the source, so that lupdate finds the class (and the context of its texts) from any folder.
+#include "VideoPanel.h"
 
-#include "ui_VideoPanel.h"
 #include "gui/playback/widgets/VolumeSlider.h"
+#include "ui_VideoPanel.h"
 #include "utils/SettingsKeys.h"
 
 #include <QDebug>

@@ -50,8 +50,7 @@ QPixmap gradientFill(const QSize& size, const QBitmap& mask, const QList<QColor>
 } // namespace
 
 VolumeSlider::VolumeSlider(QWidget* parent, int step, bool extendedRange, const QByteArray& colors)
-    : QAbstractSlider(parent)
-    , m_wheelStep(step)
+    : QAbstractSlider(parent), m_wheelStep(step)
 {
     setRange(0, extendedRange ? 400 : 200);
     setMouseTracking(true);

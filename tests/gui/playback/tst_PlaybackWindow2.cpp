@@ -1,0 +1,415 @@
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "core/Camera.h"
+#include "gui/playback/PlaybackWindow2.h"
+#include "gui/playback/controls/ControlPanel.h"
+#include "gui/playback/widgets/VolumeSlider.h"
+#include "gui/video/VideoContainer.h"
+#include "gui/video/VideoPlayer.h"
+#include "gui/video/VideoWidget.h"
+#include "peer/FakeVideoServer.h"
+#include "peer/FlvStreamSource.h"
+#include "support/BoxAnswerer.h"
+#include "support/MessageCapture.h"
+#include "support/TestClips.h"
+#include "support/TestEnvironment.h"
+#include "support/VideoFixtures.h"
+#include "utils/SettingsKeys.h"
+
+#include <QComboBox>
+#include <QDirIterator>
+#include <QErrorMessage>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTextEdit>
+
+#include <vlc/vlc.h>
+
+using QuorvelClient::Core::Camera;
+using QuorvelClient::Core::CameraPtr;
+using QuorvelClient::Core::GlobalCameraList;
+using QuorvelClient::GUI::ControlPanel;
+using QuorvelClient::GUI::PlaybackWindow2;
+using QuorvelClient::GUI::VideoContainer;
+using QuorvelClient::GUI::VideoPlayer;
+using QuorvelClient::GUI::VideoWidget;
+using QuorvelClient::GUI::VolumeSlider;
+
+class tst_PlaybackWindow2 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void opensCamerasAndPlaysLive();
+    void stripCommandsReachThePlayers();
+    void qualityAndArchiveFollowTheCameraCount();
+    void savesTheActiveCamerasPicture();
+    void closingPlayers();
+    void reopenedCameraRestartsOncePerFlagChange();
+    void everyNamedImageExists();
+
+private:
+    // A local video server serving the test clip live.
+    TestSupport::FakeVideoServer m_server;
+    TestSupport::FlvStreamSource m_source;
+    std::unique_ptr<PlaybackWindow2> m_window;
+};
+
+namespace {
+
+const QString kPassword = QStringLiteral("p@ss w/rd");
+
+template <typename T> T* child(QWidget* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qWarning() << "no child" << name;
+    return found;
+}
+
+QList<VideoWidget*> widgetsOf(PlaybackWindow2* window)
+{
+    QList<VideoWidget*> result;
+    for (VideoPlayer* player : window->findChild<VideoContainer*>()->players())
+        result << player->videoWidget();
+    return result;
+}
+
+bool allIn(PlaybackWindow2* window, VideoWidget::PlayerState state)
+{
+    for (VideoWidget* widget : widgetsOf(window)) {
+        if (widget->playerState() != state)
+            return false;
+    }
+    return true;
+}
+
+// The last quality asked of each camera, by camera number.
+QMap<QString, QString> lastQualities(const TestSupport::FlvStreamSource& source)
+{
+    QMap<QString, QString> result;
+    for (const auto& request : source.requests())
+        result.insert(request.query.queryItemValue("camera"), request.query.queryItemValue("q"));
+    return result;
+}
+
+} // namespace
+
+void tst_PlaybackWindow2::initTestCase()
+{
+    QVERIFY(m_source.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    m_source.attachTo(&m_server);
+    m_server.setPassword(kPassword);
+    QVERIFY(m_server.start());
+}
+
+void tst_PlaybackWindow2::init()
+{
+    Utils::Keys::panelVolume().remove();
+    Utils::Keys::panelQuality().remove();
+    m_source.clearRequests();
+    m_window.reset(new PlaybackWindow2);
+    m_window->resize(1000, 700);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_PlaybackWindow2::cleanup()
+{
+    m_window.reset();
+}
+
+namespace {
+
+GlobalCameraList camerasOf(const QString& serverId, int first, int count)
+{
+    GlobalCameraList list;
+    for (int id = first; id < first + count; ++id) {
+        CameraPtr camera = TestSupport::localCamera(id, serverId, QSize(320, 240));
+        camera->setPassword(kPassword);
+        list.insert(camera->globalId(), camera);
+    }
+    return list;
+}
+
+} // namespace
+
+void tst_PlaybackWindow2::opensCamerasAndPlaysLive()
+{
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+    QSignalSpy opened(m_window.get(), &PlaybackWindow2::cameraOpened);
+    QSignalSpy closeAll(m_window.get(), &PlaybackWindow2::closeAllNeeded);
+    QSignalSpy messages(m_window.get(), &PlaybackWindow2::showMessage);
+    auto* timeLabel = child<QLabel>(m_window.get(), "timeLabel");
+    auto* pause = child<QPushButton>(m_window.get(), "btnPause");
+    QCOMPARE(timeLabel->text(), QString("--:--:--"));
+    QVERIFY(!pause->isEnabled());
+
+    const GlobalCameraList three = camerasOf(serverId, 1, 3);
+    m_window->addCameras(three);
+    QCOMPARE(opened.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(opened.at(i).at(0).value<CameraPtr>(), three.values().at(i));
+    QCOMPARE(closeAll.size(), 1);
+    QCOMPARE(closeAll.at(0).at(0).toBool(), true);
+    QCOMPARE(timeLabel->text(), QString("--:--:--"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+    QStringList targets;
+    for (const auto& request : m_source.requests())
+        targets << QString::fromLatin1(request.target);
+    targets.sort();
+    QStringList expected;
+    for (int id = 1; id <= 3; ++id)
+        expected << QStringLiteral("/flv/live?server=1&camera=%1&sessionId=p%40ss%20w%2Frd&q=2&vcodec=flv&vcodec=h264&"
+                                   "vcodec=mpeg4&acodec=mp3")
+                        .arg(id);
+    QCOMPARE(targets, expected);
+    QTRY_VERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d \\(LIVE\\)$").match(timeLabel->text()).hasMatch());
+    QVERIFY(pause->isEnabled());
+
+    // All already open: one message and nothing opened; a null record is skipped.
+    GlobalCameraList again = three;
+    again.insert({serverId, 99}, CameraPtr());
+    m_window->addCameras(again);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.at(0).at(0).toString(), QString("That cameras are already opened"));
+    QCOMPARE(opened.size(), 3);
+
+    // Only sixteen fit; the seventeenth is left out without a word.
+    m_window->addCameras(camerasOf(serverId, 10, 14));
+    QCOMPARE(widgetsOf(m_window.get()).size(), 16);
+    QCOMPARE(m_window->findChild<ControlPanel*>()->cameras().size(), 16);
+    QCOMPARE(opened.size(), 16);
+    QCOMPARE(messages.size(), 1);
+}
+
+void tst_PlaybackWindow2::stripCommandsReachThePlayers()
+{
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+    m_window->setSound(true);
+    m_window->addCameras(camerasOf(serverId, 1, 2));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+
+    // Pause, then continue: every live stream is asked again.
+    auto* pause = child<QPushButton>(m_window.get(), "btnPause");
+    pause->click();
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Paused), 10000);
+    QCOMPARE(pause->toolTip(), QString("Continue watching"));
+    const int requests = m_source.requestCount();
+    pause->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_source.requestCount(), requests + 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+
+    // The volume slider reaches the setting and libvlc, up to 200 %.
+    auto* slider = m_window->findChild<VolumeSlider*>();
+    for (const auto& row : QList<QPair<int, int>>{{83, 200}, {3, 0}, {43, 100}, {83, 200}}) {
+        QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(row.first, 12));
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(row.first, 12));
+        QCOMPARE(Utils::Keys::panelVolume().value(), row.second);
+        for (VideoWidget* widget : widgetsOf(m_window.get()))
+            QCOMPARE(libvlc_audio_get_volume(widget->mediaPlayer()), row.second);
+    }
+
+    // Rotate turns the active camera and keeps the angle.
+    child<QPushButton>(m_window.get(), "btnRotateRight")->click();
+    const CameraPtr active = m_window->findChild<VideoContainer*>()->activeWidget()->camera();
+    QCOMPARE(Utils::Keys::cameraRotation(active->serverId(), active->id()).value(), 90);
+
+    // Speed x2 with a camera that cannot play faster: one warning naming it, and the speed still goes through.
+    CameraPtr slow = std::make_shared<Camera>(5, "Gate", serverId, 0, "Old", false, true, true, QSize(320, 240), "h264",
+                                              Camera::CameraFlags(), QString());
+    slow->setServerType(1);
+    slow->setPassword(kPassword);
+    m_window->addCamera(slow);
+    auto* panel = m_window->findChild<ControlPanel*>();
+    QSignalSpy speed(panel, &ControlPanel::speedChangeRequested);
+    auto* boxSpeed = child<QComboBox>(m_window.get(), "boxSpeed");
+    boxSpeed->setCurrentIndex(1);
+    auto* box = child<QErrorMessage>(m_window.get(), "errorMessage");
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->windowTitle(), QString("Playing with increased speed is not supported"));
+    const QString text = box->findChild<QTextEdit*>()->toPlainText();
+    QVERIFY2(text.contains("speed x2 ") && text.contains("Old-Gate"), qPrintable(text));
+    QCOMPARE(speed.size(), 1);
+    box->hide();
+    boxSpeed->setCurrentIndex(0);
+    QVERIFY(!box->isVisible());
+    QCOMPARE(speed.size(), 2);
+}
+
+void tst_PlaybackWindow2::qualityAndArchiveFollowTheCameraCount()
+{
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+    auto* timelinePanel = child<QWidget>(m_window.get(), "timelinePanel");
+    auto* quality = child<QComboBox>(m_window.get(), "boxQuality");
+    auto* speed = child<QComboBox>(m_window.get(), "boxSpeed");
+    const auto items = [&] {
+        QStringList result;
+        for (int i = 0; i < quality->count(); ++i)
+            result << quality->itemText(i);
+        return result;
+    };
+
+    m_window->addCameras(camerasOf(serverId, 1, 8));
+    m_window->addCameras(camerasOf(serverId, 20, 3));
+    QCOMPARE(widgetsOf(m_window.get()).size(), 11);
+    QVERIFY(!timelinePanel->isVisible());
+    QVERIFY(!speed->isEnabled());
+    QCOMPARE(quality->currentText(), QString("Low"));
+    QVERIFY(!quality->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(lastQualities(m_source).size(), 11, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(lastQualities(m_source).values(), QStringList(11, "0"), 15000);
+
+    QList<VideoPlayer*> players = m_window->findChild<VideoContainer*>()->players();
+    players.at(0)->close();
+    players.at(1)->close();
+    QVERIFY(timelinePanel->isVisible());
+    QVERIFY(quality->isEnabled());
+    QCOMPARE(items(), QStringList({"Low", "Middle"}));
+    QCOMPARE(quality->currentText(), QString("Middle"));
+    for (VideoWidget* widget : widgetsOf(m_window.get()))
+        QTRY_COMPARE_WITH_TIMEOUT(lastQualities(m_source).value(QString::number(widget->camera()->id())), QString("1"),
+                                  15000);
+
+    for (int i = 2; i < 5; ++i)
+        players.at(i)->close();
+    QCOMPARE(widgetsOf(m_window.get()).size(), 6);
+    QCOMPARE(items(), QStringList({"Low", "Middle", "High"}));
+    QCOMPARE(quality->currentText(), QString("High"));
+    QVERIFY(!Utils::Keys::panelQuality().isStored());
+}
+
+void tst_PlaybackWindow2::savesTheActiveCamerasPicture()
+{
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+    CameraPtr door = std::make_shared<Camera>(4, "Office: Door 1", serverId, 0, "Main", true, true, true,
+                                              QSize(320, 240), "h264", Camera::CameraFlags(), QString());
+    door->setServerType(1);
+    door->setPassword(kPassword);
+    m_window->addCamera(door);
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+    QTest::qWait(300);
+
+    QString proposed;
+    QString answer;
+    TestSupport::BoxAnswerer boxes;
+    boxes.setDialogHandler([&](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        proposed = static_cast<QFileDialog*>(dialog)->directory().absolutePath() + "/" + edit->text();
+        if (answer.isEmpty())
+            return int(QDialog::Rejected);
+        edit->setText(answer);
+        dialog->accept();
+        return dialog->result();
+    });
+    auto* panel = m_window->findChild<ControlPanel*>();
+    auto* save = child<QPushButton>(m_window.get(), "btnSave");
+    const auto saveAt = [&](const QString& file) {
+        answer = file;
+        panel->setCurrentTime(QDateTime(QDate(2014, 3, 3), QTime(14, 5, 9)));
+        save->click();
+    };
+
+    TestSupport::MessageCapture log;
+    QSignalSpy messages(m_window.get(), &PlaybackWindow2::showMessage);
+    // As in a user's home; the dialog would show another folder for one that does not exist.
+    QVERIFY(QDir().mkpath(QDir::homePath() + "/Pictures"));
+    saveAt(QString());
+    QCOMPARE(proposed, QDir::homePath() + "/Pictures/Main-Office__Door_1_03_03_14_14_05_09.jpg");
+    QCOMPARE(log.count("Save frame to:"), 0);
+
+    const QString file = TestSupport::workDir() + "/x.png";
+    saveAt(file);
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.read(2), QByteArray("\xFF\xD8"));
+    QVERIFY2(log.contains(QString("Save frame to: \"%1\" . Saved path: \"%2\"").arg(file, TestSupport::workDir())),
+             qPrintable(log.messages().join('\n')));
+    QCOMPARE(messages.size(), 0);
+    // The next proposal is in the folder of the last image.
+    saveAt(QString());
+    QCOMPARE(proposed, TestSupport::workDir() + "/Main-Office__Door_1_03_03_14_14_05_09.jpg");
+
+    // A folder that cannot take the file: a warning and a status text.
+    const QString lost = TestSupport::workDir() + "/missing/y.jpg";
+    saveAt(lost);
+    QVERIFY(log.contains(QString("Cannot save frame to: \"%1\"").arg(lost)));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.at(0).at(0).toString().contains(lost));
+}
+
+void tst_PlaybackWindow2::closingPlayers()
+{
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+    QStringList events;
+    connect(m_window.get(), &PlaybackWindow2::closeAllNeeded, this,
+            [&](bool needed) { events << QString("closeAllNeeded %1").arg(needed); });
+    connect(m_window.get(), &PlaybackWindow2::cameraClosed, this,
+            [&](CameraPtr camera) { events << "closed " + camera->name(); });
+    connect(m_window.get(), &PlaybackWindow2::allCamerasClosed, this, [&] { events << "allCamerasClosed"; });
+    auto* panel = m_window->findChild<ControlPanel*>();
+
+    m_window->addCameras(camerasOf(serverId, 1, 3));
+    events.clear();
+    // The close control of the first player.
+    VideoPlayer* first = m_window->findChild<VideoContainer*>()->players().first();
+    child<QPushButton>(first, "closeButton")->click();
+    QCOMPARE(events, QStringList({"closed Cam 1"}));
+    QCOMPARE(panel->cameras().keys(), camerasOf(serverId, 2, 2).keys());
+
+    events.clear();
+    m_window->removeAllCameras();
+    QCOMPARE(events,
+             QStringList({"closed Cam 2", "closeAllNeeded 0", "closed Cam 3", "closeAllNeeded 0", "allCamerasClosed"}));
+    QVERIFY(panel->cameras().isEmpty());
+    for (const char* name : {"btnPause", "btnLive", "btnRotateRight", "btnSave", "btnExport", "btnSearch"})
+        QVERIFY2(!child<QPushButton>(m_window.get(), name)->isEnabled(), name);
+    QCOMPARE(child<QLabel>(m_window.get(), "timeLabel")->text(), QString("--:--:--"));
+}
+
+void tst_PlaybackWindow2::reopenedCameraRestartsOncePerFlagChange()
+{
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+    const GlobalCameraList one = camerasOf(serverId, 1, 1);
+    m_window->addCameras(one);
+    m_window->removeAllCameras();
+    m_window->addCameras(one);
+
+    TestSupport::MessageCapture log;
+    one.first()->setFlags(Camera::Offline);
+    one.first()->setFlags(Camera::CameraFlags());
+    QCOMPARE(log.count("Play path:"), 1);
+}
+
+void tst_PlaybackWindow2::everyNamedImageExists()
+{
+    static const QRegularExpression image(QStringLiteral(":/?icons/[\\w./-]+\\.(png|svg|gif)"));
+    QStringList missing;
+    int named = 0;
+    for (const char* folder : {"/src/forms", "/src/gui"}) {
+        QDirIterator files(QStringLiteral(QUORVEL_SOURCE_DIR) + folder, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            auto matches = image.globalMatch(QString::fromUtf8(file.readAll()));
+            while (matches.hasNext()) {
+                const QString name = matches.next().captured(0);
+                ++named;
+                if (QPixmap(name).isNull())
+                    missing << name;
+            }
+        }
+    }
+    QVERIFY(named > 20);
+    QCOMPARE(missing, QStringList());
+}
+
+QUORVEL_TEST_MAIN(tst_PlaybackWindow2)
+#include "tst_PlaybackWindow2.moc"
