@@ -3,12 +3,15 @@
 //            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--drop-sign-ins N]
 // Every request the service and the streaming server read is printed as a "service" or "streamer" line.
 // The client reaches the service and the streaming server through the printed proxy (its own proxy settings);
-// local video servers are added in the client by address 127.0.0.1 and the printed port. The client keeps its
-// certificate checks, so it talks to the fake service only once the printed CA is in the system's CA store.
+// local video servers are added in the client by address 127.0.0.1 and the printed port, and stream the test clip
+// live and as archive. The client keeps its certificate checks, so it talks to the fake service only once the
+// printed CA is in the system's CA store.
 #include "peer/FakeProxy.h"
 #include "peer/FakeService.h"
 #include "peer/FakeVideoServer.h"
+#include "peer/FlvStreamSource.h"
 #include "peer/TestCertificates.h"
+#include "support/TestClips.h"
 #include "utils/ServiceHosts.h"
 
 #include <QCommandLineParser>
@@ -103,12 +106,23 @@ int main(int argc, char* argv[])
     proxy.map(QString::fromLatin1(Utils::ServiceHosts::apiHost), 443, QHostAddress::LocalHost, service.port());
     proxy.map(QString::fromLatin1(Utils::ServiceHosts::streamerHost), 80, QHostAddress::LocalHost, streamer.port());
 
+    const QString clip = clipPath(Clip::H264);
+    if (clip.isEmpty())
+        std::fprintf(stderr, "no test clip (is ffmpeg installed?): local servers stream nothing\n");
     std::vector<std::unique_ptr<FakeVideoServer>> locals;
+    std::vector<std::unique_ptr<FlvStreamSource>> streams;
     for (const QString& item : parser.values(local)) {
         auto server = std::make_unique<FakeVideoServer>();
         server->setPassword(item.section(':', 1, 1));
         server->setCameras(parseCameras(item.section(':', 2)));
         server->fillSampleRecords(QDateTime::currentDateTime());
+        if (!clip.isEmpty()) {
+            auto stream = std::make_unique<FlvStreamSource>();
+            stream->setLiveClip(clip);
+            stream->setArchiveClip(clip);
+            stream->attachTo(server.get());
+            streams.push_back(std::move(stream));
+        }
         if (!server->start(QHostAddress::LocalHost, item.section(':', 0, 0).toUShort())) {
             std::fprintf(stderr, "cannot listen for local server %s\n", qPrintable(item));
             return 1;

@@ -223,6 +223,8 @@ void PlaybackWindow2::onCameraClosed(VideoWidget* w)
         d->videoContainer->setQuality(d->controlPanel->quality());
     if (d->players() == 0)
         emit closeAllNeeded(false);
+    // A closed player reports no state of its own; without this the strip would go on showing a clock.
+    updatePlaying();
     if (camera->serverType() == 0)
         --d->limitedCameras;
     emit cameraClosed(camera);
@@ -294,14 +296,19 @@ void PlaybackWindow2::handlePlayerState(VideoWidget* widget)
 {
     if (!widget)
         return;
-    const bool playing = d->videoContainer->isPlaying();
-    if (playing != d->playing) {
-        d->playing = playing;
-        d->controlPanel->setPlaybackState(playing ? ControlPanel::TimeShown : ControlPanel::NoTimeShown);
-    }
+    updatePlaying();
     const VideoWidget::PlayerState state = widget->playerState();
     if ((state == VideoWidget::Stopped || state == VideoWidget::Ended) && d->mode == ModeArchive && d->playing)
         widget->setCurrentTime(d->videoContainer->currentTime());
+}
+
+void PlaybackWindow2::updatePlaying()
+{
+    const bool playing = d->videoContainer->isPlaying();
+    if (playing == d->playing)
+        return;
+    d->playing = playing;
+    d->controlPanel->setPlaybackState(playing ? ControlPanel::TimeShown : ControlPanel::NoTimeShown);
 }
 
 void PlaybackWindow2::timerEvent(QTimerEvent* event)

@@ -60,6 +60,9 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Follows whether any player plays, which shows or hides the strip's clock.
+    void updatePlaying();
+
     std::unique_ptr<Ui::PlaybackWindow2> ui;
     std::shared_ptr<Internal::PlaybackWindow2Private> d;
 };

@@ -357,6 +357,8 @@ void tst_PlaybackWindow2::closingPlayers()
     auto* panel = m_window->findChild<ControlPanel*>();
 
     m_window->addCameras(camerasOf(serverId, 1, 3));
+    auto* timeLabel = child<QLabel>(m_window.get(), "timeLabel");
+    QTRY_VERIFY_WITH_TIMEOUT(timeLabel->text().endsWith(" (LIVE)"), 20000);
     events.clear();
     // The close control of the first player.
     VideoPlayer* first = m_window->findChild<VideoContainer*>()->players().first();
@@ -371,7 +373,7 @@ void tst_PlaybackWindow2::closingPlayers()
     QVERIFY(panel->cameras().isEmpty());
     for (const char* name : {"btnPause", "btnLive", "btnRotateRight", "btnSave", "btnExport", "btnSearch"})
         QVERIFY2(!child<QPushButton>(m_window.get(), name)->isEnabled(), name);
-    QCOMPARE(child<QLabel>(m_window.get(), "timeLabel")->text(), QString("--:--:--"));
+    QCOMPARE(timeLabel->text(), QString("--:--:--"));
 }
 
 void tst_PlaybackWindow2::reopenedCameraRestartsOncePerFlagChange()
