@@ -29,19 +29,19 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="169"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="182"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="170"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="183"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="235"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="271"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>
@@ -59,13 +59,13 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Закрыть все камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="115"/>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="166"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="113"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="164"/>
         <source>You can open up to %1 archives simultaneously</source>
         <translation>Одновременно можно открыть не более %1 архивов</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="117"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="115"/>
         <source>That cameras are already opened</source>
         <translation>Эти камеры уже открыты</translation>
     </message>
@@ -108,7 +108,7 @@ If you want to play archive with increased speed you have to update Quorvel Serv
     </message>
     <message>
         <location filename="../../forms/VideoPanel.ui" line="104"/>
-        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="123"/>
         <source>Pause</source>
         <translation>Пауза</translation>
     </message>
@@ -184,7 +184,7 @@ If you want to play archive with increased speed you have to update Quorvel Serv
     </message>
     <message>
         <location filename="../../forms/VideoPanel.ui" line="345"/>
-        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="207"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="208"/>
         <source>High</source>
         <translation>Высокое</translation>
     </message>
@@ -199,7 +199,7 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Громкость</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="123"/>
         <source>Continue watching</source>
         <translation>Продолжить просмотр</translation>
     </message>

@@ -1,6 +1,7 @@
 // Beside the source, so that lupdate finds the class (and the context of its texts) from any folder.
 #include "ControlPanel.h"
 
+#include "gui/playback/widgets/Timeline.h"
 #include "gui/playback/widgets/VideoPanel.h"
 #include "ui_ControlPanel.h"
 #include "utils/SettingsKeys.h"
@@ -36,6 +37,8 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
 
     m_videoPanel = new VideoPanel;
     ui->controlsLayout->addWidget(m_videoPanel, 0);
+    m_timeline = new Timeline(QDate::currentDate());
+    ui->timelineBox->addWidget(m_timeline, 2);
     m_errorMessage = new QErrorMessage(this);
     m_errorMessage->setObjectName(QStringLiteral("errorMessage"));
     m_errorMessage->resize(550, 180);
@@ -47,6 +50,10 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(m_videoPanel, &VideoPanel::speedChanged, this, &ControlPanel::onSpeedChanged);
     connect(m_videoPanel, &VideoPanel::volumeChanged, this, &ControlPanel::onVolumeChanged);
     connect(m_videoPanel, &VideoPanel::save, this, &ControlPanel::saveImageRequested);
+    connect(ui->btnZoomIn, &QToolButton::clicked, this, &ControlPanel::zoomInTimeline);
+    connect(ui->btnZoomOut, &QToolButton::clicked, this, &ControlPanel::zoomOutTimeline);
+    connect(ui->btnScrollEarlier, &QToolButton::clicked, this, &ControlPanel::scrollTimelineEarlier);
+    connect(ui->btnScrollLater, &QToolButton::clicked, this, &ControlPanel::scrollTimelineLater);
 
     m_videoPanel->setVideoState(VideoPanel::NoVideo);
     m_videoPanel->setVolume(storedVolume());
@@ -80,6 +87,7 @@ bool ControlPanel::addCamera(Core::CameraPtr camera)
 {
     if (!camera)
         return false;
+    m_timeline->setSliderVisible(true);
     const Core::camera_global_id_t id = camera->globalId();
     if (m_cameras.contains(id))
         return false;
@@ -98,6 +106,8 @@ void ControlPanel::removeCamera(Core::camera_global_id_t cameraId)
         return;
     m_cameras.remove(cameraId);
     m_noSpeedCameras.remove(cameraId);
+    m_timeline->removeRecords(cameraId);
+    m_timeline->removeSearchResults(cameraId);
     if (m_cameras.isEmpty()) {
         setMode(0);
         setPauseState(1);
@@ -125,6 +135,7 @@ void ControlPanel::setArchiveEnabled(bool enabled)
 
 void ControlPanel::setActiveCamera(Core::camera_global_id_t cameraId)
 {
+    m_timeline->setActiveCamera(cameraId);
     m_activeCamera = cameraId;
     qDebug() << "Active camera:" << cameraId;
 }
@@ -137,6 +148,7 @@ void ControlPanel::onLiveRequested()
 
 void ControlPanel::onExportCanceled()
 {
+    m_timeline->clearSelection();
     m_videoPanel->setExportArchiveStarted(false);
 }
 
@@ -184,6 +196,27 @@ void ControlPanel::onVolumeChanged(int value)
     emit volumeChangeRequested(value);
 }
 
+void ControlPanel::zoomInTimeline()
+{
+    m_timeline->zoomIn();
+}
+
+void ControlPanel::zoomOutTimeline()
+{
+    m_timeline->zoomOut();
+}
+
+// The timeline's "right" scroll shows earlier times.
+void ControlPanel::scrollTimelineEarlier()
+{
+    m_timeline->scrollRight();
+}
+
+void ControlPanel::scrollTimelineLater()
+{
+    m_timeline->scrollLeft();
+}
+
 void ControlPanel::setMode(int mode)
 {
     if (mode == m_mode)
@@ -205,6 +238,7 @@ void ControlPanel::setPauseState(int state)
 void ControlPanel::updateVideoPanel()
 {
     const int count = m_cameras.size();
+    m_timeline->setEnabled(count != 0);
     if (count == 0) {
         m_videoPanel->setVideoState(VideoPanel::NoVideo);
         m_videoPanel->setPauseEnabled(false);
@@ -232,6 +266,7 @@ void ControlPanel::updateTimeText()
         text = m_currentTime.toString(QStringLiteral("hh:mm:ss"));
         if (m_mode == 0)
             text += QStringLiteral(" (LIVE)");
+        m_timeline->setCurrentValue(m_currentTime);
     } else {
         text = tr("--:--:--");
     }

@@ -18,6 +18,7 @@ namespace Ui {
 class ControlPanel;
 }
 
+class Timeline;
 class VideoPanel;
 
 // The strip below the video grid: the row of playback controls and the day's timeline. It keeps the open cameras,
@@ -73,6 +74,12 @@ public slots:
     void onSpeedChanged();
     void onVolumeChanged(int value);
 
+private slots:
+    void zoomInTimeline();
+    void zoomOutTimeline();
+    void scrollTimelineEarlier();
+    void scrollTimelineLater();
+
 private:
     void setMode(int mode);
     void setPauseState(int state);
@@ -86,6 +93,7 @@ private:
     // The video panel shows its paused look only while this is 0.
     int m_pauseState = 1;
     VideoPanel* m_videoPanel = nullptr;
+    Timeline* m_timeline = nullptr;
     Core::GlobalCameraList m_cameras;
     QDateTime m_currentTime;
     bool m_archiveEnabled = true;

@@ -1,8 +1,11 @@
 #include "gui/playback/controls/ControlPanel.h"
+#include "gui/playback/widgets/Timeline.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
+
+#include <QToolButton>
 
 using QuorvelClient::GUI::ControlPanel;
 
@@ -12,6 +15,7 @@ class tst_ControlPanel : public QObject
 private slots:
     void storedVolume_data();
     void storedVolume();
+    void timelineButtonsMoveTheView();
 };
 
 void tst_ControlPanel::storedVolume_data()
@@ -40,6 +44,32 @@ void tst_ControlPanel::storedVolume()
     QCOMPARE(panel.volume(), volume);
     QCOMPARE(log.contains("Ignored stored volume:"), ignored);
     QVERIFY(!panel.addCamera(nullptr));
+}
+
+void tst_ControlPanel::timelineButtonsMoveTheView()
+{
+    ControlPanel panel;
+    panel.resize(900, 90);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    auto* timeline = panel.findChild<QuorvelClient::GUI::Timeline*>();
+    const auto click = [&](const char* name) { panel.findChild<QToolButton*>(name)->click(); };
+    const auto span = [&] { return timeline->startValue().secsTo(timeline->endValue()); };
+
+    const qint64 day = span();
+    click("btnZoomIn");
+    click("btnZoomIn");
+    QVERIFY(span() < day);
+    const QDateTime start = timeline->startValue();
+    click("btnScrollEarlier");
+    QVERIFY(timeline->startValue() < start);
+    click("btnScrollLater");
+    click("btnScrollLater");
+    QVERIFY(timeline->startValue() > start);
+    click("btnZoomOut");
+    click("btnZoomOut");
+    click("btnZoomOut");
+    QCOMPARE(span(), day);
 }
 
 QUORVEL_TEST_MAIN(tst_ControlPanel)
