@@ -64,7 +64,8 @@ void tst_Language::catalogueTranslatesEveryText()
     const QString ts = TestSupport::rootDir() + QStringLiteral("/all_ru.ts");
     QProcess lupdate;
     lupdate.start(QStringLiteral(QUORVEL_LUPDATE),
-                  {QStringLiteral("-silent"), QStringLiteral("-no-obsolete"), QStringLiteral(QUORVEL_SOURCE_DIR "/src"),
+                  {QStringLiteral("-silent"), QStringLiteral("-no-obsolete"), QStringLiteral("-I"),
+                   QStringLiteral(QUORVEL_SOURCE_DIR "/src"), QStringLiteral(QUORVEL_SOURCE_DIR "/src"),
                    QStringLiteral("-ts"), ts});
     QVERIFY(lupdate.waitForFinished(120000));
     QCOMPARE(lupdate.exitCode(), 0);

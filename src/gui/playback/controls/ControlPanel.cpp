@@ -1,5 +1,4 @@
-// Beside the source, so that lupdate finds the class (and the context of its texts) from any folder.
-#include "ControlPanel.h"
+#include "gui/playback/controls/ControlPanel.h"
 
 #include "gui/playback/widgets/Timeline.h"
 #include "gui/playback/widgets/VideoPanel.h"

@@ -1,5 +1,4 @@
-// Beside the source, so that lupdate finds the class (and the context of its texts) from any folder.
-#include "VideoPanel.h"
+#include "gui/playback/widgets/VideoPanel.h"
 
 #include "gui/playback/widgets/VolumeSlider.h"
 #include "ui_VideoPanel.h"
