@@ -28,6 +28,10 @@ FakeService::FakeService(QObject* parent, const QByteArray& apiVersion)
             sendReply(socket, failure(10002));
             return;
         }
+        if (m_rosterHeld) {
+            m_heldRosters << socket;
+            return;
+        }
         sendReply(socket, envelope(m_roster));
     });
 }
@@ -35,6 +39,15 @@ FakeService::FakeService(QObject* parent, const QByteArray& apiVersion)
 void FakeService::addAccount(const QString& login, const QString& password)
 {
     m_accounts.insert(login, password);
+}
+
+void FakeService::releaseHeldRosters()
+{
+    for (const QPointer<QTcpSocket>& socket : std::as_const(m_heldRosters)) {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            sendReply(socket, envelope(m_roster));
+    }
+    m_heldRosters.clear();
 }
 
 void FakeService::setPartner(const QString& partnerId, const QString& name, const QString& loginUri)

@@ -2,8 +2,11 @@
 
 #include "peer/FakeHttpServer.h"
 
+#include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QString>
+#include <QTcpSocket>
 #include <QVariantMap>
 
 namespace TestSupport {
@@ -24,6 +27,10 @@ public:
     void dropSignIns(int count) { m_signInsToDrop = count; }
     // The payload of "public/roster": an object whose values are server objects.
     void setRoster(const QVariantMap& servers) { m_roster = servers; }
+    // While held, "public/roster" requests stay unanswered until releaseHeldRosters() answers them with the roster
+    // set by then (to connections still open).
+    void setRosterHeld(bool held) { m_rosterHeld = held; }
+    void releaseHeldRosters();
     static QVariantMap sampleRoster();
 
     // Session ids handed out so far.
@@ -44,6 +51,8 @@ private:
     QString m_version = QStringLiteral("5.6.0");
     QString m_info;
     QVariantMap m_roster;
+    bool m_rosterHeld = false;
+    QList<QPointer<QTcpSocket>> m_heldRosters;
     QStringList m_sessions;
     int m_signInsToDrop = 0;
 };

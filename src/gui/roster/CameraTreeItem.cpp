@@ -1,0 +1,89 @@
+#include "gui/roster/CameraTreeItem.h"
+
+#include "core/PreviewLoader.h"
+#include "gui/roster/CameraWidget.h"
+
+#include <QPointer>
+#include <QTreeWidget>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace Internal {
+
+class CameraTreeItemPrivate
+{
+public:
+    Core::CameraPtr camera;
+    // Owned by the tree view once set on the row.
+    QPointer<CameraWidget> widget;
+    // The camera is on the preview loader's list on behalf of this row.
+    bool previewListed = false;
+};
+
+} // namespace Internal
+
+CameraTreeItem::CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent)
+    : QObject(nullptr), QTreeWidgetItem(parent, Type), d(new Internal::CameraTreeItemPrivate)
+{
+    d->camera = camera;
+    connect(camera.get(), &Core::Camera::flagsChanged, this, &CameraTreeItem::setState);
+    connect(camera.get(), &Core::Camera::previewChanged, this, &CameraTreeItem::onPreviewChanged);
+}
+
+CameraTreeItem::~CameraTreeItem()
+{
+    // A row deleted with its parent row goes before the view hides its widget, so the widget's previewOff() would
+    // reach nobody and the loader would refresh the camera for ever.
+    if (d->previewListed)
+        Core::PreviewLoader::instance()->removeCamera(d->camera->globalId());
+}
+
+void CameraTreeItem::createWidget()
+{
+    auto* widget = new CameraWidget(d->camera->name(), QString(), d->camera->flags() == Core::Camera::CameraFlags());
+    treeWidget()->setItemWidget(this, 0, widget);
+    d->widget = widget;
+    setState(d->camera->flags());
+    connect(widget, &CameraWidget::previewOn, this, &CameraTreeItem::onPreviewShow);
+    connect(widget, &CameraWidget::previewOff, this, &CameraTreeItem::onPreviewHide);
+}
+
+Core::CameraPtr CameraTreeItem::camera() const
+{
+    return d->camera;
+}
+
+void CameraTreeItem::setState(Core::Camera::CameraFlags flags)
+{
+    const QString status = Core::Camera::flagsToString(flags);
+    const bool online = flags == Core::Camera::CameraFlags();
+    setData(0, Qt::ToolTipRole, tr("\"%1\" camera is %2").arg(d->camera->name(), online ? tr("online") : status));
+    if (d->widget) {
+        d->widget->setState(status);
+        d->widget->setOnline(online);
+    }
+}
+
+void CameraTreeItem::onPreviewChanged(QByteArray preview)
+{
+    if (!d->widget)
+        return;
+    if (d->widget->setPreview(preview) && treeWidget())
+        treeWidget()->update();
+}
+
+void CameraTreeItem::onPreviewShow()
+{
+    d->previewListed = true;
+    Core::PreviewLoader::instance()->addCamera(d->camera);
+}
+
+void CameraTreeItem::onPreviewHide()
+{
+    d->previewListed = false;
+    Core::PreviewLoader::instance()->removeCamera(d->camera->globalId());
+}
+
+} // namespace GUI
+} // namespace QuorvelClient

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/Camera.h"
+#include "utils/MemoryChecker.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QTreeWidgetItem>
+
+#include <memory>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace Internal {
+class CameraTreeItemPrivate;
+}
+
+// The roster row of one camera: its tooltip and item widget follow the camera's flags, and its preview is fetched
+// while the widget is shown.
+class CameraTreeItem : public QObject, public QTreeWidgetItem, public Utils::MemoryChecker
+{
+    Q_OBJECT
+public:
+    enum { Type = 1002 };
+
+    explicit CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent = nullptr);
+    ~CameraTreeItem() override;
+
+    // Puts a new item widget on the row; the row must be in a tree widget.
+    void createWidget();
+    Core::CameraPtr camera() const;
+
+private slots:
+    void setState(Core::Camera::CameraFlags flags);
+    void onPreviewChanged(QByteArray preview);
+    void onPreviewShow();
+    void onPreviewHide();
+
+private:
+    std::unique_ptr<Internal::CameraTreeItemPrivate> d;
+};
+
+} // namespace GUI
+} // namespace QuorvelClient

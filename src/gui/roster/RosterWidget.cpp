@@ -1,0 +1,507 @@
+#include "gui/roster/RosterWidget.h"
+
+#include "core/PreviewLoader.h"
+#include "core/RestClient.h"
+#include "core/SessionManager.h"
+#include "gui/roster/ServerTreeItem.h"
+#include "ui_RosterWidget.h"
+#include "utils/Intervals.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QTimer>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace {
+
+// The REST client has no time-out: a request still unanswered at this tick is given up and sent anew.
+const int kStuckTicks = 3;
+
+enum RequestState { Idle = 0, Pending = 1, Applied = 2 };
+
+QFont rootFont(const QTreeWidgetItem* item)
+{
+    QFont font = item->font(0);
+    if (font.pointSize() > 0)
+        font.setPointSize(font.pointSize() + 1);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QFrame* rootFrame(QTreeWidget* tree, const QFont& font, const QString& text)
+{
+    auto* frame = new QFrame(tree);
+    auto* layout = new QHBoxLayout(frame);
+    auto* label = new QLabel(text, frame);
+    label->setFont(font);
+    layout->addWidget(label);
+    return frame;
+}
+
+// How the tree's sort compares two rows' texts: a row without the text goes after one that has it.
+bool textLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b, int column)
+{
+    const QVariant left = a->data(column, Qt::DisplayRole);
+    const QVariant right = b->data(column, Qt::DisplayRole);
+    if (!left.isValid())
+        return false;
+    if (!right.isValid())
+        return true;
+    return left.toString() < right.toString();
+}
+
+// Whether sorting by column 2 and then, stably, by column 1 would move no row.
+bool isSorted(const QTreeWidgetItem* parent)
+{
+    for (int i = 1; i < parent->childCount(); ++i) {
+        const QTreeWidgetItem* a = parent->child(i - 1);
+        const QTreeWidgetItem* b = parent->child(i);
+        if (textLess(b, a, 1) || (!textLess(a, b, 1) && textLess(b, a, 2)))
+            return false;
+    }
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (!isSorted(parent->child(i)))
+            return false;
+    }
+    return true;
+}
+
+QSize resolutionOf(const QVariantMap& camera)
+{
+    const int width = camera.value(QStringLiteral("width")).toInt();
+    const int height = camera.value(QStringLiteral("height")).toInt();
+    if (camera.isEmpty() || width < 80 || width > 2400 || height < 60 || height > 2000)
+        return QSize(640, 480);
+    return QSize(width, height);
+}
+
+// The records of one server object of the roster reply; `built` counts the cameras made.
+Core::VideoServerPtr buildServer(const QVariantMap& object, int* built)
+{
+    using Core::Camera;
+    using Core::VideoServer;
+
+    VideoServer::VideoServerFlags flags;
+    if (!object.value(QStringLiteral("online")).toBool())
+        flags |= VideoServer::Offline;
+    bool speedPlay = false;
+    bool archiveSearch = false;
+    const QVariantMap info = object.value(QStringLiteral("info")).toMap();
+    const QVariantList functions = info.value(QStringLiteral("functions")).toList();
+    if (!functions.isEmpty()) {
+        speedPlay = functions.contains(QVariant(QStringLiteral("speed_play")));
+        archiveSearch = functions.contains(QVariant(QStringLiteral("arc_search")));
+    }
+    auto server = std::make_shared<VideoServer>(
+        flags, object.value(QStringLiteral("id")).toString(), 0, 0, 0, object.value(QStringLiteral("name")).toString(),
+        object.value(QStringLiteral("owner")).toBool(), object.value(QStringLiteral("live")).toBool(),
+        object.value(QStringLiteral("archive")).toBool(), false, false, speedPlay, archiveSearch);
+
+    const QVariantMap cameras = object.value(QStringLiteral("cameras")).toMap();
+    bool allBlocked = !cameras.isEmpty();
+    bool someBlocked = false;
+    bool hasArchive = false;
+    QString serverStatus;
+    for (const QVariant& value : cameras) {
+        const QVariantMap camera = value.toMap();
+        if (camera.isEmpty())
+            continue;
+        QString status;
+        bool active = false;
+        const QVariantMap services = camera.value(QStringLiteral("services")).toMap();
+        if (!services.isEmpty()) {
+            const QVariantMap enabled = services.value(QStringLiteral("enabled")).toMap();
+            if (enabled.isEmpty()) {
+                status = QStringLiteral("camera");
+            } else {
+                const QVariant activeValue = enabled.value(QStringLiteral("active"));
+                status = activeValue.toString();
+                active = activeValue.toBool() && (status == QLatin1String("true") || status.isEmpty());
+            }
+        }
+
+        Camera::CameraFlags cameraFlags;
+        bool archiveActive = false;
+        if (active) {
+            allBlocked = false;
+            const QVariantMap archive = services.value(QStringLiteral("archive")).toMap();
+            archiveActive = archive.value(QStringLiteral("active")).toString() == QLatin1String("true");
+            hasArchive = hasArchive || archiveActive;
+        } else {
+            cameraFlags = Camera::NotPaid;
+            someBlocked = true;
+            // "billing" wins over any other reason; otherwise the first reason stays.
+            if (status == QLatin1String("billing") || serverStatus.isEmpty())
+                serverStatus = status;
+        }
+        if (!camera.value(QStringLiteral("online")).toBool())
+            cameraFlags |= Camera::Offline;
+
+        if (flags.testFlag(VideoServer::Offline) && !archiveActive)
+            continue;
+        server->addCamera(std::make_shared<Camera>(
+            camera.value(QStringLiteral("id")).toInt(), camera.value(QStringLiteral("name")).toString(), server->id(),
+            server->value3(), server->alias(), server->isSpeedPlaySupported(), true, server->isArchiveSearchSupported(),
+            resolutionOf(camera), camera.value(QStringLiteral("vcodec")).toString(), cameraFlags, status));
+        ++*built;
+    }
+    if (allBlocked) {
+        flags |= VideoServer::AllCamerasNotPaid;
+        server->setServiceStatus(serverStatus);
+    } else if (someBlocked) {
+        flags |= VideoServer::SomeCamerasNotPaid;
+        server->setServiceStatus(serverStatus);
+    }
+    server->setFlags(flags);
+    server->setHasArchive(hasArchive);
+    return server;
+}
+
+} // namespace
+
+namespace Internal {
+
+class RosterWidgetPrivate
+{
+public:
+    Ui::RosterWidget ui;
+    QTimer* requestTimer = nullptr;
+    QTimer* pollTimer = nullptr;
+    int requestState = Idle;
+    // The one request whose answer is applied; any other sender is a request given up.
+    Core::RestClient* pendingRequest = nullptr;
+    int pendingTicks = 0;
+    QMap<QString, Core::VideoServerPtr> servers;
+    QTreeWidgetItem* internetRoot = nullptr;
+    QTreeWidgetItem* localRoot = nullptr;
+    QPushButton* addButton = nullptr;
+    bool localOnly = false;
+    Qt::MouseButtons buttonsAtPress;
+    QTreeWidgetItem* pressedItem = nullptr;
+    Core::GlobalCameraList openedCameras;
+};
+
+} // namespace Internal
+
+RosterWidget::RosterWidget(QWidget* parent) : QWidget(parent), d(new Internal::RosterWidgetPrivate)
+{
+    d->requestTimer = new QTimer(this);
+    d->requestTimer->setObjectName(QStringLiteral("rosterRequestTimer"));
+    d->pollTimer = new QTimer(this);
+    d->pollTimer->setObjectName(QStringLiteral("localPollTimer"));
+
+    setupTree();
+    QTreeWidget* tree = d->ui.treeWidget;
+    tree->resize(250, tree->height());
+
+    connect(d->requestTimer, &QTimer::timeout, this, &RosterWidget::requestServerList);
+    connect(d->ui.filter, &QLineEdit::textEdited, this, &RosterWidget::applyFilter);
+    connect(tree, &QTreeWidget::itemPressed, this, &RosterWidget::itemPressed);
+    connect(d->pollTimer, &QTimer::timeout, this, &RosterWidget::updateLocalServersStatuses);
+}
+
+RosterWidget::~RosterWidget()
+{
+    releasePendingRequest();
+}
+
+void RosterWidget::setupTree()
+{
+    d->ui.setupUi(this);
+    QTreeWidget* tree = d->ui.treeWidget;
+    setTabOrder(tree, d->ui.filter);
+    tree->setAutoScroll(false);
+    tree->setFocus();
+    tree->setIndentation(10);
+    tree->setAlternatingRowColors(true);
+    tree->setColumnCount(3);
+    tree->hideColumn(1);
+    tree->hideColumn(2);
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree->resize(210, tree->height());
+
+    d->localRoot = new QTreeWidgetItem();
+    QFrame* frame = rootFrame(tree, rootFont(d->localRoot), tr("Local videoservers"));
+    d->addButton = new QPushButton(frame);
+    d->addButton->setToolTip(tr("Add local videoserver"));
+    d->addButton->setIcon(QIcon(QStringLiteral(":icons/zoom-in.svg")));
+    d->addButton->setIconSize(QSize(20, 20));
+    d->addButton->setStyleSheet(QStringLiteral(
+        "QPushButton {background-color: qlineargradient(spread:pad, x1:0, y1:0, x2:0, y2:1, stop:0 rgba(233, 233, "
+        "233, 255), stop:0.494444 rgba(226, 226, 226, 255), stop:0.5 rgba(220, 220, 220, 255), stop:1 rgba(215, 215, "
+        "215, 255));border-radius: 10px;border: 0.5px outset rgb(81, 81, 81);min-width: 20px;max-width: "
+        "20px;min-height: 20px;max-height: 20px;}QPushButton:pressed {background-color: qlineargradient(x1: 0, y1: 0, "
+        "x2: 0, y2: 1,stop: 0 #dadbde, stop: 1 #f6f7fa);}QPushButton:hover {border: none;}QPushButton:default { "
+        "border-color: navy; }"));
+    frame->layout()->addWidget(d->addButton);
+    tree->addTopLevelItem(d->localRoot);
+    tree->setItemWidget(d->localRoot, 0, frame);
+    // The Internet root's empty text sorts before this one.
+    d->localRoot->setText(1, QStringLiteral("1"));
+    d->localRoot->setExpanded(true);
+    d->localRoot->setToolTip(0, tr("Servers accessible over the LAN"));
+}
+
+void RosterWidget::createInternetRoot()
+{
+    if (d->internetRoot)
+        return;
+    QTreeWidget* tree = d->ui.treeWidget;
+    d->internetRoot = new QTreeWidgetItem();
+    const QFont font = rootFont(d->internetRoot);
+    tree->insertTopLevelItem(0, d->internetRoot);
+    tree->setItemWidget(d->internetRoot, 0, rootFrame(tree, font, tr("Internet videoservers")));
+    // An empty text, not none: a row without a sort text would go after the local root.
+    d->internetRoot->setText(1, QString());
+    d->internetRoot->setExpanded(true);
+    d->internetRoot->setToolTip(0, tr("Servers accessible over the Internet"));
+}
+
+void RosterWidget::init(bool localOnly)
+{
+    d->localOnly = localOnly;
+    if (!localOnly) {
+        createInternetRoot();
+        requestServerList();
+        d->requestTimer->start(Utils::intervalMs(Utils::Interval::RosterRefresh));
+    }
+    updateLocalServersStatuses();
+    d->pollTimer->start(Utils::intervalMs(Utils::Interval::LocalServerPoll));
+    Core::PreviewLoader::instance()->start();
+}
+
+void RosterWidget::deinit()
+{
+    Core::PreviewLoader::instance()->stop();
+    // The session is gone: an answer still on its way has nothing left to apply to.
+    releasePendingRequest();
+    d->requestState = Idle;
+    d->servers.clear();
+    delete d->internetRoot;
+    d->internetRoot = nullptr;
+    d->pollTimer->stop();
+    d->requestTimer->stop();
+}
+
+void RosterWidget::expandAll()
+{
+    for (QTreeWidgetItem* root : {d->internetRoot, d->localRoot}) {
+        for (int i = 0; root && i < root->childCount(); ++i)
+            root->child(i)->setExpanded(true);
+    }
+}
+
+void RosterWidget::collapseAll()
+{
+    for (QTreeWidgetItem* root : {d->internetRoot, d->localRoot}) {
+        for (int i = 0; root && i < root->childCount(); ++i)
+            root->child(i)->setExpanded(false);
+    }
+}
+
+void RosterWidget::removeOpenedCamera(Core::CameraPtr camera)
+{
+    if (camera)
+        d->openedCameras.remove(camera->globalId());
+}
+
+void RosterWidget::removeAllOpenedCameras()
+{
+    d->openedCameras.clear();
+}
+
+void RosterWidget::addOpenedCamera(Core::CameraPtr camera)
+{
+    if (camera)
+        d->openedCameras.insert(camera->globalId(), camera);
+}
+
+void RosterWidget::requestServerList()
+{
+    if (d->requestState == Pending) {
+        if (++d->pendingTicks < kStuckTicks)
+            return;
+        qWarning() << "Servers list request got no answer, asking again";
+        releasePendingRequest();
+    }
+    auto* client = new Core::RestClient();
+    connect(client, &Core::RestClient::responceReceived, this, &RosterWidget::onServersListReceived);
+    connect(client, &Core::RestClient::error, this, &RosterWidget::onServersListRequestError);
+    d->pendingRequest = client;
+    d->pendingTicks = 0;
+    d->requestState = Pending;
+    Core::SessionManager* session = Core::SessionManager::instance();
+    const QVariantMap params{{QStringLiteral("sessionId"), session ? session->sessionId() : QString()}};
+    client->request(QStringLiteral("public/roster"), params, QStringLiteral("GET"));
+}
+
+bool RosterWidget::takeReply()
+{
+    auto* client = qobject_cast<Core::RestClient*>(sender());
+    if (!client)
+        return true;
+    client->deleteLater();
+    if (client != d->pendingRequest)
+        return false;
+    d->pendingRequest = nullptr;
+    return true;
+}
+
+void RosterWidget::releasePendingRequest()
+{
+    if (!d->pendingRequest)
+        return;
+    disconnect(d->pendingRequest, nullptr, this, nullptr);
+    d->pendingRequest->deleteLater();
+    d->pendingRequest = nullptr;
+}
+
+void RosterWidget::onServersListReceived(QVariant serversList)
+{
+    if (!takeReply() || !d->internetRoot)
+        return;
+    const bool firstFill = d->internetRoot->childCount() == 0;
+    QSet<QString> seen;
+    int built = 0;
+    const QVariantMap servers = serversList.toMap();
+    for (const QVariant& value : servers) {
+        const QVariantMap object = value.toMap();
+        if (object.isEmpty())
+            continue;
+        const Core::VideoServerPtr fresh = buildServer(object, &built);
+        seen.insert(fresh->id());
+        mergeServer(fresh);
+    }
+    for (auto it = d->servers.begin(); it != d->servers.end();) {
+        if (seen.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        const Core::VideoServerPtr vanished = it.value();
+        it = d->servers.erase(it);
+        vanished->invalidate();
+    }
+    sortTree();
+    if (firstFill) {
+        d->internetRoot->setExpanded(true);
+        if (built <= 10)
+            expandAll();
+    }
+    d->requestState = Applied;
+}
+
+void RosterWidget::mergeServer(const Core::VideoServerPtr& fresh)
+{
+    const auto found = d->servers.constFind(fresh->id());
+    if (found == d->servers.constEnd()) {
+        d->servers.insert(fresh->id(), fresh);
+        auto* item = new ServerTreeItem(fresh);
+        connect(item, &ServerTreeItem::invalidated, this, &RosterWidget::serverItemInvalidated);
+        d->internetRoot->addChild(item);
+        item->createWidget();
+        return;
+    }
+
+    // Values without a signal are stored before those with one, so that the rows recomputing on a signal read
+    // the whole new state.
+    const Core::VideoServerPtr stored = found.value();
+    stored->setServiceStatus(fresh->serviceStatus());
+    stored->setHasArchive(fresh->hasArchive());
+    if (stored->alias() != fresh->alias())
+        stored->setAlias(fresh->alias());
+    if (stored->flags() != fresh->flags())
+        stored->setFlags(fresh->flags());
+
+    const QMap<Core::camera_id_t, Core::CameraPtr> held = stored->cameras();
+    const QMap<Core::camera_id_t, Core::CameraPtr> cameras = fresh->cameras();
+    for (const Core::CameraPtr& camera : cameras) {
+        Core::CameraPtr kept = held.value(camera->id());
+        const bool known = bool(kept);
+        if (!known) {
+            // A camera still open in a player comes back as the record the player holds.
+            kept = d->openedCameras.value(camera->globalId());
+            if (!kept) {
+                stored->addCamera(camera);
+                continue;
+            }
+            kept->setPassword(camera->password());
+        }
+        kept->setName(camera->name());
+        kept->setArchiveExportSupported(camera->isArchiveExportSupported());
+        kept->setServiceStatus(camera->serviceStatus());
+        kept->setFlags(camera->flags());
+        if (!known)
+            stored->addCamera(kept);
+    }
+    for (auto it = held.cbegin(); it != held.cend(); ++it) {
+        if (!cameras.contains(it.key()))
+            stored->removeCamera(it.key());
+    }
+}
+
+void RosterWidget::onServersListRequestError(int errorCode)
+{
+    if (!takeReply())
+        return;
+    qWarning() << "Servers list request error:" << errorCode;
+    for (const Core::VideoServerPtr& server : std::as_const(d->servers)) {
+        server->setFlags(Core::VideoServer::Offline);
+        const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
+        for (const Core::CameraPtr& camera : cameras)
+            camera->setFlags(Core::Camera::Offline);
+    }
+    d->requestState = Idle;
+    if (errorCode == 10017)
+        emit relogin();
+    else if (errorCode == 10002)
+        emit badSession();
+}
+
+void RosterWidget::updateLocalServersStatuses() {}
+
+void RosterWidget::sortTree()
+{
+    QTreeWidget* tree = d->ui.treeWidget;
+    // Every sort re-lays out all item widgets, even when no row moves.
+    if (isSorted(tree->invisibleRootItem()))
+        return;
+    tree->sortItems(2, Qt::AscendingOrder);
+    tree->sortItems(1, Qt::AscendingOrder);
+}
+
+void RosterWidget::applyFilter(QString text)
+{
+    for (QTreeWidgetItem* root : {d->internetRoot, d->localRoot}) {
+        for (int i = 0; root && i < root->childCount(); ++i) {
+            QTreeWidgetItem* item = root->child(i);
+            item->setHidden(!item->text(2).contains(text, Qt::CaseInsensitive));
+        }
+    }
+}
+
+void RosterWidget::itemPressed(QTreeWidgetItem* item, int)
+{
+    d->pressedItem = item;
+    d->buttonsAtPress =
+        QApplication::keyboardModifiers().testFlag(Qt::ControlModifier) ? Qt::NoButton : QApplication::mouseButtons();
+}
+
+void RosterWidget::serverItemInvalidated()
+{
+    auto* item = qobject_cast<ServerTreeItem*>(sender());
+    if (!item)
+        return;
+    d->ui.treeWidget->setItemWidget(item, 0, nullptr);
+    item->deleteLater();
+}
+
+} // namespace GUI
+} // namespace QuorvelClient

@@ -1,0 +1,161 @@
+#include "gui/roster/ServerTreeItem.h"
+
+#include "gui/roster/CameraCount.h"
+#include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/ServerWidget.h"
+
+#include <QDebug>
+#include <QIcon>
+#include <QPointer>
+#include <QTreeWidget>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace {
+
+// Flags as Qt 4 logged them: "QFlags(0x2|0x8)", "QFlags()" for none.
+QString flagsText(Core::VideoServer::VideoServerFlags flags)
+{
+    QStringList bits;
+    for (int bit = 1; bit <= 0x8; bit <<= 1) {
+        if (flags.toInt() & bit)
+            bits << QStringLiteral("0x%1").arg(bit, 0, 16);
+    }
+    return QStringLiteral("QFlags(%1)").arg(bits.join(QLatin1Char('|')));
+}
+
+} // namespace
+
+namespace Internal {
+
+class ServerTreeItemPrivate
+{
+public:
+    Core::VideoServerPtr server;
+    // Owned by the tree view once set on the row.
+    QPointer<ServerWidget> widget;
+};
+
+} // namespace Internal
+
+ServerTreeItem::ServerTreeItem(Core::VideoServerPtr server, QTreeWidgetItem* parent)
+    : QObject(nullptr), QTreeWidgetItem(parent, Type), d(new Internal::ServerTreeItemPrivate)
+{
+    d->server = server;
+    Core::VideoServer* record = server.get();
+    connect(record, &Core::VideoServer::flagsChanged, this, &ServerTreeItem::onServerStateChanged);
+    connect(record, &Core::VideoServer::aliasChanged, this, &ServerTreeItem::setName);
+    connect(record, &Core::VideoServer::cameraAdded, this, &ServerTreeItem::onCameraAdded);
+    connect(record, &Core::VideoServer::cameraRemoved, this, &ServerTreeItem::removeCamera);
+    connect(record, &Core::VideoServer::camerasRemoved, this, &ServerTreeItem::removeCameras);
+    connect(record, &Core::VideoServer::invalidated, this, &ServerTreeItem::invalidated);
+
+    setText(1, QString::number(server->flags().toInt()));
+    const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
+    for (const Core::CameraPtr& camera : cameras)
+        addCameraItem(new CameraTreeItem(camera));
+    updateText();
+}
+
+ServerTreeItem::~ServerTreeItem() = default;
+
+Core::VideoServerPtr ServerTreeItem::server() const
+{
+    return d->server;
+}
+
+void ServerTreeItem::createWidget()
+{
+    d->widget = new ServerWidget(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
+    treeWidget()->setItemWidget(this, 0, d->widget);
+    setState(d->server->flags());
+    for (int i = 0; i < childCount(); ++i) {
+        if (child(i)->type() == CameraTreeItem::Type)
+            static_cast<CameraTreeItem*>(child(i))->createWidget();
+    }
+    treeWidget()->update();
+}
+
+void ServerTreeItem::onServerStateChanged(Core::VideoServer::VideoServerFlags newFlags)
+{
+    qDebug().noquote() << "Videoserver state changed to:" << flagsText(newFlags);
+    setState(newFlags);
+}
+
+void ServerTreeItem::setState(Core::VideoServer::VideoServerFlags flags)
+{
+    setText(1, QString::number(d->server->flags().toInt()));
+    const bool available = d->server->isAvailable();
+    if (d->widget) {
+        d->widget->setState(Core::VideoServer::flagsToString(flags));
+        d->widget->setBold(available);
+    }
+    if (available) {
+        setIcon(0, QIcon(QStringLiteral(":icons/server-icon.png")));
+        setToolTip(0, tr("Videoserver \"%1\" is online").arg(d->server->alias()));
+    } else {
+        setIcon(0, QIcon(QStringLiteral(":icons/off-server-icon.png")));
+        setToolTip(0, tr("Videoserver \"%1\" is %2")
+                          .arg(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags())));
+    }
+    updateText();
+}
+
+void ServerTreeItem::updateText()
+{
+    QString text = d->server->alias();
+    if (d->server->isAvailable())
+        text += cameraCountText(childCount(), tr("camera"), tr("s"), tr("s%1"));
+    if (d->widget)
+        d->widget->setName(text);
+    setText(2, text);
+}
+
+void ServerTreeItem::setName(QString)
+{
+    updateText();
+}
+
+void ServerTreeItem::onCameraAdded(Core::CameraPtr camera)
+{
+    auto* item = new CameraTreeItem(camera);
+    addCameraItem(item);
+    item->createWidget();
+}
+
+void ServerTreeItem::addCameraItem(CameraTreeItem* item)
+{
+    addChild(item);
+    updateText();
+}
+
+void ServerTreeItem::removeCamera(Core::camera_id_t cameraId)
+{
+    for (int i = 0; i < childCount(); ++i) {
+        QTreeWidgetItem* item = child(i);
+        if (item->type() == CameraTreeItem::Type && static_cast<CameraTreeItem*>(item)->camera()->id() == cameraId) {
+            // Taken out first, so that the view hides the row's widget while the row can still hear of it.
+            removeChild(item);
+            delete item;
+            --i;
+        }
+    }
+    updateText();
+}
+
+void ServerTreeItem::removeCameras()
+{
+    if (childCount() == 0)
+        return;
+    for (int i = 0; i < childCount(); ++i) {
+        if (child(i)->type() == CameraTreeItem::Type)
+            child(i)->setFlags(child(i)->flags() & ~Qt::ItemIsEnabled);
+    }
+    const QList<QTreeWidgetItem*> items = takeChildren();
+    qDeleteAll(items);
+    updateText();
+}
+
+} // namespace GUI
+} // namespace QuorvelClient

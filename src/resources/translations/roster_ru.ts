@@ -1,0 +1,129 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>CameraWidget</name>
+    <message>
+        <location filename="../../forms/CameraWidget.ui" line="9"/>
+        <source>Form</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <location filename="../../forms/CameraWidget.ui" line="84"/>
+        <source>&lt;Camera name&gt;</source>
+        <translation>&lt;Имя камеры&gt;</translation>
+    </message>
+    <message>
+        <location filename="../../forms/CameraWidget.ui" line="91"/>
+        <source>&lt;Camera state&gt;</source>
+        <translation>&lt;Состояние камеры&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::CameraTreeItem</name>
+    <message>
+        <location filename="../../gui/roster/CameraTreeItem.cpp" line="61"/>
+        <source>&quot;%1&quot; camera is %2</source>
+        <translation>Камера &quot;%1&quot; %2</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/CameraTreeItem.cpp" line="61"/>
+        <source>online</source>
+        <translation>в сети</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::RosterWidget</name>
+    <message>
+        <location filename="../../forms/RosterWidget.ui" line="15"/>
+        <source>Cameras</source>
+        <translation>Камеры</translation>
+    </message>
+    <message>
+        <location filename="../../forms/RosterWidget.ui" line="20"/>
+        <source>Servers filter</source>
+        <translation>Фильтр серверов</translation>
+    </message>
+    <message>
+        <location filename="../../forms/RosterWidget.ui" line="21"/>
+        <source>Filter...</source>
+        <translation>Фильтр...</translation>
+    </message>
+    <message>
+        <location filename="../../forms/RosterWidget.ui" line="30"/>
+        <source>Your cameras</source>
+        <translation>Ваши камеры</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="233"/>
+        <source>Local videoservers</source>
+        <translation>Локальные видеосерверы</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="235"/>
+        <source>Add local videoserver</source>
+        <translation>Добавить локальный видеосервер</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="251"/>
+        <source>Servers accessible over the LAN</source>
+        <translation>Серверы, доступные в локальной сети</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="262"/>
+        <source>Internet videoservers</source>
+        <translation>Интернет-видеосерверы</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="266"/>
+        <source>Servers accessible over the Internet</source>
+        <translation>Серверы, доступные через Интернет</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::ServerTreeItem</name>
+    <message>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="96"/>
+        <source>Videoserver &quot;%1&quot; is online</source>
+        <translation>Видеосервер &quot;%1&quot; в сети</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="99"/>
+        <source>Videoserver &quot;%1&quot; is %2</source>
+        <translation>Видеосервер &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="109"/>
+        <source>camera</source>
+        <translation>камер</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="109"/>
+        <source>s</source>
+        <translation>а</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="109"/>
+        <source>s%1</source>
+        <translation>ы%1</translation>
+    </message>
+</context>
+<context>
+    <name>ServerWidget</name>
+    <message>
+        <location filename="../../forms/ServerWidget.ui" line="9"/>
+        <source>Form</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ServerWidget.ui" line="35"/>
+        <source>&lt;Server name&gt;</source>
+        <translation>&lt;Имя сервера&gt;</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ServerWidget.ui" line="41"/>
+        <source>&lt;Server state&gt;</source>
+        <translation>&lt;Состояние сервера&gt;</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,61 @@
+#include "gui/roster/CameraWidget.h"
+#include "peer/FakeVideoServer.h"
+#include "support/TestEnvironment.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QSignalSpy>
+
+class tst_CameraWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void announcesShownPeriods();
+    void showsJpegPreviewsOnly();
+};
+
+void tst_CameraWidget::announcesShownPeriods()
+{
+    CameraWidget widget("Gate", "", true);
+    QSignalSpy on(&widget, &CameraWidget::previewOn);
+    QSignalSpy off(&widget, &CameraWidget::previewOff);
+    QHideEvent hide;
+    QCoreApplication::sendEvent(&widget, &hide);
+    QCOMPARE(off.count(), 0);
+
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+    QTRY_COMPARE(on.count(), 1);
+    widget.repaint();
+    QCOMPARE(on.count(), 1);
+    widget.hide();
+    QCOMPARE(off.count(), 1);
+    widget.show();
+    QTRY_COMPARE(on.count(), 2);
+    QCOMPARE(off.count(), 1);
+}
+
+void tst_CameraWidget::showsJpegPreviewsOnly()
+{
+    CameraWidget widget("Gate", "", true);
+    auto* preview = widget.findChild<QLabel*>("preview");
+    const QImage defaultImage = preview->pixmap().toImage();
+    const QByteArray jpeg = TestSupport::FakeVideoServer::previewJpeg(1);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage::fromData(jpeg).save(&buffer, "PNG");
+
+    QVERIFY(!widget.setPreview(QByteArray()));
+    QVERIFY(!widget.setPreview(png));
+    QCOMPARE(preview->pixmap().toImage(), defaultImage);
+    QVERIFY(widget.setPreview(jpeg));
+    QCOMPARE(preview->pixmap().toImage(), QImage::fromData(jpeg).convertToFormat(defaultImage.format()));
+    QVERIFY(!widget.setPreview(jpeg.left(jpeg.size() / 2)));
+    QVERIFY(!widget.setPreview(png));
+    QVERIFY(widget.setPreview(QByteArray()));
+    QCOMPARE(preview->pixmap().toImage(), defaultImage);
+}
+
+QUORVEL_TEST_MAIN(tst_CameraWidget)
+#include "tst_CameraWidget.moc"

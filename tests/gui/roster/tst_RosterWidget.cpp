@@ -1,0 +1,537 @@
+#include "core/PreviewLoader.h"
+#include "core/SessionManager.h"
+#include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/RosterWidget.h"
+#include "gui/roster/ServerTreeItem.h"
+#include "peer/FakeNetwork.h"
+#include "peer/FakeVideoServer.h"
+#include "support/MessageCapture.h"
+#include "support/ObjectCensus.h"
+#include "support/TestEnvironment.h"
+#include "utils/ServiceHosts.h"
+#include "utils/Settings.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+using namespace QuorvelClient;
+using Core::Camera;
+using Core::VideoServer;
+using GUI::CameraTreeItem;
+using GUI::ServerTreeItem;
+
+namespace {
+
+QVariantMap camera(int id, const QString& name, bool online = true, bool archive = true)
+{
+    const QVariantMap services{{"enabled", QVariantMap{{"active", "true"}}},
+                               {"archive", QVariantMap{{"active", archive ? "true" : "false"}}}};
+    return {{"id", id},      {"name", name},     {"online", online},    {"width", 1280},
+            {"height", 720}, {"vcodec", "h264"}, {"services", services}};
+}
+
+QVariantMap sized(int width, int height)
+{
+    QVariantMap object = camera(1, "A");
+    object.insert("width", width);
+    object.insert("height", height);
+    return object;
+}
+
+// A camera whose service is not active; without an "active" value the reason reads "camera".
+QVariantMap unpaid(int id, const QVariant& active = QVariant())
+{
+    QVariantMap enabled;
+    if (active.isValid())
+        enabled.insert("active", active);
+    return {{"id", id}, {"online", true}, {"services", QVariantMap{{"enabled", enabled}}}};
+}
+
+QVariantMap server(const QString& id, const QString& name, bool online, const QVariantList& cameras = {})
+{
+    QVariantMap map;
+    for (const QVariant& object : cameras)
+        map.insert(QString::number(map.size()), object);
+    return {{"id", id}, {"name", name}, {"online", online}, {"owner", true}, {"cameras", map}};
+}
+
+QVariantMap rosterOf(const QVariantList& servers)
+{
+    QVariantMap map;
+    for (const QVariant& object : servers)
+        map.insert(QString(QLatin1Char(char('a' + map.size()))), object);
+    return map;
+}
+
+QLabel* label(QTreeWidgetItem* item, const char* name)
+{
+    return item->treeWidget()->itemWidget(item, 0)->findChild<QLabel*>(name);
+}
+
+bool hasIcon(QTreeWidgetItem* item, const QString& path)
+{
+    return item->icon(0).pixmap(24).toImage() == QIcon(path).pixmap(24).toImage();
+}
+
+} // namespace
+
+class tst_RosterWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    // First, while no preview request of an earlier test can still be on its way to the streaming server.
+    void showsTheAccountRoster();
+    void startsAndStops();
+    void firstFillExpandsSmallRosters_data();
+    void firstFillExpandsSmallRosters();
+    void mergesLaterReplies();
+    void repliesBuildRecords_data();
+    void repliesBuildRecords();
+    void failedRequests_data();
+    void failedRequests();
+    void silentAndLateRequestsAreReleased();
+    void filtersAndSortsServerRows();
+
+private:
+    QList<QTreeWidgetItem*> rows(int type) const;
+    ServerTreeItem* serverRow(const QString& alias) const;
+    CameraTreeItem* cameraRow(const QString& serverId, int id) const;
+    QStringList serverTexts(bool visibleOnly = false) const;
+    QString describe() const;
+    int rosterRequests() const;
+    int previews(const QString& serverId, int camera = 0) const;
+    void start(const QVariantMap& servers, int serverCount);
+    void tick() { QMetaObject::invokeMethod(roster, "requestServerList"); }
+
+    TestSupport::FakeNetwork* net = nullptr;
+    TestSupport::FakeVideoServer* streamer = nullptr;
+    std::unique_ptr<TestSupport::ObjectCensus> census;
+    GUI::RosterWidget* roster = nullptr;
+    QTreeWidget* tree = nullptr;
+};
+
+void tst_RosterWidget::initTestCase()
+{
+    net = new TestSupport::FakeNetwork(this);
+    QVERIFY(net->start());
+    net->service.addAccount("user@quorvel.example", "right");
+    net->useProxy();
+    streamer = new TestSupport::FakeVideoServer(this);
+    streamer->setSessionCheck([this](const QString& id) { return net->service.sessions().contains(id); });
+    streamer->setCameras({{1, "Entrance"}, {2, "Yard"}, {3, "Gate"}});
+    QVERIFY(streamer->start());
+    net->proxy.map(Utils::ServiceHosts::streamerHost, 80, QHostAddress::LocalHost, streamer->port());
+
+    Core::SessionManager::create("user@quorvel.example", "right");
+    QSignalSpy signedIn(Core::SessionManager::instance(), &Core::SessionManager::newSessionId);
+    Core::SessionManager::instance()->requestSessionId();
+    QVERIFY(signedIn.wait(10000));
+}
+
+void tst_RosterWidget::init()
+{
+    net->service.setRoster(TestSupport::FakeService::sampleRoster());
+    net->service.clearRequests();
+    streamer->clearRequests();
+    census = std::make_unique<TestSupport::ObjectCensus>();
+    roster = new GUI::RosterWidget;
+    roster->resize(250, 780);
+    roster->show();
+    QVERIFY(QTest::qWaitForWindowExposed(roster));
+    tree = roster->findChild<QTreeWidget*>("treeWidget");
+}
+
+void tst_RosterWidget::cleanup()
+{
+    roster->deinit();
+    delete roster;
+    census.reset();
+}
+
+QList<QTreeWidgetItem*> tst_RosterWidget::rows(int type) const
+{
+    QList<QTreeWidgetItem*> found;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->type() == type)
+            found << *it;
+    }
+    return found;
+}
+
+ServerTreeItem* tst_RosterWidget::serverRow(const QString& alias) const
+{
+    for (QTreeWidgetItem* item : rows(ServerTreeItem::Type)) {
+        if (static_cast<ServerTreeItem*>(item)->server()->alias() == alias)
+            return static_cast<ServerTreeItem*>(item);
+    }
+    return nullptr;
+}
+
+CameraTreeItem* tst_RosterWidget::cameraRow(const QString& serverId, int id) const
+{
+    for (QTreeWidgetItem* item : rows(CameraTreeItem::Type)) {
+        if (static_cast<CameraTreeItem*>(item)->camera()->globalId() == Core::camera_global_id_t(serverId, id))
+            return static_cast<CameraTreeItem*>(item);
+    }
+    return nullptr;
+}
+
+QStringList tst_RosterWidget::serverTexts(bool visibleOnly) const
+{
+    QStringList texts;
+    for (QTreeWidgetItem* item : rows(ServerTreeItem::Type)) {
+        if (!visibleOnly || !item->isHidden())
+            texts << item->text(2);
+    }
+    return texts;
+}
+
+// Each server row's record: alias, flags, service status, archive mark and cameras (number, flags, size).
+QString tst_RosterWidget::describe() const
+{
+    QStringList servers;
+    for (QTreeWidgetItem* item : rows(ServerTreeItem::Type)) {
+        const Core::VideoServerPtr record = static_cast<ServerTreeItem*>(item)->server();
+        QString text =
+            QString("%1 %2 \"%3\"").arg(record->alias()).arg(record->flags().toInt()).arg(record->serviceStatus());
+        if (record->hasArchive())
+            text += " archive";
+        for (const Core::CameraPtr& c : record->cameras()) {
+            const QSize size = c->resolution();
+            text += QString(" [%1 %2 %3x%4]").arg(c->id()).arg(c->flags().toInt()).arg(size.width()).arg(size.height());
+        }
+        servers << text;
+    }
+    return servers.join("; ");
+}
+
+int tst_RosterWidget::rosterRequests() const
+{
+    int count = 0;
+    for (const TestSupport::PeerRequest& request : net->service.requests())
+        count += request.path.endsWith("/public/roster");
+    return count;
+}
+
+int tst_RosterWidget::previews(const QString& serverId, int camera) const
+{
+    int count = 0;
+    for (const TestSupport::PeerRequest& request : streamer->requests()) {
+        count += request.queryItem("server") == serverId &&
+                 (camera == 0 || request.queryItem("camera") == QString::number(camera));
+    }
+    return count;
+}
+
+void tst_RosterWidget::start(const QVariantMap& servers, int serverCount)
+{
+    net->service.setRoster(servers);
+    roster->init(false);
+    QTRY_COMPARE(rows(ServerTreeItem::Type).size(), serverCount);
+}
+
+void tst_RosterWidget::startsAndStops()
+{
+    auto* requestTimer = roster->findChild<QTimer*>("rosterRequestTimer");
+    auto* pollTimer = roster->findChild<QTimer*>("localPollTimer");
+    roster->init(true);
+    QVERIFY(pollTimer->isActive() && !requestTimer->isActive());
+    QCOMPARE(pollTimer->interval(), 8000);
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    roster->deinit();
+    QVERIFY(!pollTimer->isActive());
+
+    roster->init(false);
+    QVERIFY(pollTimer->isActive() && requestTimer->isActive());
+    QCOMPARE(requestTimer->interval(), 20000);
+    QTRY_COMPARE(rows(ServerTreeItem::Type).size(), 2);
+    const QString session = Core::SessionManager::instance()->sessionId();
+    QCOMPARE(net->service.requests().size(), 1);
+    QCOMPARE(net->service.lastRequest().target, "/3.1/public/roster?sessionId=" + session.toUtf8());
+
+    roster->deinit();
+    QVERIFY(!pollTimer->isActive() && !requestTimer->isActive());
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->toolTip(0), QString("Servers accessible over the LAN"));
+}
+
+void tst_RosterWidget::showsTheAccountRoster()
+{
+    start(TestSupport::FakeService::sampleRoster(), 2);
+    QTreeWidgetItem* internet = tree->topLevelItem(0);
+    QCOMPARE(internet->toolTip(0), QString("Servers accessible over the Internet"));
+    QCOMPARE(tree->topLevelItem(1)->toolTip(0), QString("Servers accessible over the LAN"));
+    QCOMPARE(serverTexts(), QStringList({"Office (2 cameras)", "Home (1 camera)"}));
+    QVERIFY(internet->isExpanded() && internet->child(0)->isExpanded() && internet->child(1)->isExpanded());
+
+    ServerTreeItem* office = serverRow("Office");
+    QVERIFY(hasIcon(office, ":icons/server-icon.png"));
+    QCOMPARE(office->toolTip(0), QString("Videoserver \"Office\" is online"));
+    QVERIFY(label(office, "name")->font().bold());
+    // Offline, but with archive.
+    ServerTreeItem* home = serverRow("Home");
+    QVERIFY(hasIcon(home, ":icons/server-icon.png"));
+    QCOMPARE(label(home, "state")->text(), QString("offline"));
+    QCOMPARE(cameraRow("srv-office", 1)->toolTip(0), QString("\"Entrance\" camera is online"));
+    QCOMPARE(cameraRow("srv-office", 2)->toolTip(0), QString("\"Yard\" camera is offline"));
+
+    QLabel* preview = label(cameraRow("srv-office", 1), "preview");
+    const QColor expected = QImage::fromData(TestSupport::FakeVideoServer::previewJpeg(1)).pixelColor(160, 120);
+    auto shown = [&] {
+        const QColor seen = preview->grab().toImage().pixelColor(preview->width() / 2, preview->height() / 2);
+        return qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green()) +
+                   qAbs(seen.blue() - expected.blue()) <
+               30;
+    };
+    QTRY_VERIFY(shown());
+    // Offline cameras are not asked for.
+    QCOMPARE(streamer->requests().size(), 1);
+    QCOMPARE(streamer->lastRequest().target, "/preview/live?camera=1&q=0&server=srv-office&sessionId=" +
+                                                 Core::SessionManager::instance()->sessionId().toUtf8());
+}
+
+void tst_RosterWidget::firstFillExpandsSmallRosters_data()
+{
+    QTest::addColumn<int>("cameras");
+    QTest::addColumn<bool>("expanded");
+    QTest::newRow("10 cameras") << 10 << true;
+    QTest::newRow("11 cameras") << 11 << false;
+}
+
+void tst_RosterWidget::firstFillExpandsSmallRosters()
+{
+    QFETCH(int, cameras);
+    QFETCH(bool, expanded);
+    QVariantList a, b;
+    for (int id = 1; id <= cameras; ++id)
+        (id <= 5 ? a : b) << camera(id, QString("Cam %1").arg(id));
+    // Ids of this row only: requests of an earlier row may still arrive.
+    const QString idA = QString("a%1").arg(cameras), idB = QString("b%1").arg(cameras);
+    start(rosterOf({server(idA, "A", true, a), server(idB, "B", true, b)}), 2);
+    QVERIFY(tree->topLevelItem(0)->isExpanded());
+    QCOMPARE(serverRow("A")->isExpanded(), expanded);
+    QCOMPARE(serverRow("B")->isExpanded(), expanded);
+    if (expanded)
+        return;
+
+    // Previews are asked for once a row is painted, again after each time it was hidden, and never for rows
+    // under a collapsed server.
+    QWidget* widget = tree->itemWidget(cameraRow(idA, 1), 0);
+    serverRow("A")->setExpanded(true);
+    QTRY_COMPARE(previews(idA, 1), 1);
+    serverRow("A")->setExpanded(false);
+    QTRY_VERIFY(!widget->isVisible());
+    serverRow("A")->setExpanded(true);
+    QTRY_COMPARE(previews(idA, 1), 2);
+    QCOMPARE(previews(idB), 0);
+}
+
+void tst_RosterWidget::mergesLaterReplies()
+{
+    start(rosterOf({server("srv-office", "Office", true,
+                           {camera(1, "Entrance", true, false), camera(2, "Yard", true, false)}),
+                    server("srv-home", "Home", true, {camera(1, "Hall")})}),
+          2);
+    QTRY_COMPARE(previews("srv-home", 1), 1);
+    const Core::VideoServerPtr office = serverRow("Office")->server();
+    const Core::CameraPtr entrance = office->cameras().value(1);
+    const Core::CameraPtr yard = office->cameras().value(2);
+    roster->addOpenedCamera(yard);
+
+    // Renamed and gone offline, now with archive; Yard dropped, Gate added, Home gone.
+    const QVariantMap changed =
+        rosterOf({server("srv-office", "Head office", false, {camera(1, "Entrance"), camera(3, "Gate")})});
+    net->service.setRoster(changed);
+    tick();
+    QTRY_VERIFY(serverRow("Head office"));
+    QCOMPARE(serverRow("Head office")->server(), office);
+    QCOMPARE(office->cameras().value(1), entrance);
+    QVERIFY(!cameraRow("srv-office", 2));
+    QVERIFY(hasIcon(serverRow("Head office"), ":icons/server-icon.png"));
+    QCOMPARE(serverTexts(), QStringList({"Head office (2 cameras)"}));
+    QTRY_COMPARE(previews("srv-office", 3), 1);
+    QTRY_COMPARE(census->alive("QuorvelClient::GUI::ServerTreeItem"), 1);
+    // Home's camera left the preview loader with its row.
+    const int homeAsked = previews("srv-home");
+    QSignalSpy refreshed(entrance.get(), &Camera::previewChanged);
+    Core::PreviewLoader::instance()->start();
+    QTRY_VERIFY(refreshed.count() > 0);
+    QCOMPARE(previews("srv-home"), homeAsked);
+
+    // The same reply again changes nothing.
+    QList<std::shared_ptr<QSignalSpy>> spies;
+    for (QObject* record : {static_cast<QObject*>(office.get()), static_cast<QObject*>(entrance.get())}) {
+        for (int i = 0; i < record->metaObject()->methodCount(); ++i) {
+            const QMetaMethod method = record->metaObject()->method(i);
+            if (method.methodType() == QMetaMethod::Signal && method.name() != "destroyed")
+                spies << std::make_shared<QSignalSpy>(record, method);
+        }
+    }
+    QSignalSpy inserted(tree->model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(tree->model(), &QAbstractItemModel::rowsRemoved);
+    tick();
+    QTRY_COMPARE(census->alive("QuorvelClient::Core::RestClient"), 0);
+    for (const auto& spy : std::as_const(spies))
+        QCOMPARE(spy->count(), 0);
+    QCOMPARE(inserted.count() + removed.count(), 0);
+
+    // An open camera that comes back is the record its player holds, with the new name and flags.
+    net->service.setRoster(
+        rosterOf({server("srv-office", "Head office", false,
+                         {camera(1, "Entrance"), camera(2, "Back yard", false), camera(3, "Gate")})}));
+    tick();
+    QTRY_VERIFY(cameraRow("srv-office", 2));
+    QCOMPARE(cameraRow("srv-office", 2)->camera(), yard);
+    QCOMPARE(yard->name(), QString("Back yard"));
+    QCOMPARE(yard->flags(), Camera::CameraFlags(Camera::Offline));
+}
+
+void tst_RosterWidget::repliesBuildRecords_data()
+{
+    QTest::addColumn<QVariant>("payload");
+    QTest::addColumn<QString>("records");
+    const QVariantMap office = TestSupport::FakeService::sampleRoster().value("a").toMap();
+    QTest::newRow("not an object") << QVariant(QVariantList{office}) << "";
+    QTest::newRow("empty") << QVariant(QVariantMap()) << "";
+    QTest::newRow("known server malformed")
+        << QVariant(QVariantMap{{"a", office}, {"b", "junk"}}) << "Office 0 \"\" archive [1 0 1280x720] [2 2 1280x720]";
+    QTest::newRow("same id twice") << QVariant(rosterOf({server("x", "First", true), server("x", "Second", true)}))
+                                   << "Second 0 \"\"";
+    QTest::newRow("missing keys") << QVariant(rosterOf({QVariantMap{{"id", "x"}, {"name", "Bare"}}})) << "Bare 8 \"\"";
+    QTest::newRow("offline keeps archive cameras")
+        << QVariant(rosterOf({server("x", "X", false, {camera(1, "A", false), camera(2, "B", true, false)})}))
+        << "X 8 \"\" archive [1 2 1280x720]";
+    QTest::newRow("no services") << QVariant(rosterOf(
+                                        {server("x", "X", true,
+                                                {QVariantMap{{"id", 1}, {"online", true}}, QVariantMap{{"id", 2}}})}))
+                                 << "X 2 \"\" [1 1 640x480] [2 3 640x480]";
+    QTest::newRow("billing wins") << QVariant(rosterOf({server(
+                                         "x", "X", true, {unpaid(1, "other"), unpaid(2, "billing"), camera(3, "C")})}))
+                                  << "X 1 \"billing\" archive [1 1 640x480] [2 1 640x480] [3 0 1280x720]";
+    QTest::newRow("first reason stays") << QVariant(rosterOf({server("x", "X", true, {unpaid(1, "other"), unpaid(2)})}))
+                                        << "X 2 \"other\" [1 1 640x480] [2 1 640x480]";
+    QTest::newRow("no cameras") << QVariant(rosterOf({server("x", "X", true)})) << "X 0 \"\"";
+    QTest::newRow("largest size") << QVariant(rosterOf({server("x", "X", true, {sized(2400, 2000)})}))
+                                  << "X 0 \"\" archive [1 0 2400x2000]";
+    QTest::newRow("too wide") << QVariant(rosterOf({server("x", "X", true, {sized(2401, 720)})}))
+                              << "X 0 \"\" archive [1 0 640x480]";
+    QTest::newRow("too narrow") << QVariant(rosterOf({server("x", "X", true, {sized(79, 720)})}))
+                                << "X 0 \"\" archive [1 0 640x480]";
+    QTest::newRow("too low") << QVariant(rosterOf({server("x", "X", true, {sized(1280, 59)})}))
+                             << "X 0 \"\" archive [1 0 640x480]";
+}
+
+void tst_RosterWidget::repliesBuildRecords()
+{
+    QFETCH(QVariant, payload);
+    QFETCH(QString, records);
+    start(TestSupport::FakeService::sampleRoster(), 2);
+    QMetaObject::invokeMethod(roster, "onServersListReceived", Q_ARG(QVariant, payload));
+    QTRY_COMPARE(describe(), records);
+}
+
+void tst_RosterWidget::failedRequests_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("relogins");
+    QTest::addColumn<int>("badSessions");
+    QTest::newRow("sign in again") << 10017 << 1 << 0;
+    QTest::newRow("bad session") << 10002 << 0 << 1;
+    QTest::newRow("network") << -4 << 0 << 0;
+}
+
+void tst_RosterWidget::failedRequests()
+{
+    QFETCH(int, code);
+    QFETCH(int, relogins);
+    QFETCH(int, badSessions);
+    start(TestSupport::FakeService::sampleRoster(), 2);
+    QSignalSpy relogin(roster, &GUI::RosterWidget::relogin);
+    QSignalSpy badSession(roster, &GUI::RosterWidget::badSession);
+    TestSupport::MessageCapture capture;
+    QTcpServer closed;
+    if (code == -4) {
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        Utils::Settings::instance()->setValue("proxy/port", int(closed.serverPort()));
+        closed.close();
+    } else {
+        net->service.enqueueReply(TestSupport::FakeService::failure(code));
+    }
+    tick();
+    QTRY_VERIFY(capture.contains(QString("Servers list request error: %1").arg(code)));
+    for (QTreeWidgetItem* item : rows(ServerTreeItem::Type)) {
+        const Core::VideoServerPtr record = static_cast<ServerTreeItem*>(item)->server();
+        QCOMPARE(record->flags(), VideoServer::VideoServerFlags(VideoServer::Offline));
+        for (const Core::CameraPtr& c : record->cameras())
+            QCOMPARE(c->flags(), Camera::CameraFlags(Camera::Offline));
+    }
+    QCOMPARE(relogin.count(), relogins);
+    QCOMPARE(badSession.count(), badSessions);
+
+    // The next tick asks again, and its answer sets the real flags.
+    net->useProxy();
+    tick();
+    QTRY_COMPARE(serverRow("Office")->server()->flags(), VideoServer::VideoServerFlags());
+}
+
+void tst_RosterWidget::silentAndLateRequestsAreReleased()
+{
+    TestSupport::MessageCapture capture;
+    net->service.setRosterHeld(true);
+    roster->init(false);
+    QTRY_COMPARE(rosterRequests(), 1);
+    tick();
+    tick();
+    QCOMPARE(rosterRequests(), 1);
+    tick();
+    QTRY_COMPARE(rosterRequests(), 2);
+    QVERIFY(capture.contains("Servers list request got no answer, asking again"));
+    QTRY_COMPARE(census->alive("QuorvelClient::Core::RestClient"), 1);
+
+    // Sign-out drops the pending request; its late answer reaches nobody, and the next session asks at once.
+    roster->deinit();
+    QTRY_COMPARE(census->alive("QuorvelClient::Core::RestClient"), 0);
+    net->service.releaseHeldRosters();
+    net->service.setRosterHeld(false);
+    roster->init(false);
+    QTRY_COMPARE(rosterRequests(), 3);
+    QTRY_COMPARE(serverTexts(), QStringList({"Office (2 cameras)", "Home (1 camera)"}));
+}
+
+void tst_RosterWidget::filtersAndSortsServerRows()
+{
+    const QString store = QString::fromUtf8("Склад %1 <b>");
+    const QVariantMap shed{{"id", "c"}, {"name", "Shed"}, {"cameras", QVariantMap{{"1", QVariantMap{{"id", 1}}}}}};
+    start(rosterOf({server("a", "Yard", true, {camera(1, "office")}), server("b", "Home", false), shed,
+                    server("d", "Office", true, {camera(1, "Gate")}), server("e", store, true)}),
+          5);
+    // By state text ("0" and "10" before "8"), then by row text.
+    QCOMPARE(serverTexts(),
+             QStringList({"Office (1 camera)", "Yard (1 camera)", store + " (0 camera)", "Shed", "Home"}));
+    QCOMPARE(serverRow(store)->toolTip(0), "Videoserver \"" + store + "\" is online");
+    QCOMPARE(label(serverRow(store), "name")->text(), store + " (0 camera)");
+
+    auto* filter = roster->findChild<QLineEdit*>("filter");
+    QTest::keyClicks(filter, "off");
+    QCOMPARE(serverTexts(true), QStringList({"Office (1 camera)"}));
+    filter->selectAll();
+    QTest::sendKeyEvent(QTest::Press, filter, Qt::Key_unknown, QString::fromUtf8("СКЛАД %1"), Qt::NoModifier);
+    QCOMPARE(serverTexts(true), QStringList({store + " (0 camera)"}));
+
+    roster->collapseAll();
+    for (QTreeWidgetItem* item : rows(ServerTreeItem::Type))
+        QVERIFY(!item->isExpanded());
+    QVERIFY(tree->topLevelItem(0)->isExpanded() && tree->topLevelItem(1)->isExpanded());
+    roster->expandAll();
+    for (QTreeWidgetItem* item : rows(ServerTreeItem::Type))
+        QVERIFY(item->isExpanded());
+}
+
+QUORVEL_TEST_MAIN(tst_RosterWidget)
+#include "tst_RosterWidget.moc"
