@@ -41,7 +41,9 @@ CameraTreeItem::~CameraTreeItem()
 
 void CameraTreeItem::createWidget()
 {
-    auto* widget = new CameraWidget(d->camera->name(), QString(), d->camera->flags() == Core::Camera::CameraFlags());
+    // Made on the viewport, where the view would move it: moving a finished widget there costs nearly as much again.
+    auto* widget = new CameraWidget(d->camera->name(), QString(), d->camera->flags() == Core::Camera::CameraFlags(),
+                                    treeWidget()->viewport());
     treeWidget()->setItemWidget(this, 0, widget);
     d->widget = widget;
     setState(d->camera->flags());

@@ -36,11 +36,14 @@ void CameraWidget::setState(const QString& state)
 
 void CameraWidget::setOnline(bool online)
 {
-    ui->camFrame->setStyleSheet(
+    const QString styleSheet =
         online ? QStringLiteral("QFrame#camFrame { background-color: rgb(226, 240, 255);border: 1px solid rgb(190, "
                                 "210, 255); border-bottom-left-radius: 3px;border-bottom-right-radius: 3px; }")
                : QStringLiteral("QFrame#camFrame {border: 1px solid rgb(200, 200, 200); border-bottom-left-radius: "
-                                "3px;border-bottom-right-radius: 3px; }"));
+                                "3px;border-bottom-right-radius: 3px; }");
+    // Setting a style sheet re-polishes the frame even when it is the same one.
+    if (ui->camFrame->styleSheet() != styleSheet)
+        ui->camFrame->setStyleSheet(styleSheet);
 }
 
 bool CameraWidget::setPreview(const QByteArray& preview)
