@@ -57,7 +57,7 @@
     <message>
         <location filename="../../gui/roster/RosterWidget.cpp" line="233"/>
         <source>Local videoservers</source>
-        <translation>Локальные видеосерверы</translation>
+        <translation>Локальные серверы</translation>
     </message>
     <message>
         <location filename="../../gui/roster/RosterWidget.cpp" line="235"/>
