@@ -291,20 +291,26 @@ void RosterWidget::deinit()
     d->requestTimer->stop();
 }
 
-void RosterWidget::expandAll()
+QList<QTreeWidgetItem*> RosterWidget::serverRows() const
 {
+    QList<QTreeWidgetItem*> rows;
     for (QTreeWidgetItem* root : {d->internetRoot, d->localRoot}) {
         for (int i = 0; root && i < root->childCount(); ++i)
-            root->child(i)->setExpanded(true);
+            rows << root->child(i);
     }
+    return rows;
+}
+
+void RosterWidget::expandAll()
+{
+    for (QTreeWidgetItem* row : serverRows())
+        row->setExpanded(true);
 }
 
 void RosterWidget::collapseAll()
 {
-    for (QTreeWidgetItem* root : {d->internetRoot, d->localRoot}) {
-        for (int i = 0; root && i < root->childCount(); ++i)
-            root->child(i)->setExpanded(false);
-    }
+    for (QTreeWidgetItem* row : serverRows())
+        row->setExpanded(false);
 }
 
 void RosterWidget::removeOpenedCamera(Core::CameraPtr camera)
@@ -479,12 +485,8 @@ void RosterWidget::sortTree()
 
 void RosterWidget::applyFilter(QString text)
 {
-    for (QTreeWidgetItem* root : {d->internetRoot, d->localRoot}) {
-        for (int i = 0; root && i < root->childCount(); ++i) {
-            QTreeWidgetItem* item = root->child(i);
-            item->setHidden(!item->text(2).contains(text, Qt::CaseInsensitive));
-        }
-    }
+    for (QTreeWidgetItem* row : serverRows())
+        row->setHidden(!row->text(2).contains(text, Qt::CaseInsensitive));
 }
 
 void RosterWidget::itemPressed(QTreeWidgetItem* item, int)

@@ -57,6 +57,8 @@ private slots:
 private:
     void setupTree();
     void createInternetRoot();
+    // The rows under both roots.
+    QList<QTreeWidgetItem*> serverRows() const;
     bool takeReply();
     void releasePendingRequest();
     void mergeServer(const Core::VideoServerPtr& fresh);
