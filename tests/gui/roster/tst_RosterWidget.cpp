@@ -504,6 +504,7 @@ void tst_RosterWidget::filtersAndSortsServerRows()
              QStringList({"Office (1 camera)", "Yard (1 camera)", store + " (0 camera)", "Shed", "Home"}));
     QCOMPARE(serverRow(store)->toolTip(0), "Videoserver \"" + store + "\" is online");
     QCOMPARE(label(serverRow(store), "name")->text(), store + " (0 camera)");
+    QCOMPARE(label(serverRow(store), "name")->textFormat(), Qt::PlainText);
 
     auto* filter = roster->findChild<QLineEdit*>("filter");
     QTest::keyClicks(filter, "off");
