@@ -9,10 +9,12 @@ QString cameraCountText(int count, const QString& camera, const QString& ending,
 {
     QString word = camera;
     if (Application::currentLanguage() == QLatin1String("ru")) {
+        // 11 to 14 take the plural of many whatever the hundreds: 111 "камер", 121 "камера".
         const int last = count % 10;
-        if (count == 1 || (count > 20 && last == 1))
+        const bool teens = count % 100 >= 11 && count % 100 <= 14;
+        if (!teens && last == 1)
             word += ending;
-        else if ((count >= 2 && count <= 4) || (count > 20 && last >= 2 && last <= 4))
+        else if (!teens && last >= 2 && last <= 4)
             word += fewEnding.arg(QString());
     } else if (count > 1) {
         word += ending;

@@ -43,9 +43,9 @@ void tst_ServerTreeItem::countsCameras_data()
     QTest::addColumn<QString>("word");
     QTest::newRow("en singular") << "en" << QList<int>{0, 1} << "camera";
     QTest::newRow("en plural") << "en" << QList<int>{2} << "cameras";
-    QTest::newRow("ru one") << "ru" << QList<int>{1, 21, 101, 111} << QString::fromUtf8("камера");
+    QTest::newRow("ru one") << "ru" << QList<int>{1, 21, 101, 121} << QString::fromUtf8("камера");
     QTest::newRow("ru few") << "ru" << QList<int>{2, 3, 4, 22, 34} << QString::fromUtf8("камеры");
-    QTest::newRow("ru many") << "ru" << QList<int>{0, 5, 11, 12, 20, 25, 30, 40} << QString::fromUtf8("камер");
+    QTest::newRow("ru many") << "ru" << QList<int>{0, 5, 11, 12, 20, 25, 30, 40, 111, 114} << QString::fromUtf8("камер");
 }
 
 void tst_ServerTreeItem::countsCameras()
