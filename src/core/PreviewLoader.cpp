@@ -1,13 +1,12 @@
 #include "core/PreviewLoader.h"
 
-#include "core/SessionManager.h"
+#include "core/CameraEndpoint.h"
 #include "core/StreamerClient.h"
 #include "utils/Intervals.h"
 
 #include <QDebug>
 #include <QMap>
 #include <QTimer>
-#include <QUrl>
 
 namespace QuorvelClient {
 namespace Core {
@@ -101,8 +100,8 @@ void PreviewLoader::request(const camera_global_id_t& id, StreamerClient* client
     const CameraPtr camera = d->cameras.value(id);
     if (!camera)
         return;
-    const bool local = camera->serverType() == 1;
-    if (camera->flags() || (local && camera->serverHost().isEmpty())) {
+    const CameraEndpoint endpoint(camera);
+    if (camera->flags() || !endpoint.isReachable()) {
         // A repeat that will not be sent frees the camera for the next request.
         if (client)
             checkAndDeleteRequest(client);
@@ -117,21 +116,13 @@ void PreviewLoader::request(const camera_global_id_t& id, StreamerClient* client
                 return;
             }
         }
-        client = local ? new StreamerClient(camera->serverHost(), camera->serverPort()) : new StreamerClient();
+        client = endpoint.newClient();
         d->requests.insert(client, id);
         connect(client, &StreamerClient::responceReceived, this, &PreviewLoader::onPreviewReceived);
         connect(client, &StreamerClient::error, this, &PreviewLoader::onPreviewRequestError);
     }
 
-    QVariantMap params;
-    params.insert(QStringLiteral("server"), camera->serverId());
-    params.insert(QStringLiteral("camera"), camera->id());
-    if (local) {
-        params.insert(QStringLiteral("sessionId"), QString::fromLatin1(QUrl::toPercentEncoding(camera->password())));
-    } else {
-        SessionManager* session = SessionManager::instance();
-        params.insert(QStringLiteral("sessionId"), session ? session->sessionId() : QString());
-    }
+    QVariantMap params = endpoint.requestParams();
     params.insert(QStringLiteral("q"), 0);
 
     const int count = d->attempts.value(client, 0);

@@ -1,16 +1,9 @@
 #include "gui/video/VideoWidget.h"
 
-#include "core/SessionManager.h"
-#include "core/media/Vlc.h"
 #include "gui/video/VideoSearchZone.h"
-#include "utils/Mask.h"
-#include "utils/ServiceHosts.h"
-#include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
-#include <QDebug>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,46 +11,23 @@
 #include <QMutex>
 #include <QPainter>
 #include <QPushButton>
-#include <QTimer>
+#include <QRegion>
 #include <QTransform>
-#include <QUrl>
 #include <QVBoxLayout>
 
-#include <vlc/vlc.h>
-
-#include <atomic>
-#include <cstring>
-#include <new>
 #include <utility>
 
 namespace QuorvelClient {
 namespace GUI {
 
+using Core::StreamPlayer;
+
 namespace {
-
-const int kPollInterval = 300;
-const int kRetryDelay = 500;
-const qint64 kRepaintInterval = 44; // 1000 / 22.5 ms, in whole milliseconds
-const int kMinBufferWidth = 768;
-const int kMinBufferHeight = 576;
-
-enum Mode { ModeNone = 0, ModeLive = 1, ModeArchive = 2 };
-
-const char kLiveQuery[] =
-    "/flv/live?server=%1&camera=%2&sessionId=%3&q=%4&vcodec=flv&vcodec=h264&vcodec=mpeg4&acodec=mp3";
-const char kArchiveQuery[] = "/flv/archive?server=%1&camera=%2&sessionId=%3&startId=%4&endId=%5&startTime=%6&q=%7"
-                             "&vcodec=flv&vcodec=h264&acodec=mp3&speed=%8&vcodec=mpeg4";
 
 Utils::SettingKey<int> rotationKey(const Core::CameraPtr& camera)
 {
     const Core::camera_global_id_t id = camera->globalId();
     return Utils::Keys::cameraRotation(id.first, id.second);
-}
-
-// Room for a frame of the size: 5 bytes a pixel, at least 768 x 576 pixels.
-size_t bufferBytes(int width, int height)
-{
-    return size_t(5) * size_t(qMax(width, kMinBufferWidth)) * size_t(qMax(height, kMinBufferHeight));
 }
 
 } // namespace
@@ -67,137 +37,31 @@ namespace Internal {
 class VideoWidgetPrivate
 {
 public:
-    VideoWidget::PlayerState state = VideoWidget::NothingSpecial;
+    std::unique_ptr<StreamPlayer> player;
     qreal rotation = 0;
-    bool sound = false;
-    Core::CameraPtr camera;
-    QTimer stateTimer;
     QLabel* progressLabel = nullptr;
     QMovie* progressMovie = nullptr;
     QString statusText;
-    libvlc_media_player_t* player = nullptr;
-
-    // The image and buffer A are read and written by libvlc's video thread and the GUI thread.
-    QImage image;
-    mutable QMutex frameMutex;
-    int frameWidth = -1;
-    int frameHeight = -1;
-    mutable QMutex sizeMutex;
-    std::atomic<bool> sizeReport{false};
-    std::atomic<bool> sizeReportPosted{false};
-
     Qt::AspectRatioMode scaleMode = Qt::KeepAspectRatio;
     QRect pictureRect;
-
-    QDateTime currentTime;
-    QDateTime startTime;
-    QDateTime endTime;
-    int mode = ModeNone;
-    Core::QualitySettings::Type quality = Core::QualitySettings::High;
-    Core::ArchivePlaySpeed speed = Core::SpeedX1;
-    int startId = 0;
-    int endId = 0;
-    int retryCount = 0;
-    bool retryPending = false;
-    std::atomic<bool> painted{true};
-    // Whether the picture being decoded goes into buffer A; a picture dropped into B leaves A as it was copied.
-    std::atomic<bool> pictureInA{true};
     bool single = false;
-    std::atomic<qint64> frameCounter{0};
-    QElapsedTimer repaintClock;
-    std::unique_ptr<unsigned char[]> bufferA;
-    std::unique_ptr<unsigned char[]> bufferB;
-    size_t bufferSize = 0;
-    int lastState = 0;
-
     std::unique_ptr<VideoSearchZone> zone;
-
-    // libvlc 3 polls a stream that failed to open as ended; its error event is kept until the next request.
-    std::atomic<bool> errorSeen{false};
-
-    static void onPlayerError(const libvlc_event_t*, void* opaque)
-    {
-        static_cast<VideoWidgetPrivate*>(opaque)->errorSeen = true;
-    }
-
-    bool allocateBuffers(int width, int height)
-    {
-        const size_t bytes = bufferBytes(width, height);
-        std::unique_ptr<unsigned char[]> a(new (std::nothrow) unsigned char[bytes]);
-        std::unique_ptr<unsigned char[]> b(new (std::nothrow) unsigned char[bytes]);
-        if (!a || !b)
-            return false;
-        bufferA = std::move(a);
-        bufferB = std::move(b);
-        bufferSize = bytes;
-        return true;
-    }
 };
 
 } // namespace Internal
 
-QuorvelVideoResizeEvent::QuorvelVideoResizeEvent(int videoWidth, int videoHeight, int frameWidth, int frameHeight)
-    : QEvent(Type), m_videoWidth(videoWidth), m_videoHeight(videoHeight), m_frameWidth(frameWidth),
-      m_frameHeight(frameHeight)
-{
-}
-
-QuorvelVideoResizeEvent::~QuorvelVideoResizeEvent() = default;
-
-int QuorvelVideoResizeEvent::videoWidth() const
-{
-    return m_videoWidth;
-}
-
-int QuorvelVideoResizeEvent::videoHeight() const
-{
-    return m_videoHeight;
-}
-
-int QuorvelVideoResizeEvent::frameWidth() const
-{
-    return m_frameWidth;
-}
-
-int QuorvelVideoResizeEvent::frameHeight() const
-{
-    return m_frameHeight;
-}
-
 VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(parent), d(new Internal::VideoWidgetPrivate)
 {
-    d->camera = camera;
     setMinimumSize(100, 100);
-
-    // A camera that reports no size plays at the size its quality table falls back to.
-    QSize size = d->camera->resolution();
-    if (size.width() < 1 || size.height() < 1)
-        size = QSize(640, 480);
-    d->frameWidth = size.width();
-    d->frameHeight = size.height();
-    qDebug() << "Cam resolution:" << size << ", buf:" << qMax(size.width(), kMinBufferWidth) << "x"
-             << qMax(size.height(), kMinBufferHeight);
-    const bool buffers = d->allocateBuffers(size.width(), size.height());
-    if (!buffers)
-        qCritical() << "Cannot allocate frame buffers:" << size;
-
-    if (libvlc_instance_t* instance = Core::Vlc::instance()->libvlcInstance())
-        d->player = buffers ? libvlc_media_player_new(instance) : nullptr;
-    if (d->player) {
-        libvlc_audio_set_mute(d->player, !d->sound);
-        libvlc_video_set_format(d->player, "RV32", d->frameWidth, d->frameHeight, d->frameWidth * 4);
-        libvlc_event_attach(libvlc_media_player_event_manager(d->player), libvlc_MediaPlayerEncounteredError,
-                            &Internal::VideoWidgetPrivate::onPlayerError, d.get());
-    }
-
+    d->player.reset(new StreamPlayer(std::move(camera)));
+    StreamPlayer* player = d->player.get();
     setScaleMode(Qt::KeepAspectRatio);
-    if (d->player)
-        libvlc_video_set_callbacks(d->player, lockCallback, unlockCallback, displayCallback, this);
 
     QPalette palette = this->palette();
     palette.setBrush(QPalette::All, QPalette::Window, QBrush(Qt::black));
     setPalette(palette);
-    setAutoFillBackground(true);
+    // The paint event fills what the picture leaves black itself, so no pixel is painted twice.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     d->progressMovie = new QMovie(QStringLiteral(":icons/animated/animated_progress.gif"), QByteArray(), this);
@@ -209,10 +73,18 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
     d->progressLabel->hide();
     layout->addWidget(d->progressLabel);
 
-    connect(&d->stateTimer, &QTimer::timeout, this, &VideoWidget::handlePlayerState);
+    // Emitted on libvlc's video thread; update() then runs queued on the GUI thread.
+    connect(player, &StreamPlayer::frameReady, this, &VideoWidget::updateNeeded, Qt::DirectConnection);
     connect(this, &VideoWidget::updateNeeded, this, qOverload<>(&QWidget::update));
+    connect(player, &StreamPlayer::polled, this, [this] { d->statusText = buildStatusText(); });
+    connect(player, &StreamPlayer::stateChanged, this, &VideoWidget::onStateChanged);
+    connect(player, &StreamPlayer::frameSizeChanged, this, &VideoWidget::updatePictureRect);
+    connect(player, &StreamPlayer::cameraUnavailable, this, [this] {
+        d->statusText = tr("Camera is %1").arg(Core::Camera::flagsToString(d->player->camera()->flags()));
+        update();
+    });
 
-    addRotation(rotationKey(d->camera).value());
+    addRotation(rotationKey(d->player->camera()).value());
 
     d->zone.reset(new Internal::VideoSearchZone(this));
     connect(d->zone->closeButton(), &QPushButton::clicked, this, &VideoWidget::hideArchiveSearch);
@@ -220,397 +92,109 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
 
 VideoWidget::~VideoWidget()
 {
-    if (d->player) {
-        libvlc_media_player_stop(d->player);
-        libvlc_event_detach(libvlc_media_player_event_manager(d->player), libvlc_MediaPlayerEncounteredError,
-                            &Internal::VideoWidgetPrivate::onPlayerError, d.get());
-        libvlc_media_player_release(d->player);
-        d->player = nullptr;
-    }
+    // The player's video thread signals this widget until the player has stopped.
+    d->player.reset();
 }
 
 Core::CameraPtr VideoWidget::camera() const
 {
-    return d->camera;
+    return d->player->camera();
 }
 
 VideoWidget::PlayerState VideoWidget::playerState() const
 {
-    return d->state;
+    return PlayerState(d->player->state());
 }
 
 bool VideoWidget::isPlaying() const
 {
-    if (!d->player)
-        return false;
-    const int state = libvlc_media_player_get_state(d->player);
-    return state >= libvlc_Opening && state <= libvlc_Paused;
+    return d->player->isPlaying();
 }
 
 QDateTime VideoWidget::currentTime() const
 {
-    return d->currentTime;
+    return d->player->currentTime();
 }
 
 void VideoWidget::setCurrentTime(const QDateTime& time)
 {
-    d->currentTime = time;
+    d->player->setCurrentTime(time);
 }
 
 libvlc_media_player_t* VideoWidget::mediaPlayer() const
 {
-    return d->player;
+    return d->player->mediaPlayer();
+}
+
+Core::StreamPlayer* VideoWidget::streamPlayer() const
+{
+    return d->player.get();
 }
 
 QSize VideoWidget::sizeHint() const
 {
-    QMutexLocker locker(&d->sizeMutex);
-    return QSize(d->frameWidth, d->frameHeight);
+    return d->player->frameSize();
 }
-
-// ---- libvlc's video thread ----
 
 void* VideoWidget::lockCallback(void* opaque, void** planes)
 {
-    return static_cast<VideoWidget*>(opaque)->lockFrame(planes);
+    return StreamPlayer::lockCallback(static_cast<VideoWidget*>(opaque)->d->player.get(), planes);
 }
 
-void VideoWidget::unlockCallback(void*, void*, void* const*) {}
-
-void VideoWidget::displayCallback(void* opaque, void*)
+void VideoWidget::unlockCallback(void* opaque, void* picture, void* const* planes)
 {
-    static_cast<VideoWidget*>(opaque)->displayFrame();
+    StreamPlayer::unlockCallback(static_cast<VideoWidget*>(opaque)->d->player.get(), picture, planes);
 }
 
-void* VideoWidget::lockFrame(void** planes)
+void VideoWidget::displayCallback(void* opaque, void* picture)
 {
-    int width;
-    int height;
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        width = d->frameWidth;
-        height = d->frameHeight;
-    }
-    // The video size is asked for on the GUI thread: asking libvlc from its own video thread can wait for a stop
-    // that waits for this thread.
-    if (d->sizeReport && !d->sizeReportPosted.exchange(true))
-        QCoreApplication::postEvent(this, new QuorvelVideoResizeEvent(-1, -1, width, height));
-    const bool intoA = d->painted;
-    d->pictureInA = intoA;
-    planes[0] = intoA ? d->bufferA.get() : d->bufferB.get();
-    return d->bufferA.get();
+    StreamPlayer::displayCallback(static_cast<VideoWidget*>(opaque)->d->player.get(), picture);
 }
-
-void VideoWidget::displayFrame()
-{
-    d->painted = false;
-    {
-        QMutexLocker locker(&d->frameMutex);
-        const int width = d->frameWidth;
-        const int height = d->frameHeight;
-        bool copy = d->pictureInA;
-        if (d->image.width() != width || d->image.height() != height) {
-            d->image = QImage(width, height, QImage::Format_RGB32);
-            copy = true;
-        }
-        // A picture dropped into buffer B left buffer A as the image already holds it.
-        if (copy && !d->image.isNull())
-            std::memcpy(d->image.bits(), d->bufferA.get(), size_t(width) * size_t(height) * 4);
-    }
-    if (d->frameCounter == 0) {
-        d->repaintClock.start();
-        d->frameCounter = 1;
-        emit updateNeeded();
-    } else if (d->repaintClock.elapsed() > kRepaintInterval) {
-        d->repaintClock.restart();
-        emit updateNeeded();
-    }
-}
-
-// ---- GUI thread ----
 
 bool VideoWidget::event(QEvent* e)
 {
     if (e->type() == QuorvelVideoResizeEvent::Type) {
-        videoResizeEvent(static_cast<QuorvelVideoResizeEvent*>(e));
+        QCoreApplication::sendEvent(d->player.get(), e);
         return true;
     }
     return QWidget::event(e);
 }
 
-void VideoWidget::videoResizeEvent(QuorvelVideoResizeEvent* event)
+void VideoWidget::onStateChanged(StreamPlayer::State state)
 {
-    if (!d->sizeReport)
-        return;
-    unsigned width = 0;
-    unsigned height = 0;
-    if (!d->player || libvlc_video_get_size(d->player, 0, &width, &height) != 0) {
-        // Not known yet: the next picture asks again.
-        d->sizeReportPosted = false;
-        return;
-    }
-    d->sizeReport = false;
-    event->accept();
-    qDebug() << "Video size is" << QSize(int(width), int(height));
+    emit playerStateChanged(PlayerState(state));
+    update();
 }
 
-QString VideoWidget::streamBase() const
+void VideoWidget::handlePlayerState()
 {
-    if (d->camera->serverType() != 0)
-        return QStringLiteral("http://") + d->camera->serverId();
-    const QString host =
-        Utils::Keys::streamerHost().value();
-    const QString version = Utils::Keys::streamerVersion().value();
-    if (version.isEmpty())
-        return QStringLiteral("http://%1").arg(host);
-    return QStringLiteral("http://%1/%2").arg(host, version);
-}
-
-QString VideoWidget::serverValue() const
-{
-    return d->camera->serverType() == 0 ? d->camera->serverId() : QStringLiteral("1");
-}
-
-QString VideoWidget::sessionValue() const
-{
-    if (d->camera->serverType() == 1)
-        return QString::fromLatin1(QUrl::toPercentEncoding(d->camera->password()));
-    Core::SessionManager* session = Core::SessionManager::instance();
-    return session ? session->sessionId() : QString();
+    d->player->pollState();
 }
 
 void VideoWidget::playLive(Core::QualitySettings::Type quality)
 {
-    d->mode = ModeLive;
-    if (quality != d->quality) {
-        d->quality = quality;
-        setFrameSize(Core::QualitySettings::resolution(d->camera, quality));
-    }
-    d->speed = Core::SpeedX1;
-    d->startTime = d->currentTime = QDateTime::currentDateTime();
-    d->frameCounter = 0;
-
-    if (d->camera->flags() != Core::Camera::CameraFlags()) {
-        stop(false);
-        d->state = CameraUnavailable;
-        d->statusText = tr("Camera is %1").arg(Core::Camera::flagsToString(d->camera->flags()));
-        update();
-        return;
-    }
-
-    // One pass over the placeholders: an encoded password may hold "%3A" and the like.
-    const QString url = streamBase() + QString::fromLatin1(kLiveQuery)
-                                           .arg(serverValue(), QString::number(d->camera->id()), sessionValue(),
-                                                QString::number(int(d->quality)));
-    openVideoUrl(url);
-    play();
+    d->player->playLive(quality);
 }
 
 void VideoWidget::playArchive(int startId, int endId, qint64 from, qint64 to, Core::QualitySettings::Type quality,
                               Core::ArchivePlaySpeed speed)
 {
-    d->mode = ModeArchive;
-    if (quality != d->quality) {
-        d->quality = quality;
-        setFrameSize(Core::QualitySettings::resolution(d->camera, quality));
-    }
-    d->speed = speed;
-    d->startId = startId;
-    d->endId = endId;
-    d->startTime = d->currentTime = QDateTime::fromSecsSinceEpoch(from);
-    d->endTime = QDateTime::fromSecsSinceEpoch(to);
-    d->frameCounter = 0;
-
-    const QString url =
-        streamBase() + QString::fromLatin1(kArchiveQuery)
-                           .arg(serverValue(), QString::number(d->camera->id()), sessionValue(),
-                                QString::number(startId), QString::number(endId), QString::number(from),
-                                QString::number(int(d->quality)), QString::number(Core::speedMultiplier(speed)));
-    openVideoUrl(url);
-    play();
+    d->player->playArchive(startId, endId, from, to, quality, speed);
 }
 
 bool VideoWidget::openVideoUrl(QString videoUrl)
 {
-    qDebug() << "Play path:" << Utils::maskUrlSecrets(videoUrl);
-    if (!d->player)
-        return false;
-    if (libvlc_media_player_is_playing(d->player))
-        libvlc_media_player_stop(d->player);
-    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
-    libvlc_media_t* media =
-        libvlc_media_new_location(Core::Vlc::instance()->libvlcInstance(), videoUrl.toLatin1().constData());
-    if (!media)
-        return false;
-    libvlc_media_player_set_media(d->player, media);
-    libvlc_media_release(media);
-    d->errorSeen = false;
-    d->sizeReportPosted = false;
-    d->sizeReport = true;
-    return true;
+    return d->player->openVideoUrl(videoUrl);
 }
 
 bool VideoWidget::setFrameSize(const QSize& size)
 {
-    const int width = size.width();
-    const int height = size.height();
-    int oldWidth;
-    int oldHeight;
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        oldWidth = d->frameWidth;
-        oldHeight = d->frameHeight;
-    }
-    if (width == oldWidth && height == oldHeight)
-        return false;
-    if (width < 1 || height < 1) {
-        qDebug() << "Frame size refused:" << size;
-        return false;
-    }
-    const int narrower = oldWidth - width;
-    if (narrower >= 1 && narrower <= 319 && width / height - oldWidth / oldHeight <= 0)
-        return false;
-
-    qDebug() << "Set new size:" << size;
-    if (d->player)
-        libvlc_media_player_stop(d->player);
-    // The player is stopped, so no callback touches the buffers while they grow.
-    if (size_t(width) * size_t(height) * 4 > d->bufferSize) {
-        QMutexLocker locker(&d->frameMutex);
-        if (!d->allocateBuffers(width, height)) {
-            qDebug() << "Frame size refused, no memory for it:" << size;
-            if (d->player)
-                libvlc_media_player_play(d->player);
-            return false;
-        }
-    }
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        d->frameWidth = width;
-        d->frameHeight = height;
-        if (d->player)
-            libvlc_video_set_format(d->player, "RV32", width, height, width * 4);
-    }
-    updatePictureRect();
-    if (d->player)
-        libvlc_media_player_play(d->player);
-    return true;
-}
-
-int VideoWidget::polledState() const
-{
-    if (!d->player)
-        return libvlc_Error;
-    const int state = libvlc_media_player_get_state(d->player);
-    if (d->errorSeen && (state == libvlc_Ended || state == libvlc_Error))
-        return libvlc_Error;
-    return state;
-}
-
-void VideoWidget::handlePlayerState()
-{
-    qint64 time = d->player ? libvlc_media_player_get_time(d->player) : 0;
-    if (d->mode == ModeArchive)
-        time *= Core::speedMultiplier(d->speed);
-    int state = polledState();
-    d->lastState = state;
-    if (state >= libvlc_Opening && state <= libvlc_Paused)
-        d->currentTime = d->startTime.addMSecs(time);
-
-    if (d->mode == ModeArchive && d->endTime.addSecs(1) < d->currentTime && state >= libvlc_Opening &&
-        state <= libvlc_Playing) {
-        qDebug() << "STOP (END TIME REACHED): currentTime =" << d->currentTime << "endTime =" << d->endTime;
-        stop(true);
-        state = polledState();
-        d->lastState = state;
-    }
-
-    const bool liveOrNone = d->mode != ModeArchive;
-    PlayerState next = NothingSpecial;
-    bool signalAlways = false;
-    switch (state) {
-    case libvlc_NothingSpecial:
-        clearImage();
-        next = NothingSpecial;
-        break;
-    case libvlc_Opening:
-        clearImage();
-        next = Opening;
-        break;
-    case libvlc_Buffering:
-        clearImage();
-        d->retryCount = 0;
-        d->retryPending = false;
-        next = Buffering;
-        break;
-    case libvlc_Playing:
-        d->retryCount = 0;
-        d->retryPending = false;
-        next = Playing;
-        break;
-    case libvlc_Paused:
-        next = Paused;
-        break;
-    case libvlc_Stopped:
-        signalAlways = liveOrNone && d->camera->flags() != Core::Camera::CameraFlags();
-        clearImage();
-        next = Stopped;
-        break;
-    case libvlc_Ended:
-        clearImage();
-        if (!liveOrNone) {
-            next = NothingSpecial;
-        } else if (d->retryCount <= 2) {
-            // One re-issue at a time: a second poll of the same end must not request the stream twice.
-            if (!d->retryPending) {
-                d->retryPending = true;
-                QTimer::singleShot(kRetryDelay, this, qOverload<>(&VideoWidget::retryLastRequest));
-            }
-            next = NothingSpecial;
-        } else {
-            d->retryPending = false;
-            next = Ended;
-        }
-        break;
-    case libvlc_Error:
-        clearImage();
-        if (d->retryCount <= 2 && !d->retryPending) {
-            d->retryPending = true;
-            QTimer::singleShot(kRetryDelay, this, qOverload<>(&VideoWidget::retryLastRequest));
-            next = NothingSpecial;
-        } else {
-            d->retryPending = false;
-            next = Error;
-        }
-        break;
-    default:
-        next = NothingSpecial;
-        break;
-    }
-
-    d->statusText = buildStatusText();
-    if (next != d->state || signalAlways) {
-        d->state = next;
-        emit playerStateChanged(next);
-        update();
-    }
+    return d->player->setFrameSize(size);
 }
 
 void VideoWidget::retryLastRequest(int quality)
 {
-    d->retryPending = false;
-    d->retryCount = d->retryCount < 3 ? d->retryCount + 1 : 1;
-    qDebug() << "Retry request for camera:" << d->camera->fullName() << d->retryCount;
-    const Core::QualitySettings::Type type = quality < 0 ? d->quality : Core::QualitySettings::Type(quality);
-    if (d->mode == ModeLive) {
-        playLive(type);
-    } else if (d->mode == ModeArchive) {
-        playArchive(d->startId, d->endId, d->currentTime.toSecsSinceEpoch(), d->endTime.toSecsSinceEpoch(), type,
-                    d->speed);
-    } else {
-        d->quality = type;
-        setFrameSize(Core::QualitySettings::resolution(d->camera, type));
-    }
+    d->player->retryLastRequest(quality);
 }
 
 void VideoWidget::retryLastRequest()
@@ -620,42 +204,27 @@ void VideoWidget::retryLastRequest()
 
 void VideoWidget::play()
 {
-    if (!d->stateTimer.isActive())
-        d->stateTimer.start(kPollInterval);
-    if (d->player)
-        libvlc_media_player_play(d->player);
+    d->player->play();
 }
 
 void VideoWidget::pause()
 {
-    if (d->player)
-        libvlc_media_player_set_pause(d->player, 1);
+    d->player->pause();
 }
 
 void VideoWidget::togglePause()
 {
-    if (d->player)
-        libvlc_media_player_pause(d->player);
+    d->player->togglePause();
 }
 
 void VideoWidget::unPause()
 {
-    if (d->mode == ModeLive) {
-        if (d->player)
-            libvlc_media_player_stop(d->player);
-        play();
-    } else if (d->mode == ModeArchive) {
-        if (d->player)
-            libvlc_media_player_set_pause(d->player, 0);
-    }
+    d->player->unPause();
 }
 
 void VideoWidget::stop(bool saveMode)
 {
-    if (d->player)
-        libvlc_media_player_stop(d->player);
-    if (!saveMode)
-        d->mode = ModeNone;
+    d->player->stop(saveMode);
 }
 
 void VideoWidget::stop()
@@ -665,56 +234,35 @@ void VideoWidget::stop()
 
 void VideoWidget::setSound(bool on)
 {
-    if (on == d->sound)
-        return;
-    d->sound = on;
-    if (d->player)
-        libvlc_audio_set_mute(d->player, !on);
+    d->player->setSound(on);
 }
 
 void VideoWidget::setVolume(int volume)
 {
-    if (!d->player)
-        return;
-    libvlc_audio_set_volume(d->player, volume);
-    if (!d->sound)
-        libvlc_audio_set_mute(d->player, 1);
+    d->player->setVolume(volume);
 }
 
 void VideoWidget::setSpeed(Core::ArchivePlaySpeed speed)
 {
-    if (speed == d->speed)
-        return;
-    d->speed = speed;
-    if (d->mode == ModeArchive && isPlaying())
-        retryLastRequest(-1);
+    d->player->setSpeed(speed);
 }
 
 void VideoWidget::setQuality(Core::QualitySettings::Type quality)
 {
-    if (quality == d->quality)
-        return;
-    if (isPlaying()) {
-        retryLastRequest(quality);
-        return;
-    }
-    d->quality = quality;
-    setFrameSize(Core::QualitySettings::resolution(d->camera, quality));
+    d->player->setQuality(quality);
 }
 
 void VideoWidget::setArchiveMode()
 {
-    if (d->mode == ModeArchive)
+    if (d->player->mode() == StreamPlayer::ModeArchive)
         return;
-    d->mode = ModeArchive;
-    handlePlayerState();
+    d->player->setArchiveMode();
     update();
 }
 
 void VideoWidget::clearImage()
 {
-    QMutexLocker locker(&d->frameMutex);
-    d->image.fill(0);
+    d->player->clearFrame();
 }
 
 // ---- Picture and status display ----
@@ -755,18 +303,14 @@ void VideoWidget::addRotation(qreal angle)
     if (d->rotation < 0)
         d->rotation += 360;
     updatePictureRect();
-    rotationKey(d->camera).setValue(d->rotation);
+    rotationKey(d->player->camera()).setValue(d->rotation);
 }
 
 void VideoWidget::updatePictureRect()
 {
-    int frameWidth;
-    int frameHeight;
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        frameWidth = d->frameWidth;
-        frameHeight = d->frameHeight;
-    }
+    const QSize frameSize = d->player->frameSize();
+    int frameWidth = frameSize.width();
+    int frameHeight = frameSize.height();
     const qreal rotation = d->rotation;
     if (rotation == 90 || rotation == 270 || rotation == -90 || rotation == -270)
         std::swap(frameWidth, frameHeight);
@@ -806,8 +350,8 @@ void VideoWidget::updatePictureRect()
 
 void VideoWidget::saveFrame(const QString& fileName)
 {
-    QMutexLocker locker(&d->frameMutex);
-    d->image.save(fileName, "jpg");
+    QMutexLocker locker(d->player->frameMutex());
+    d->player->frame().save(fileName, "jpg");
 }
 
 void VideoWidget::resizeEvent(QResizeEvent* event)
@@ -822,12 +366,12 @@ void VideoWidget::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
     if (!isVisible()) {
-        d->painted = true;
+        d->player->setPainted();
         return;
     }
     QPainter painter(this);
     painter.setPen(Qt::white);
-    switch (d->state) {
+    switch (playerState()) {
     case Playing:
     case Paused:
         setProgressVisible(false);
@@ -836,9 +380,11 @@ void VideoWidget::paintEvent(QPaintEvent* event)
     case Opening:
     case Buffering:
         setProgressVisible(true);
+        painter.fillRect(rect(), palette().window());
         break;
     default:
         setProgressVisible(false);
+        painter.fillRect(rect(), palette().window());
         drawStatusText(painter);
         break;
     }
@@ -846,7 +392,7 @@ void VideoWidget::paintEvent(QPaintEvent* event)
         d->zone->paint(painter, d->pictureRect);
     drawInfoText(painter);
     painter.end();
-    d->painted = true;
+    d->player->setPainted();
 }
 
 void VideoWidget::setProgressVisible(bool on)
@@ -860,16 +406,22 @@ void VideoWidget::setProgressVisible(bool on)
 
 void VideoWidget::drawFrame(QPainter& painter)
 {
-    QMutexLocker locker(&d->frameMutex);
-    if (d->image.isNull())
+    QMutexLocker locker(d->player->frameMutex());
+    const QImage& image = d->player->frame();
+    if (image.isNull()) {
+        painter.fillRect(rect(), palette().window());
         return;
+    }
+    // The picture covers its whole rectangle: only the bands beside it are filled.
+    for (const QRect& band : QRegion(rect()).subtracted(d->pictureRect))
+        painter.fillRect(band, palette().window());
     if (d->rotation == 0) {
-        painter.drawImage(QRectF(d->pictureRect), d->image, QRectF(d->image.rect()));
+        painter.drawImage(QRectF(d->pictureRect), image, QRectF(image.rect()));
         return;
     }
     QTransform transform;
     transform.rotate(d->rotation, Qt::ZAxis);
-    const QImage rotated = d->image.transformed(transform, Qt::FastTransformation);
+    const QImage rotated = image.transformed(transform, Qt::FastTransformation);
     painter.drawImage(QRectF(d->pictureRect), rotated, QRectF(rotated.rect()));
 }
 
@@ -895,40 +447,43 @@ void VideoWidget::drawInfoText(QPainter& painter)
     painter.setPen(Qt::white);
     const int w = width();
     const int h = height();
-    painter.drawText(QRect(QPoint(10, 5), QPoint(w - 11, h - 6)), Qt::AlignLeft | Qt::AlignTop, d->camera->name());
-    if (d->state != NothingSpecial)
+    painter.drawText(QRect(QPoint(10, 5), QPoint(w - 11, h - 6)), Qt::AlignLeft | Qt::AlignTop,
+                     d->player->camera()->name());
+    if (playerState() != NothingSpecial)
         painter.drawText(QRect(QPoint(10, 5), QPoint(w - 26, h - 6)), Qt::AlignRight | Qt::AlignTop,
-                         d->currentTime.toString(QStringLiteral("dd.MM.yy hh:mm:ss")));
+                         currentTime().toString(QStringLiteral("dd.MM.yy hh:mm:ss")));
     painter.setFont(this->font());
 }
 
 QString VideoWidget::buildStatusText() const
 {
-    const Core::Camera::CameraFlags flags = d->camera->flags();
+    const StreamPlayer& player = *d->player;
+    const Core::Camera::CameraFlags flags = player.camera()->flags();
     const bool available = flags == Core::Camera::CameraFlags();
-    switch (d->lastState) {
-    case libvlc_NothingSpecial:
-    case libvlc_Stopped:
-        switch (d->mode) {
-        case ModeLive:
+    const bool retriesOver = player.retryCount() > 2;
+    switch (player.polledState()) {
+    case StreamPlayer::NothingSpecial:
+    case StreamPlayer::Stopped:
+        switch (player.mode()) {
+        case StreamPlayer::ModeLive:
             return available ? tr("Stopped") : tr("Camera is %1").arg(Core::Camera::flagsToString(flags));
-        case ModeNone:
+        case StreamPlayer::ModeNone:
             return available ? QString() : tr("Camera is %1").arg(Core::Camera::flagsToString(flags));
-        case ModeArchive:
+        case StreamPlayer::ModeArchive:
             return d->single ? QString() : tr("No archive");
         }
         break;
-    case libvlc_Ended:
-        switch (d->mode) {
-        case ModeNone:
-        case ModeLive:
-            return d->retryCount > 2 ? tr("Videoserver disconnected") : tr("Trying to reconnect...");
-        case ModeArchive:
+    case StreamPlayer::Ended:
+        switch (player.mode()) {
+        case StreamPlayer::ModeNone:
+        case StreamPlayer::ModeLive:
+            return retriesOver ? tr("Videoserver disconnected") : tr("Trying to reconnect...");
+        case StreamPlayer::ModeArchive:
             return d->single ? tr("Record ended") : tr("No archive");
         }
         break;
-    case libvlc_Error:
-        return d->retryCount > 2 || d->retryPending ? tr("Error") : tr("Trying to reconnect...");
+    case StreamPlayer::Error:
+        return retriesOver || player.isRetryPending() ? tr("Error") : tr("Trying to reconnect...");
     default:
         break;
     }

@@ -3,10 +3,10 @@
 #include "core/ArchivePlaySpeed.h"
 #include "core/Camera.h"
 #include "core/QualitySettings.h"
+#include "core/media/StreamPlayer.h"
 #include "utils/MemoryChecker.h"
 
 #include <QDateTime>
-#include <QEvent>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
@@ -25,28 +25,10 @@ class VideoWidgetPrivate;
 }
 
 // Posted by libvlc's video thread when a newly opened stream delivers its first pictures.
-class QuorvelVideoResizeEvent : public QEvent
-{
-public:
-    static const QEvent::Type Type = QEvent::Type(QEvent::User + 21);
+using QuorvelVideoResizeEvent = Core::VideoResizeEvent;
 
-    QuorvelVideoResizeEvent(int videoWidth, int videoHeight, int frameWidth, int frameHeight);
-    ~QuorvelVideoResizeEvent() override;
-
-    int videoWidth() const;
-    int videoHeight() const;
-    int frameWidth() const;
-    int frameHeight() const;
-
-private:
-    int m_videoWidth;
-    int m_videoHeight;
-    int m_frameWidth;
-    int m_frameHeight;
-};
-
-// Plays one camera's live or archive stream through its own libvlc player into its own frame buffers and paints
-// the last picture scaled and rotated, with the camera's name, the picture's time and a status text.
+// Shows one camera's live or archive stream, played by its own stream player: paints the last picture scaled and
+// rotated, with the camera's name, the picture's time and a status text, and holds the archive search zone.
 class VideoWidget : public QWidget, public Utils::MemoryChecker
 {
     Q_OBJECT
@@ -86,6 +68,8 @@ public:
     QString statusText() const;
     // The widget's own libvlc player; null when the engine could not be started.
     libvlc_media_player_t* mediaPlayer() const;
+    // The engine that plays the stream; the widget forwards its playback slots to it.
+    Core::StreamPlayer* streamPlayer() const;
 
     // The archive search zone's edges in percent of the camera's unrotated frame.
     bool isSearchActive() const;
@@ -96,7 +80,7 @@ public:
     // A press on the picture handed in by the player frame; true when it grabbed the search zone.
     bool searchMousePress(QMouseEvent* event);
 
-    // libvlc's video callbacks; the opaque pointer is the widget.
+    // libvlc's video callbacks of the widget's player; the opaque pointer is the widget.
     static void* lockCallback(void* opaque, void** planes);
     static void unlockCallback(void* opaque, void* picture, void* const* planes);
     static void displayCallback(void* opaque, void* picture);
@@ -141,13 +125,7 @@ private slots:
     void handlePlayerState();
 
 private:
-    void videoResizeEvent(QuorvelVideoResizeEvent* event);
-    void* lockFrame(void** planes);
-    void displayFrame();
-    QString streamBase() const;
-    QString serverValue() const;
-    QString sessionValue() const;
-    int polledState() const;
+    void onStateChanged(Core::StreamPlayer::State state);
     QString buildStatusText() const;
     void updatePictureRect();
     void drawFrame(QPainter& painter);
