@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMutex>
+#include <QProcess>
 #include <QStringList>
 #include <QUrl>
 
@@ -24,6 +25,12 @@ namespace Core {
 namespace {
 
 Vlc* g_instance = nullptr;
+
+const char kProxyVariable[] = "http_proxy";
+// What "http_proxy" held before the engine's proxy replaced it; children get this back.
+bool g_proxySet = false;
+bool g_proxyInherited = false;
+QByteArray g_inheritedProxy;
 
 const int kMaxArgs = 29;
 const char* g_args[kMaxArgs + 1] = {};
@@ -135,7 +142,12 @@ void setProxyEnvironment()
         url += '@';
     }
     url += QStringLiteral("%1:%2/").arg(host).arg(port).toUtf8();
-    ::setenv("http_proxy", url.constData(), 1);
+    if (!g_proxySet) {
+        g_proxyInherited = qEnvironmentVariableIsSet(kProxyVariable);
+        g_inheritedProxy = qgetenv(kProxyVariable);
+        g_proxySet = true;
+    }
+    ::setenv(kProxyVariable, url.constData(), 1);
     qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, password);
 }
 
@@ -202,6 +214,27 @@ Vlc::~Vlc()
 libvlc_instance_t* Vlc::libvlcInstance() const
 {
     return m_instance;
+}
+
+QProcessEnvironment Vlc::childEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (g_proxySet) {
+        if (g_proxyInherited)
+            environment.insert(QString::fromLatin1(kProxyVariable), QString::fromLocal8Bit(g_inheritedProxy));
+        else
+            environment.remove(QString::fromLatin1(kProxyVariable));
+    }
+    return environment;
+}
+
+bool Vlc::startDetached(const QString& program, const QStringList& arguments, qint64* pid)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setProcessEnvironment(childEnvironment());
+    return process.startDetached(pid);
 }
 
 } // namespace Core

@@ -3,6 +3,8 @@
 #include "utils/MemoryChecker.h"
 
 #include <QObject>
+#include <QProcessEnvironment>
+#include <QStringList>
 
 struct libvlc_instance_t;
 
@@ -19,6 +21,12 @@ public:
 
     // Null when the engine could not be started; players then report an error instead of playing.
     libvlc_instance_t* libvlcInstance() const;
+
+    // The environment for programs the client starts: "http_proxy" as the client found it at its start (absent
+    // when it was), never the proxy with its password that the engine reads from the process environment.
+    static QProcessEnvironment childEnvironment();
+    // Starts a program in that environment, detached.
+    static bool startDetached(const QString& program, const QStringList& arguments, qint64* pid = nullptr);
 
 private:
     explicit Vlc(QObject* parent);

@@ -11,11 +11,11 @@ class tst_Vlc : public QObject
 {
     Q_OBJECT
 private slots:
-    void startsOnceWithFixedArguments();
+    void startsOnceWithoutProxy();
 };
 
 // Proxy settings are stored but switched off: none of them reaches the engine.
-void tst_Vlc::startsOnceWithFixedArguments()
+void tst_Vlc::startsOnceWithoutProxy()
 {
     Utils::Settings* settings = Utils::Settings::instance();
     settings->setValue("proxy/useProxy", false);
@@ -29,29 +29,8 @@ void tst_Vlc::startsOnceWithFixedArguments()
     Vlc* vlc = Vlc::instance();
     QVERIFY(vlc->libvlcInstance());
 
-    QStringList args;
-    for (const QString& message : log.messages()) {
-        if (message.startsWith("arg: "))
-            args << message.mid(5);
-    }
-    const QStringList expected = {
-        "\"-I\"",
-        "\"dummy\"",
-        "\"--no-input-record-native\"",
-        "\"--no-osd\"",
-        "\"--no-video-title-show\"",
-        "\"--no-stats\"",
-        "\"--no-plugins-cache\"",
-        "\"--no-drop-late-frames\"",
-        "\"--access=http\"",
-        "\"--demux=ffmpeg\"",
-        "\"--avformat-format=flv\"",
-        "\"--file-caching=0\"",
-        "\"--live-caching=0\"",
-        "\"--network-caching=1000\"",
-    };
-    QCOMPARE(args, expected);
-    QCOMPARE(log.count("argsCounter: 14"), 1);
+    QCOMPARE(log.count("argsCounter:"), 1);
+    QCOMPARE(Vlc::instance(), vlc);
     QVERIFY(!log.contains("http_proxy"));
     QVERIFY(qgetenv("http_proxy").isEmpty());
 

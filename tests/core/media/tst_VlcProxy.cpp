@@ -8,6 +8,8 @@
 #include "support/VideoFixtures.h"
 #include "utils/Settings.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 using QuorvelClient::Core::VideoMuxer;
@@ -37,6 +39,7 @@ void tst_VlcProxy::streamsGoThroughProxy()
     settings->setValue("proxy/username", "cam user");
     settings->setValue("proxy/password", "s3cr:et@x");
 
+    const QByteArray inherited = qEnvironmentVariableIsSet("http_proxy") ? qgetenv("http_proxy") : "unset";
     TestSupport::MessageCapture log;
     QVERIFY(Vlc::instance()->libvlcInstance());
     const QString proxyUrl = QString("http://cam user:********@127.0.0.1:%1/").arg(proxy.port());
@@ -63,6 +66,15 @@ void tst_VlcProxy::streamsGoThroughProxy()
     QCOMPARE(proxy.entries().last().proxyAuthorization, "Basic " + QByteArray("cam user:s3cr:et@x").toBase64());
     // Nor does libvlc's own log of the stream show it.
     QVERIFY(!log.contains("s3cr"));
+
+    // Programs the client starts get the variable as the client found it, without the password.
+    const QString seen = TestSupport::workDir() + "/child-proxy.txt";
+    QVERIFY(Vlc::startDetached("/bin/sh",
+                               {"-c", "printf %s \"${http_proxy-unset}\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", seen}));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(seen), 10000);
+    QFile file(seen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), inherited);
 }
 
 QUORVEL_TEST_MAIN(tst_VlcProxy)

@@ -1,0 +1,100 @@
+#include "core/media/StreamPlayer.h"
+#include "support/MessageCapture.h"
+#include "support/TestEnvironment.h"
+#include "support/VideoFixtures.h"
+
+#include <QMutexLocker>
+#include <QSignalSpy>
+
+#include <cstring>
+#include <vector>
+
+using QuorvelClient::Core::StreamPlayer;
+
+class tst_StreamPlayer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void framesNeverOutgrowBuffers();
+    void handsOverOnlyPaintedPictures();
+};
+
+namespace {
+
+// Decodes one picture of the given grey through the player's own callbacks.
+void deliver(StreamPlayer* player, int grey, const QSize& size)
+{
+    std::vector<void*> planes(1);
+    void* picture = StreamPlayer::lockCallback(player, planes.data());
+    QVERIFY(picture == planes[0]);
+    std::memset(planes[0], grey, size_t(size.width()) * size_t(size.height()) * 4);
+    StreamPlayer::unlockCallback(player, picture, planes.data());
+    StreamPlayer::displayCallback(player, picture);
+}
+
+int shownGrey(const StreamPlayer& player, const QPoint& at)
+{
+    QMutexLocker locker(player.frameMutex());
+    return player.frame().isNull() ? -1 : qGray(player.frame().pixel(at));
+}
+
+} // namespace
+
+void tst_StreamPlayer::framesNeverOutgrowBuffers()
+{
+    TestSupport::MessageCapture log;
+    // A camera without a size plays at 640x480 in buffers of the minimum size.
+    StreamPlayer player(TestSupport::localCamera(3, "127.0.0.1:9", QSize(0, 0)));
+    QCOMPARE(player.frameSize(), QSize(640, 480));
+    QVERIFY(log.contains("Cam resolution: QSize(640, 480) , buf: 768 x 576"));
+
+    // Slightly narrower frames of the same shape keep the size; much narrower or wider ones change it.
+    QVERIFY(!player.setFrameSize(QSize(640, 480)));
+    QVERIFY(!player.setFrameSize(QSize(400, 300)));
+    QCOMPARE(player.frameSize(), QSize(640, 480));
+    QVERIFY(player.setFrameSize(QSize(320, 240)));
+    QCOMPARE(player.frameSize(), QSize(320, 240));
+    // 2560x1440 needs more than the 768x576 buffers hold: they grow with it.
+    QVERIFY(player.setFrameSize(QSize(2560, 1440)));
+    QCOMPARE(player.frameSize(), QSize(2560, 1440));
+
+    // Frames delivered at the new size land whole in the picture.
+    deliver(&player, 0x7f, QSize(2560, 1440));
+    QCOMPARE(shownGrey(player, QPoint(2559, 1439)), 0x7f);
+    {
+        QMutexLocker locker(player.frameMutex());
+        QCOMPARE(player.frame().size(), QSize(2560, 1440));
+    }
+    player.clearFrame();
+    QCOMPARE(shownGrey(player, QPoint(1280, 720)), 0);
+}
+
+void tst_StreamPlayer::handsOverOnlyPaintedPictures()
+{
+    const QSize size(320, 240);
+    StreamPlayer player(TestSupport::localCamera(3, "127.0.0.1:9", size));
+    QSignalSpy ready(&player, &StreamPlayer::frameReady);
+    QSignalSpy polled(&player, &StreamPlayer::polled);
+    QCOMPARE(shownGrey(player, QPoint(0, 0)), -1);
+
+    // The first picture of a request is shown at once.
+    deliver(&player, 0x10, size);
+    QCOMPARE(shownGrey(player, QPoint(10, 10)), 0x10);
+    QCOMPARE(ready.count(), 1);
+
+    // Until it is painted, later pictures are dropped and the shown one stays whole.
+    deliver(&player, 0x20, size);
+    deliver(&player, 0x30, size);
+    QCOMPARE(shownGrey(player, QPoint(319, 239)), 0x10);
+    player.setPainted();
+    deliver(&player, 0x40, size);
+    QCOMPARE(shownGrey(player, QPoint(319, 239)), 0x40);
+
+    // The first picture asked for one state poll at once; the 300 ms poll has not even been started here.
+    QTRY_COMPARE(polled.count(), 1);
+    QTest::qWait(50);
+    QCOMPARE(polled.count(), 1);
+}
+
+QUORVEL_TEST_MAIN(tst_StreamPlayer)
+#include "tst_StreamPlayer.moc"
