@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegion>
+#include <QStaticText>
 #include <QTransform>
 #include <QVBoxLayout>
 
@@ -46,6 +47,11 @@ public:
     QRect pictureRect;
     bool single = false;
     std::unique_ptr<VideoSearchZone> zone;
+    bool infoFontReady = false;
+    QFont infoFontBase;
+    QFont infoFont;
+    QStaticText nameText;
+    QStaticText timeText;
 };
 
 } // namespace Internal
@@ -441,18 +447,43 @@ void VideoWidget::drawStatusText(QPainter& painter)
 
 void VideoWidget::drawInfoText(QPainter& painter)
 {
-    QFont font = this->font();
-    font.setPointSize(10);
-    painter.setFont(font);
+    if (!d->infoFontReady || d->infoFontBase != font()) {
+        d->infoFontReady = true;
+        d->infoFontBase = font();
+        d->infoFont = font();
+        d->infoFont.setPointSize(10);
+    }
+    painter.setFont(d->infoFont);
     painter.setPen(Qt::white);
     const int w = width();
     const int h = height();
-    painter.drawText(QRect(QPoint(10, 5), QPoint(w - 11, h - 6)), Qt::AlignLeft | Qt::AlignTop,
-                     d->player->camera()->name());
+    drawLaidOut(painter, QRect(QPoint(10, 5), QPoint(w - 11, h - 6)), Qt::AlignLeft, d->nameText,
+                d->player->camera()->name());
     if (playerState() != NothingSpecial)
-        painter.drawText(QRect(QPoint(10, 5), QPoint(w - 26, h - 6)), Qt::AlignRight | Qt::AlignTop,
-                         currentTime().toString(QStringLiteral("dd.MM.yy hh:mm:ss")));
-    painter.setFont(this->font());
+        drawLaidOut(painter, QRect(QPoint(10, 5), QPoint(w - 26, h - 6)), Qt::AlignRight, d->timeText,
+                    currentTime().toString(QStringLiteral("dd.MM.yy hh:mm:ss")));
+}
+
+// Laying a text out costs more than drawing the picture, so each text is laid out again only when it changes.
+// Drawn at the top of the rectangle, aligned left or right, and clipped to it only when it does not fit.
+void VideoWidget::drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, QStaticText& laidOut,
+                              const QString& text)
+{
+    if (laidOut.text() != text) {
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setText(text);
+    }
+    laidOut.prepare(QTransform(), painter.font());
+    const QSizeF size = laidOut.size();
+    const qreal x = alignment & Qt::AlignRight ? rect.x() + rect.width() - size.width() : rect.x();
+    const bool fits = size.width() <= rect.width() && size.height() <= rect.height();
+    if (!fits) {
+        painter.save();
+        painter.setClipRect(rect, Qt::IntersectClip);
+    }
+    painter.drawStaticText(QPointF(x, rect.y()), laidOut);
+    if (!fits)
+        painter.restore();
 }
 
 QString VideoWidget::buildStatusText() const

@@ -16,6 +16,7 @@
 struct libvlc_media_player_t;
 class QMouseEvent;
 class QPainter;
+class QStaticText;
 
 namespace QuorvelClient {
 namespace GUI {
@@ -132,6 +133,8 @@ private:
     void drawStatusText(QPainter& painter);
     void setProgressVisible(bool on);
     void drawInfoText(QPainter& painter);
+    void drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, QStaticText& laidOut,
+                     const QString& text);
 
     std::unique_ptr<Internal::VideoWidgetPrivate> d;
 };

@@ -203,17 +203,22 @@ void tst_VideoWidget::reconnectsCutLiveStream()
         QCOMPARE(peer.requestCount(), round + 1);
     }
 
-    // A stream that always ends before it plays is re-issued exactly three times, then left disconnected.
+    // A stream that ends before it plays is re-issued exactly three times, then left disconnected. A picture
+    // that still slips through before the end counts as playing and starts the three anew.
+    int requestsWhenPlaying = peer.requestCount();
+    connect(&widget, &VideoWidget::playerStateChanged, this, [&](VideoWidget::PlayerState state) {
+        if (state == VideoWidget::Playing)
+            requestsWhenPlaying = peer.requestCount();
+    });
     peer.setBurst(0);
     connect(&peer, &TestSupport::FlvStreamSource::requestReceived, this,
             [&] { QTimer::singleShot(5, &peer, [&] { peer.cutStreams(); }); });
-    const int before = peer.requestCount();
     peer.cutStreams();
-    QTRY_COMPARE_WITH_TIMEOUT(widget.statusText(), QString("Videoserver disconnected"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(widget.statusText(), QString("Videoserver disconnected"), 30000);
     QCOMPARE(widget.playerState(), VideoWidget::Ended);
-    QCOMPARE(peer.requestCount(), before + 3);
+    QCOMPARE(peer.requestCount(), requestsWhenPlaying + 3);
     QTest::qWait(1500);
-    QCOMPARE(peer.requestCount(), before + 3);
+    QCOMPARE(peer.requestCount(), requestsWhenPlaying + 3);
 }
 
 void tst_VideoWidget::accountCameraStreamsFromStreamer()
