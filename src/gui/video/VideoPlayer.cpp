@@ -34,7 +34,11 @@ VideoPlayer::VideoPlayer(VideoWidget* widget) : QWidget(nullptr), d(std::make_sh
     d->widget = widget;
     d->owner = this;
     if (widget) {
-        connect(widget, &QObject::destroyed, this, &QWidget::close);
+        // By the time it announces its end the widget is only a QWidget: the player lets go of it before closing.
+        connect(widget, &QObject::destroyed, this, [this] {
+            d->widget.clear();
+            close();
+        });
         widget->setParent(this);
         widget->move(0, 0);
     }
@@ -121,6 +125,8 @@ bool VideoPlayer::isActive() const
 void VideoPlayer::placeCloseButton(int width)
 {
     d->closeButton->move(width - 4 - d->closeButton->width(), 4);
+    if (d->widget)
+        d->widget->setCoveredRect(d->closeButton->geometry());
 }
 
 void VideoPlayer::mousePressEvent(QMouseEvent* event)

@@ -45,6 +45,7 @@ public:
     QString statusText;
     Qt::AspectRatioMode scaleMode = Qt::KeepAspectRatio;
     QRect pictureRect;
+    QRect coveredRect;
     bool single = false;
     std::unique_ptr<VideoSearchZone> zone;
     bool infoFontReady = false;
@@ -81,7 +82,7 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
 
     // Emitted on libvlc's video thread; update() then runs queued on the GUI thread.
     connect(player, &StreamPlayer::frameReady, this, &VideoWidget::updateNeeded, Qt::DirectConnection);
-    connect(this, &VideoWidget::updateNeeded, this, qOverload<>(&QWidget::update));
+    connect(this, &VideoWidget::updateNeeded, this, &VideoWidget::updateFrame);
     connect(player, &StreamPlayer::polled, this, [this] { d->statusText = buildStatusText(); });
     connect(player, &StreamPlayer::stateChanged, this, &VideoWidget::onStateChanged);
     connect(player, &StreamPlayer::frameSizeChanged, this, &VideoWidget::updatePictureRect);
@@ -164,6 +165,20 @@ bool VideoWidget::event(QEvent* e)
         return true;
     }
     return QWidget::event(e);
+}
+
+void VideoWidget::setCoveredRect(const QRect& rect)
+{
+    d->coveredRect = rect;
+}
+
+void VideoWidget::updateFrame()
+{
+    // Repainting under the holder's control would repaint the control too, at every frame.
+    if (d->coveredRect.isEmpty())
+        update();
+    else
+        update(QRegion(rect()).subtracted(d->coveredRect));
 }
 
 void VideoWidget::onStateChanged(StreamPlayer::State state)
@@ -381,7 +396,7 @@ void VideoWidget::paintEvent(QPaintEvent* event)
     case Playing:
     case Paused:
         setProgressVisible(false);
-        drawFrame(painter);
+        drawFrame(painter, event->region());
         break;
     case Opening:
     case Buffering:
@@ -410,7 +425,7 @@ void VideoWidget::setProgressVisible(bool on)
         d->progressMovie->stop();
 }
 
-void VideoWidget::drawFrame(QPainter& painter)
+void VideoWidget::drawFrame(QPainter& painter, const QRegion& region)
 {
     QMutexLocker locker(d->player->frameMutex());
     const QImage& image = d->player->frame();
@@ -421,14 +436,20 @@ void VideoWidget::drawFrame(QPainter& painter)
     // The picture covers its whole rectangle: only the bands beside it are filled.
     for (const QRect& band : QRegion(rect()).subtracted(d->pictureRect))
         painter.fillRect(band, palette().window());
-    if (d->rotation == 0) {
-        painter.drawImage(QRectF(d->pictureRect), image, QRectF(image.rect()));
-        return;
+    const QImage* picture = &image;
+    QImage rotated;
+    if (d->rotation != 0) {
+        QTransform transform;
+        transform.rotate(d->rotation, Qt::ZAxis);
+        rotated = image.transformed(transform, Qt::FastTransformation);
+        picture = &rotated;
     }
-    QTransform transform;
-    transform.rotate(d->rotation, Qt::ZAxis);
-    const QImage rotated = image.transformed(transform, Qt::FastTransformation);
-    painter.drawImage(QRectF(d->pictureRect), rotated, QRectF(rotated.rect()));
+    // Scaled pictures are drawn fast only into a rectangular clip: a region is drawn rectangle by rectangle.
+    for (const QRect& part : region) {
+        painter.setClipRect(part);
+        painter.drawImage(QRectF(d->pictureRect), *picture, QRectF(picture->rect()));
+    }
+    painter.setClipping(false);
 }
 
 void VideoWidget::drawStatusText(QPainter& painter)

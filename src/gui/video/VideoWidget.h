@@ -16,6 +16,7 @@
 struct libvlc_media_player_t;
 class QMouseEvent;
 class QPainter;
+class QRegion;
 class QStaticText;
 
 namespace QuorvelClient {
@@ -62,6 +63,8 @@ public:
 
     void saveFrame(const QString& fileName);
     void setSingle(bool single);
+    // A part of the widget that its holder covers with a control of its own: new frames leave it unpainted.
+    void setCoveredRect(const QRect& rect);
 
     // Where the picture is drawn, in widget pixels.
     QRect pictureRect() const;
@@ -127,9 +130,10 @@ private slots:
 
 private:
     void onStateChanged(Core::StreamPlayer::State state);
+    void updateFrame();
     QString buildStatusText() const;
     void updatePictureRect();
-    void drawFrame(QPainter& painter);
+    void drawFrame(QPainter& painter, const QRegion& region);
     void drawStatusText(QPainter& painter);
     void setProgressVisible(bool on);
     void drawInfoText(QPainter& painter);

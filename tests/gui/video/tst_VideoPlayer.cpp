@@ -127,8 +127,12 @@ void tst_VideoPlayer::closedWithItsWidget()
     // A widget destroyed by anyone closes its player, which then acts on nothing.
     Host host;
     QSignalSpy closing(host.player, &VideoPlayer::aboutToClose);
+    // Those told of the close find no widget: what is left of it is no video widget any more.
+    QList<VideoWidget*> seen;
+    connect(host.player, &VideoPlayer::aboutToClose, this, [&] { seen << host.player->videoWidget(); });
     delete host.widget;
     QCOMPARE(closing.count(), 1);
+    QCOMPARE(seen, QList<VideoWidget*>({nullptr}));
     QCOMPARE(host.player->videoWidget(), nullptr);
     host.player->setSound(true);
     host.player->saveCurrentFrame(TestSupport::workDir() + "/none.jpg");
