@@ -19,6 +19,8 @@ private slots:
     void failsOnBadSource_data();
     void failsOnBadSource();
     void refusesStretchWithoutLength();
+    void judgesShortSource_data();
+    void judgesShortSource();
 };
 
 namespace {
@@ -134,6 +136,41 @@ void tst_VideoMuxer::refusesStretchWithoutLength()
     QTest::qWait(1300);
     QCOMPARE(failed.count() + loaded.count(), 0);
     QVERIFY(!QFileInfo::exists(TestSupport::workDir() + "/none.avi"));
+}
+
+void tst_VideoMuxer::judgesShortSource_data()
+{
+    QTest::addColumn<int>("loops");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<bool>("loaded");
+    // The 4 s clip repeated: a source up to 10 s short of the stretch, with over 80 % of it, is a whole export.
+    // The player's time may end up to about a second before the source's end.
+    QTest::newRow("2 s short") << 12 << 50000 << true;
+    QTest::newRow("7 s short") << 12 << 55000 << true;
+    QTest::newRow("12 s short, 84 %") << 16 << 76000 << false;
+    QTest::newRow("5 s short, 76 %") << 4 << 21000 << false;
+}
+
+void tst_VideoMuxer::judgesShortSource()
+{
+    QFETCH(int, loops);
+    QFETCH(int, asked);
+    QFETCH(bool, loaded);
+    TestSupport::FlvStreamSource peer;
+    QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
+    // All but the last 2 s at once: the muxer writes as fast as it reads, then follows the peer to the end.
+    peer.setBurst(loops * 4000 - 2000);
+    peer.setArchiveLoops(loops);
+
+    VideoMuxer muxer;
+    QSignalSpy done(&muxer, &VideoMuxer::recordLoaded);
+    QSignalSpy failed(&muxer, &VideoMuxer::loadingError);
+    QVERIFY(muxer.start("http://" + peer.hostAndPort() + "/flv/archive?server=1", TestSupport::workDir() + "/short.mp4",
+                        asked, "mp4"));
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() + failed.count() > 0, 60000);
+    muxer.stop();
+    QCOMPARE(done.count() > 0, loaded);
+    QCOMPARE(failed.count() > 0, !loaded);
 }
 
 QUORVEL_TEST_MAIN(tst_VideoMuxer)
