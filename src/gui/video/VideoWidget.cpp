@@ -38,7 +38,6 @@ namespace Internal {
 class VideoWidgetPrivate
 {
 public:
-    std::unique_ptr<StreamPlayer> player;
     qreal rotation = 0;
     QLabel* progressLabel = nullptr;
     QMovie* progressMovie = nullptr;
@@ -57,11 +56,11 @@ public:
 
 } // namespace Internal
 
-VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(parent), d(new Internal::VideoWidgetPrivate)
+VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent)
+    : QWidget(parent), m_player(new StreamPlayer(std::move(camera))), d(new Internal::VideoWidgetPrivate)
 {
     setMinimumSize(100, 100);
-    d->player.reset(new StreamPlayer(std::move(camera)));
-    StreamPlayer* player = d->player.get();
+    StreamPlayer* player = m_player.get();
     setScaleMode(Qt::KeepAspectRatio);
 
     QPalette palette = this->palette();
@@ -87,11 +86,11 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
     connect(player, &StreamPlayer::stateChanged, this, &VideoWidget::onStateChanged);
     connect(player, &StreamPlayer::frameSizeChanged, this, &VideoWidget::updatePictureRect);
     connect(player, &StreamPlayer::cameraUnavailable, this, [this] {
-        d->statusText = tr("Camera is %1").arg(Core::Camera::flagsToString(d->player->camera()->flags()));
+        d->statusText = tr("Camera is %1").arg(Core::Camera::flagsToString(m_player->camera()->flags()));
         update();
     });
 
-    addRotation(rotationKey(d->player->camera()).value());
+    addRotation(rotationKey(m_player->camera()).value());
 
     d->zone.reset(new Internal::VideoSearchZone(this));
     connect(d->zone->closeButton(), &QPushButton::clicked, this, &VideoWidget::hideArchiveSearch);
@@ -100,68 +99,13 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent) : QWidget(pare
 VideoWidget::~VideoWidget()
 {
     // The player's video thread signals this widget until the player has stopped.
-    d->player.reset();
-}
-
-Core::CameraPtr VideoWidget::camera() const
-{
-    return d->player->camera();
-}
-
-VideoWidget::PlayerState VideoWidget::playerState() const
-{
-    return PlayerState(d->player->state());
-}
-
-bool VideoWidget::isPlaying() const
-{
-    return d->player->isPlaying();
-}
-
-QDateTime VideoWidget::currentTime() const
-{
-    return d->player->currentTime();
-}
-
-void VideoWidget::setCurrentTime(const QDateTime& time)
-{
-    d->player->setCurrentTime(time);
-}
-
-libvlc_media_player_t* VideoWidget::mediaPlayer() const
-{
-    return d->player->mediaPlayer();
-}
-
-Core::StreamPlayer* VideoWidget::streamPlayer() const
-{
-    return d->player.get();
-}
-
-QSize VideoWidget::sizeHint() const
-{
-    return d->player->frameSize();
-}
-
-void* VideoWidget::lockCallback(void* opaque, void** planes)
-{
-    return StreamPlayer::lockCallback(static_cast<VideoWidget*>(opaque)->d->player.get(), planes);
-}
-
-void VideoWidget::unlockCallback(void* opaque, void* picture, void* const* planes)
-{
-    StreamPlayer::unlockCallback(static_cast<VideoWidget*>(opaque)->d->player.get(), picture, planes);
-}
-
-void VideoWidget::displayCallback(void* opaque, void* picture)
-{
-    StreamPlayer::displayCallback(static_cast<VideoWidget*>(opaque)->d->player.get(), picture);
+    m_player.reset();
 }
 
 bool VideoWidget::event(QEvent* e)
 {
     if (e->type() == QuorvelVideoResizeEvent::Type) {
-        QCoreApplication::sendEvent(d->player.get(), e);
+        QCoreApplication::sendEvent(m_player.get(), e);
         return true;
     }
     return QWidget::event(e);
@@ -187,103 +131,12 @@ void VideoWidget::onStateChanged(StreamPlayer::State state)
     update();
 }
 
-void VideoWidget::handlePlayerState()
-{
-    d->player->pollState();
-}
-
-void VideoWidget::playLive(Core::QualitySettings::Type quality)
-{
-    d->player->playLive(quality);
-}
-
-void VideoWidget::playArchive(int startId, int endId, qint64 from, qint64 to, Core::QualitySettings::Type quality,
-                              Core::ArchivePlaySpeed speed)
-{
-    d->player->playArchive(startId, endId, from, to, quality, speed);
-}
-
-bool VideoWidget::openVideoUrl(QString videoUrl)
-{
-    return d->player->openVideoUrl(videoUrl);
-}
-
-bool VideoWidget::setFrameSize(const QSize& size)
-{
-    return d->player->setFrameSize(size);
-}
-
-void VideoWidget::retryLastRequest(int quality)
-{
-    d->player->retryLastRequest(quality);
-}
-
-void VideoWidget::retryLastRequest()
-{
-    retryLastRequest(-1);
-}
-
-void VideoWidget::play()
-{
-    d->player->play();
-}
-
-void VideoWidget::pause()
-{
-    d->player->pause();
-}
-
-void VideoWidget::togglePause()
-{
-    d->player->togglePause();
-}
-
-void VideoWidget::unPause()
-{
-    d->player->unPause();
-}
-
-void VideoWidget::stop(bool saveMode)
-{
-    d->player->stop(saveMode);
-}
-
-void VideoWidget::stop()
-{
-    stop(false);
-}
-
-void VideoWidget::setSound(bool on)
-{
-    d->player->setSound(on);
-}
-
-void VideoWidget::setVolume(int volume)
-{
-    d->player->setVolume(volume);
-}
-
-void VideoWidget::setSpeed(Core::ArchivePlaySpeed speed)
-{
-    d->player->setSpeed(speed);
-}
-
-void VideoWidget::setQuality(Core::QualitySettings::Type quality)
-{
-    d->player->setQuality(quality);
-}
-
 void VideoWidget::setArchiveMode()
 {
-    if (d->player->mode() == StreamPlayer::ModeArchive)
+    if (m_player->mode() == StreamPlayer::ModeArchive)
         return;
-    d->player->setArchiveMode();
+    m_player->setArchiveMode();
     update();
-}
-
-void VideoWidget::clearImage()
-{
-    d->player->clearFrame();
 }
 
 // ---- Picture and status display ----
@@ -324,12 +177,12 @@ void VideoWidget::addRotation(qreal angle)
     if (d->rotation < 0)
         d->rotation += 360;
     updatePictureRect();
-    rotationKey(d->player->camera()).setValue(d->rotation);
+    rotationKey(m_player->camera()).setValue(d->rotation);
 }
 
 void VideoWidget::updatePictureRect()
 {
-    const QSize frameSize = d->player->frameSize();
+    const QSize frameSize = m_player->frameSize();
     int frameWidth = frameSize.width();
     int frameHeight = frameSize.height();
     const qreal rotation = d->rotation;
@@ -340,39 +193,34 @@ void VideoWidget::updatePictureRect()
     const int widgetHeight = height();
     const bool taller = double(widgetHeight) / double(widgetWidth) < aspect;
 
+    bool fullHeight = false;
     switch (d->scaleMode) {
     case Qt::IgnoreAspectRatio:
         d->pictureRect = QRect(QPoint(0, 0), QPoint(widgetWidth - 1, widgetHeight - 1));
-        break;
+        return;
     case Qt::KeepAspectRatio:
-        if (taller) {
-            const int pictureWidth = int(widgetHeight / aspect);
-            const int x0 = (widgetWidth - pictureWidth) / 2;
-            d->pictureRect = QRect(QPoint(x0, 0), QPoint(x0 + pictureWidth - 1, widgetHeight - 1));
-        } else {
-            const int pictureHeight = int(aspect * widgetWidth);
-            const int y0 = (widgetHeight - pictureHeight) / 2;
-            d->pictureRect = QRect(QPoint(0, y0), QPoint(widgetWidth - 1, y0 + pictureHeight - 1));
-        }
+        fullHeight = taller;
         break;
     case Qt::KeepAspectRatioByExpanding:
-        if (taller) {
-            const int pictureHeight = int(aspect * widgetWidth);
-            const int y0 = (widgetHeight - pictureHeight) / 2;
-            d->pictureRect = QRect(QPoint(0, y0), QPoint(widgetWidth - 1, y0 + pictureHeight - 1));
-        } else {
-            const int pictureWidth = int(widgetHeight / aspect);
-            const int x0 = (widgetWidth - pictureWidth) / 2;
-            d->pictureRect = QRect(QPoint(x0, 0), QPoint(x0 + pictureWidth - 1, widgetHeight - 1));
-        }
+        fullHeight = !taller;
         break;
+    }
+    // The other side is centred; when it overflows (by expanding), its start is negative.
+    if (fullHeight) {
+        const int pictureWidth = int(widgetHeight / aspect);
+        const int x0 = (widgetWidth - pictureWidth) / 2;
+        d->pictureRect = QRect(QPoint(x0, 0), QPoint(x0 + pictureWidth - 1, widgetHeight - 1));
+    } else {
+        const int pictureHeight = int(aspect * widgetWidth);
+        const int y0 = (widgetHeight - pictureHeight) / 2;
+        d->pictureRect = QRect(QPoint(0, y0), QPoint(widgetWidth - 1, y0 + pictureHeight - 1));
     }
 }
 
 void VideoWidget::saveFrame(const QString& fileName)
 {
-    QMutexLocker locker(d->player->frameMutex());
-    d->player->frame().save(fileName, "jpg");
+    QMutexLocker locker(m_player->frameMutex());
+    m_player->frame().save(fileName, "jpg");
 }
 
 void VideoWidget::resizeEvent(QResizeEvent* event)
@@ -387,7 +235,7 @@ void VideoWidget::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
     if (!isVisible()) {
-        d->player->setPainted();
+        m_player->setPainted();
         return;
     }
     QPainter painter(this);
@@ -413,7 +261,7 @@ void VideoWidget::paintEvent(QPaintEvent* event)
         d->zone->paint(painter, d->pictureRect);
     drawInfoText(painter);
     painter.end();
-    d->player->setPainted();
+    m_player->setPainted();
 }
 
 void VideoWidget::setProgressVisible(bool on)
@@ -427,8 +275,8 @@ void VideoWidget::setProgressVisible(bool on)
 
 void VideoWidget::drawFrame(QPainter& painter, const QRegion& region)
 {
-    QMutexLocker locker(d->player->frameMutex());
-    const QImage& image = d->player->frame();
+    QMutexLocker locker(m_player->frameMutex());
+    const QImage& image = m_player->frame();
     if (image.isNull()) {
         painter.fillRect(rect(), palette().window());
         return;
@@ -479,7 +327,7 @@ void VideoWidget::drawInfoText(QPainter& painter)
     const int w = width();
     const int h = height();
     drawLaidOut(painter, QRect(QPoint(10, 5), QPoint(w - 11, h - 6)), Qt::AlignLeft, d->nameText,
-                d->player->camera()->name());
+                m_player->camera()->name());
     if (playerState() != NothingSpecial)
         drawLaidOut(painter, QRect(QPoint(10, 5), QPoint(w - 26, h - 6)), Qt::AlignRight, d->timeText,
                     currentTime().toString(QStringLiteral("dd.MM.yy hh:mm:ss")));
@@ -509,7 +357,7 @@ void VideoWidget::drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignmen
 
 QString VideoWidget::buildStatusText() const
 {
-    const StreamPlayer& player = *d->player;
+    const StreamPlayer& player = *m_player;
     const Core::Camera::CameraFlags flags = player.camera()->flags();
     const bool available = flags == Core::Camera::CameraFlags();
     const bool retriesOver = player.retryCount() > 2;

@@ -51,15 +51,15 @@ public:
     explicit VideoWidget(Core::CameraPtr camera, QWidget* parent = nullptr);
     ~VideoWidget() override;
 
-    Core::CameraPtr camera() const;
-    PlayerState playerState() const;
-    bool isPlaying() const;
-    QDateTime currentTime() const;
-    void setCurrentTime(const QDateTime& time);
-    void setSpeed(Core::ArchivePlaySpeed speed);
-    void setQuality(Core::QualitySettings::Type quality);
-    bool setFrameSize(const QSize& size);
-    QSize sizeHint() const override;
+    Core::CameraPtr camera() const { return m_player->camera(); }
+    PlayerState playerState() const { return PlayerState(m_player->state()); }
+    bool isPlaying() const { return m_player->isPlaying(); }
+    QDateTime currentTime() const { return m_player->currentTime(); }
+    void setCurrentTime(const QDateTime& time) { m_player->setCurrentTime(time); }
+    void setSpeed(Core::ArchivePlaySpeed speed) { m_player->setSpeed(speed); }
+    void setQuality(Core::QualitySettings::Type quality) { m_player->setQuality(quality); }
+    bool setFrameSize(const QSize& size) { return m_player->setFrameSize(size); }
+    QSize sizeHint() const override { return m_player->frameSize(); }
 
     void saveFrame(const QString& fileName);
     void setSingle(bool single);
@@ -71,9 +71,9 @@ public:
     // The text shown while no picture is shown.
     QString statusText() const;
     // The widget's own libvlc player; null when the engine could not be started.
-    libvlc_media_player_t* mediaPlayer() const;
+    libvlc_media_player_t* mediaPlayer() const { return m_player->mediaPlayer(); }
     // The engine that plays the stream; the widget forwards its playback slots to it.
-    Core::StreamPlayer* streamPlayer() const;
+    Core::StreamPlayer* streamPlayer() const { return m_player.get(); }
 
     // The archive search zone's edges in percent of the camera's unrotated frame.
     bool isSearchActive() const;
@@ -85,34 +85,46 @@ public:
     bool searchMousePress(QMouseEvent* event);
 
     // libvlc's video callbacks of the widget's player; the opaque pointer is the widget.
-    static void* lockCallback(void* opaque, void** planes);
-    static void unlockCallback(void* opaque, void* picture, void* const* planes);
-    static void displayCallback(void* opaque, void* picture);
+    static void* lockCallback(void* opaque, void** planes)
+    {
+        return Core::StreamPlayer::lockCallback(static_cast<VideoWidget*>(opaque)->m_player.get(), planes);
+    }
+    static void unlockCallback(void* opaque, void* picture, void* const* planes)
+    {
+        Core::StreamPlayer::unlockCallback(static_cast<VideoWidget*>(opaque)->m_player.get(), picture, planes);
+    }
+    static void displayCallback(void* opaque, void* picture)
+    {
+        Core::StreamPlayer::displayCallback(static_cast<VideoWidget*>(opaque)->m_player.get(), picture);
+    }
 
 signals:
     void playerStateChanged(VideoWidget::PlayerState newState);
     void updateNeeded();
 
 public slots:
-    void retryLastRequest(int quality);
-    void retryLastRequest();
-    void playLive(Core::QualitySettings::Type quality);
+    void retryLastRequest(int quality) { m_player->retryLastRequest(quality); }
+    void retryLastRequest() { m_player->retryLastRequest(-1); }
+    void playLive(Core::QualitySettings::Type quality) { m_player->playLive(quality); }
     void setArchiveMode();
     void playArchive(int startId, int endId, qint64 from, qint64 to, Core::QualitySettings::Type quality,
-                     Core::ArchivePlaySpeed speed);
-    bool openVideoUrl(QString videoUrl);
-    void setSound(bool on);
-    void setVolume(int volume);
+                     Core::ArchivePlaySpeed speed)
+    {
+        m_player->playArchive(startId, endId, from, to, quality, speed);
+    }
+    bool openVideoUrl(QString videoUrl) { return m_player->openVideoUrl(videoUrl); }
+    void setSound(bool on) { m_player->setSound(on); }
+    void setVolume(int volume) { m_player->setVolume(volume); }
     void addRotation(qreal angle);
-    void play();
-    void pause();
-    void unPause();
-    void togglePause();
-    void stop(bool saveMode);
-    void stop();
+    void play() { m_player->play(); }
+    void pause() { m_player->pause(); }
+    void unPause() { m_player->unPause(); }
+    void togglePause() { m_player->togglePause(); }
+    void stop(bool saveMode) { m_player->stop(saveMode); }
+    void stop() { m_player->stop(false); }
     void setScaleMode(Qt::AspectRatioMode scaleMode);
     void setScaleMode();
-    void clearImage();
+    void clearImage() { m_player->clearFrame(); }
     void startArchiveSearch();
     void showArchiveSearchZone();
     void hideArchiveSearch();
@@ -126,7 +138,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private slots:
-    void handlePlayerState();
+    void handlePlayerState() { m_player->pollState(); }
 
 private:
     void onStateChanged(Core::StreamPlayer::State state);
@@ -140,6 +152,8 @@ private:
     void drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, QStaticText& laidOut,
                      const QString& text);
 
+    // The engine every playback slot forwards to; it goes first when the widget goes.
+    std::unique_ptr<Core::StreamPlayer> m_player;
     std::unique_ptr<Internal::VideoWidgetPrivate> d;
 };
 
