@@ -1,4 +1,4 @@
-// The video widget's frame path: the display step (copy of a decoded frame into the widget's image) against a
+// The video widget's frame path: the display step (hand-over of a decoded frame to the painting side) against a
 // plain memcpy of the same bytes, and the paint step of a paused picture at rotation 0 and 90.
 #include "core/Camera.h"
 #include "gui/video/VideoWidget.h"
@@ -59,8 +59,8 @@ int main(int argc, char* argv[])
         const size_t bytes = size_t(size.width()) * size.height() * 4;
         void* picture = VideoWidget::lockCallback(&widget, planes.data());
         std::memset(planes[0], 0x55, bytes);
-        // Each picture follows a paint (of the hidden widget, which only marks the image painted), so that every
-        // one is decoded into the shown buffer and copied.
+        // Each picture follows a paint (of the hidden widget, which only marks the picture painted), so that every
+        // one is handed over.
         QPaintEvent paint(QRect(0, 0, 1, 1));
         const double display = measure(200, [&] {
             QCoreApplication::sendEvent(&widget, &paint);
