@@ -3,9 +3,8 @@
 #include "core/LocalVideoServer.h"
 #include "core/SessionManager.h"
 #include "core/StreamerClient.h"
+#include "utils/PathAndQuery.h"
 #include "utils/SettingsKeys.h"
-
-#include <QUrl>
 
 namespace QuorvelClient {
 namespace Core {
@@ -19,7 +18,7 @@ const char kArchiveQuery[] = "/flv/archive?server=%1&camera=%2&sessionId=%3&star
 
 QString encodedPassword(const QString& password)
 {
-    return QString::fromLatin1(QUrl::toPercentEncoding(password));
+    return QString::fromLatin1(Utils::percentEncoded(password, Utils::QueryEncoding::Strict));
 }
 
 } // namespace
