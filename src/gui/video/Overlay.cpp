@@ -19,9 +19,23 @@ Overlay::Overlay(QWidget* parent) : QWidget(parent)
 {
     setPalette(QPalette(QColor(Qt::transparent)));
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    refresh();
 }
 
 Overlay::~Overlay() = default;
+
+void Overlay::setShown(bool shown)
+{
+    m_shown = shown;
+    refresh();
+}
+
+// Hidden while it draws nothing: a widget over the picture is repainted with every new frame, even an empty one.
+void Overlay::refresh()
+{
+    setVisible(m_shown && (m_highlighted || m_active));
+    update();
+}
 
 void Overlay::stopBlinkTimer()
 {
@@ -35,7 +49,7 @@ void Overlay::setActive(bool value)
 {
     m_frameColour = kActiveColour;
     m_active = value;
-    update();
+    refresh();
 }
 
 void Overlay::clear()
@@ -43,7 +57,7 @@ void Overlay::clear()
     m_blinking = false;
     m_highlighted = false;
     stopBlinkTimer();
-    update();
+    refresh();
 }
 
 void Overlay::focus()
@@ -51,6 +65,7 @@ void Overlay::focus()
     m_highlighted = true;
     m_blinking = false;
     stopBlinkTimer();
+    refresh();
 }
 
 void Overlay::blink()
@@ -59,13 +74,14 @@ void Overlay::blink()
     m_blinking = true;
     stopBlinkTimer();
     m_blinkTimer = startTimer(kBlinkPeriod);
+    refresh();
 }
 
 void Overlay::timerEvent(QTimerEvent* event)
 {
     Q_UNUSED(event);
     m_highlighted = !m_highlighted;
-    update();
+    refresh();
 }
 
 void Overlay::resizeEvent(QResizeEvent* event)

@@ -16,6 +16,9 @@ public:
     explicit Overlay(QWidget* parent);
     ~Overlay() override;
 
+    // Whether the player shows a border at all (the only player of a grid does not).
+    void setShown(bool shown);
+    bool isShown() const { return m_shown; }
     bool isBlinking() const { return m_blinking; }
     bool isHighlighted() const { return m_highlighted; }
     bool isActive() const { return m_active; }
@@ -33,12 +36,14 @@ protected:
 
 private:
     void stopBlinkTimer();
+    void refresh();
 
     bool m_blinking = false;
     bool m_highlighted = false;
     int m_blinkTimer = 0;
     QColor m_frameColour;
     bool m_active = false;
+    bool m_shown = true;
 };
 
 } // namespace Internal

@@ -74,7 +74,7 @@ VideoWidget* VideoPlayer::videoWidget() const
 
 void VideoPlayer::setOverlayVisible(bool visible)
 {
-    d->overlay->setVisible(visible);
+    d->overlay->setShown(visible);
 }
 
 void VideoPlayer::saveCurrentFrame(const QString& fileName)

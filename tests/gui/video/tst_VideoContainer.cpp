@@ -185,7 +185,7 @@ void tst_VideoContainer::singlePlayerLook()
     QCOMPARE(events, QStringList{"active Cam 1"});
     QCOMPARE(container.activeWidget(), first);
     VideoPlayer* firstPlayer = container.players().first();
-    QVERIFY(!overlayOf(firstPlayer)->isVisibleTo(firstPlayer));
+    QVERIFY(!overlayOf(firstPlayer)->isShown());
     QVERIFY(overlayOf(firstPlayer)->isActive());
     container.setArchiveMode();
     QCOMPARE(first->statusText(), QString());
@@ -194,8 +194,8 @@ void tst_VideoContainer::singlePlayerLook()
     VideoWidget* second = container.addCamera(localCamera(2));
     QCOMPARE(events, QStringList{"active Cam 1"});
     VideoPlayer* secondPlayer = container.players().at(1);
-    QVERIFY(overlayOf(firstPlayer)->isVisibleTo(firstPlayer));
-    QVERIFY(overlayOf(secondPlayer)->isVisibleTo(secondPlayer));
+    QVERIFY(overlayOf(firstPlayer)->isShown());
+    QVERIFY(overlayOf(secondPlayer)->isShown());
     QVERIFY(!overlayOf(secondPlayer)->isActive());
     container.setArchiveMode();
     QCOMPARE(second->statusText(), QString("No archive"));
@@ -213,7 +213,7 @@ void tst_VideoContainer::singlePlayerLook()
     // Back to one: the survivor is active and has the single-player look again.
     container.removeCamera(second->camera()->globalId());
     QCOMPARE(events.mid(3), QStringList({"active Cam 1", "closed Cam 2"}));
-    QVERIFY(!overlayOf(firstPlayer)->isVisibleTo(firstPlayer));
+    QVERIFY(!overlayOf(firstPlayer)->isShown());
     QTRY_COMPARE(first->statusText(), QString());
     QCOMPARE(geometries(container), QList<QRect>{QRect(0, 0, 800, 600)});
     first->stop();

@@ -63,6 +63,8 @@ void tst_VideoPlayer::overlayBorders()
 {
     Host host;
     QCOMPARE(host.border(), kBlack);
+    // With nothing to draw it stays out of the way of every new frame's repaint.
+    QVERIFY(!host.player->findChild<Overlay*>()->isVisible());
 
     host.player->setActive(true);
     QCOMPARE(host.border(), kBlue);
