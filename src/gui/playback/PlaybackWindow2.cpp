@@ -1,5 +1,6 @@
 #include "gui/playback/PlaybackWindow2.h"
 
+#include "core/CameraEndpoint.h"
 #include "gui/DialogSeam.h"
 #include "gui/playback/controls/ControlPanel.h"
 #include "gui/video/VideoContainer.h"
@@ -147,7 +148,7 @@ void PlaybackWindow2::addCameras(Core::GlobalCameraList cameras)
         // Unique: a camera opened again must not restart its stream twice per change.
         connect(camera.get(), &Core::Camera::flagsChanged, this, &PlaybackWindow2::onCameraStateChanged,
                 Qt::UniqueConnection);
-        if (camera->serverType() == 0)
+        if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account)
             ++d->limitedCameras;
         emit cameraOpened(camera);
     }
@@ -173,7 +174,7 @@ void PlaybackWindow2::addCamera(Core::CameraPtr camera)
         d->mode = ModeLive;
         widget->playLive(d->videoContainer->quality());
     }
-    if (camera->serverType() == 0)
+    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account)
         ++d->limitedCameras;
     if (d->players() > 1)
         emit closeAllNeeded(true);
@@ -225,7 +226,7 @@ void PlaybackWindow2::onCameraClosed(VideoWidget* w)
         emit closeAllNeeded(false);
     // A closed player reports no state of its own; without this the strip would go on showing a clock.
     updatePlaying();
-    if (camera->serverType() == 0)
+    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account)
         --d->limitedCameras;
     emit cameraClosed(camera);
 }
