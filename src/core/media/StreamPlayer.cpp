@@ -556,6 +556,8 @@ void StreamPlayer::unPause()
     if (d->mode == ModeLive) {
         if (d->player)
             libvlc_media_player_stop(d->player);
+        // Live restarts at the present moment, and so does its clock.
+        d->startTime = d->currentTime = QDateTime::currentDateTime();
         play();
     } else if (d->mode == ModeArchive) {
         if (d->player)

@@ -250,9 +250,14 @@ void tst_VideoWidget::accountCameraStreamsFromStreamer()
     // Live resumes at the present moment: a new request, not the paused picture.
     widget.pause();
     QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Paused, 10000);
+    QTest::qWait(1500);
     widget.unPause();
     QTRY_COMPARE_WITH_TIMEOUT(streamer.requests().size(), 2, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
+    // ...and its clock reads the present again, not the time the pause began.
+    QTest::qWait(400);
+    QVERIFY2(qAbs(widget.currentTime().msecsTo(QDateTime::currentDateTime())) < 1000,
+             qPrintable(widget.currentTime().toString("hh:mm:ss.zzz")));
 
     // A stream that stalls keeps its state, and stopping it does not wait for the peer.
     source.stallStreams();
