@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QVariantList>
 
+#include <utility>
+
 namespace TestSupport {
 
 namespace {
@@ -86,6 +88,11 @@ QByteArray FakeVideoServer::commandPath(const QString& command) const
 void FakeVideoServer::addCommand(const QString& command, const CommandHandler& handler)
 {
     setRoute(commandPath(command), [this, command, handler](const PeerRequest& request, QTcpSocket* socket) {
+        QList<PeerReply>& next = m_nextFailures[command];
+        if (!next.isEmpty()) {
+            sendReply(socket, next.takeFirst());
+            return;
+        }
         const auto failure = m_failures.constFind(command);
         if (failure != m_failures.constEnd()) {
             sendReply(socket, failure.value());
@@ -95,8 +102,34 @@ void FakeVideoServer::addCommand(const QString& command, const CommandHandler& h
             sendReply(socket, status(403));
             return;
         }
+        if (m_held.contains(command)) {
+            m_heldRequests.append({request, socket, handler});
+            return;
+        }
         handler(request, socket);
     });
+}
+
+void FakeVideoServer::failNext(const QString& command, int count, const PeerReply& reply)
+{
+    for (int i = 0; i < count; ++i)
+        m_nextFailures[command].append(reply);
+}
+
+void FakeVideoServer::clearFailures()
+{
+    m_failures.clear();
+    m_nextFailures.clear();
+}
+
+void FakeVideoServer::releaseHeld()
+{
+    m_held.clear();
+    const QList<HeldRequest> held = std::exchange(m_heldRequests, {});
+    for (const HeldRequest& h : held) {
+        if (h.socket)
+            h.handler(h.request, h.socket);
+    }
 }
 
 bool FakeVideoServer::accessGranted(const PeerRequest& request) const

@@ -5,8 +5,11 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QPointer>
+#include <QSet>
 #include <QSize>
 #include <QStringList>
+#include <QTcpSocket>
 
 #include <functional>
 
@@ -35,7 +38,8 @@ struct FakeRecord
 // The HTTP interface of a streaming server of the service and of a local video server: "preview/live" (JPEG
 // bytes), "streams/info", "vs_info/", "archive/days" and "archive/list" under "/" or "/<version>/". The
 // "sessionId" parameter (decoded once) must be the password or a session that the session check accepts,
-// otherwise the answer is 403. Failures can be scripted per command; more routes can be added with setRoute().
+// otherwise the answer is 403. Failures can be scripted per command, and a command's replies held back until
+// released; more routes can be added with setRoute().
 class FakeVideoServer : public FakeHttpServer
 {
     Q_OBJECT
@@ -55,7 +59,15 @@ public:
 
     // Answers every request for the command ("preview/live", "vs_info/", ...) with this reply until cleared.
     void failCommand(const QString& command, const PeerReply& reply) { m_failures.insert(command, reply); }
-    void clearFailures() { m_failures.clear(); }
+    // Answers the next `count` requests of the command with this reply, then serves it again.
+    void failNext(const QString& command, int count, const PeerReply& reply);
+    void clearFailures();
+
+    // Keeps the requests of the command unanswered until releaseHeld(), which answers them in arrival order as
+    // they would have been answered then.
+    void holdReplies(const QString& command) { m_held.insert(command); }
+    int heldCount() const { return m_heldRequests.size(); }
+    void releaseHeld();
 
     // The path of a command on this server ("/archive/list" or "/<version>/archive/list").
     QByteArray commandPath(const QString& command) const;
@@ -76,6 +88,15 @@ private:
     QStringList m_functions{QStringLiteral("arc_export"), QStringLiteral("arc_search")};
     QMap<int, QList<FakeRecord>> m_records;
     QMap<QString, PeerReply> m_failures;
+    QMap<QString, QList<PeerReply>> m_nextFailures;
+    QSet<QString> m_held;
+    struct HeldRequest
+    {
+        PeerRequest request;
+        QPointer<QTcpSocket> socket;
+        CommandHandler handler;
+    };
+    QList<HeldRequest> m_heldRequests;
 };
 
 } // namespace TestSupport

@@ -2,6 +2,19 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>QuorvelClient::GUI::ArchivePanel</name>
+    <message>
+        <location filename="../../forms/ArchivePanel.ui" line="13"/>
+        <source>Frame</source>
+        <translation>Рамка</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ArchivePanel.ui" line="28"/>
+        <source>Select the archive day</source>
+        <translation>Выберите день архива</translation>
+    </message>
+</context>
+<context>
     <name>QuorvelClient::GUI::ControlPanel</name>
     <message>
         <location filename="../../forms/ControlPanel.ui" line="10"/>

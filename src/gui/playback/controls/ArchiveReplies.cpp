@@ -1,0 +1,129 @@
+#include "gui/playback/controls/ArchiveReplies.h"
+
+#include "utils/Error.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QVariantMap>
+
+#include <cmath>
+#include <limits>
+
+namespace QuorvelClient {
+namespace GUI {
+namespace ArchiveReplies {
+
+namespace {
+
+// The reply's seconds are 32-bit unsigned on the wire.
+QDateTime localTime(qint64 seconds)
+{
+    return QDateTime::fromSecsSinceEpoch(qint64(quint32(seconds)), Qt::LocalTime);
+}
+
+// Whole seconds of a millisecond value; the remainder is dropped.
+qint64 seconds(const QVariantMap& element, const QString& key)
+{
+    return element.value(key).toLongLong() / 1000;
+}
+
+bool wholeSeconds(const QVariant& value, qint64* result)
+{
+    double number = 0;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        number = value.toDouble();
+        break;
+    default:
+        return false;
+    }
+    if (!(number >= 0 && number <= double(std::numeric_limits<quint32>::max())) || std::floor(number) != number)
+        return false;
+    *result = qint64(number);
+    return true;
+}
+
+} // namespace
+
+void parseRecords(QDate day, const QVariantList& records, QList<Core::ArchiveRecordPtr>& out, bool colored)
+{
+    out.clear();
+    out.reserve(records.size());
+    const QDateTime dayStart = day.startOfDay();
+    const QDateTime dayEnd(day, QTime(23, 59, 59));
+    for (const QVariant& item : records) {
+        const QVariantMap element = item.toMap();
+        const int startId = element.value(QStringLiteral("startId")).toInt();
+        const int endId = element.value(QStringLiteral("endId")).toInt();
+        const qint64 startSeconds = seconds(element, QStringLiteral("startTime"));
+        const qint64 durationSeconds = seconds(element, QStringLiteral("duration"));
+        int type = 1;
+        if (colored) {
+            bool ok = false;
+            const int value = element.value(QStringLiteral("type")).toInt(&ok);
+            if (ok)
+                type = value;
+        }
+
+        // Both bounds one second late, as the servers count them.
+        QDateTime start = localTime(startSeconds + 1);
+        QDateTime end = localTime(startSeconds + 1 + durationSeconds);
+        if (start.date() > day || end.date() < day) {
+            qWarning() << "Received record with start.date()" << start.date() << "end.date()" << end.date()
+                       << "but current date is" << day;
+            continue;
+        }
+        if (start.date() < day)
+            start = dayStart;
+        if (end.date() > day)
+            end = dayEnd;
+        try {
+            out.append(std::make_shared<Core::ArchiveRecord>(startId, endId, start, end, type));
+        } catch (const utils::Error& e) {
+            qDebug() << e.what();
+        }
+    }
+}
+
+bool isRecordsListActual(QDate day, const QVariantList& records)
+{
+    if (records.isEmpty())
+        return false;
+    const QVariantMap first = records.first().toMap();
+    const QVariantMap last = records.last().toMap();
+    const qint64 startSeconds = seconds(first, QStringLiteral("startTime"));
+    const qint64 endSeconds = seconds(last, QStringLiteral("startTime")) + seconds(last, QStringLiteral("duration"));
+    const QDate startDate = localTime(startSeconds).date();
+    const QDate endDate = localTime(endSeconds).date();
+    qDebug() << "Records list received. List start:" << startSeconds << "List end:" << endSeconds;
+    if ((day < startDate && day < endDate) || (day > startDate && day > endDate)) {
+        qDebug() << "Received not actual archive, currentDate:" << day << "startDate:" << startDate
+                 << "endDate:" << endDate;
+        return false;
+    }
+    return true;
+}
+
+QList<Core::ArchiveDayPtr> parseDays(const QVariantList& days)
+{
+    QList<Core::ArchiveDayPtr> result;
+    for (const QVariant& item : days) {
+        const QVariantMap element = item.toMap();
+        qint64 date = 0;
+        const auto value = element.constFind(QStringLiteral("date"));
+        if (value != element.constEnd() && !wholeSeconds(*value, &date)) {
+            qDebug() << "Skipped archive day with date:" << *value;
+            continue;
+        }
+        result.append(std::make_shared<Core::ArchiveDay>(date, element.value(QStringLiteral("recordsCount")).toInt()));
+    }
+    return result;
+}
+
+} // namespace ArchiveReplies
+} // namespace GUI
+} // namespace QuorvelClient

@@ -1,0 +1,159 @@
+#include "gui/playback/ZoneRun.h"
+#include "gui/playback/controls/ArchiveReplies.h"
+#include "support/MessageCapture.h"
+#include "support/TestEnvironment.h"
+
+using namespace QuorvelClient;
+namespace Replies = GUI::ArchiveReplies;
+
+namespace {
+
+// The day on which Central Europe moves its clocks forward: 23 hours long there.
+const QDate kDay(2024, 3, 31);
+
+// Milliseconds since the epoch of a local time on kDay, moved by `days`.
+qint64 ms(const char* time, int days = 0)
+{
+    return QDateTime(kDay.addDays(days), QTime::fromString(QLatin1String(time))).toMSecsSinceEpoch();
+}
+
+QVariantMap record(qint64 startMs, qint64 durationMs, QVariant type = 2, int startId = 10, int endId = 20)
+{
+    return {{"startId", startId}, {"endId", endId}, {"startTime", startMs}, {"duration", durationMs}, {"type", type}};
+}
+
+} // namespace
+
+class tst_ArchiveReplies : public QObject
+{
+    Q_OBJECT
+private slots:
+    void records_data();
+    void records();
+    void actuality_data();
+    void actuality();
+    void days_data();
+    void days();
+    void otherZones_data();
+    void otherZones();
+};
+
+void tst_ArchiveReplies::records_data()
+{
+    QTest::addColumn<QVariantList>("reply");
+    QTest::addColumn<bool>("colored");
+    QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("bounds one second late")
+        << QVariantList{record(ms("10:00:00") + 999, 1999)} << false << QStringList{"10:00:01-10:00:02 1"} << QString();
+    QTest::newRow("under a second") << QVariantList{record(ms("10:00:00"), 999), record(ms("11:00:00"), 60000)} << false
+                                    << QStringList{"11:00:01-11:01:01 1"}
+                                    << "Will not create archive record with bad start and end time";
+    QTest::newRow("ids out of order") << QVariantList{record(ms("10:00:00"), 60000, 2, 20, 10)} << false
+                                      << QStringList() << "Will not create archive record with bad start and end ID";
+    QTest::newRow("from the day before") << QVariantList{record(ms("23:30:00", -1), 3600000)} << false
+                                         << QStringList{"00:00:00-00:30:01 1"} << QString();
+    QTest::newRow("into the next day") << QVariantList{record(ms("23:30:00"), 3600000)} << false
+                                       << QStringList{"23:30:01-23:59:59 1"} << QString();
+    QTest::newRow("another day") << QVariantList{record(ms("01:00:00", 1), 60000), record(ms("09:00:00"), 60000)}
+                                 << false << QStringList{"09:00:01-09:01:01 1"}
+                                 << "Received record with start.date() QDate(\"2024-04-01\")";
+    QTest::newRow("colours") << QVariantList{record(ms("08:00:00"), 60000), record(ms("09:00:00"), 60000, "x"),
+                                             record(ms("10:00:00"), 60000, QVariant())}
+                             << true << QStringList{"08:00:01-08:01:01 2", "09:00:01-09:01:01 1", "10:00:01-10:01:01 1"}
+                             << QString();
+}
+
+void tst_ArchiveReplies::records()
+{
+    QFETCH(QVariantList, reply);
+    QFETCH(bool, colored);
+    QFETCH(QString, logged);
+    TestSupport::MessageCapture log;
+    QList<Core::ArchiveRecordPtr> out{std::make_shared<Core::ArchiveRecord>(
+        1, 2, QDateTime::currentDateTime(), QDateTime::currentDateTime().addSecs(5), 1)};
+    Replies::parseRecords(kDay, reply, out, colored);
+    QStringList kept;
+    for (const Core::ArchiveRecordPtr& r : out) {
+        QCOMPARE(r->start().date(), kDay);
+        kept << r->start().toString("hh:mm:ss") + '-' + r->end().toString("hh:mm:ss") + ' ' +
+                    QString::number(r->type());
+    }
+    QTEST(kept, "kept");
+    if (!logged.isEmpty())
+        QCOMPARE(log.count(logged), 1);
+}
+
+void tst_ArchiveReplies::actuality_data()
+{
+    QTest::addColumn<QVariantList>("reply");
+    QTest::addColumn<bool>("actual");
+    QTest::newRow("the day") << QVariantList{record(ms("00:00:00"), 60000), record(ms("23:00:00"), 60000)} << true;
+    QTest::newRow("the day before") << QVariantList{record(ms("08:00:00", -1), 60000), record(ms("23:00:00", -1), 1000)}
+                                    << false;
+    QTest::newRow("the day after") << QVariantList{record(ms("08:00:00", 1), 60000)} << false;
+    QTest::newRow("around the day") << QVariantList{record(ms("23:00:00", -1), 60000), record(ms("01:00:00", 1), 60000)}
+                                    << true;
+    QTest::newRow("last ends on the day") << QVariantList{record(ms("23:59:00", -1), 120000)} << true;
+    QTest::newRow("empty") << QVariantList() << false;
+}
+
+void tst_ArchiveReplies::actuality()
+{
+    QFETCH(QVariantList, reply);
+    QFETCH(bool, actual);
+    TestSupport::MessageCapture log;
+    QCOMPARE(Replies::isRecordsListActual(kDay, reply), actual);
+    QCOMPARE(log.count("Received not actual archive, currentDate: QDate(\"2024-03-31\")"),
+             actual || reply.isEmpty() ? 0 : 1);
+}
+
+void tst_ArchiveReplies::days_data()
+{
+    const qint64 midnight = kDay.startOfDay().toSecsSinceEpoch();
+    QTest::addColumn<QVariantList>("reply");
+    QTest::addColumn<QStringList>("dates");
+    QTest::addColumn<int>("skipped");
+    QTest::newRow("repeats kept") << QVariantList{QVariantMap{{"date", midnight}, {"recordsCount", 4}},
+                                                  QVariantMap{{"date", midnight + 3600}, {"recordsCount", 1}}}
+                                  << QStringList{"2024-03-31 4", "2024-03-31 1"} << 0;
+    QTest::newRow("missing values read 0")
+        << QVariantList{QVariantMap{{"other", 1}}}
+        << QStringList{QDateTime::fromSecsSinceEpoch(0).date().toString(Qt::ISODate) + " 0"} << 0;
+    QTest::newRow("whole number as double")
+        << QVariantList{QVariantMap{{"date", double(midnight)}}} << QStringList{"2024-03-31 0"} << 0;
+    QTest::newRow("not whole seconds in range")
+        << QVariantList{QVariantMap{{"date", midnight + 0.5}}, QVariantMap{{"date", -1}},
+                        QVariantMap{{"date", qint64(1) << 32}}, QVariantMap{{"date", QString::number(midnight)}},
+                        QVariantMap{{"date", midnight}, {"recordsCount", 2}}}
+        << QStringList{"2024-03-31 2"} << 4;
+}
+
+void tst_ArchiveReplies::days()
+{
+    QFETCH(QVariantList, reply);
+    TestSupport::MessageCapture log;
+    QStringList dates;
+    for (const Core::ArchiveDayPtr& day : Replies::parseDays(reply))
+        dates << day->date().toString(Qt::ISODate) + ' ' + QString::number(day->recordsCount());
+    QTEST(dates, "dates");
+    QTEST(log.count("Skipped archive day with date:"), "skipped");
+}
+
+void tst_ArchiveReplies::otherZones_data()
+{
+    QTest::addColumn<QString>("zone");
+    QTest::newRow("UTC") << "UTC";
+    QTest::newRow("Berlin") << "Europe/Berlin";
+}
+
+void tst_ArchiveReplies::otherZones()
+{
+    if (TestSupport::inZoneRun())
+        QSKIP("runs in the parent only");
+    QFETCH(QString, zone);
+    TestSupport::rerunInZone(zone);
+}
+
+QUORVEL_TEST_MAIN(tst_ArchiveReplies)
+#include "tst_ArchiveReplies.moc"
