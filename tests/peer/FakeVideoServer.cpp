@@ -88,26 +88,32 @@ QByteArray FakeVideoServer::commandPath(const QString& command) const
 void FakeVideoServer::addCommand(const QString& command, const CommandHandler& handler)
 {
     setRoute(commandPath(command), [this, command, handler](const PeerRequest& request, QTcpSocket* socket) {
-        QList<PeerReply>& next = m_nextFailures[command];
-        if (!next.isEmpty()) {
-            sendReply(socket, next.takeFirst());
-            return;
-        }
-        const auto failure = m_failures.constFind(command);
-        if (failure != m_failures.constEnd()) {
-            sendReply(socket, failure.value());
-            return;
-        }
-        if (!accessGranted(request)) {
-            sendReply(socket, status(403));
-            return;
-        }
         if (m_held.contains(command)) {
-            m_heldRequests.append({request, socket, handler});
+            m_heldRequests.append({request, socket, command, handler});
             return;
         }
-        handler(request, socket);
+        serve(command, handler, request, socket);
     });
+}
+
+void FakeVideoServer::serve(const QString& command, const CommandHandler& handler, const PeerRequest& request,
+                            QTcpSocket* socket)
+{
+    QList<PeerReply>& next = m_nextFailures[command];
+    if (!next.isEmpty()) {
+        sendReply(socket, next.takeFirst());
+        return;
+    }
+    const auto failure = m_failures.constFind(command);
+    if (failure != m_failures.constEnd()) {
+        sendReply(socket, failure.value());
+        return;
+    }
+    if (!accessGranted(request)) {
+        sendReply(socket, status(403));
+        return;
+    }
+    handler(request, socket);
 }
 
 void FakeVideoServer::failNext(const QString& command, int count, const PeerReply& reply)
@@ -122,13 +128,20 @@ void FakeVideoServer::clearFailures()
     m_nextFailures.clear();
 }
 
+void FakeVideoServer::holdReplies(const QString& command, bool hold)
+{
+    if (hold)
+        m_held.insert(command);
+    else
+        m_held.remove(command);
+}
+
 void FakeVideoServer::releaseHeld()
 {
-    m_held.clear();
     const QList<HeldRequest> held = std::exchange(m_heldRequests, {});
     for (const HeldRequest& h : held) {
         if (h.socket)
-            h.handler(h.request, h.socket);
+            serve(h.command, h.handler, h.request, h.socket);
     }
 }
 

@@ -63,9 +63,9 @@ public:
     void failNext(const QString& command, int count, const PeerReply& reply);
     void clearFailures();
 
-    // Keeps the requests of the command unanswered until releaseHeld(), which answers them in arrival order as
-    // they would have been answered then.
-    void holdReplies(const QString& command) { m_held.insert(command); }
+    // While on, the requests of the command wait unanswered; releaseHeld() answers those waiting, in arrival order
+    // and with the failures scripted at that moment.
+    void holdReplies(const QString& command, bool hold = true);
     int heldCount() const { return m_heldRequests.size(); }
     void releaseHeld();
 
@@ -77,6 +77,7 @@ public:
 private:
     using CommandHandler = std::function<void(const PeerRequest&, QTcpSocket*)>;
     void addCommand(const QString& command, const CommandHandler& handler);
+    void serve(const QString& command, const CommandHandler& handler, const PeerRequest& request, QTcpSocket* socket);
     bool accessGranted(const PeerRequest& request) const;
     const FakeCamera* camera(int id) const;
     QList<FakeRecord> recordsIn(const PeerRequest& request) const;
@@ -94,6 +95,7 @@ private:
     {
         PeerRequest request;
         QPointer<QTcpSocket> socket;
+        QString command;
         CommandHandler handler;
     };
     QList<HeldRequest> m_heldRequests;

@@ -42,19 +42,34 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="182"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="261"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="183"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="262"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="271"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="445"/>
+        <source>Loading archive...</source>
+        <translation>Загрузка архива...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="446"/>
+        <source>Loading archive, retry number %1 for camera %2...</source>
+        <translation>Загрузка архива, повтор %1 для камеры %2...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="502"/>
+        <source>Error loading archive for camera %1...</source>
+        <translation>Ошибка загрузки архива для камеры %1...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="621"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>

@@ -1,13 +1,19 @@
 #include "gui/playback/controls/ControlPanel.h"
 
+#include "core/CameraEndpoint.h"
+#include "core/StreamerClient.h"
+#include "gui/playback/controls/ArchiveReplies.h"
+#include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/Timeline.h"
 #include "gui/playback/widgets/VideoPanel.h"
 #include "ui_ControlPanel.h"
+#include "utils/Intervals.h"
 #include "utils/SettingsKeys.h"
 
 #include <QDebug>
 #include <QErrorMessage>
 #include <QStringList>
+#include <QTimer>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -28,12 +34,28 @@ int storedVolume()
     return key.defaultValue();
 }
 
+// The last second of a day.
+QDateTime dayEnd(const QDate& day)
+{
+    return QDateTime(day, QTime(23, 59, 59));
+}
+
+// A request's times travel as 32-bit unsigned seconds.
+QString seconds(const QDateTime& time)
+{
+    return QString::number(quint32(time.toSecsSinceEpoch()));
+}
+
+const QString kX1 = QStringLiteral("x1");
+
 } // namespace
 
 ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::ControlPanel)
 {
     ui->setupUi(this);
 
+    m_archivePanel = new ArchivePanel;
+    ui->calendarBox->addWidget(m_archivePanel, 0);
     m_videoPanel = new VideoPanel;
     ui->controlsLayout->addWidget(m_videoPanel, 0);
     m_timeline = new Timeline(QDate::currentDate());
@@ -53,13 +75,26 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(ui->btnZoomOut, &QToolButton::clicked, this, &ControlPanel::zoomOutTimeline);
     connect(ui->btnScrollEarlier, &QToolButton::clicked, this, &ControlPanel::scrollTimelineEarlier);
     connect(ui->btnScrollLater, &QToolButton::clicked, this, &ControlPanel::scrollTimelineLater);
+    connect(m_archivePanel, &ArchivePanel::monthChanged, this, &ControlPanel::calendarMonthChanged);
+    connect(m_archivePanel, &ArchivePanel::dateChanged, this, &ControlPanel::calendarDateChanged);
 
+    m_archivePanel->setEnabled(false);
     m_videoPanel->setVideoState(VideoPanel::NoVideo);
     m_videoPanel->setVolume(storedVolume());
     m_videoPanel->setQuality(Utils::Keys::panelQuality().value());
+
+    m_timelineTimer = new QTimer(this);
+    m_timelineTimer->setObjectName(QStringLiteral("timelineTimer"));
+    m_timelineTimer->setInterval(Utils::intervalMs(Utils::Interval::ArchiveRefresh));
+    connect(m_timelineTimer, &QTimer::timeout, this, &ControlPanel::updateTimeline);
 }
 
-ControlPanel::~ControlPanel() = default;
+// The request clients have no parent; those still registered (a refused session leaves one) go with the panel.
+ControlPanel::~ControlPanel()
+{
+    qDeleteAll(m_recordsRequests.keys());
+    qDeleteAll(m_daysRequests.keys());
+}
 
 Core::QualitySettings::Type ControlPanel::quality() const
 {
@@ -93,8 +128,15 @@ bool ControlPanel::addCamera(Core::CameraPtr camera)
     m_cameras.insert(id, camera);
     if (!camera->isSpeedPlaySupported())
         m_noSpeedCameras.insert(id, camera);
-    if (m_cameras.size() == 1)
+    if (m_archiveEnabled) {
+        requestDayRecords(id, m_archivePanel->currentDate());
+        requestDaysOfMonth(id, m_archivePanel->currentDate());
+        m_timelineTimer->start();
+    }
+    if (m_cameras.size() == 1) {
         setMode(0);
+        m_shownDate = m_archivePanel->currentDate();
+    }
     updateVideoPanel();
     return true;
 }
@@ -105,13 +147,36 @@ void ControlPanel::removeCamera(Core::camera_global_id_t cameraId)
         return;
     m_cameras.remove(cameraId);
     m_noSpeedCameras.remove(cameraId);
+    m_records.remove(cameraId);
+    m_searchResults.remove(cameraId);
+    m_days.remove(cameraId);
     m_timeline->removeRecords(cameraId);
     m_timeline->removeSearchResults(cameraId);
+    m_archivePanel->removeCamera(cameraId);
     if (m_cameras.isEmpty()) {
         setMode(0);
         setPauseState(1);
+        m_timelineTimer->stop();
     }
+    if (m_recordsRequests.key(cameraId, nullptr))
+        m_timeline->hideText();
+    dropRequests(cameraId, m_recordsRequests, m_recordsRetries);
+    dropRequests(cameraId, m_daysRequests, m_daysRetries);
     updateVideoPanel();
+}
+
+void ControlPanel::dropRequests(const Core::camera_global_id_t& cameraId, Requests& requests, Retries& retries)
+{
+    for (auto it = requests.begin(); it != requests.end();) {
+        if (it.value() != cameraId) {
+            ++it;
+            continue;
+        }
+        // A new client made at the same address must not inherit the count.
+        retries.remove(it.key());
+        it.key()->deleteLater();
+        it = requests.erase(it);
+    }
 }
 
 void ControlPanel::removeAllCameras()
@@ -130,6 +195,18 @@ void ControlPanel::setArchiveEnabled(bool enabled)
     m_videoPanel->setSpeedEnabled(enabled);
     m_videoPanel->setExportArchiveEnabled(enabled && !m_exportStarted);
     m_videoPanel->setSearchArchiveEnabled(enabled && !m_searchStarted);
+    if (!enabled) {
+        m_timelineTimer->stop();
+        return;
+    }
+    const QDate date = m_archivePanel->currentDate();
+    for (auto it = m_cameras.cbegin(); it != m_cameras.cend(); ++it) {
+        if (!m_records.contains(it.key()))
+            requestDayRecords(it.key(), date);
+        if (!m_days.contains(it.key()))
+            requestDaysOfMonth(it.key(), date);
+    }
+    m_timelineTimer->start();
 }
 
 void ControlPanel::setActiveCamera(Core::camera_global_id_t cameraId)
@@ -153,6 +230,8 @@ void ControlPanel::onExportCanceled()
 
 void ControlPanel::setCurrentTime(QDateTime value)
 {
+    if (value.date() != m_currentTime.date())
+        m_archivePanel->setCurrentDate(value.date());
     m_currentTime = value;
     updateTimeText();
 }
@@ -216,6 +295,276 @@ void ControlPanel::scrollTimelineLater()
     m_timeline->scrollLeft();
 }
 
+void ControlPanel::calendarMonthChanged(int year, int month)
+{
+    const QDate page(year, month, 1);
+    if (page > QDate::currentDate())
+        return;
+    const QList<Core::camera_global_id_t> ids = m_cameras.keys();
+    for (const Core::camera_global_id_t& id : ids)
+        requestDaysOfMonth(id, page);
+}
+
+void ControlPanel::calendarDateChanged(QDate date)
+{
+    m_shownDate = m_archivePanel->currentDate();
+    m_timeline->clearRecords();
+    m_timeline->setDate(date);
+    const QList<Core::camera_global_id_t> ids = m_cameras.keys();
+    for (const Core::camera_global_id_t& id : ids)
+        requestDayRecords(id, m_archivePanel->currentDate());
+}
+
+// The page of the date and the month before it, up to now.
+void ControlPanel::requestDaysOfMonth(const Core::camera_global_id_t& cameraId, const QDate& date,
+                                      Core::StreamerClient* client)
+{
+    const QDateTime start = QDate(date.year(), date.month(), 1).addMonths(-1).startOfDay();
+    QDateTime end = dayEnd(QDate(date.year(), date.month(), date.daysInMonth()));
+    const QDateTime now = QDateTime::currentDateTime();
+    if (end >= now)
+        end = now;
+    m_daysStart = start;
+    m_daysEnd = end;
+    requestDaysList(cameraId, start, end, client);
+}
+
+void ControlPanel::requestDaysList(Core::camera_global_id_t cameraId, QDateTime start, QDateTime end,
+                                   Core::StreamerClient* client)
+{
+    qDebug().noquote() << "Days list requested from camera:" << Core::globalIdText(cameraId) << "from time:" << start
+                       << "to:" << end;
+    m_daysStart = start;
+    m_daysEnd = end;
+    const Core::CameraPtr camera = m_cameras.value(cameraId);
+    if (!camera)
+        return;
+    const Core::CameraEndpoint endpoint(camera);
+    if (!client) {
+        client = endpoint.newClient();
+        m_daysRequests.insert(client, cameraId);
+        connect(client, &Core::StreamerClient::responceReceived, this, &ControlPanel::onDaysListReceived);
+        connect(client, &Core::StreamerClient::error, this, &ControlPanel::onDaysListRequestError);
+    }
+    QVariantMap params = endpoint.requestParams();
+    params.insert(QStringLiteral("startTime"), seconds(start));
+    params.insert(QStringLiteral("endTime"), seconds(end));
+    client->request(QStringLiteral("archive/days"), params);
+    m_daysRetries[client] += 1;
+}
+
+void ControlPanel::onDaysListReceived(const QVariant& daysList)
+{
+    auto* client = qobject_cast<Core::StreamerClient*>(sender());
+    const Core::camera_global_id_t cameraId = m_daysRequests.value(client);
+    if (!finishRequest(client, m_daysRequests, m_daysRetries))
+        return;
+    qDebug().noquote() << "Days list received for camera:" << Core::globalIdText(cameraId);
+    QList<Core::ArchiveDayPtr>& days = m_days[cameraId];
+    for (const Core::ArchiveDayPtr& day : ArchiveReplies::parseDays(daysList.toList())) {
+        days.append(day);
+        m_archivePanel->addArchiveDay(cameraId, day->date());
+    }
+    m_archivePanel->update();
+}
+
+void ControlPanel::onDaysListRequestError(int errorCode, int httpStatus)
+{
+    qWarning() << "Days list receive error:" << errorCode << httpStatus;
+    if (errorCode == -3 && httpStatus == 409) {
+        emit relogin();
+        return;
+    }
+    auto* client = qobject_cast<Core::StreamerClient*>(sender());
+    const Core::camera_global_id_t cameraId = m_daysRequests.value(client);
+    if (m_daysRetries.value(client) > 2) {
+        QTimer::singleShot(1500, m_timeline, &Timeline::hideText);
+        finishRequest(client, m_daysRequests, m_daysRetries);
+        return;
+    }
+    requestDaysList(cameraId, m_daysStart, m_daysEnd, client);
+}
+
+void ControlPanel::requestDayRecords(const Core::camera_global_id_t& cameraId, const QDate& day,
+                                     Core::StreamerClient* client, bool removeOld)
+{
+    const QDateTime start = day.startOfDay();
+    const QDateTime now = QDateTime::currentDateTime();
+    if (start > now) {
+        qDebug() << "No records asked for a day to come:" << day;
+        if (removeOld)
+            m_records.remove(cameraId);
+        return;
+    }
+    const QDateTime end = dayEnd(day);
+    requestRecordsList(cameraId, start, end < now ? end : now, client, removeOld);
+}
+
+void ControlPanel::requestRecordsList(Core::camera_global_id_t cameraId, QDateTime start, QDateTime end,
+                                      Core::StreamerClient* client, bool removeOld, int x1, int y1, int x2, int y2)
+{
+    const Core::CameraPtr camera = m_cameras.value(cameraId);
+    if (!camera)
+        return;
+    const bool zone = x1 != 0 || y1 != 0 || x2 != 0 || y2 != 0;
+    if (removeOld) {
+        if (zone)
+            m_searchResults.insert(cameraId, {});
+        else
+            m_records.remove(cameraId);
+    }
+    qDebug().noquote() << "Records list requested from camera:" << Core::globalIdText(cameraId) << "from time:" << start
+                       << "to:" << end;
+
+    const Core::CameraEndpoint endpoint(camera);
+    if (!client) {
+        client = endpoint.newClient();
+        m_recordsRequests.insert(client, cameraId);
+        connect(client, &Core::StreamerClient::responceReceived, this, &ControlPanel::onRecordsListReceived);
+        connect(client, &Core::StreamerClient::error, this, &ControlPanel::onRecordsListRequestError);
+    }
+    const int sent = m_recordsRetries.value(client);
+    QVariantMap params = endpoint.requestParams();
+    params.insert(QStringLiteral("startTime"), seconds(start));
+    params.insert(QStringLiteral("endTime"), seconds(end));
+    if (zone) {
+        params.insert(kX1, x1);
+        params.insert(QStringLiteral("y1"), y1);
+        params.insert(QStringLiteral("x2"), x2);
+        params.insert(QStringLiteral("y2"), y2);
+    }
+    client->request(QStringLiteral("archive/list"), params);
+
+    if (removeOld && zone)
+        m_timeline->removeSearchResults(cameraId);
+    else if (removeOld)
+        m_timeline->removeRecords(cameraId);
+    if (!zone) {
+        m_timeline->showText(
+            sent == 0 ? tr("Loading archive...")
+                      : tr("Loading archive, retry number %1 for camera %2...").arg(sent).arg(camera->fullName()));
+    }
+    m_recordsRetries.insert(client, sent + 1);
+}
+
+void ControlPanel::onRecordsListReceived(const QVariant& records)
+{
+    auto* client = qobject_cast<Core::StreamerClient*>(sender());
+    const Core::camera_global_id_t cameraId = m_recordsRequests.value(client);
+    const QVariantMap params = client ? client->params() : QVariantMap();
+    if (!finishRequest(client, m_recordsRequests, m_recordsRetries))
+        return;
+    m_timeline->hideText();
+    const bool search = params.contains(kX1);
+    const QVariantList list = records.toList();
+    if (list.isEmpty()) {
+        if (search) {
+            m_searchResults.remove(cameraId);
+            m_timeline->removeSearchResults(cameraId);
+        } else {
+            m_records.remove(cameraId);
+            m_timeline->removeRecords(cameraId);
+        }
+        return;
+    }
+    const QDate day = m_archivePanel->currentDate();
+    if (!ArchiveReplies::isRecordsListActual(day, list))
+        return;
+    QList<Core::ArchiveRecordPtr>& out = search ? m_searchResults[cameraId] : m_records[cameraId];
+    ArchiveReplies::parseRecords(day, list, out, Utils::Keys::coloredArchive().value());
+    showRecords(cameraId, search);
+}
+
+void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
+{
+    qWarning() << "Records list receive error:" << errorCode << httpStatus;
+    if (errorCode == -3 && httpStatus == 409) {
+        emit relogin();
+        return;
+    }
+    auto* client = qobject_cast<Core::StreamerClient*>(sender());
+    if (!client)
+        return;
+    const Core::camera_global_id_t cameraId = m_recordsRequests.value(client);
+    const Core::CameraPtr camera = m_cameras.value(cameraId);
+    if (!camera)
+        return;
+    const QVariantMap params = client->params();
+    const bool search = params.contains(kX1);
+    if (m_recordsRetries.value(client) >= 3) {
+        if (search) {
+            m_searchResults.remove(cameraId);
+            m_timeline->removeSearchResults(cameraId);
+        } else {
+            m_records.remove(cameraId);
+            m_timeline->removeRecords(cameraId);
+            m_timeline->showText(tr("Error loading archive for camera %1...").arg(camera->fullName()));
+        }
+        QTimer::singleShot(1500, m_timeline, &Timeline::hideText);
+        finishRequest(client, m_recordsRequests, m_recordsRetries);
+        return;
+    }
+    // A retry asks the day shown now, which may differ from the failed request's.
+    const QDate day = m_archivePanel->currentDate();
+    if (!search) {
+        requestDayRecords(cameraId, day, client, true);
+        return;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    requestRecordsList(cameraId, day.startOfDay(), qMin(dayEnd(day), now), client, true, params.value(kX1).toInt(),
+                       params.value(QStringLiteral("y1")).toInt(), params.value(QStringLiteral("x2")).toInt(),
+                       params.value(QStringLiteral("y2")).toInt());
+}
+
+void ControlPanel::updateTimeline()
+{
+    const QList<Core::camera_global_id_t> busy = m_recordsRequests.values();
+    const QList<Core::camera_global_id_t> ids = m_cameras.keys();
+    for (const Core::camera_global_id_t& id : ids) {
+        if (!busy.contains(id))
+            requestDayRecords(id, m_archivePanel->currentDate(), nullptr, false);
+    }
+}
+
+bool ControlPanel::finishRequest(Core::StreamerClient* client, Requests& requests, Retries& retries)
+{
+    if (!client)
+        return false;
+    client->deleteLater();
+    const auto it = requests.find(client);
+    if (it == requests.end())
+        return false;
+    const Core::camera_global_id_t cameraId = it.value();
+    requests.erase(it);
+    retries.remove(client);
+    return m_cameras.contains(cameraId);
+}
+
+// Records reaching beyond the shown day are drawn up to its edges; one spanning the whole day is not drawn.
+void ControlPanel::showRecords(const Core::camera_global_id_t& cameraId, bool search)
+{
+    if (!m_cameras.contains(cameraId) || !m_records.contains(cameraId) ||
+        (search && !m_searchResults.contains(cameraId)))
+        return;
+    const QList<Core::ArchiveRecordPtr>& list = search ? m_searchResults[cameraId] : m_records[cameraId];
+    if (search)
+        m_timeline->removeSearchResults(cameraId);
+    else
+        m_timeline->removeRecords(cameraId);
+    const QDate day = m_archivePanel->currentDate();
+    for (const Core::ArchiveRecordPtr& record : list) {
+        const bool startsBefore = record->start().date() < day;
+        const bool endsAfter = record->end().date() > day;
+        if (startsBefore && endsAfter)
+            continue;
+        m_timeline->addRecord(cameraId, startsBefore ? day.startOfDay() : record->start(),
+                              endsAfter ? dayEnd(day) : record->end(), record->type(), search);
+    }
+    if (search && !list.isEmpty())
+        m_timeline->showRange(list.first()->start(), list.last()->end());
+    m_timeline->update();
+}
+
 void ControlPanel::setMode(int mode)
 {
     if (mode == m_mode)
@@ -238,6 +587,7 @@ void ControlPanel::updateVideoPanel()
 {
     const int count = m_cameras.size();
     m_timeline->setEnabled(count != 0);
+    m_archivePanel->setEnabled(count != 0);
     if (count == 0) {
         m_videoPanel->setVideoState(VideoPanel::NoVideo);
         m_videoPanel->setPauseEnabled(false);

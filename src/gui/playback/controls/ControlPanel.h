@@ -1,29 +1,43 @@
 #pragma once
 
+#include "core/ArchiveDay.h"
 #include "core/ArchivePlaySpeed.h"
+#include "core/ArchiveRecord.h"
 #include "core/Camera.h"
 #include "core/QualitySettings.h"
 
+#include <QDate>
 #include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QVariant>
 #include <QWidget>
 
 #include <memory>
 
 class QErrorMessage;
+class QTimer;
 
 namespace QuorvelClient {
+
+namespace Core {
+class StreamerClient;
+}
+
 namespace GUI {
 
 namespace Ui {
 class ControlPanel;
 }
 
+class ArchivePanel;
 class Timeline;
 class VideoPanel;
 
 // The strip below the video grid: the row of playback controls and the day's timeline. It keeps the open cameras,
 // the live or archive mode and the playback clock, brings the controls in line with them, and turns the user's
-// clicks into requests to the playback window.
+// clicks into requests to the playback window. It asks each camera's server for the archive records of the shown
+// day and the days of the calendar's page, one request object per request, sent again up to twice on failure.
 class ControlPanel : public QWidget
 {
     Q_OBJECT
@@ -80,7 +94,34 @@ private slots:
     void scrollTimelineEarlier();
     void scrollTimelineLater();
 
+    void calendarMonthChanged(int year, int month);
+    void calendarDateChanged(QDate date);
+    void requestDaysList(Core::camera_global_id_t cameraId, QDateTime start, QDateTime end,
+                         Core::StreamerClient* client = nullptr);
+    void onDaysListReceived(const QVariant& daysList);
+    void onDaysListRequestError(int errorCode, int httpStatus);
+    // Zone edges that are not all 0 restrict the records to motion inside the zone.
+    void requestRecordsList(Core::camera_global_id_t cameraId, QDateTime start, QDateTime end,
+                            Core::StreamerClient* client = nullptr, bool removeOld = true, int x1 = 0, int y1 = 0,
+                            int x2 = 0, int y2 = 0);
+    void onRecordsListReceived(const QVariant& records);
+    void onRecordsListRequestError(int errorCode, int httpStatus);
+    void updateTimeline();
+
 private:
+    using Requests = QMap<Core::StreamerClient*, Core::camera_global_id_t>;
+    using Retries = QMap<Core::StreamerClient*, int>;
+
+    // Releases the client; true when it carried a registered request of a camera still open.
+    bool finishRequest(Core::StreamerClient* client, Requests& requests, Retries& retries);
+    void showRecords(const Core::camera_global_id_t& cameraId, bool search);
+    void requestDayRecords(const Core::camera_global_id_t& cameraId, const QDate& day,
+                           Core::StreamerClient* client = nullptr, bool removeOld = true);
+    void requestDaysOfMonth(const Core::camera_global_id_t& cameraId, const QDate& date,
+                            Core::StreamerClient* client = nullptr);
+    // Drops the camera's requests of one kind; their clients go, with their counts.
+    void dropRequests(const Core::camera_global_id_t& cameraId, Requests& requests, Retries& retries);
+
     void setMode(int mode);
     void setPauseState(int state);
     void updateVideoPanel();
@@ -94,6 +135,8 @@ private:
     int m_pauseState = 1;
     VideoPanel* m_videoPanel = nullptr;
     Timeline* m_timeline = nullptr;
+    ArchivePanel* m_archivePanel = nullptr;
+    QTimer* m_timelineTimer = nullptr;
     Core::GlobalCameraList m_cameras;
     QDateTime m_currentTime;
     bool m_archiveEnabled = true;
@@ -102,6 +145,20 @@ private:
     Core::camera_global_id_t m_activeCamera;
     bool m_exportStarted = false;
     bool m_searchStarted = false;
+
+    // The records of the shown day per camera, and the zone search's.
+    QMap<Core::camera_global_id_t, QList<Core::ArchiveRecordPtr>> m_records;
+    QMap<Core::camera_global_id_t, QList<Core::ArchiveRecordPtr>> m_searchResults;
+    // Every day received per camera, repeats included.
+    QMap<Core::camera_global_id_t, QList<Core::ArchiveDayPtr>> m_days;
+    Requests m_recordsRequests;
+    Retries m_recordsRetries;
+    Requests m_daysRequests;
+    Retries m_daysRetries;
+    // The range of the latest days request; a retry asks it again.
+    QDateTime m_daysStart;
+    QDateTime m_daysEnd;
+    QDate m_shownDate;
 };
 
 } // namespace GUI

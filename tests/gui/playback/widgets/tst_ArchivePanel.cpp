@@ -1,3 +1,4 @@
+#include "gui/playback/CalendarCells.h"
 #include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/CalendarWidget.h"
 #include "support/TestEnvironment.h"
@@ -5,7 +6,6 @@
 
 #include <QDateEdit>
 #include <QMovie>
-#include <QTableView>
 
 using namespace QuorvelClient;
 using GUI::ArchivePanel;
@@ -19,32 +19,6 @@ const QColor kYellow(255, 255, 0);
 const QColor kGrey(150, 150, 150);
 const QColor kRed(255, 0, 0);
 const QColor kBlack(0, 0, 0);
-
-// The cell of the n-th grid cell (in reading order) that shows this day number.
-QRect cellRect(CalendarWidget* calendar, int day, int occurrence = 0)
-{
-    auto* view = calendar->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
-    for (int row = 1; row < view->model()->rowCount(); ++row) {
-        for (int column = 1; column < view->model()->columnCount(); ++column) {
-            const QModelIndex index = view->model()->index(row, column);
-            if (index.data().toInt() == day && occurrence-- == 0)
-                return view->visualRect(index).translated(view->viewport()->mapTo(calendar, QPoint()));
-        }
-    }
-    return QRect();
-}
-
-// The colours found in a cell of the calendar as it paints itself now.
-QSet<QRgb> cellColours(CalendarWidget* calendar, const QRect& rect)
-{
-    const QImage image = calendar->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QSet<QRgb> colours;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            colours.insert(image.pixel(x, y));
-    }
-    return colours;
-}
 
 } // namespace
 
@@ -108,13 +82,9 @@ void tst_ArchivePanel::typedYearBeforeFirstDay()
 void tst_ArchivePanel::marksDaysPerCamera()
 {
     ArchivePanel panel;
-    auto* calendar = panel.findChild<CalendarWidget*>();
-    QVERIFY(calendar);
     panel.show();
-    // The user opens the popup; it turns the calendar to the editor's month, so the page is set afterwards.
-    auto* edit = TestSupport::child<QDateEdit>(&panel, "dateEdit");
-    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 6, edit->height() / 2));
-    QVERIFY(calendar->isVisible());
+    auto* calendar = TestSupport::openCalendar(&panel);
+    QVERIFY(calendar);
     calendar->setCurrentPage(2024, 5);
 
     // 30 April is the grey day before May; 15 May a Wednesday, 19 May a Sunday.
@@ -122,32 +92,32 @@ void tst_ArchivePanel::marksDaysPerCamera()
     panel.addArchiveDay(kCamA, QDate(2024, 5, 15));
     panel.addArchiveDay(kCamB, QDate(2024, 5, 15));
     panel.addArchiveDay(kCamB, QDate(2024, 4, 30));
-    const QRect wednesday = cellRect(calendar, 15);
-    const QRect april = cellRect(calendar, 30);
-    const QRect sunday = cellRect(calendar, 19);
+    const QRect wednesday = TestSupport::cellRect(calendar, 15);
+    const QRect april = TestSupport::cellRect(calendar, 30);
+    const QRect sunday = TestSupport::cellRect(calendar, 19);
     QVERIFY(wednesday.isValid() && april.isValid() && sunday.isValid());
 
-    QSet<QRgb> colours = cellColours(calendar, wednesday);
+    QSet<QRgb> colours = TestSupport::cellColours(calendar, wednesday);
     QVERIFY(colours.contains(kYellow.rgb()) && colours.contains(kBlack.rgb()));
-    colours = cellColours(calendar, april);
+    colours = TestSupport::cellColours(calendar, april);
     QVERIFY(colours.contains(kYellow.rgb()) && colours.contains(kGrey.rgb()));
-    colours = cellColours(calendar, sunday);
+    colours = TestSupport::cellColours(calendar, sunday);
     QVERIFY(colours.contains(kRed.rgb()) && !colours.contains(kYellow.rgb()));
 
     // The day stays marked while one camera has archive on it.
     panel.removeCamera(kCamA);
-    QVERIFY(cellColours(calendar, wednesday).contains(kYellow.rgb()));
+    QVERIFY(TestSupport::cellColours(calendar, wednesday).contains(kYellow.rgb()));
     panel.removeCamera(Core::camera_global_id_t(QStringLiteral("other"), 1));
-    QVERIFY(cellColours(calendar, april).contains(kYellow.rgb()));
+    QVERIFY(TestSupport::cellColours(calendar, april).contains(kYellow.rgb()));
     panel.removeCamera(kCamB);
-    QVERIFY(!cellColours(calendar, wednesday).contains(kYellow.rgb()));
-    QVERIFY(!cellColours(calendar, april).contains(kYellow.rgb()));
+    QVERIFY(!TestSupport::cellColours(calendar, wednesday).contains(kYellow.rgb()));
+    QVERIFY(!TestSupport::cellColours(calendar, april).contains(kYellow.rgb()));
 
     // A camera removed earlier comes back to a day of its own.
     panel.addArchiveDay(kCamA, QDate(2024, 5, 15));
-    QVERIFY(cellColours(calendar, wednesday).contains(kYellow.rgb()));
+    QVERIFY(TestSupport::cellColours(calendar, wednesday).contains(kYellow.rgb()));
     panel.clearArchiveDays();
-    QVERIFY(!cellColours(calendar, wednesday).contains(kYellow.rgb()));
+    QVERIFY(!TestSupport::cellColours(calendar, wednesday).contains(kYellow.rgb()));
 }
 
 void tst_ArchivePanel::reportsCalendarPage()
