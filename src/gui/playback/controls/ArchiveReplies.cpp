@@ -21,6 +21,35 @@ QDateTime localTime(qint64 seconds)
     return QDateTime::fromSecsSinceEpoch(qint64(quint32(seconds)), Qt::LocalTime);
 }
 
+// Local times of one day's records. A day of one offset from UTC (all but the days the clocks change) gets its
+// times with that offset fixed, which costs no look-up of the zone's rules per record; a reply holds 1,440
+// records and several replies often arrive together.
+class DayClock
+{
+public:
+    explicit DayClock(QDate day)
+        : m_first(day.startOfDay().toSecsSinceEpoch()), m_next(day.addDays(1).startOfDay().toSecsSinceEpoch())
+    {
+        const int offset = QDateTime::fromSecsSinceEpoch(m_first, Qt::LocalTime).offsetFromUtc();
+        m_uniform = offset == QDateTime::fromSecsSinceEpoch(m_next - 1, Qt::LocalTime).offsetFromUtc();
+        m_offset = offset;
+    }
+
+    QDateTime at(qint64 seconds) const
+    {
+        seconds = qint64(quint32(seconds));
+        if (m_uniform && seconds >= m_first && seconds < m_next)
+            return QDateTime::fromSecsSinceEpoch(seconds, Qt::OffsetFromUTC, m_offset);
+        return localTime(seconds);
+    }
+
+private:
+    qint64 m_first;
+    qint64 m_next;
+    int m_offset = 0;
+    bool m_uniform = false;
+};
+
 // Whole seconds of a millisecond value; the remainder is dropped.
 qint64 seconds(const QVariantMap& element, const QString& key)
 {
@@ -55,6 +84,7 @@ void parseRecords(QDate day, const QVariantList& records, QList<Core::ArchiveRec
     out.reserve(records.size());
     const QDateTime dayStart = day.startOfDay();
     const QDateTime dayEnd(day, QTime(23, 59, 59));
+    const DayClock clock(day);
     for (const QVariant& item : records) {
         const QVariantMap element = item.toMap();
         const int startId = element.value(QStringLiteral("startId")).toInt();
@@ -70,8 +100,8 @@ void parseRecords(QDate day, const QVariantList& records, QList<Core::ArchiveRec
         }
 
         // Both bounds one second late, as the servers count them.
-        QDateTime start = localTime(startSeconds + 1);
-        QDateTime end = localTime(startSeconds + 1 + durationSeconds);
+        QDateTime start = clock.at(startSeconds + 1);
+        QDateTime end = clock.at(startSeconds + 1 + durationSeconds);
         if (start.date() > day || end.date() < day) {
             qWarning() << "Received record with start.date()" << start.date() << "end.date()" << end.date()
                        << "but current date is" << day;

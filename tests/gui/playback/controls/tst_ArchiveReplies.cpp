@@ -44,24 +44,29 @@ void tst_ArchiveReplies::records_data()
     QTest::addColumn<bool>("colored");
     QTest::addColumn<QStringList>("kept");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("bounds one second late")
-        << QVariantList{record(ms("10:00:00") + 999, 1999)} << false << QStringList{"10:00:01-10:00:02 1"} << QString();
+    QTest::addColumn<int>("later");
+    QTest::newRow("bounds one second late") << QVariantList{record(ms("10:00:00") + 999, 1999)} << false
+                                            << QStringList{"10:00:01-10:00:02 1"} << QString() << 0;
     QTest::newRow("under a second") << QVariantList{record(ms("10:00:00"), 999), record(ms("11:00:00"), 60000)} << false
                                     << QStringList{"11:00:01-11:01:01 1"}
-                                    << "Will not create archive record with bad start and end time";
+                                    << "Will not create archive record with bad start and end time" << 0;
     QTest::newRow("ids out of order") << QVariantList{record(ms("10:00:00"), 60000, 2, 20, 10)} << false
-                                      << QStringList() << "Will not create archive record with bad start and end ID";
+                                      << QStringList() << "Will not create archive record with bad start and end ID"
+                                      << 0;
     QTest::newRow("from the day before") << QVariantList{record(ms("23:30:00", -1), 3600000)} << false
-                                         << QStringList{"00:00:00-00:30:01 1"} << QString();
+                                         << QStringList{"00:00:00-00:30:01 1"} << QString() << 0;
     QTest::newRow("into the next day") << QVariantList{record(ms("23:30:00"), 3600000)} << false
-                                       << QStringList{"23:30:01-23:59:59 1"} << QString();
+                                       << QStringList{"23:30:01-23:59:59 1"} << QString() << 0;
     QTest::newRow("another day") << QVariantList{record(ms("01:00:00", 1), 60000), record(ms("09:00:00"), 60000)}
                                  << false << QStringList{"09:00:01-09:01:01 1"}
-                                 << "Received record with start.date() QDate(\"2024-04-01\")";
+                                 << "Received record with start.date() QDate(\"2024-04-01\")" << 0;
     QTest::newRow("colours") << QVariantList{record(ms("08:00:00"), 60000), record(ms("09:00:00"), 60000, "x"),
                                              record(ms("10:00:00"), 60000, QVariant())}
                              << true << QStringList{"08:00:01-08:01:01 2", "09:00:01-09:01:01 1", "10:00:01-10:01:01 1"}
-                             << QString();
+                             << QString() << 0;
+    // A day of one offset from UTC all through, in summer.
+    QTest::newRow("summer day") << QVariantList{record(ms("10:00:00", 92) + 999, 1999)} << false
+                                << QStringList{"10:00:01-10:00:02 1"} << QString() << 92;
 }
 
 void tst_ArchiveReplies::records()
@@ -69,13 +74,15 @@ void tst_ArchiveReplies::records()
     QFETCH(QVariantList, reply);
     QFETCH(bool, colored);
     QFETCH(QString, logged);
+    QFETCH(int, later);
+    const QDate day = kDay.addDays(later);
     TestSupport::MessageCapture log;
     QList<Core::ArchiveRecordPtr> out{std::make_shared<Core::ArchiveRecord>(
         1, 2, QDateTime::currentDateTime(), QDateTime::currentDateTime().addSecs(5), 1)};
-    Replies::parseRecords(kDay, reply, out, colored);
+    Replies::parseRecords(day, reply, out, colored);
     QStringList kept;
     for (const Core::ArchiveRecordPtr& r : out) {
-        QCOMPARE(r->start().date(), kDay);
+        QCOMPARE(r->start().date(), day);
         kept << r->start().toString("hh:mm:ss") + '-' + r->end().toString("hh:mm:ss") + ' ' +
                     QString::number(r->type());
     }
