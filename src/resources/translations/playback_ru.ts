@@ -42,34 +42,34 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="261"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="270"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="262"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="271"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="445"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="443"/>
         <source>Loading archive...</source>
         <translation>Загрузка архива...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="446"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="444"/>
         <source>Loading archive, retry number %1 for camera %2...</source>
         <translation>Загрузка архива, повтор %1 для камеры %2...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="502"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="488"/>
         <source>Error loading archive for camera %1...</source>
         <translation>Ошибка загрузки архива для камеры %1...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="621"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="637"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>

@@ -48,6 +48,15 @@ QString seconds(const QDateTime& time)
 
 const QString kX1 = QStringLiteral("x1");
 
+// The camera's own parameters with the range asked.
+QVariantMap rangeParams(const Core::CameraEndpoint& endpoint, const QDateTime& start, const QDateTime& end)
+{
+    QVariantMap params = endpoint.requestParams();
+    params.insert(QStringLiteral("startTime"), seconds(start));
+    params.insert(QStringLiteral("endTime"), seconds(end));
+    return params;
+}
+
 } // namespace
 
 ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::ControlPanel)
@@ -341,15 +350,10 @@ void ControlPanel::requestDaysList(Core::camera_global_id_t cameraId, QDateTime 
         return;
     const Core::CameraEndpoint endpoint(camera);
     if (!client) {
-        client = endpoint.newClient();
-        m_daysRequests.insert(client, cameraId);
-        connect(client, &Core::StreamerClient::responceReceived, this, &ControlPanel::onDaysListReceived);
-        connect(client, &Core::StreamerClient::error, this, &ControlPanel::onDaysListRequestError);
+        client = newClient(endpoint, cameraId, m_daysRequests, &ControlPanel::onDaysListReceived,
+                           &ControlPanel::onDaysListRequestError);
     }
-    QVariantMap params = endpoint.requestParams();
-    params.insert(QStringLiteral("startTime"), seconds(start));
-    params.insert(QStringLiteral("endTime"), seconds(end));
-    client->request(QStringLiteral("archive/days"), params);
+    client->request(QStringLiteral("archive/days"), rangeParams(endpoint, start, end));
     m_daysRetries[client] += 1;
 }
 
@@ -371,10 +375,8 @@ void ControlPanel::onDaysListReceived(const QVariant& daysList)
 void ControlPanel::onDaysListRequestError(int errorCode, int httpStatus)
 {
     qWarning() << "Days list receive error:" << errorCode << httpStatus;
-    if (errorCode == -3 && httpStatus == 409) {
-        emit relogin();
+    if (sessionRefused(errorCode, httpStatus))
         return;
-    }
     auto* client = qobject_cast<Core::StreamerClient*>(sender());
     const Core::camera_global_id_t cameraId = m_daysRequests.value(client);
     if (m_daysRetries.value(client) > 2) {
@@ -418,15 +420,11 @@ void ControlPanel::requestRecordsList(Core::camera_global_id_t cameraId, QDateTi
 
     const Core::CameraEndpoint endpoint(camera);
     if (!client) {
-        client = endpoint.newClient();
-        m_recordsRequests.insert(client, cameraId);
-        connect(client, &Core::StreamerClient::responceReceived, this, &ControlPanel::onRecordsListReceived);
-        connect(client, &Core::StreamerClient::error, this, &ControlPanel::onRecordsListRequestError);
+        client = newClient(endpoint, cameraId, m_recordsRequests, &ControlPanel::onRecordsListReceived,
+                           &ControlPanel::onRecordsListRequestError);
     }
     const int sent = m_recordsRetries.value(client);
-    QVariantMap params = endpoint.requestParams();
-    params.insert(QStringLiteral("startTime"), seconds(start));
-    params.insert(QStringLiteral("endTime"), seconds(end));
+    QVariantMap params = rangeParams(endpoint, start, end);
     if (zone) {
         params.insert(kX1, x1);
         params.insert(QStringLiteral("y1"), y1);
@@ -458,13 +456,7 @@ void ControlPanel::onRecordsListReceived(const QVariant& records)
     const bool search = params.contains(kX1);
     const QVariantList list = records.toList();
     if (list.isEmpty()) {
-        if (search) {
-            m_searchResults.remove(cameraId);
-            m_timeline->removeSearchResults(cameraId);
-        } else {
-            m_records.remove(cameraId);
-            m_timeline->removeRecords(cameraId);
-        }
+        forgetRecords(cameraId, search);
         return;
     }
     const QDate day = m_archivePanel->currentDate();
@@ -478,10 +470,8 @@ void ControlPanel::onRecordsListReceived(const QVariant& records)
 void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
 {
     qWarning() << "Records list receive error:" << errorCode << httpStatus;
-    if (errorCode == -3 && httpStatus == 409) {
-        emit relogin();
+    if (sessionRefused(errorCode, httpStatus))
         return;
-    }
     auto* client = qobject_cast<Core::StreamerClient*>(sender());
     if (!client)
         return;
@@ -492,14 +482,9 @@ void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
     const QVariantMap params = client->params();
     const bool search = params.contains(kX1);
     if (m_recordsRetries.value(client) >= 3) {
-        if (search) {
-            m_searchResults.remove(cameraId);
-            m_timeline->removeSearchResults(cameraId);
-        } else {
-            m_records.remove(cameraId);
-            m_timeline->removeRecords(cameraId);
+        forgetRecords(cameraId, search);
+        if (!search)
             m_timeline->showText(tr("Error loading archive for camera %1...").arg(camera->fullName()));
-        }
         QTimer::singleShot(1500, m_timeline, &Timeline::hideText);
         finishRequest(client, m_recordsRequests, m_recordsRetries);
         return;
@@ -523,6 +508,37 @@ void ControlPanel::updateTimeline()
     for (const Core::camera_global_id_t& id : ids) {
         if (!busy.contains(id))
             requestDayRecords(id, m_archivePanel->currentDate(), nullptr, false);
+    }
+}
+
+template <typename Received, typename Failed>
+Core::StreamerClient* ControlPanel::newClient(const Core::CameraEndpoint& endpoint,
+                                              const Core::camera_global_id_t& cameraId, Requests& requests,
+                                              Received received, Failed failed)
+{
+    Core::StreamerClient* client = endpoint.newClient();
+    requests.insert(client, cameraId);
+    connect(client, &Core::StreamerClient::responceReceived, this, received);
+    connect(client, &Core::StreamerClient::error, this, failed);
+    return client;
+}
+
+bool ControlPanel::sessionRefused(int errorCode, int httpStatus)
+{
+    if (errorCode != -3 || httpStatus != 409)
+        return false;
+    emit relogin();
+    return true;
+}
+
+void ControlPanel::forgetRecords(const Core::camera_global_id_t& cameraId, bool search)
+{
+    if (search) {
+        m_searchResults.remove(cameraId);
+        m_timeline->removeSearchResults(cameraId);
+    } else {
+        m_records.remove(cameraId);
+        m_timeline->removeRecords(cameraId);
     }
 }
 

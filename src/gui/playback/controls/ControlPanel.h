@@ -21,8 +21,9 @@ class QTimer;
 namespace QuorvelClient {
 
 namespace Core {
+class CameraEndpoint;
 class StreamerClient;
-}
+} // namespace Core
 
 namespace GUI {
 
@@ -119,6 +120,14 @@ private:
                            Core::StreamerClient* client = nullptr, bool removeOld = true);
     void requestDaysOfMonth(const Core::camera_global_id_t& cameraId, const QDate& date,
                             Core::StreamerClient* client = nullptr);
+    // A client for one request to the camera's server, registered with its camera.
+    template <typename Received, typename Failed>
+    Core::StreamerClient* newClient(const Core::CameraEndpoint& endpoint, const Core::camera_global_id_t& cameraId,
+                                    Requests& requests, Received received, Failed failed);
+    // A refused session asks for a new sign-in instead of a retry.
+    bool sessionRefused(int errorCode, int httpStatus);
+    // The camera's records (or search results) go, from the timeline too.
+    void forgetRecords(const Core::camera_global_id_t& cameraId, bool search);
     // Drops the camera's requests of one kind; their clients go, with their counts.
     void dropRequests(const Core::camera_global_id_t& cameraId, Requests& requests, Retries& retries);
 
