@@ -27,3 +27,20 @@ inline void rerunInZone(const QString& zone)
 }
 
 } // namespace TestSupport
+
+// Declares the test function that runs every test again under UTC and under Central European time, where the
+// last Sunday of March is 23 hours long: put it in the private slots of the test class.
+#define QUORVEL_ZONE_RERUNS                                                                                            \
+    void otherZones_data()                                                                                             \
+    {                                                                                                                  \
+        QTest::addColumn<QString>("zone");                                                                             \
+        QTest::newRow("UTC") << "UTC";                                                                                 \
+        QTest::newRow("Berlin") << "Europe/Berlin";                                                                    \
+    }                                                                                                                  \
+    void otherZones()                                                                                                  \
+    {                                                                                                                  \
+        if (TestSupport::inZoneRun())                                                                                  \
+            QSKIP("runs in the parent only");                                                                          \
+        QFETCH(QString, zone);                                                                                         \
+        TestSupport::rerunInZone(zone);                                                                                \
+    }

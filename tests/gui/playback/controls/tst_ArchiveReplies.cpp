@@ -30,12 +30,9 @@ class tst_ArchiveReplies : public QObject
 private slots:
     void records_data();
     void records();
-    void actuality_data();
-    void actuality();
     void days_data();
     void days();
-    void otherZones_data();
-    void otherZones();
+    QUORVEL_ZONE_RERUNS
 };
 
 void tst_ArchiveReplies::records_data()
@@ -91,30 +88,6 @@ void tst_ArchiveReplies::records()
         QCOMPARE(log.count(logged), 1);
 }
 
-void tst_ArchiveReplies::actuality_data()
-{
-    QTest::addColumn<QVariantList>("reply");
-    QTest::addColumn<bool>("actual");
-    QTest::newRow("the day") << QVariantList{record(ms("00:00:00"), 60000), record(ms("23:00:00"), 60000)} << true;
-    QTest::newRow("the day before") << QVariantList{record(ms("08:00:00", -1), 60000), record(ms("23:00:00", -1), 1000)}
-                                    << false;
-    QTest::newRow("the day after") << QVariantList{record(ms("08:00:00", 1), 60000)} << false;
-    QTest::newRow("around the day") << QVariantList{record(ms("23:00:00", -1), 60000), record(ms("01:00:00", 1), 60000)}
-                                    << true;
-    QTest::newRow("last ends on the day") << QVariantList{record(ms("23:59:00", -1), 120000)} << true;
-    QTest::newRow("empty") << QVariantList() << false;
-}
-
-void tst_ArchiveReplies::actuality()
-{
-    QFETCH(QVariantList, reply);
-    QFETCH(bool, actual);
-    TestSupport::MessageCapture log;
-    QCOMPARE(Replies::isRecordsListActual(kDay, reply), actual);
-    QCOMPARE(log.count("Received not actual archive, currentDate: QDate(\"2024-03-31\")"),
-             actual || reply.isEmpty() ? 0 : 1);
-}
-
 void tst_ArchiveReplies::days_data()
 {
     const qint64 midnight = kDay.startOfDay().toSecsSinceEpoch();
@@ -145,21 +118,6 @@ void tst_ArchiveReplies::days()
         dates << day->date().toString(Qt::ISODate) + ' ' + QString::number(day->recordsCount());
     QTEST(dates, "dates");
     QTEST(log.count("Skipped archive day with date:"), "skipped");
-}
-
-void tst_ArchiveReplies::otherZones_data()
-{
-    QTest::addColumn<QString>("zone");
-    QTest::newRow("UTC") << "UTC";
-    QTest::newRow("Berlin") << "Europe/Berlin";
-}
-
-void tst_ArchiveReplies::otherZones()
-{
-    if (TestSupport::inZoneRun())
-        QSKIP("runs in the parent only");
-    QFETCH(QString, zone);
-    TestSupport::rerunInZone(zone);
 }
 
 QUORVEL_TEST_MAIN(tst_ArchiveReplies)

@@ -80,8 +80,7 @@ private slots:
     void closedCameraLeavesNothing();
     void calendarPages_data();
     void calendarPages();
-    void otherZones_data();
-    void otherZones();
+    QUORVEL_ZONE_RERUNS
 
 private:
     Core::CameraPtr localCamera(int id) const;
@@ -445,21 +444,6 @@ void tst_ControlPanelArchive::calendarPages()
     QCOMPARE(request.queryItem("startTime"), secs(start));
     QFETCH(QDateTime, end);
     QCOMPARE(request.queryItem("endTime"), secs(end));
-}
-
-void tst_ControlPanelArchive::otherZones_data()
-{
-    QTest::addColumn<QString>("zone");
-    QTest::newRow("UTC") << "UTC";
-    QTest::newRow("Berlin") << "Europe/Berlin";
-}
-
-void tst_ControlPanelArchive::otherZones()
-{
-    if (inZoneRun())
-        QSKIP("runs in the parent only");
-    QFETCH(QString, zone);
-    rerunInZone(zone);
 }
 
 QUORVEL_TEST_MAIN(tst_ControlPanelArchive)
