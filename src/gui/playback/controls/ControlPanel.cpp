@@ -364,9 +364,9 @@ void ControlPanel::onDaysListReceived(const QVariant& daysList)
     if (!finishRequest(client, m_daysRequests, m_daysRetries))
         return;
     qDebug().noquote() << "Days list received for camera:" << Core::globalIdText(cameraId);
-    QList<Core::ArchiveDayPtr>& days = m_days[cameraId];
+    // A camera without days keeps no entry, so enabling the archive again asks it once more.
     for (const Core::ArchiveDayPtr& day : ArchiveReplies::parseDays(daysList.toList())) {
-        days.append(day);
+        m_days[cameraId].append(day);
         m_archivePanel->addArchiveDay(cameraId, day->date());
     }
     m_archivePanel->update();
