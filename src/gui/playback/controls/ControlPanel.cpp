@@ -396,6 +396,9 @@ void ControlPanel::requestDayRecords(const Core::camera_global_id_t& cameraId, c
         qDebug() << "No records asked for a day to come:" << day;
         if (removeOld)
             m_records.remove(cameraId);
+        // A failed request is not sent again for such a day.
+        if (client && finishRequest(client, m_recordsRequests, m_recordsRetries))
+            m_timeline->hideText();
         return;
     }
     const QDateTime end = dayEnd(day);
