@@ -42,34 +42,34 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="270"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="269"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="271"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="270"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="443"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="445"/>
         <source>Loading archive...</source>
         <translation>Загрузка архива...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="444"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="446"/>
         <source>Loading archive, retry number %1 for camera %2...</source>
         <translation>Загрузка архива, повтор %1 для камеры %2...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="488"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="490"/>
         <source>Error loading archive for camera %1...</source>
         <translation>Ошибка загрузки архива для камеры %1...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="637"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="639"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>
@@ -136,7 +136,7 @@ If you want to play archive with increased speed you have to update Quorvel Serv
     </message>
     <message>
         <location filename="../../forms/VideoPanel.ui" line="104"/>
-        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="123"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
         <source>Pause</source>
         <translation>Пауза</translation>
     </message>
@@ -212,7 +212,7 @@ If you want to play archive with increased speed you have to update Quorvel Serv
     </message>
     <message>
         <location filename="../../forms/VideoPanel.ui" line="345"/>
-        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="208"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="207"/>
         <source>High</source>
         <translation>Высокое</translation>
     </message>
@@ -227,7 +227,7 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Громкость</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="123"/>
+        <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
         <source>Continue watching</source>
         <translation>Продолжить просмотр</translation>
     </message>
