@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <optional>
 
@@ -23,7 +24,12 @@ class HttpExchangePrivate
 public:
     enum Phase { Idle, Connecting, Tunnelling, Exchanging };
 
-    explicit HttpExchangePrivate(HttpExchange* owner) : q(owner) {}
+    explicit HttpExchangePrivate(HttpExchange* owner) : q(owner)
+    {
+        silence.setSingleShot(true);
+        QObject::connect(&silence, &QTimer::timeout, q,
+                         [this] { fail(HttpExchange::TimeoutError, QStringLiteral("The peer sent nothing in time")); });
+    }
 
     HttpExchange* q;
 
@@ -36,6 +42,9 @@ public:
     QString proxyUser;
     QString proxyPassword;
     qint64 maxBody = ReplyLimits::json;
+    int transferTimeout = 0;
+    // Runs while an exchange waits for the peer; restarted by every byte the peer sends.
+    QTimer silence;
 
     // The connection, kept between requests while the peer keeps it open.
     QTcpSocket* socket = nullptr;
@@ -169,6 +178,8 @@ void HttpExchangePrivate::startExchange()
 
 void HttpExchangePrivate::onReadyRead()
 {
+    if (silence.isActive())
+        silence.start();
     if (phase != Tunnelling && phase != Exchanging) {
         // Bytes nobody asked for: the connection is not used again.
         if (phase == Idle)
@@ -287,6 +298,7 @@ void HttpExchangePrivate::complete()
     const bool keep = reader->keepAlive();
     reader.reset();
     phase = Idle;
+    silence.stop();
     if (keep)
         reusable = true;
     else
@@ -309,6 +321,7 @@ void HttpExchangePrivate::fail(HttpExchange::Error kind, const QString& text)
     errorText = text;
     reader.reset();
     phase = Idle;
+    silence.stop();
     dropSocket();
     emitDone(true);
 }
@@ -324,6 +337,7 @@ void HttpExchangePrivate::failHeader()
     errorText.clear();
     reader.reset();
     phase = Idle;
+    silence.stop();
     dropSocket();
     emitDone(false);
 }
@@ -392,6 +406,11 @@ void HttpExchange::setMaxBodyBytes(qint64 bytes)
     d->maxBody = bytes;
 }
 
+void HttpExchange::setTransferTimeout(int milliseconds)
+{
+    d->transferTimeout = milliseconds;
+}
+
 void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQuery, const RawHeaders& headers,
                            const QByteArray& body, bool hasBody)
 {
@@ -426,6 +445,10 @@ void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQu
     if (hasBody)
         out += body;
     d->pending = out;
+    if (d->transferTimeout > 0)
+        d->silence.start(d->transferTimeout);
+    else
+        d->silence.stop();
 
     d->inRequest = true;
     const bool reuse = d->socket && d->reusable && d->socketKey == d->connectionKey() &&
@@ -513,6 +536,7 @@ int HttpExchange::redirectCount() const
 void HttpExchange::abort()
 {
     ++d->generation;
+    d->silence.stop();
     d->reader.reset();
     d->phase = Internal::HttpExchangePrivate::Idle;
     d->dropSocket();

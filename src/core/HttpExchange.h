@@ -21,16 +21,16 @@ class HttpExchangePrivate;
 
 // One HTTP/1.1 connection of a REST or streaming-server client and its exchanges: requests with raw headers in
 // the caller's order and no others (but Content-Length of a body and the proxy's credentials), no automatic
-// redirects, no time-out, the proxy of the settings. Each request() puts exactly one request on the wire: a
-// connection that fails is reported, never tried again. The connection is kept for the next request while the
-// peer keeps it open.
+// redirects, no time-out unless one is set, the proxy of the settings. Each request() puts exactly one request on
+// the wire: a connection that fails is reported, never tried again. The connection is kept for the next request
+// while the peer keeps it open.
 class HttpExchange : public QObject
 {
     Q_OBJECT
 public:
     enum ConnectionMode { ConnectionModeHttp, ConnectionModeHttps };
     // What went wrong with a finished exchange, beside a reply that is no HTTP.
-    enum Error { NoError, SocketError, ClosedError, ProxyError, TooLargeError };
+    enum Error { NoError, SocketError, ClosedError, ProxyError, TooLargeError, TimeoutError };
 
     using RawHeaders = QList<QPair<QByteArray, QByteArray>>;
 
@@ -51,6 +51,9 @@ public:
 
     // The longest body read; a longer reply fails with TooLargeError.
     void setMaxBodyBytes(qint64 bytes);
+    // An exchange during which the peer sends nothing for this long (connecting included) fails with
+    // TimeoutError; 0, the default, waits for ever.
+    void setTransferTimeout(int milliseconds);
 
     // Sends one request to the current host; an empty path goes as "/". Aborts an exchange still running.
     // A body is sent only when hasBody is true.

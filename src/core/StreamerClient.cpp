@@ -51,6 +51,11 @@ QVariantMap StreamerClient::params() const
     return d->params;
 }
 
+void StreamerClient::setTransferTimeout(int milliseconds)
+{
+    d->http.setTransferTimeout(milliseconds);
+}
+
 void StreamerClient::request(const QString& command, const QVariantMap& params, bool parsingNeeded)
 {
     d->params = params;

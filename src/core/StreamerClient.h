@@ -29,6 +29,8 @@ public:
 
     // The parameters of the last request().
     QVariantMap params() const;
+    // A request whose peer stays silent this long fails with -4; by default a request waits for ever.
+    void setTransferTimeout(int milliseconds);
 
 signals:
     void responceReceived(const QVariant& response);
