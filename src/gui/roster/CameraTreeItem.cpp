@@ -56,6 +56,41 @@ Core::CameraPtr CameraTreeItem::camera() const
     return d->camera;
 }
 
+void CameraTreeItem::createWidgets(QTreeWidgetItem* serverRow)
+{
+    for (int i = 0; i < serverRow->childCount(); ++i) {
+        if (serverRow->child(i)->type() == Type)
+            static_cast<CameraTreeItem*>(serverRow->child(i))->createWidget();
+    }
+}
+
+void CameraTreeItem::removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId)
+{
+    for (int i = 0; i < serverRow->childCount(); ++i) {
+        QTreeWidgetItem* item = serverRow->child(i);
+        if (item->type() == Type && static_cast<CameraTreeItem*>(item)->camera()->id() == cameraId) {
+            // Taken out first, so that the view hides the row's widget while the row can still hear of it.
+            serverRow->removeChild(item);
+            delete item;
+            --i;
+        }
+    }
+}
+
+bool CameraTreeItem::removeAllRows(QTreeWidgetItem* serverRow)
+{
+    if (serverRow->childCount() == 0)
+        return false;
+    for (int i = 0; i < serverRow->childCount(); ++i) {
+        QTreeWidgetItem* item = serverRow->child(i);
+        if (item->type() == Type)
+            item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+    }
+    const QList<QTreeWidgetItem*> items = serverRow->takeChildren();
+    qDeleteAll(items);
+    return true;
+}
+
 void CameraTreeItem::setState(Core::Camera::CameraFlags flags)
 {
     const QString status = Core::Camera::flagsToString(flags);

@@ -31,6 +31,12 @@ public:
     void createWidget();
     Core::CameraPtr camera() const;
 
+    // The camera rows under a server row: new widgets for all, and taking out one camera's rows or all of them.
+    static void createWidgets(QTreeWidgetItem* serverRow);
+    static void removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId);
+    // False, with nothing done, when the server row has no rows under it.
+    static bool removeAllRows(QTreeWidgetItem* serverRow);
+
 private slots:
     void setState(Core::Camera::CameraFlags flags);
     void onPreviewChanged(QByteArray preview);

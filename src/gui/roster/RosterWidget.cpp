@@ -3,19 +3,31 @@
 #include "core/PreviewLoader.h"
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
+#include "core/StreamerClient.h"
+#include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "ui_RosterWidget.h"
 #include "utils/Intervals.h"
 
 #include <QApplication>
 #include <QDebug>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSet>
 #include <QTimer>
+#include <QUrl>
+
+#include <climits>
+#include <cmath>
+#include <optional>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -165,6 +177,73 @@ Core::VideoServerPtr buildServer(const QVariantMap& object, int* built)
     return server;
 }
 
+// A JSON number, or a text of one, that is a whole number from min to max.
+bool wholeNumber(const QVariant& value, qint64 min, qint64 max, qint64* number)
+{
+    double whole = 0;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        whole = value.toDouble();
+        break;
+    case QMetaType::QString: {
+        bool ok = false;
+        whole = double(value.toString().toLongLong(&ok));
+        if (!ok)
+            return false;
+        break;
+    }
+    default:
+        return false;
+    }
+    if (!std::isfinite(whole) || std::floor(whole) != whole || whole < double(min) || whole > double(max))
+        return false;
+    *number = qint64(whole);
+    return true;
+}
+
+// The parsed list file; a file that is a bare JSON value (a number, a text) reads as no servers.
+std::optional<QVariantList> parseLocalRoster(const QByteArray& bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error == QJsonParseError::NoError)
+        return document.toVariant().toList();
+    if (bytes.trimmed().isEmpty())
+        return std::nullopt;
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + bytes + ']', &error);
+    if (error.error != QJsonParseError::NoError || wrapped.array().size() != 1)
+        return std::nullopt;
+    return QVariantList();
+}
+
+Core::LocalVideoServerPtr localServerOf(const QVariantMap& entry)
+{
+    const QString host = entry.value(QStringLiteral("ip")).toString();
+    qint64 port = 0;
+    if (host.isEmpty() || !wholeNumber(entry.value(QStringLiteral("port")), 1, 65535, &port))
+        return nullptr;
+    const QString name = entry.value(QStringLiteral("name")).toString();
+    if (name.isEmpty())
+        return nullptr;
+    return std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, host, int(port), name,
+                                                    entry.value(QStringLiteral("password")).toString(), false, false);
+}
+
+// A client for one request to a local server, with its "server" and "sessionId" parameters.
+Core::StreamerClient* newLocalClient(const Core::LocalVideoServer& server, QVariantMap* params)
+{
+    auto* client = new Core::StreamerClient(server.host(), server.port());
+    // A server that accepts the connection and never answers would otherwise never be asked again.
+    client->setTransferTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
+    params->insert(QStringLiteral("sessionId"), QUrl::toPercentEncoding(server.password()));
+    params->insert(QStringLiteral("server"), QString::number(1));
+    return client;
+}
+
 } // namespace
 
 namespace Internal {
@@ -187,6 +266,13 @@ public:
     Qt::MouseButtons buttonsAtPress;
     QTreeWidgetItem* pressedItem = nullptr;
     Core::GlobalCameraList openedCameras;
+    QMap<QString, Core::LocalVideoServerPtr> localServers;
+    QString localRosterFile;
+    // The list file was there but could not be read; it is kept aside before the first save replaces it.
+    bool keepBadLocalRoster = false;
+    // The running "streams/info" and "vs_info/" requests, each to the id of the server asked.
+    QMap<Core::StreamerClient*, QString> pendingCameraLists;
+    QMap<Core::StreamerClient*, QString> pendingServerInfos;
 };
 
 } // namespace Internal
@@ -205,12 +291,18 @@ RosterWidget::RosterWidget(QWidget* parent) : QWidget(parent), d(new Internal::R
     connect(d->requestTimer, &QTimer::timeout, this, &RosterWidget::requestServerList);
     connect(d->ui.filter, &QLineEdit::textEdited, this, &RosterWidget::applyFilter);
     connect(tree, &QTreeWidget::itemPressed, this, &RosterWidget::itemPressed);
+    d->localRosterFile = QStringLiteral("local_roster.txt");
+    loadLocalRoster();
     connect(d->pollTimer, &QTimer::timeout, this, &RosterWidget::updateLocalServersStatuses);
 }
 
 RosterWidget::~RosterWidget()
 {
     releasePendingRequest();
+    for (auto* pending : {&d->pendingCameraLists, &d->pendingServerInfos}) {
+        for (Core::StreamerClient* client : pending->keys())
+            client->deleteLater();
+    }
 }
 
 void RosterWidget::setupTree()
@@ -471,7 +563,238 @@ void RosterWidget::onServersListRequestError(int errorCode)
         emit badSession();
 }
 
-void RosterWidget::updateLocalServersStatuses() {}
+void RosterWidget::loadLocalRoster()
+{
+    QFile file(d->localRosterFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "Cannot open local roster" << d->localRosterFile;
+        d->keepBadLocalRoster = QFileInfo::exists(d->localRosterFile);
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::optional<QVariantList> entries =
+        file.error() == QFileDevice::NoError ? parseLocalRoster(bytes) : std::nullopt;
+    if (!entries) {
+        qWarning() << "Bad local roster file:" << d->localRosterFile;
+        d->keepBadLocalRoster = true;
+        return;
+    }
+    for (const QVariant& value : *entries) {
+        const QVariantMap entry = value.toMap();
+        if (entry.isEmpty())
+            continue;
+        const Core::LocalVideoServerPtr server = localServerOf(entry);
+        // The first entry of an address wins.
+        if (server && !d->localServers.contains(server->id()))
+            addLocalServerItem(server);
+    }
+}
+
+void RosterWidget::saveLocalRoster()
+{
+    const QString& name = d->localRosterFile;
+    if (d->keepBadLocalRoster) {
+        const QString bad = name + QStringLiteral(".bad");
+        QFile::remove(bad);
+        if (!QFile::copy(name, bad)) {
+            qWarning() << "Cannot keep the unreadable local roster as" << bad;
+            qWarning() << "Cannot save local roster" << name;
+            return;
+        }
+        qWarning() << "Unreadable local roster kept as" << bad;
+        d->keepBadLocalRoster = false;
+    }
+
+    QVariantList list;
+    for (const Core::LocalVideoServerPtr& server : std::as_const(d->localServers)) {
+        list << QVariantMap{{QStringLiteral("ip"), server->host()},
+                            {QStringLiteral("name"), server->name()},
+                            {QStringLiteral("password"), server->password()},
+                            {QStringLiteral("port"), server->port()}};
+    }
+    const QByteArray bytes = QJsonDocument::fromVariant(list).toJson(QJsonDocument::Compact);
+    QSaveFile file(name);
+    // The file holds passwords. A short write still commits, so each step is checked before the commit.
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+                         file.write(bytes) == bytes.size() && file.flush();
+    if (!written)
+        file.cancelWriting();
+    if (!file.commit())
+        qWarning() << "Cannot save local roster" << name << file.errorString();
+}
+
+void RosterWidget::addLocalServerItem(Core::LocalVideoServerPtr server)
+{
+    auto* item = new LocalServerTreeItem(server);
+    d->localRoot->addChild(item);
+    item->createWidget();
+    d->localServers.insert(server->id(), server);
+    connect(server.get(), &Core::LocalVideoServer::stateChanged, this, &RosterWidget::onLocalVideoserverStateChanged);
+}
+
+void RosterWidget::updateLocalServersStatuses()
+{
+    const QList<Core::LocalVideoServerPtr> servers = d->localServers.values();
+    for (const Core::LocalVideoServerPtr& server : servers) {
+        getLocalServerCameras(server);
+        getLocalServerInfo(server);
+    }
+}
+
+void RosterWidget::getLocalServerCameras(Core::LocalVideoServerPtr server)
+{
+    // One request of a kind per server: a slow server is not asked again before it answers or times out.
+    if (d->pendingCameraLists.key(server->id()))
+        return;
+    QVariantMap params;
+    Core::StreamerClient* client = newLocalClient(*server, &params);
+    d->pendingCameraLists.insert(client, server->id());
+    connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalCamerasReceived);
+    connect(client, &Core::StreamerClient::error, this, &RosterWidget::onCameraListRequestError);
+    client->request(QStringLiteral("streams/info"), params, true);
+}
+
+void RosterWidget::getLocalServerInfo(Core::LocalVideoServerPtr server)
+{
+    if (d->pendingServerInfos.key(server->id()))
+        return;
+    QVariantMap params;
+    Core::StreamerClient* client = newLocalClient(*server, &params);
+    d->pendingServerInfos.insert(client, server->id());
+    connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalVsInfoReceived);
+    connect(client, &Core::StreamerClient::error, this, &RosterWidget::onVsInfoRequestError);
+    client->request(QStringLiteral("vs_info/"), params, true);
+}
+
+Core::LocalVideoServerPtr RosterWidget::takeLocalReply(bool cameraList)
+{
+    QObject* from = sender();
+    if (from)
+        from->deleteLater();
+    auto* client = qobject_cast<Core::StreamerClient*>(from);
+    QMap<Core::StreamerClient*, QString>& pending = cameraList ? d->pendingCameraLists : d->pendingServerInfos;
+    const auto found = pending.find(client);
+    if (!client || found == pending.end())
+        return nullptr;
+    const QString id = found.value();
+    pending.erase(found);
+    return d->localServers.value(id);
+}
+
+void RosterWidget::onLocalCamerasReceived(QVariant responce)
+{
+    const Core::LocalVideoServerPtr server = takeLocalReply(true);
+    if (!server)
+        return;
+    server->setState(Core::LocalVideoServer::Online);
+
+    const QVariantList list = responce.toList();
+    if (list.isEmpty()) {
+        server->removeAllCameras();
+        sortTree();
+        return;
+    }
+    QSet<Core::camera_id_t> seen;
+    for (const QVariant& value : list) {
+        const QVariantMap object = value.toMap();
+        qint64 id = 0;
+        if (object.isEmpty() || !wholeNumber(object.value(QStringLiteral("id")), INT_MIN, INT_MAX, &id))
+            continue;
+        seen.insert(Core::camera_id_t(id));
+        qint64 status = 0;
+        wholeNumber(object.value(QStringLiteral("status")), INT_MIN, INT_MAX, &status);
+        const Core::Camera::CameraFlags flags = status == 0 ? Core::Camera::Offline : Core::Camera::CameraFlags();
+        const QString name = object.value(QStringLiteral("name")).toString();
+
+        if (server->hasCamera(Core::camera_id_t(id))) {
+            // A known camera keeps the name, codec and size it was first built with.
+            server->cameras().value(Core::camera_id_t(id))->setFlags(flags);
+            continue;
+        }
+        auto fresh = std::make_shared<Core::Camera>(
+            Core::camera_id_t(id), name, server->id(), 1, server->name(), true, server->isArchiveExportSupported(),
+            server->isArchiveSearchSupported(), resolutionOf(object), object.value(QStringLiteral("vcodec")).toString(),
+            flags, QString());
+        // A camera still open in a player comes back as the record the player holds.
+        const Core::CameraPtr opened = d->openedCameras.value(fresh->globalId());
+        if (opened) {
+            opened->setName(name);
+            opened->setArchiveExportSupported(server->isArchiveExportSupported());
+            opened->setPassword(server->password());
+            opened->setFlags(flags);
+            server->addCamera(opened);
+        } else {
+            server->addCamera(fresh);
+        }
+    }
+    const QList<Core::camera_id_t> held = server->cameras().keys();
+    for (Core::camera_id_t id : held) {
+        if (!seen.contains(id))
+            server->removeCamera(id);
+    }
+    sortTree();
+}
+
+void RosterWidget::onCameraListRequestError(int errorCode, int httpStatus)
+{
+    qDebug() << "Roster: local roster update error" << errorCode << "http" << httpStatus;
+    const Core::LocalVideoServerPtr server = takeLocalReply(true);
+    if (!server)
+        return;
+    Core::LocalVideoServer::LocalVideoServerState state;
+    switch (errorCode) {
+    case -3:
+        state = Core::LocalVideoServer::AccessDenied;
+        break;
+    case -2:
+        state = Core::LocalVideoServer::IncorrectAnswer;
+        break;
+    case -4:
+        state = Core::LocalVideoServer::Offline;
+        break;
+    default:
+        qWarning() << "Local roster update: unexpected error";
+        return;
+    }
+    if (server->state() == state && server->cameras().isEmpty())
+        return;
+    server->removeAllCameras();
+    server->setState(state);
+    sortTree();
+}
+
+void RosterWidget::onLocalVsInfoReceived(QVariant responce)
+{
+    const Core::LocalVideoServerPtr server = takeLocalReply(false);
+    if (!server)
+        return;
+    const QVariantMap info = responce.toMap();
+    if (info.isEmpty())
+        return;
+    const QVariantList functions = info.value(QStringLiteral("functions")).toList();
+    // Only ever turned on: a server keeps a capability once reported.
+    if (functions.contains(QVariant(QStringLiteral("arc_export"))))
+        server->setArchiveExportSupported(true);
+    if (functions.contains(QVariant(QStringLiteral("arc_search"))))
+        server->setArchiveSearchSupported(true);
+}
+
+void RosterWidget::onVsInfoRequestError(int errorCode, int httpStatus)
+{
+    qDebug() << "Roster: local vs_info update error" << errorCode << "http" << httpStatus;
+    takeLocalReply(false);
+}
+
+void RosterWidget::onLocalVideoserverStateChanged(Core::LocalVideoServer::LocalVideoServerState state)
+{
+    auto* server = qobject_cast<Core::LocalVideoServer*>(sender());
+    if (!server)
+        return;
+    qDebug() << "onLocalVideoserverStateChanged:" << server->name() << int(state)
+             << Core::LocalVideoServer::stateText(state);
+    emit localVideoserverStateChanged(server, state);
+}
 
 void RosterWidget::sortTree()
 {

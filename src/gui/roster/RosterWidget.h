@@ -49,10 +49,19 @@ private slots:
     void requestServerList();
     void onServersListReceived(QVariant serversList);
     void onServersListRequestError(int errorCode);
+    void loadLocalRoster();
+    void saveLocalRoster();
     void updateLocalServersStatuses();
+    void getLocalServerCameras(Core::LocalVideoServerPtr server);
+    void getLocalServerInfo(Core::LocalVideoServerPtr server);
+    void onLocalCamerasReceived(QVariant responce);
+    void onCameraListRequestError(int errorCode, int httpStatus);
+    void onLocalVsInfoReceived(QVariant responce);
+    void onVsInfoRequestError(int errorCode, int httpStatus);
     void applyFilter(QString text);
     void itemPressed(QTreeWidgetItem* item, int column);
     void serverItemInvalidated();
+    void onLocalVideoserverStateChanged(Core::LocalVideoServer::LocalVideoServerState state);
 
 private:
     void setupTree();
@@ -63,6 +72,11 @@ private:
     void releasePendingRequest();
     void mergeServer(const Core::VideoServerPtr& fresh);
     void sortTree();
+    // Takes a local server into the map with its row under the local root; neither saves nor polls.
+    void addLocalServerItem(Core::LocalVideoServerPtr server);
+    // The local server a reply of a pending request belongs to, null when it left the map meanwhile; the request
+    // is forgotten and its client released.
+    Core::LocalVideoServerPtr takeLocalReply(bool cameraList);
 
     std::unique_ptr<Internal::RosterWidgetPrivate> d;
 };

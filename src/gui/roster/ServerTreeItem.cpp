@@ -70,10 +70,7 @@ void ServerTreeItem::createWidget()
     d->widget = new ServerWidget(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
     treeWidget()->setItemWidget(this, 0, d->widget);
     setState(d->server->flags());
-    for (int i = 0; i < childCount(); ++i) {
-        if (child(i)->type() == CameraTreeItem::Type)
-            static_cast<CameraTreeItem*>(child(i))->createWidget();
-    }
+    CameraTreeItem::createWidgets(this);
     treeWidget()->update();
 }
 
@@ -132,29 +129,14 @@ void ServerTreeItem::addCameraItem(CameraTreeItem* item)
 
 void ServerTreeItem::removeCamera(Core::camera_id_t cameraId)
 {
-    for (int i = 0; i < childCount(); ++i) {
-        QTreeWidgetItem* item = child(i);
-        if (item->type() == CameraTreeItem::Type && static_cast<CameraTreeItem*>(item)->camera()->id() == cameraId) {
-            // Taken out first, so that the view hides the row's widget while the row can still hear of it.
-            removeChild(item);
-            delete item;
-            --i;
-        }
-    }
+    CameraTreeItem::removeRows(this, cameraId);
     updateText();
 }
 
 void ServerTreeItem::removeCameras()
 {
-    if (childCount() == 0)
-        return;
-    for (int i = 0; i < childCount(); ++i) {
-        if (child(i)->type() == CameraTreeItem::Type)
-            child(i)->setFlags(child(i)->flags() & ~Qt::ItemIsEnabled);
-    }
-    const QList<QTreeWidgetItem*> items = takeChildren();
-    qDeleteAll(items);
-    updateText();
+    if (CameraTreeItem::removeAllRows(this))
+        updateText();
 }
 
 } // namespace GUI

@@ -9,12 +9,12 @@
         <translation>Форма</translation>
     </message>
     <message>
-        <location filename="../../forms/CameraWidget.ui" line="84"/>
+        <location filename="../../forms/CameraWidget.ui" line="85"/>
         <source>&lt;Camera name&gt;</source>
         <translation>&lt;Имя камеры&gt;</translation>
     </message>
     <message>
-        <location filename="../../forms/CameraWidget.ui" line="91"/>
+        <location filename="../../forms/CameraWidget.ui" line="93"/>
         <source>&lt;Camera state&gt;</source>
         <translation>&lt;Состояние камеры&gt;</translation>
     </message>
@@ -22,14 +22,52 @@
 <context>
     <name>QuorvelClient::GUI::CameraTreeItem</name>
     <message>
-        <location filename="../../gui/roster/CameraTreeItem.cpp" line="61"/>
+        <location filename="../../gui/roster/CameraTreeItem.cpp" line="98"/>
         <source>&quot;%1&quot; camera is %2</source>
         <translation>Камера &quot;%1&quot; %2</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/CameraTreeItem.cpp" line="61"/>
+        <location filename="../../gui/roster/CameraTreeItem.cpp" line="98"/>
         <source>online</source>
         <translation>в сети</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::LocalServerTreeItem</name>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="84"/>
+        <source>Videoserver &quot;%1&quot; is online</source>
+        <translation>Видеосервер &quot;%1&quot; в сети</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="88"/>
+        <source>Access for server &quot;%1&quot; is denied, please check the server&apos;s password</source>
+        <translation>Доступ к серверу &quot;%1&quot; запрещён, проверьте пароль сервера</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="92"/>
+        <source>Videoserver %1 sends some bad data, please, update server and client software</source>
+        <translation>Видеосервер %1 присылает некорректные данные, пожалуйста, обновите программы сервера и клиента</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="96"/>
+        <source>Videoserver &quot;%1&quot; is offline</source>
+        <translation>Видеосервер &quot;%1&quot; не в сети</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="115"/>
+        <source>camera</source>
+        <translation>камер</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="115"/>
+        <source>s</source>
+        <translation>а</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/LocalServerTreeItem.cpp" line="115"/>
+        <source>s%1</source>
+        <translation>ы%1</translation>
     </message>
 </context>
 <context>
@@ -55,27 +93,27 @@
         <translation>Ваши камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="233"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="324"/>
         <source>Local videoservers</source>
         <translation>Локальные серверы</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="235"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="326"/>
         <source>Add local videoserver</source>
         <translation>Добавить локальный видеосервер</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="251"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="342"/>
         <source>Servers accessible over the LAN</source>
         <translation>Серверы, доступные в локальной сети</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="262"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="353"/>
         <source>Internet videoservers</source>
         <translation>Интернет-видеосерверы</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="266"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="357"/>
         <source>Servers accessible over the Internet</source>
         <translation>Серверы, доступные через Интернет</translation>
     </message>
@@ -83,27 +121,27 @@
 <context>
     <name>QuorvelClient::GUI::ServerTreeItem</name>
     <message>
-        <location filename="../../gui/roster/ServerTreeItem.cpp" line="96"/>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="93"/>
         <source>Videoserver &quot;%1&quot; is online</source>
         <translation>Видеосервер &quot;%1&quot; в сети</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/ServerTreeItem.cpp" line="99"/>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="96"/>
         <source>Videoserver &quot;%1&quot; is %2</source>
         <translation>Видеосервер &quot;%1&quot;: %2</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/ServerTreeItem.cpp" line="109"/>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="106"/>
         <source>camera</source>
         <translation>камер</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/ServerTreeItem.cpp" line="109"/>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="106"/>
         <source>s</source>
         <translation>а</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/ServerTreeItem.cpp" line="109"/>
+        <location filename="../../gui/roster/ServerTreeItem.cpp" line="106"/>
         <source>s%1</source>
         <translation>ы%1</translation>
     </message>
@@ -116,12 +154,12 @@
         <translation>Форма</translation>
     </message>
     <message>
-        <location filename="../../forms/ServerWidget.ui" line="35"/>
+        <location filename="../../forms/ServerWidget.ui" line="36"/>
         <source>&lt;Server name&gt;</source>
         <translation>&lt;Имя сервера&gt;</translation>
     </message>
     <message>
-        <location filename="../../forms/ServerWidget.ui" line="41"/>
+        <location filename="../../forms/ServerWidget.ui" line="43"/>
         <source>&lt;Server state&gt;</source>
         <translation>&lt;Состояние сервера&gt;</translation>
     </message>

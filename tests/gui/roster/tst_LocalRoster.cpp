@@ -1,0 +1,369 @@
+#include "gui/roster/LocalServerTreeItem.h"
+#include "gui/roster/RosterWidget.h"
+#include "peer/FakeVideoServer.h"
+#include "support/MessageCapture.h"
+#include "support/ObjectCensus.h"
+#include "support/TestEnvironment.h"
+#include "utils/Intervals.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace QuorvelClient;
+using Core::LocalVideoServer;
+using GUI::LocalServerTreeItem;
+using TestSupport::PeerReply;
+
+namespace {
+
+const QString kFile = "local_roster.txt";
+
+void writeFile(const QByteArray& bytes, QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner)
+{
+    QFile::remove(kFile);
+    QFile file(kFile);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.setPermissions(mode));
+}
+
+QByteArray fileBytes(const QString& name = kFile)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+QByteArray entry(const QByteArray& ip, const QByteArray& port, const QByteArray& name = "N",
+                 const QByteArray& password = "p")
+{
+    return "{\"ip\":\"" + ip + "\",\"name\":\"" + name + "\",\"password\":\"" + password + "\",\"port\":" + port + "}";
+}
+
+// The local server rows, in tree order.
+QList<LocalServerTreeItem*> localRows(const GUI::RosterWidget* roster)
+{
+    auto* tree = roster->findChild<QTreeWidget*>("treeWidget");
+    QList<LocalServerTreeItem*> rows;
+    QTreeWidgetItem* root = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    for (int i = 0; i < root->childCount(); ++i)
+        rows << static_cast<LocalServerTreeItem*>(root->child(i));
+    return rows;
+}
+
+// What a row shows: state, icon, weight, tooltip, state line, name line (bold or not).
+QString describe(LocalServerTreeItem* row)
+{
+    QString icon;
+    for (const char* name : {"server-icon", "disable-server-icon", "off-server-icon"}) {
+        if (row->icon(0).pixmap(24).toImage() == QIcon(QString(":icons/%1.png").arg(name)).pixmap(24).toImage())
+            icon = name;
+    }
+    QWidget* widget = row->treeWidget()->itemWidget(row, 0);
+    const QLabel* name = widget->findChild<QLabel*>("name");
+    return QStringList({row->text(1), icon, row->font(0).bold() ? "bold" : "normal", row->toolTip(0),
+                        widget->findChild<QLabel*>("state")->text(), name->text(),
+                        name->font().bold() ? "bold" : "normal"})
+        .join(" | ");
+}
+
+QString cameras(const Core::LocalVideoServerPtr& server)
+{
+    QStringList list;
+    for (const Core::CameraPtr& camera : server->cameras())
+        list << QString("%1:%2:%3").arg(camera->id()).arg(camera->name()).arg(camera->flags().toInt());
+    return list.join(' ');
+}
+
+} // namespace
+
+class tst_LocalRoster : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void loadsTheListFile_data();
+    void loadsTheListFile();
+    void savesTheListFileSafely();
+    void pollsEachServer();
+    void followsTheServerState_data();
+    void followsTheServerState();
+    void silentServersTimeOut();
+    void camerasAndCapabilitiesFollowTheReplies();
+
+private:
+    // Local servers on loopback with these passwords and cameras, named "Lab0", "Lab1" ... in the list file of a
+    // shown roster, which init(true) has asked once.
+    void start(const QList<QPair<QString, QList<TestSupport::FakeCamera>>>& servers);
+    void poll() { QMetaObject::invokeMethod(roster.get(), "updateLocalServersStatuses"); }
+    Core::LocalVideoServerPtr record(int row) const { return localRows(roster.get()).value(row)->server(); }
+
+    std::vector<std::unique_ptr<TestSupport::FakeVideoServer>> peers;
+    std::unique_ptr<GUI::RosterWidget> roster;
+};
+
+void tst_LocalRoster::cleanup()
+{
+    roster.reset();
+    peers.clear();
+    QFile::remove(kFile);
+    QFile::remove(kFile + ".bad");
+    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 0);
+}
+
+void tst_LocalRoster::start(const QList<QPair<QString, QList<TestSupport::FakeCamera>>>& servers)
+{
+    QByteArrayList entries;
+    for (const auto& [password, cameras] : servers) {
+        peers.push_back(std::make_unique<TestSupport::FakeVideoServer>());
+        peers.back()->setPassword(password);
+        peers.back()->setCameras(cameras);
+        QVERIFY(peers.back()->start());
+        entries << entry("127.0.0.1", QByteArray::number(peers.back()->port()),
+                         "Lab" + QByteArray::number(entries.size()), password.toUtf8());
+    }
+    writeFile('[' + entries.join(',') + ']');
+    roster = std::make_unique<GUI::RosterWidget>();
+    roster->show();
+    roster->init(true);
+}
+
+void tst_LocalRoster::loadsTheListFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("servers");
+    QTest::addColumn<QString>("warning");
+    const QString bad = "Bad local roster file: \"local_roster.txt\"";
+    QTest::newRow("missing") << QByteArray() << ""
+                             << "Cannot open local roster \"local_roster.txt\"";
+    QTest::newRow("empty") << QByteArray("") << "" << bad;
+    QTest::newRow("not JSON") << QByteArray("[{\"ip\":") << "" << bad;
+    QTest::newRow("two values") << QByteArray("1,2") << "" << bad;
+    QTest::newRow("object") << entry("10.0.0.1", "80") << ""
+                            << "";
+    QTest::newRow("bare text") << QByteArray("\"servers\"") << ""
+                               << "";
+    QTest::newRow("bare number") << QByteArray(" 5 ") << ""
+                                 << "";
+    QByteArrayList ports;
+    for (const char* port : {"1", "65535", "\"8080\"", "0", "-1", "65536", "\"abc\"", "8080.5", "4294967297", "true"})
+        ports << entry("h", port);
+    QTest::newRow("ports") << '[' + ports.join(',') + ']' << "h:1 N p, h:65535 N p, h:8080 N p"
+                           << "";
+    QTest::newRow("entries") << "[1,\"x\",{},[]," + entry("", "80") + ',' + entry("a", "80", "") +
+                                    ",{\"ip\":\"b\",\"port\":80},{\"ip\":\"c\",\"name\":\"C\",\"port\":80}]"
+                             << "c:80 C "
+                             << "";
+    QTest::newRow("same address") << '[' + entry("10.0.0.5", "8080", "First") + ',' +
+                                         entry("10.0.0.5", "8080", "Second", "q") + ',' + entry("10.0.0.5", "8081") +
+                                         ',' + entry("localhost", "80") + ',' + entry("127.0.0.1", "80") + ']'
+                                  << "10.0.0.5:8080 First p, 10.0.0.5:8081 N p, localhost:80 N p, 127.0.0.1:80 N p"
+                                  << "";
+}
+
+void tst_LocalRoster::loadsTheListFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, servers);
+    QFETCH(QString, warning);
+    if (!file.isNull())
+        writeFile(file);
+    TestSupport::MessageCapture capture;
+    GUI::RosterWidget widget;
+    QStringList loaded;
+    for (LocalServerTreeItem* row : localRows(&widget)) {
+        const Core::LocalVideoServerPtr server = row->server();
+        loaded << QString("%1 %2 %3").arg(server->id(), server->name(), server->password());
+        QCOMPARE(server->state(), LocalVideoServer::Offline);
+    }
+    QCOMPARE(loaded.join(", "), servers);
+    QCOMPARE(capture.count("local roster"), warning.isEmpty() ? 0 : 1);
+    QVERIFY(warning.isEmpty() || capture.contains(warning));
+    QCOMPARE(fileBytes(), file.isNull() ? QByteArray("<none>") : file);
+}
+
+void tst_LocalRoster::savesTheListFileSafely()
+{
+    writeFile('[' + entry("10.0.0.9", "80", "A", "") + ",{}," + entry("10.0.0.10", "80", "B") + ']',
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    {
+        GUI::RosterWidget widget;
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QCOMPARE(fileBytes(), "[{\"ip\":\"10.0.0.10\",\"name\":\"B\",\"password\":\"p\",\"port\":80},"
+                              "{\"ip\":\"10.0.0.9\",\"name\":\"A\",\"password\":\"\",\"port\":80}]");
+        struct stat info;
+        QCOMPARE(::stat("local_roster.txt", &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+
+        // A write cut short (a full disk) keeps the old file whole.
+        writeFile("[]");
+        TestSupport::MessageCapture capture;
+        rlimit old;
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old;
+        limit.rlim_cur = 16;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(capture.contains("Cannot save local roster \"local_roster.txt\""));
+        QCOMPARE(fileBytes(), QByteArray("[]"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList(kFile));
+    }
+
+    // A file that could not be read is kept aside before the first save replaces it, and only then.
+    writeFile("{\"ip\":");
+    GUI::RosterWidget widget;
+    TestSupport::MessageCapture capture;
+    QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+    QVERIFY(capture.contains("local_roster.txt.bad"));
+    QCOMPARE(fileBytes(), QByteArray("[]"));
+    QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+    QCOMPARE(fileBytes(kFile + ".bad"), QByteArray("{\"ip\":"));
+}
+
+void tst_LocalRoster::pollsEachServer()
+{
+    TestSupport::MessageCapture capture;
+    start({{"a b&c%", {{1, "Door"}}}, {"", {}}});
+    QCOMPARE(roster->findChild<QTimer*>("localPollTimer")->interval(), 8000);
+    for (int i : {0, 1}) {
+        QTRY_VERIFY(peers[i]->requests().size() >= 2);
+        const QByteArray key = i == 0 ? "a%20b%26c%25" : "";
+        QCOMPARE(peers[i]->requests()[0].requestLine, "GET /streams/info?server=1&sessionId=" + key + " HTTP/1.1");
+        QCOMPARE(peers[i]->requests()[1].requestLine, "GET /vs_info/?server=1&sessionId=" + key + " HTTP/1.1");
+        for (const TestSupport::PeerRequest& request : peers[i]->requests()) {
+            QCOMPARE(request.headers.mid(0, 2),
+                     TestSupport::RawHeaders(
+                         {{"Accept", "*/*"}, {"Host", "127.0.0.1:" + QByteArray::number(peers[i]->port())}}));
+        }
+    }
+    QTRY_COMPARE(localRows(roster.get())[0]->text(2), QString("Lab0 (1 camera)"));
+    QTRY_COMPARE(record(1)->state(), LocalVideoServer::Online);
+    QVERIFY(capture.absent("a b&c%") && capture.absent("a%20b%26c%25"));
+}
+
+void tst_LocalRoster::followsTheServerState_data()
+{
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<PeerReply>("reply");
+    QTest::addColumn<QString>("row");
+    const QString online = "0 | server-icon | bold | Videoserver \"Lab0\" is online |  | Lab0 (%1) | bold";
+    const QString bad = "2 | disable-server-icon | bold | Videoserver Lab0 sends some bad data, please, update server "
+                        "and client software | old version or bad connection | Lab0 | normal";
+    QTest::newRow("cameras") << false << PeerReply() << online.arg("2 cameras");
+    QTest::newRow("no cameras") << false << PeerReply::json("[]") << online.arg("0 camera");
+    QTest::newRow("object") << false << PeerReply::json("{\"id\":1}") << online.arg("0 camera");
+    QTest::newRow("denied") << false << PeerReply::json("no", 403)
+                            << "1 | disable-server-icon | bold | Access for server \"Lab0\" is denied, please check "
+                               "the server's password | unavailable: wrong password or old version | Lab0 | normal";
+    QTest::newRow("not JSON") << false << PeerReply::json("<html>") << bad;
+    QTest::newRow("empty body") << false << PeerReply::json("") << bad;
+    QTest::newRow("refused") << true << PeerReply()
+                             << "3 | off-server-icon | normal | Videoserver \"Lab0\" is offline | offline | Lab0 | "
+                                "normal";
+}
+
+void tst_LocalRoster::followsTheServerState()
+{
+    QFETCH(bool, closed);
+    QFETCH(PeerReply, reply);
+    QFETCH(QString, row);
+    start({{"pw", {{1, "Door"}, {2, "Gate"}}}});
+    LocalServerTreeItem* item = localRows(roster.get())[0];
+    QTRY_COMPARE(item->childCount(), 2);
+
+    // From online with two cameras to what the reply tells.
+    if (closed)
+        peers[0]->close();
+    else if (!reply.body.isNull())
+        peers[0]->failCommand("streams/info", reply);
+    QSignalSpy changed(roster.get(), &GUI::RosterWidget::localVideoserverStateChanged);
+    QSignalSpy sorted(item->treeWidget()->model(), &QAbstractItemModel::layoutChanged);
+    TestSupport::MessageCapture capture;
+    poll();
+    QTRY_COMPARE(describe(item), row);
+    if (item->server()->state() == LocalVideoServer::Online)
+        return;
+    QCOMPARE(item->childCount(), 0);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed[0][0].value<LocalVideoServer*>(), item->server().get());
+    const LocalVideoServer::LocalVideoServerState state = item->server()->state();
+    QVERIFY(capture.contains(QString("onLocalVideoserverStateChanged: \"Lab0\" %1 \"%2\"")
+                                 .arg(int(state))
+                                 .arg(LocalVideoServer::stateText(state))));
+
+    // The same failure again changes nothing.
+    const int sorts = sorted.count();
+    poll();
+    QTRY_COMPARE(capture.count("Roster: local roster update error"), 2);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(sorted.count(), sorts);
+}
+
+void tst_LocalRoster::silentServersTimeOut()
+{
+    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 1500);
+    // An offline camera: no preview requests.
+    start({{"pw", {{1, "Door", 0}}}});
+    QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+    for (const char* command : {"streams/info", "vs_info/"})
+        peers[0]->failCommand(command, PeerReply::withBehaviour(PeerReply::NeverAnswer));
+    for (int cycle = 0; cycle < 3; ++cycle)
+        poll();
+    QTRY_COMPARE(peers[0]->requests().size(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(record(0)->state(), LocalVideoServer::Offline, 10000);
+    QCOMPARE(localRows(roster.get())[0]->childCount(), 0);
+    QCOMPARE(peers[0]->requests().size(), 4);
+    peers[0]->clearFailures();
+    poll();
+    QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+}
+
+void tst_LocalRoster::camerasAndCapabilitiesFollowTheReplies()
+{
+    TestSupport::ObjectCensus census;
+    start({{"pw", {}}});
+    peers[0]->setFunctions({});
+    peers[0]->failCommand(
+        "streams/info",
+        PeerReply::json("[{\"id\":1,\"name\":\"A\",\"status\":0},{\"id\":2,\"name\":\"B\",\"status\":5},"
+                        "{\"id\":3,\"name\":\"C\",\"status\":-1},{\"id\":4,\"name\":\"D\"},"
+                        "{\"id\":5,\"name\":\"E\",\"status\":\"x\"},{\"name\":\"no id\"},{\"id\":\"x\"},"
+                        "{\"id\":4294967297,\"name\":\"wraps\"},{\"id\":6.5},7,{}]"));
+    poll();
+    QTRY_COMPARE(cameras(record(0)), QString("1:A:2 2:B:0 3:C:0 4:D:2 5:E:2"));
+    QCOMPARE(localRows(roster.get())[0]->text(2), QString("Lab0 (5 cameras)"));
+    const Core::CameraPtr kept = record(0)->cameras().value(2);
+
+    // A renamed camera keeps its first name; capabilities only ever turn on, for the server and its cameras.
+    peers[0]->setFunctions({"arc_export"});
+    peers[0]->failCommand("streams/info", PeerReply::json("[{\"id\":2,\"name\":\"B2\",\"status\":1}]"));
+    poll();
+    QTRY_VERIFY(record(0)->isArchiveExportSupported());
+    QTRY_COMPARE(cameras(record(0)), QString("2:B:0"));
+    QVERIFY(kept->isArchiveExportSupported() && !kept->isArchiveSearchSupported());
+
+    // An opened camera whose server went away comes back as the same record, with the new name, flags and the
+    // server's password.
+    roster->addOpenedCamera(kept);
+    peers[0]->failCommand("streams/info", PeerReply::json("[]", 500));
+    poll();
+    QTRY_COMPARE(record(0)->state(), LocalVideoServer::AccessDenied);
+    record(0)->setPassword("new");
+    peers[0]->setFunctions({});
+    peers[0]->failCommand("streams/info", PeerReply::json("[{\"id\":2,\"name\":\"B3\",\"status\":0}]"));
+    poll();
+    QTRY_COMPARE(cameras(record(0)), QString("2:B3:2"));
+    QCOMPARE(record(0)->cameras().value(2), kept);
+    QCOMPARE(kept->password(), QString("new"));
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
+    QVERIFY(record(0)->isArchiveExportSupported() && kept->isArchiveExportSupported());
+}
+
+QUORVEL_TEST_MAIN(tst_LocalRoster)
+#include "tst_LocalRoster.moc"
