@@ -32,35 +32,6 @@ using namespace QuorvelClient;
 
 namespace {
 
-QVariantMap generatedRoster(int servers, int camerasEach)
-{
-    const QVariantMap services{{"enabled", QVariantMap{{"active", "true"}}},
-                               {"archive", QVariantMap{{"active", "true"}}}};
-    QVariantMap roster;
-    for (int s = 0; s < servers; ++s) {
-        QVariantMap cameras;
-        for (int c = 1; c <= camerasEach; ++c) {
-            cameras.insert(QString::asprintf("%03d", c), QVariantMap{{"id", c},
-                                                                     {"name", QString("Camera %1").arg(c)},
-                                                                     {"online", true},
-                                                                     {"width", 1280},
-                                                                     {"height", 720},
-                                                                     {"vcodec", "h264"},
-                                                                     {"services", services}});
-        }
-        const QString id = QString::asprintf("srv-%03d", s);
-        roster.insert(id, QVariantMap{{"id", id},
-                                      {"name", QString("Server %1").arg(s)},
-                                      {"online", true},
-                                      {"owner", true},
-                                      {"live", true},
-                                      {"archive", true},
-                                      {"info", QVariantMap{{"functions", QVariantList{"speed_play", "arc_search"}}}},
-                                      {"cameras", cameras}});
-    }
-    return roster;
-}
-
 double vmRssMb()
 {
     QFile status("/proc/self/status");
@@ -164,7 +135,7 @@ double widgetsAloneMs(int servers, int camerasEach)
 GUI::RosterWidget* firstFill(Bench& bench, int servers, int camerasEach)
 {
     const int cameras = servers * camerasEach;
-    bench.net.service.setRoster(generatedRoster(servers, camerasEach));
+    bench.net.service.setRoster(TestSupport::FakeService::generatedRoster(servers, camerasEach));
     auto* roster = new GUI::RosterWidget;
     roster->resize(250, 780);
     roster->show();
@@ -243,7 +214,8 @@ int main(int argc, char* argv[])
     settle(1000);
     const double expanded = unchangedMerge(bench, roster);
 
-    const QByteArray bytes = TestSupport::FakeService::envelope(generatedRoster(100, 20)).body;
+    const QByteArray bytes =
+        TestSupport::FakeService::envelope(TestSupport::FakeService::generatedRoster(100, 20)).body;
     double parse = 1e9;
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer timer;

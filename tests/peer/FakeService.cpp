@@ -36,6 +36,35 @@ FakeService::FakeService(QObject* parent, const QByteArray& apiVersion)
     });
 }
 
+QVariantMap FakeService::generatedRoster(int servers, int camerasEach)
+{
+    const QVariantMap services{{"enabled", QVariantMap{{"active", "true"}}},
+                               {"archive", QVariantMap{{"active", "true"}}}};
+    QVariantMap roster;
+    for (int s = 0; s < servers; ++s) {
+        QVariantMap cameras;
+        for (int c = 1; c <= camerasEach; ++c) {
+            cameras.insert(QString::asprintf("%03d", c), QVariantMap{{"id", c},
+                                                                     {"name", QString("Camera %1").arg(c)},
+                                                                     {"online", true},
+                                                                     {"width", 1280},
+                                                                     {"height", 720},
+                                                                     {"vcodec", "h264"},
+                                                                     {"services", services}});
+        }
+        const QString id = QString::asprintf("srv-%03d", s);
+        roster.insert(id, QVariantMap{{"id", id},
+                                      {"name", QString("Server %1").arg(s)},
+                                      {"online", true},
+                                      {"owner", true},
+                                      {"live", true},
+                                      {"archive", true},
+                                      {"info", QVariantMap{{"functions", QVariantList{"speed_play", "arc_search"}}}},
+                                      {"cameras", cameras}});
+    }
+    return roster;
+}
+
 void FakeService::addAccount(const QString& login, const QString& password)
 {
     m_accounts.insert(login, password);

@@ -32,6 +32,9 @@ public:
     void setRosterHeld(bool held) { m_rosterHeld = held; }
     void releaseHeldRosters();
     static QVariantMap sampleRoster();
+    // Servers "srv-000" ... named "Server 0" ..., online, paid, with speed play and archive search, each with
+    // cameras 1 to camerasEach, online at 1280 x 720.
+    static QVariantMap generatedRoster(int servers, int camerasEach);
 
     // Session ids handed out so far.
     QStringList sessions() const { return m_sessions; }

@@ -266,6 +266,8 @@ public:
     Qt::MouseButtons buttonsAtPress;
     QTreeWidgetItem* pressedItem = nullptr;
     Core::GlobalCameraList openedCameras;
+    // A row was added, or a row's state or text changed, since the last sort: only then can the order be wrong.
+    bool sortNeeded = true;
     QMap<QString, Core::LocalVideoServerPtr> localServers;
     QString localRosterFile;
     // The list file was there but could not be read; it is kept aside before the first save replaces it.
@@ -291,6 +293,12 @@ RosterWidget::RosterWidget(QWidget* parent) : QWidget(parent), d(new Internal::R
     connect(d->requestTimer, &QTimer::timeout, this, &RosterWidget::requestServerList);
     connect(d->ui.filter, &QLineEdit::textEdited, this, &RosterWidget::applyFilter);
     connect(tree, &QTreeWidget::itemPressed, this, &RosterWidget::itemPressed);
+    connect(tree->model(), &QAbstractItemModel::rowsInserted, this, [this] { d->sortNeeded = true; });
+    connect(tree->model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                if (topLeft.column() <= 2 && bottomRight.column() >= 1)
+                    d->sortNeeded = true;
+            });
     d->localRosterFile = QStringLiteral("local_roster.txt");
     loadLocalRoster();
     connect(d->pollTimer, &QTimer::timeout, this, &RosterWidget::updateLocalServersStatuses);
@@ -798,6 +806,9 @@ void RosterWidget::onLocalVideoserverStateChanged(Core::LocalVideoServer::LocalV
 
 void RosterWidget::sortTree()
 {
+    if (!d->sortNeeded)
+        return;
+    d->sortNeeded = false;
     QTreeWidget* tree = d->ui.treeWidget;
     // Every sort re-lays out all item widgets, even when no row moves.
     if (isSorted(tree->invisibleRootItem()))

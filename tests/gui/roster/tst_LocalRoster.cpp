@@ -229,7 +229,8 @@ void tst_LocalRoster::savesTheListFileSafely()
 void tst_LocalRoster::pollsEachServer()
 {
     TestSupport::MessageCapture capture;
-    start({{"a b&c%", {{1, "Door"}}}, {"", {}}});
+    start({{"a b&c%", {}}, {"", {{1, "Door"}}}});
+    peers[0]->failCommand("streams/info", PeerReply::json("", 403));
     QCOMPARE(roster->findChild<QTimer*>("localPollTimer")->interval(), 8000);
     for (int i : {0, 1}) {
         QTRY_VERIFY(peers[i]->requests().size() >= 2);
@@ -242,8 +243,13 @@ void tst_LocalRoster::pollsEachServer()
                          {{"Accept", "*/*"}, {"Host", "127.0.0.1:" + QByteArray::number(peers[i]->port())}}));
         }
     }
-    QTRY_COMPARE(localRows(roster.get())[0]->text(2), QString("Lab0 (1 camera)"));
-    QTRY_COMPARE(record(1)->state(), LocalVideoServer::Online);
+    // Rows sort by state, then by text.
+    QTRY_COMPARE(localRows(roster.get())[0]->text(2), QString("Lab1 (1 camera)"));
+    QTRY_COMPARE(localRows(roster.get())[1]->server()->state(), LocalVideoServer::AccessDenied);
+    peers[0]->clearFailures();
+    peers[1]->failCommand("streams/info", PeerReply::json("", 403));
+    poll();
+    QTRY_COMPARE(localRows(roster.get())[0]->text(2), QString("Lab0 (0 camera)"));
     QVERIFY(capture.absent("a b&c%") && capture.absent("a%20b%26c%25"));
 }
 
