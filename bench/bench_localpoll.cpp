@@ -13,12 +13,12 @@
 #include "gui/roster/ServerTreeItem.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
+#include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 #include "utils/ServiceHosts.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QThread>
@@ -114,23 +114,12 @@ Cycle measure(const std::function<void()>& start)
 {
     // Counts only the objects made during the cycle, so that asking it is cheap.
     TestSupport::ObjectCensus census;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    heartbeat.start(10);
-    clock.start();
+    TestSupport::Heartbeat heartbeat(10);
     const double cpu = threadCpuMs();
     start();
     runUntil([&] { return census.alive("QuorvelClient::Core::StreamerClient") == 0; });
     runFor(100);
-    return Cycle{threadCpuMs() - cpu, longest / 1e6};
+    return Cycle{threadCpuMs() - cpu, heartbeat.longestGapMs()};
 }
 
 void bareClients(const std::vector<quint16>& ports)

@@ -10,6 +10,7 @@
 #include "gui/roster/ServerWidget.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
+#include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 #include "utils/ServiceHosts.h"
@@ -48,18 +49,7 @@ double vmRssMb()
 // beats of a 1 ms timer meanwhile.
 double stall(const std::function<void()>& start, const std::function<bool()>& done, int settleMs = 300)
 {
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    heartbeat.start(1);
-    clock.start();
+    TestSupport::Heartbeat heartbeat(1);
     start();
     while (!done())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -67,7 +57,7 @@ double stall(const std::function<void()>& start, const std::function<bool()>& do
     settle.start();
     while (settle.elapsed() < settleMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return longest / 1e6;
+    return heartbeat.longestGapMs();
 }
 
 void settle(int ms = 300)

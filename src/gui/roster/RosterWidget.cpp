@@ -233,17 +233,6 @@ Core::LocalVideoServerPtr localServerOf(const QVariantMap& entry)
                                                     entry.value(QStringLiteral("password")).toString(), false, false);
 }
 
-// A client for one request to a local server, with its "server" and "sessionId" parameters.
-Core::StreamerClient* newLocalClient(const Core::LocalVideoServer& server, QVariantMap* params)
-{
-    auto* client = new Core::StreamerClient(server.host(), server.port());
-    // A server that accepts the connection and never answers would otherwise never be asked again.
-    client->setTransferTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
-    params->insert(QStringLiteral("sessionId"), QUrl::toPercentEncoding(server.password()));
-    params->insert(QStringLiteral("server"), QString::number(1));
-    return client;
-}
-
 } // namespace
 
 namespace Internal {
@@ -652,27 +641,34 @@ void RosterWidget::updateLocalServersStatuses()
 
 void RosterWidget::getLocalServerCameras(Core::LocalVideoServerPtr server)
 {
-    // One request of a kind per server: a slow server is not asked again before it answers or times out.
-    if (d->pendingCameraLists.key(server->id()))
-        return;
-    QVariantMap params;
-    Core::StreamerClient* client = newLocalClient(*server, &params);
-    d->pendingCameraLists.insert(client, server->id());
-    connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalCamerasReceived);
-    connect(client, &Core::StreamerClient::error, this, &RosterWidget::onCameraListRequestError);
-    client->request(QStringLiteral("streams/info"), params, true);
+    askLocalServer(server, true);
 }
 
 void RosterWidget::getLocalServerInfo(Core::LocalVideoServerPtr server)
 {
-    if (d->pendingServerInfos.key(server->id()))
+    askLocalServer(server, false);
+}
+
+void RosterWidget::askLocalServer(const Core::LocalVideoServerPtr& server, bool cameraList)
+{
+    QMap<Core::StreamerClient*, QString>& pending = cameraList ? d->pendingCameraLists : d->pendingServerInfos;
+    // One request of a kind per server: a slow server is not asked again before it answers or times out.
+    if (pending.key(server->id()))
         return;
-    QVariantMap params;
-    Core::StreamerClient* client = newLocalClient(*server, &params);
-    d->pendingServerInfos.insert(client, server->id());
-    connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalVsInfoReceived);
-    connect(client, &Core::StreamerClient::error, this, &RosterWidget::onVsInfoRequestError);
-    client->request(QStringLiteral("vs_info/"), params, true);
+    auto* client = new Core::StreamerClient(server->host(), server->port());
+    // A server that accepts the connection and never answers would otherwise never be asked again.
+    client->setTransferTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
+    pending.insert(client, server->id());
+    if (cameraList) {
+        connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalCamerasReceived);
+        connect(client, &Core::StreamerClient::error, this, &RosterWidget::onCameraListRequestError);
+    } else {
+        connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalVsInfoReceived);
+        connect(client, &Core::StreamerClient::error, this, &RosterWidget::onVsInfoRequestError);
+    }
+    const QVariantMap params{{QStringLiteral("sessionId"), QUrl::toPercentEncoding(server->password())},
+                             {QStringLiteral("server"), QString::number(1)}};
+    client->request(cameraList ? QStringLiteral("streams/info") : QStringLiteral("vs_info/"), params, true);
 }
 
 Core::LocalVideoServerPtr RosterWidget::takeLocalReply(bool cameraList)

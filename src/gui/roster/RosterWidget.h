@@ -74,6 +74,8 @@ private:
     void sortTree();
     // Takes a local server into the map with its row under the local root; neither saves nor polls.
     void addLocalServerItem(Core::LocalVideoServerPtr server);
+    // Sends "streams/info" (or "vs_info/") to the server unless one is still pending.
+    void askLocalServer(const Core::LocalVideoServerPtr& server, bool cameraList);
     // The local server a reply of a pending request belongs to, null when it left the map meanwhile; the request
     // is forgotten and its client released.
     Core::LocalVideoServerPtr takeLocalReply(bool cameraList);
