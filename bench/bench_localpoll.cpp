@@ -4,6 +4,7 @@
 // are in and the loop has been idle for 100 ms, the tree's layout changes (sorts) and the longest gap of a 10 ms
 // heartbeat; against it the same 100 requests made by bare streaming clients, their replies parsed and released.
 // The last line is the ratio of the roster's cycle CPU to the bare clients'.
+#include "core/CameraEndpoint.h"
 #include "core/PreviewLoader.h"
 #include "core/SessionManager.h"
 #include "core/StreamerClient.h"
@@ -25,7 +26,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
@@ -122,15 +122,15 @@ Cycle measure(const std::function<void()>& start)
     return Cycle{threadCpuMs() - cpu, heartbeat.longestGapMs()};
 }
 
-void bareClients(const std::vector<quint16>& ports)
+void bareClients(const std::vector<Core::LocalVideoServerPtr>& servers)
 {
-    const QVariantMap params{{"sessionId", QUrl::toPercentEncoding(kPassword)}, {"server", "1"}};
-    for (quint16 port : ports) {
+    for (const Core::LocalVideoServerPtr& server : servers) {
+        const Core::CameraEndpoint endpoint(*server);
         for (const char* command : {"streams/info", "vs_info/"}) {
-            auto* client = new Core::StreamerClient("127.0.0.1", port);
+            Core::StreamerClient* client = endpoint.newClient();
             QObject::connect(client, &Core::StreamerClient::responceReceived, client, &QObject::deleteLater);
             QObject::connect(client, &Core::StreamerClient::error, client, &QObject::deleteLater);
-            client->request(command, params, true);
+            client->request(command, endpoint.requestParams(), true);
         }
     }
 }
@@ -169,10 +169,11 @@ int main(int argc, char* argv[])
         return 1;
     }
     peers->net.useProxy();
-    std::vector<quint16> ports;
+    std::vector<Core::LocalVideoServerPtr> servers;
     QByteArrayList entries;
     for (const auto& server : peers->locals) {
-        ports.push_back(server->port());
+        servers.push_back(std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, "127.0.0.1",
+                                                                   server->port(), "Local", kPassword, false, false));
         entries << QString("{\"ip\":\"127.0.0.1\",\"name\":\"Local %1\",\"password\":\"%2\",\"port\":%1}")
                        .arg(server->port())
                        .arg(kPassword)
@@ -213,7 +214,7 @@ int main(int argc, char* argv[])
     for (int round = 0; round < 7; ++round) {
         layouts = 0;
         const Cycle polled = measure([&] { QMetaObject::invokeMethod(roster, "updateLocalServersStatuses"); });
-        const Cycle bare = measure([&] { bareClients(ports); });
+        const Cycle bare = measure([&] { bareClients(servers); });
         rosterCpu.push_back(polled.cpuMs);
         bareCpu.push_back(bare.cpuMs);
         // Each sort orders the tree twice, by text and then by state.

@@ -1,5 +1,6 @@
 #include "gui/roster/RosterWidget.h"
 
+#include "core/CameraEndpoint.h"
 #include "core/PreviewLoader.h"
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
@@ -23,7 +24,6 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTimer>
-#include <QUrl>
 
 #include <climits>
 #include <cmath>
@@ -655,7 +655,8 @@ void RosterWidget::askLocalServer(const Core::LocalVideoServerPtr& server, bool 
     // One request of a kind per server: a slow server is not asked again before it answers or times out.
     if (pending.key(server->id()))
         return;
-    auto* client = new Core::StreamerClient(server->host(), server->port());
+    const Core::CameraEndpoint endpoint(*server);
+    Core::StreamerClient* client = endpoint.newClient();
     // A server that accepts the connection and never answers would otherwise never be asked again.
     client->setTransferTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
     pending.insert(client, server->id());
@@ -666,9 +667,8 @@ void RosterWidget::askLocalServer(const Core::LocalVideoServerPtr& server, bool 
         connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalVsInfoReceived);
         connect(client, &Core::StreamerClient::error, this, &RosterWidget::onVsInfoRequestError);
     }
-    const QVariantMap params{{QStringLiteral("sessionId"), QUrl::toPercentEncoding(server->password())},
-                             {QStringLiteral("server"), QString::number(1)}};
-    client->request(cameraList ? QStringLiteral("streams/info") : QStringLiteral("vs_info/"), params, true);
+    client->request(cameraList ? QStringLiteral("streams/info") : QStringLiteral("vs_info/"), endpoint.requestParams(),
+                    true);
 }
 
 Core::LocalVideoServerPtr RosterWidget::takeLocalReply(bool cameraList)
