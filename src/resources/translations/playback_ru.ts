@@ -87,28 +87,28 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Закрыть все камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="113"/>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="164"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="114"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="165"/>
         <source>You can open up to %1 archives simultaneously</source>
         <translation>Одновременно можно открыть не более %1 архивов</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="115"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="116"/>
         <source>That cameras are already opened</source>
         <translation>Эти камеры уже открыты</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="275"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="276"/>
         <source>Save image as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="275"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="276"/>
         <source>Images (*.jpg *.png)</source>
         <translation>Изображения (*.jpg *.png)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="291"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="292"/>
         <source>Cannot save the image to %1</source>
         <translation>Не удалось сохранить изображение в %1</translation>
     </message>
@@ -230,6 +230,29 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <location filename="../../gui/playback/widgets/VideoPanel.cpp" line="122"/>
         <source>Continue watching</source>
         <translation>Продолжить просмотр</translation>
+    </message>
+</context>
+<context>
+    <name>VideoPlaceholderWidget</name>
+    <message>
+        <location filename="../../forms/VideoPlaceholderWidget.ui" line="40"/>
+        <source>Continuous video streaming time is limited</source>
+        <translation>Время непрерывного просмотра видео ограничено</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPlaceholderWidget.ui" line="60"/>
+        <source>Continue watching video</source>
+        <translation>Продолжить просмотр видео</translation>
+    </message>
+    <message>
+        <location filename="../../forms/VideoPlaceholderWidget.ui" line="83"/>
+        <source>Continue watching</source>
+        <translation>Продолжить просмотр</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/VideoPlaceholderWidget.cpp" line="16"/>
+        <source>Watched since %1 for %2.</source>
+        <translation>Просмотр с %1, длительность %2.</translation>
     </message>
 </context>
 </TS>

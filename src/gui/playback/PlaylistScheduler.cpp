@@ -1,0 +1,236 @@
+#include "gui/playback/PlaylistScheduler.h"
+
+#include "gui/video/VideoContainer.h"
+#include "gui/video/VideoPlayer.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace {
+
+// How far a player may run ahead of the common clock before it waits.
+const qint64 kAheadMs = 250;
+const qint64 kMsPerDay = 24 * 3600 * 1000;
+
+// A local time as milliseconds of its wall-clock reading. Local-time arithmetic asks the time zone at every call,
+// which costs microseconds; a difference of readings is exact but across a change of daylight saving time, where
+// the common clock jumps with the players.
+qint64 wallMs(const QDateTime& time)
+{
+    return time.date().toJulianDay() * kMsPerDay + time.time().msecsSinceStartOfDay();
+}
+
+} // namespace
+
+ScheduledPlayer::~ScheduledPlayer() = default;
+
+ContainerPlayers::ContainerPlayers(const VideoContainer& container)
+{
+    for (VideoPlayer* player : container.players()) {
+        if (VideoWidget* widget = player->videoWidget())
+            m_widgets.append(VideoWidgetPlayer(widget));
+    }
+    for (VideoWidgetPlayer& widget : m_widgets)
+        m_players.append(&widget);
+}
+
+void PlaylistScheduler::setPlaylist(const Playlist& playlist)
+{
+    m_playlist = playlist;
+    if (!std::is_sorted(m_playlist.cbegin(), m_playlist.cend()))
+        std::stable_sort(m_playlist.begin(), m_playlist.end());
+    forgetPauses();
+    m_started.clear();
+}
+
+void PlaylistScheduler::clear()
+{
+    setPlaylist(Playlist());
+}
+
+void PlaylistScheduler::merge(const Playlist& entries, const ScheduledPlayers& players)
+{
+    // The cameras handed in, usually one, each asked about once.
+    struct Incoming
+    {
+        const Core::Camera* camera;
+        bool scheduled;
+        Core::ArchiveRecordPtr playing;
+    };
+    QVarLengthArray<Incoming, 16> cameras;
+    const auto incoming = [&cameras](const Core::Camera* camera) {
+        return std::find_if(cameras.begin(), cameras.end(),
+                            [camera](const Incoming& known) { return known.camera == camera; });
+    };
+    for (const PlaylistEntry& entry : entries) {
+        if (!entry.camera || incoming(entry.camera.get()) != cameras.end())
+            continue;
+        Core::ArchiveRecordPtr playing;
+        ScheduledPlayer* player = findPlayer(players, entry.camera->globalId());
+        if (player && player->isPlaying())
+            playing = m_started.value(player->camera().get());
+        cameras.append({entry.camera.get(), false, playing});
+    }
+    qsizetype unseen = cameras.size();
+    for (auto it = m_playlist.cbegin(); it != m_playlist.cend() && unseen > 0; ++it) {
+        const auto known = incoming(it->camera.get());
+        if (known != cameras.end() && !known->scheduled) {
+            known->scheduled = true;
+            --unseen;
+        }
+    }
+
+    Playlist taken;
+    for (const PlaylistEntry& entry : entries) {
+        if (!entry.camera || !entry.record)
+            continue;
+        const Incoming& camera = *incoming(entry.camera.get());
+        if (camera.scheduled || (camera.playing && camera.playing->startId() == entry.record->startId()))
+            continue;
+        taken.append(entry);
+    }
+    if (taken.isEmpty())
+        return;
+    std::sort(taken.begin(), taken.end());
+    const qsizetype middle = m_playlist.size();
+    m_playlist.append(taken);
+    std::inplace_merge(m_playlist.begin(), m_playlist.begin() + middle, m_playlist.end());
+}
+
+void PlaylistScheduler::removeCamera(const Core::Camera* camera)
+{
+    m_playlist.removeIf([camera](const PlaylistEntry& entry) { return entry.camera.get() == camera; });
+    m_paused.remove(camera);
+    m_resumed.remove(camera);
+    m_started.remove(camera);
+}
+
+void PlaylistScheduler::forgetPauses()
+{
+    m_paused.clear();
+    m_resumed.clear();
+}
+
+bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySettings::Type quality,
+                             Core::ArchivePlaySpeed speed)
+{
+    if (m_playlist.isEmpty()) {
+        resumeHeld(players);
+        return false;
+    }
+
+    // The common clock: the earliest picture among the players that play, never later than now; the first
+    // entry's due time while none plays. A player without a picture time yet does not hold it.
+    QVarLengthArray<bool, 16> playing(players.size());
+    QDateTime clock;
+    for (qsizetype i = 0; i < players.size(); ++i) {
+        playing[i] = players[i]->isPlaying();
+        if (!playing[i])
+            continue;
+        const QDateTime time = players[i]->currentTime();
+        if (time.isValid() && (!clock.isValid() || time < clock))
+            clock = time;
+    }
+    if (!clock.isValid()) {
+        clock = m_playlist.constFirst().dueTime;
+    } else if (!(clock < m_past)) {
+        m_past = QDateTime::currentDateTime();
+        if (m_past < clock)
+            clock = m_past;
+    }
+
+    while (!m_playlist.isEmpty() && !(clock < m_playlist.constFirst().dueTime)) {
+        const PlaylistEntry entry = m_playlist.takeFirst();
+        if (!entry.camera || !entry.record)
+            continue;
+        ScheduledPlayer* player = findPlayer(players, entry.camera->globalId());
+        if (!player) {
+            qDebug() << "Playlist entry dropped, no player for camera:" << entry.camera->fullName();
+            continue;
+        }
+        player->playArchive(entry.record->startId(), entry.record->endId(), entry.startTime.toSecsSinceEpoch(),
+                            entry.record->end().toSecsSinceEpoch(), quality, speed);
+        const Core::Camera* key = player->camera().get();
+        m_started.insert(key, entry.record);
+        m_paused.remove(key);
+        // A restarted player is not paused, whatever its last report said.
+        if (player->playerState() == VideoWidget::Paused)
+            m_resumed.insert(key);
+        else
+            m_resumed.remove(key);
+    }
+
+    const qint64 limit = wallMs(clock) + kAheadMs;
+    for (qsizetype i = 0; i < players.size(); ++i) {
+        players[i]->setArchiveMode();
+        const QDateTime time = players[i]->currentTime();
+        hold(players[i], playing[i], time.isValid() && wallMs(time) > limit);
+    }
+    return true;
+}
+
+ScheduledPlayer* PlaylistScheduler::findPlayer(const ScheduledPlayers& players, const Core::camera_global_id_t& id)
+{
+    for (ScheduledPlayer* player : players) {
+        const Core::CameraPtr camera = player->camera();
+        if (camera && camera->globalId() == id)
+            return player;
+    }
+    return nullptr;
+}
+
+// Pauses a player that runs ahead and resumes one that does not, each only when it is not so already. The
+// reported state lags behind a request, so the scheduler believes its own last request until the report agrees.
+void PlaylistScheduler::hold(ScheduledPlayer* player, bool playing, bool ahead)
+{
+    const bool reportsPaused = player->playerState() == VideoWidget::Paused;
+    bool paused = reportsPaused;
+    const Core::Camera* key = nullptr;
+    if (!m_paused.isEmpty() || !m_resumed.isEmpty()) {
+        key = player->camera().get();
+        if (!playing) {
+            // Stopped, ended or failed: a later start begins afresh.
+            m_paused.remove(key);
+            m_resumed.remove(key);
+        } else if (m_paused.contains(key)) {
+            paused = true;
+        } else if (m_resumed.contains(key)) {
+            if (reportsPaused)
+                paused = false;
+            else
+                m_resumed.remove(key);
+        }
+    }
+    if (!playing || ahead == paused)
+        return;
+    if (!key)
+        key = player->camera().get();
+    if (ahead) {
+        player->pause();
+        m_paused.insert(key);
+        m_resumed.remove(key);
+    } else {
+        player->unPause();
+        m_paused.remove(key);
+        if (reportsPaused)
+            m_resumed.insert(key);
+    }
+}
+
+void PlaylistScheduler::resumeHeld(const ScheduledPlayers& players)
+{
+    if (m_paused.isEmpty())
+        return;
+    for (ScheduledPlayer* player : players) {
+        if (m_paused.contains(player->camera().get()))
+            player->unPause();
+    }
+    forgetPauses();
+}
+
+} // namespace GUI
+} // namespace QuorvelClient

@@ -1,0 +1,237 @@
+#include "gui/playback/PlaylistScheduler.h"
+#include "support/MessageCapture.h"
+#include "support/TestEnvironment.h"
+#include "support/VideoFixtures.h"
+
+using namespace QuorvelClient;
+using GUI::PlaylistEntry;
+using GUI::VideoWidget;
+
+class tst_PlaylistScheduler : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsEntriesAsTheClockReachesThem();
+    void holdsPlayersAhead_data();
+    void holdsPlayersAhead();
+    void believesItsRequestsUntilTheStateShowsThem();
+    void dropsEntriesOfClosedCameras();
+    void mergesCamerasWithoutEntries();
+};
+
+namespace {
+
+const QDate kDay(2024, 5, 15);
+
+QDateTime at(const QString& time)
+{
+    return QDateTime(kDay, QTime::fromString(time, time.size() > 8 ? "hh:mm:ss.zzz" : "hh:mm:ss"));
+}
+
+// A player that reports what the test sets and records what the scheduler asks of it.
+struct FakePlayer : GUI::ScheduledPlayer
+{
+    explicit FakePlayer(int id) : cam(TestSupport::localCamera(id)) {}
+
+    Core::CameraPtr camera() const override { return cam; }
+    bool isPlaying() const override { return playing; }
+    VideoWidget::PlayerState playerState() const override { return state; }
+    QDateTime currentTime() const override { return time; }
+    void setArchiveMode() override {}
+    void playArchive(int startId, int endId, qint64 from, qint64 to, Core::QualitySettings::Type quality,
+                     Core::ArchivePlaySpeed speed) override
+    {
+        time = QDateTime::fromSecsSinceEpoch(from);
+        calls << QString("play %1-%2 %3-%4 q%5 s%6")
+                     .arg(startId)
+                     .arg(endId)
+                     .arg(time.toString("hh:mm:ss"), QDateTime::fromSecsSinceEpoch(to).toString("hh:mm:ss"))
+                     .arg(quality)
+                     .arg(speed);
+        playing = true;
+        state = VideoWidget::Opening;
+    }
+    void pause() override { calls << "pause"; }
+    void unPause() override { calls << "unPause"; }
+    QStringList take() { return std::exchange(calls, {}); }
+
+    Core::CameraPtr cam;
+    bool playing = false;
+    VideoWidget::PlayerState state = VideoWidget::NothingSpecial;
+    QDateTime time;
+    QStringList calls;
+};
+
+PlaylistEntry entry(const FakePlayer& player, const QString& due, int startId = 1, const QString& end = "12:00:00")
+{
+    auto record = std::make_shared<Core::ArchiveRecord>(startId, startId + 100, at(due), at(end), 1);
+    return PlaylistEntry{at(due), player.cam, record, at(due)};
+}
+
+struct Run
+{
+    GUI::PlaylistScheduler scheduler;
+    GUI::ScheduledPlayers players;
+    explicit Run(std::initializer_list<FakePlayer*> list)
+    {
+        for (FakePlayer* player : list)
+            players.append(player);
+    }
+    bool step() { return scheduler.step(players, Core::QualitySettings::Middle, Core::SpeedX4); }
+    QStringList dueTimes() const
+    {
+        QStringList times;
+        for (const PlaylistEntry& e : scheduler.playlist())
+            times << QString("%1 %2").arg(e.camera->id()).arg(e.dueTime.toString("hh:mm:ss"));
+        return times;
+    }
+};
+
+} // namespace
+
+void tst_PlaylistScheduler::startsEntriesAsTheClockReachesThem()
+{
+    FakePlayer a(1), b(2);
+    Run run{&a, &b};
+    run.scheduler.setPlaylist({entry(b, "10:00:30", 300, "10:40:00"), entry(a, "10:00:00", 100, "10:20:00")});
+
+    // Nothing plays: the clock stands at the first entry.
+    QVERIFY(run.step());
+    QCOMPARE(a.take(), QStringList{"play 100-200 10:00:00-10:20:00 q1 s2"});
+    QCOMPARE(b.take(), QStringList());
+
+    a.state = VideoWidget::Playing;
+    a.time = at("10:00:29.900");
+    QVERIFY(run.step());
+    QCOMPARE(b.take(), QStringList());
+
+    a.time = at("10:00:30");
+    QVERIFY(run.step());
+    QCOMPARE(b.take(), QStringList{"play 300-400 10:00:30-10:40:00 q1 s2"});
+    QCOMPARE(a.take(), QStringList());
+    QVERIFY(!run.step());
+}
+
+void tst_PlaylistScheduler::holdsPlayersAhead_data()
+{
+    QTest::addColumn<int>("aheadMs");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QStringList>("calls");
+
+    const int paused = VideoWidget::Paused;
+    const int playing = VideoWidget::Playing;
+    QTest::newRow("300 ms ahead, playing") << 300 << true << playing << QStringList{"pause"};
+    QTest::newRow("opening ahead") << 300 << true << int(VideoWidget::Opening) << QStringList{"pause"};
+    QTest::newRow("300 ms ahead, paused") << 300 << true << paused << QStringList();
+    QTest::newRow("250 ms ahead, paused") << 250 << true << paused << QStringList{"unPause"};
+    QTest::newRow("250 ms ahead, playing") << 250 << true << playing << QStringList();
+    QTest::newRow("behind, paused") << -200 << true << paused << QStringList{"unPause"};
+    QTest::newRow("ahead, stopped") << 900 << false << int(VideoWidget::Stopped) << QStringList();
+    QTest::newRow("behind, failed") << -900 << false << int(VideoWidget::Error) << QStringList();
+}
+
+void tst_PlaylistScheduler::holdsPlayersAhead()
+{
+    QFETCH(int, aheadMs);
+    QFETCH(bool, playing);
+    QFETCH(int, state);
+    QFETCH(QStringList, calls);
+
+    FakePlayer lead(1), other(2);
+    lead.playing = true;
+    lead.state = VideoWidget::Playing;
+    lead.time = at("10:00:00");
+    other.playing = playing;
+    other.state = VideoWidget::PlayerState(state);
+    other.time = lead.time.addMSecs(aheadMs);
+    Run run{&lead, &other};
+    run.scheduler.setPlaylist({entry(lead, "11:00:00")});
+
+    QVERIFY(run.step());
+    QCOMPARE(other.take(), calls);
+    QCOMPARE(lead.take(), QStringList());
+}
+
+// The reported state lags: a pause shows only at a later poll, and so does a resume.
+void tst_PlaylistScheduler::believesItsRequestsUntilTheStateShowsThem()
+{
+    FakePlayer lead(1), other(2);
+    lead.playing = other.playing = true;
+    lead.state = other.state = VideoWidget::Playing;
+    lead.time = at("10:00:00");
+    other.time = at("10:00:00.300");
+    Run run{&lead, &other};
+    run.scheduler.setPlaylist({entry(lead, "10:00:01")});
+
+    QVERIFY(run.step());
+    QCOMPARE(other.take(), QStringList{"pause"});
+    QVERIFY(run.step());
+    QCOMPARE(other.take(), QStringList());
+
+    other.state = VideoWidget::Paused;
+    lead.time = at("10:00:00.050");
+    QVERIFY(run.step());
+    QCOMPARE(other.take(), QStringList{"unPause"});
+    QVERIFY(run.step());
+    QCOMPARE(other.take(), QStringList());
+
+    other.state = VideoWidget::Playing;
+    other.time = at("10:00:01.300");
+    lead.time = at("10:00:01");
+    QVERIFY(run.step());
+    QCOMPARE(lead.take(), QStringList{"play 1-101 10:00:01-12:00:00 q1 s2"});
+    QCOMPARE(other.take(), QStringList{"pause"});
+
+    // The last entry has started: nobody stays held.
+    QVERIFY(!run.step());
+    QCOMPARE(other.take(), QStringList{"unPause"});
+    QCOMPARE(lead.take(), QStringList());
+    QVERIFY(!run.step());
+    QCOMPARE(other.take(), QStringList());
+}
+
+void tst_PlaylistScheduler::dropsEntriesOfClosedCameras()
+{
+    FakePlayer a(1), b(2), closed(3);
+    Run run{&a, &b};
+    run.scheduler.setPlaylist({entry(closed, "10:00:00"), entry(a, "10:00:00"), entry(b, "10:00:00"),
+                               entry(b, "10:10:00"), entry(a, "10:20:00")});
+
+    run.scheduler.removeCamera(b.cam.get());
+    QCOMPARE(run.dueTimes(), (QStringList{"3 10:00:00", "1 10:00:00", "1 10:20:00"}));
+
+    TestSupport::MessageCapture log;
+    QVERIFY(run.step());
+    QCOMPARE(log.count("Playlist entry dropped, no player for camera: \"Yard-Cam 3\""), 1);
+    QCOMPARE(a.take().size(), 1);
+    QCOMPARE(run.dueTimes(), QStringList{"1 10:20:00"});
+}
+
+void tst_PlaylistScheduler::mergesCamerasWithoutEntries()
+{
+    FakePlayer a(1), b(2), c(3);
+    Run run{&a, &b, &c};
+    run.scheduler.setPlaylist({entry(c, "09:59:00", 7), entry(a, "10:00:00"), entry(a, "10:30:00")});
+    QVERIFY(run.step());
+    QCOMPARE(c.take().size(), 1);
+    c.playing = true;
+    c.time = at("09:59:00");
+
+    // A refresh hands in the record c plays with a new start; b's entries are all new.
+    run.scheduler.merge({entry(a, "10:05:00"), entry(c, "10:00:01", 7), entry(b, "10:20:00"), entry(b, "10:01:00"),
+                         entry(c, "10:40:00", 8)},
+                        run.players);
+    QCOMPARE(run.dueTimes(), (QStringList{"1 10:00:00", "2 10:01:00", "2 10:20:00", "1 10:30:00", "3 10:40:00"}));
+
+    // Once c no longer plays it, its record is taken again.
+    GUI::PlaylistScheduler fresh;
+    fresh.setPlaylist({entry(c, "09:59:00", 7)});
+    fresh.step(run.players, Core::QualitySettings::High, Core::SpeedX1);
+    c.playing = false;
+    fresh.merge({entry(c, "10:00:01", 7)}, run.players);
+    QCOMPARE(fresh.playlist().size(), 1);
+}
+
+QUORVEL_TEST_MAIN(tst_PlaylistScheduler)
+#include "tst_PlaylistScheduler.moc"
