@@ -2,17 +2,22 @@
 
 #include "core/CameraEndpoint.h"
 #include "gui/DialogSeam.h"
+#include "gui/playback/PlaylistScheduler.h"
+#include "gui/playback/VideoPlaceholderWidget.h"
 #include "gui/playback/controls/ControlPanel.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "ui_PlaybackWindow2.h"
+#include "utils/Intervals.h"
+#include "utils/SettingsKeys.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
@@ -24,6 +29,7 @@ namespace {
 const int kMaxCameras = 16;
 const int kMaxArchiveCameras = 9;
 const int kClockFeedMs = 500;
+const int kSchedulerStepMs = 200;
 
 enum Mode { ModeNone = 0, ModeLive = 1, ModeArchive = 2 };
 
@@ -36,9 +42,14 @@ class PlaybackWindow2Private
 public:
     int mode = ModeNone;
     VideoContainer* videoContainer = nullptr;
+    VideoPlaceholderWidget* placeholder = nullptr;
     ControlPanel* controlPanel = nullptr;
+    PlaylistScheduler scheduler;
+    int playlistTimerId = -1;
     QString imageFolder;
     bool playing = false;
+    QTimer* watchTimer = nullptr;
+    QDateTime watchStart;
     int limitedCameras = 0;
     int clockTimerId = 0;
 
@@ -64,8 +75,13 @@ PlaybackWindow2::PlaybackWindow2(QWidget* parent)
     d->videoContainer->setVolume(d->controlPanel->volume());
     d->videoContainer->setQuality(d->controlPanel->quality());
 
+    d->placeholder = new VideoPlaceholderWidget;
+    connect(d->placeholder, &VideoPlaceholderWidget::continueClicked, this, &PlaybackWindow2::onContinueClicked);
+
     layout->addWidget(d->videoContainer, 2);
+    layout->addWidget(d->placeholder, 2);
     layout->addWidget(d->controlPanel, 0);
+    d->placeholder->hide();
     ui->frame->setLayout(layout);
     ui->frameClose->hide();
 
@@ -73,11 +89,13 @@ PlaybackWindow2::PlaybackWindow2(QWidget* parent)
     VideoContainer* container = d->videoContainer;
     connect(panel, &ControlPanel::paused, this, &PlaybackWindow2::pause);
     connect(panel, &ControlPanel::rotateRightRequested, container, &VideoContainer::rotateRight);
+    connect(panel, &ControlPanel::playArchiveRequested, this, &PlaybackWindow2::playArchive);
     connect(panel, &ControlPanel::liveVideoRequested, this, &PlaybackWindow2::playLive);
     connect(panel, &ControlPanel::qualityChangeRequested, this, &PlaybackWindow2::onQualityChangeRequested);
     connect(panel, &ControlPanel::speedChangeRequested, this, &PlaybackWindow2::onSpeedChangeRequested);
     connect(panel, &ControlPanel::volumeChangeRequested, container, &VideoContainer::setVolume);
     connect(panel, &ControlPanel::saveImageRequested, this, &PlaybackWindow2::onSaveImageRequested);
+    connect(panel, &ControlPanel::playlistAdded, this, &PlaybackWindow2::updatePlaylist);
     connect(panel, &ControlPanel::relogin, this, &PlaybackWindow2::relogin);
     connect(panel, &ControlPanel::showMessage, this, &PlaybackWindow2::showMessage);
     connect(panel, &ControlPanel::exportAccepted, this, &PlaybackWindow2::exportAccepted);
@@ -87,6 +105,11 @@ PlaybackWindow2::PlaybackWindow2(QWidget* parent)
     connect(ui->btnClose, &QPushButton::clicked, this, &PlaybackWindow2::removeAllCameras);
 
     d->clockTimerId = startTimer(kClockFeedMs);
+
+    d->watchTimer = new QTimer(this);
+    d->watchTimer->setObjectName(QStringLiteral("watchTimer"));
+    d->watchTimer->setInterval(Utils::intervalMs(Utils::Interval::WatchLimit));
+    connect(d->watchTimer, &QTimer::timeout, this, &PlaybackWindow2::onMaxViewDurationReached);
 }
 
 PlaybackWindow2::~PlaybackWindow2()
@@ -153,6 +176,8 @@ void PlaybackWindow2::addCameras(Core::GlobalCameraList cameras)
         emit cameraOpened(camera);
     }
 
+    if (d->limitedCameras > 0)
+        startWatchLimit();
     if (d->players() > 1)
         emit closeAllNeeded(true);
 }
@@ -174,8 +199,10 @@ void PlaybackWindow2::addCamera(Core::CameraPtr camera)
         d->mode = ModeLive;
         widget->playLive(d->videoContainer->quality());
     }
-    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account)
+    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account) {
         ++d->limitedCameras;
+        startWatchLimit();
+    }
     if (d->players() > 1)
         emit closeAllNeeded(true);
     emit cameraOpened(camera);
@@ -183,20 +210,49 @@ void PlaybackWindow2::addCamera(Core::CameraPtr camera)
 
 void PlaybackWindow2::removeAllCameras()
 {
+    d->watchTimer->stop();
     d->videoContainer->removeAllCameras();
     d->controlPanel->removeAllCameras();
+    d->scheduler.clear();
     d->limitedCameras = 0;
+    hidePlaceholder();
     emit closeAllNeeded(false);
     emit allCamerasClosed();
 }
 
 void PlaybackWindow2::playLive()
 {
+    hidePlaceholder();
     d->mode = ModeLive;
+    stopScheduler();
+    d->scheduler.clear();
     for (VideoPlayer* player : d->videoContainer->players()) {
         if (VideoWidget* widget = player->videoWidget())
             widget->playLive(d->controlPanel->quality());
     }
+    if (d->limitedCameras > 0)
+        startWatchLimit();
+}
+
+void PlaybackWindow2::playArchive()
+{
+    hidePlaceholder();
+    const Playlist playlist = d->controlPanel->playlist();
+    if (playlist.isEmpty())
+        return;
+    d->mode = ModeArchive;
+    d->videoContainer->stopPlayback(false);
+    d->scheduler.setPlaylist(playlist);
+    d->videoContainer->setBaseTime(playlist.constFirst().startTime);
+    startScheduler();
+    if (d->limitedCameras > 0)
+        startWatchLimit();
+}
+
+void PlaybackWindow2::updatePlaylist()
+{
+    const ContainerPlayers players(*d->videoContainer);
+    d->scheduler.merge(d->controlPanel->playlist(), players.players());
 }
 
 void PlaybackWindow2::setSound(bool on)
@@ -206,7 +262,42 @@ void PlaybackWindow2::setSound(bool on)
 
 void PlaybackWindow2::pause(bool paused)
 {
+    if (d->mode == ModeArchive) {
+        if (paused)
+            stopScheduler();
+        else
+            startScheduler();
+    }
     d->videoContainer->pause(paused);
+}
+
+void PlaybackWindow2::stop(bool value)
+{
+    if (d->mode == ModeArchive) {
+        if (value)
+            stopScheduler();
+        else
+            startScheduler();
+    }
+    if (value)
+        d->videoContainer->stopPlayback(true);
+    else
+        d->videoContainer->continuePlayback();
+}
+
+// Every player was paused and resumed, or stopped and asked again, together: none is held by the scheduler.
+void PlaybackWindow2::startScheduler()
+{
+    stopScheduler();
+    d->scheduler.forgetPauses();
+    d->playlistTimerId = startTimer(kSchedulerStepMs);
+}
+
+void PlaybackWindow2::stopScheduler()
+{
+    if (d->playlistTimerId != -1)
+        killTimer(d->playlistTimerId);
+    d->playlistTimerId = -1;
 }
 
 void PlaybackWindow2::onCameraClosed(VideoWidget* w)
@@ -218,16 +309,19 @@ void PlaybackWindow2::onCameraClosed(VideoWidget* w)
     d->controlPanel->removeCamera(camera->globalId());
     if (d->openCameras() <= kMaxArchiveCameras)
         d->controlPanel->setArchiveEnabled(true);
+    d->scheduler.removeCamera(camera.get());
     if (d->players() == 0)
         d->mode = ModeNone;
     else if (d->controlPanel->quality() != quality)
         d->videoContainer->setQuality(d->controlPanel->quality());
+    if (d->openCameras() == 0)
+        d->scheduler.clear();
     if (d->players() == 0)
         emit closeAllNeeded(false);
     // A closed player reports no state of its own; without this the strip would go on showing a clock.
     updatePlaying();
-    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account)
-        --d->limitedCameras;
+    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account && --d->limitedCameras == 0)
+        d->watchTimer->stop();
     emit cameraClosed(camera);
 }
 
@@ -309,15 +403,63 @@ void PlaybackWindow2::updatePlaying()
     if (playing == d->playing)
         return;
     d->playing = playing;
-    d->controlPanel->setPlaybackState(playing ? ControlPanel::TimeShown : ControlPanel::NoTimeShown);
+    if (playing) {
+        d->controlPanel->setPlaybackState(ControlPanel::TimeShown);
+        if (d->limitedCameras > 0 && !d->watchTimer->isActive())
+            startWatchLimit();
+    } else {
+        d->controlPanel->setPlaybackState(ControlPanel::NoTimeShown);
+        // An interruption ends the watch period; the next one starts from zero.
+        d->watchTimer->stop();
+    }
+}
+
+void PlaybackWindow2::startWatchLimit()
+{
+    if (d->limitedCameras <= 0 || Utils::Keys::noWatchLimit().value())
+        return;
+    d->watchTimer->start(Utils::intervalMs(Utils::Interval::WatchLimit));
+    d->watchStart = QDateTime::currentDateTime();
+}
+
+void PlaybackWindow2::onMaxViewDurationReached()
+{
+    d->watchTimer->stop();
+    if (Utils::Keys::noWatchLimit().value())
+        return;
+    const QTime watched = QTime(0, 0).addSecs(d->watchStart.secsTo(QDateTime::currentDateTime()));
+    d->placeholder->setInfo(d->watchStart, watched);
+    d->placeholder->show();
+    ui->frameClose->show();
+    d->videoContainer->hide();
+    stop(true);
+}
+
+void PlaybackWindow2::onContinueClicked()
+{
+    stop(false);
+    hidePlaceholder();
+    startWatchLimit();
+}
+
+void PlaybackWindow2::hidePlaceholder()
+{
+    d->videoContainer->show();
+    ui->frameClose->hide();
+    d->placeholder->hide();
 }
 
 void PlaybackWindow2::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == d->clockTimerId)
+    if (event->timerId() == d->playlistTimerId) {
+        const ContainerPlayers players(*d->videoContainer);
+        if (!d->scheduler.step(players.players(), d->controlPanel->quality(), d->controlPanel->speed()))
+            stopScheduler();
+    } else if (event->timerId() == d->clockTimerId) {
         d->controlPanel->setCurrentTime(d->videoContainer->currentTime());
-    else
+    } else {
         QWidget::timerEvent(event);
+    }
 }
 
 } // namespace GUI

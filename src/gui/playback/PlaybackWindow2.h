@@ -22,7 +22,9 @@ class VideoWidget;
 
 // The central area where the opened cameras play: the grid of players above the control strip. It checks the
 // camera limits, opens one player and one strip entry per camera, keeps the playback mode, turns the strip's
-// commands into calls on the players, and reports opened and closed cameras and status texts.
+// commands into calls on the players, and reports opened and closed cameras and status texts. In archive mode it
+// plays the strip's playlist on one clock; after an hour of uninterrupted watching of account cameras a
+// placeholder takes the grid's place until the user goes on.
 class PlaybackWindow2 : public QWidget
 {
     Q_OBJECT
@@ -44,6 +46,7 @@ public slots:
     void addCamera(Core::CameraPtr camera);
     void removeAllCameras();
     void playLive();
+    void playArchive();
     void setSound(bool on);
 
 private slots:
@@ -53,15 +56,23 @@ private slots:
     void onQualityChangeRequested();
     void onSpeedChangeRequested();
     void onSaveImageRequested();
+    void updatePlaylist();
     void handlePlayerState(VideoWidget* widget);
     void pause(bool paused);
+    void stop(bool value);
+    void onMaxViewDurationReached();
+    void onContinueClicked();
 
 protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    // Follows whether any player plays, which shows or hides the strip's clock.
+    // Follows whether any player plays, which shows or hides the strip's clock and ends a watch period.
     void updatePlaying();
+    void startScheduler();
+    void stopScheduler();
+    void startWatchLimit();
+    void hidePlaceholder();
 
     std::unique_ptr<Ui::PlaybackWindow2> ui;
     std::shared_ptr<Internal::PlaybackWindow2Private> d;

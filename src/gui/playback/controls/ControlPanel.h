@@ -5,6 +5,7 @@
 #include "core/ArchiveRecord.h"
 #include "core/Camera.h"
 #include "core/QualitySettings.h"
+#include "gui/playback/PlaylistEntry.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -54,6 +55,8 @@ public:
     int volume() const;
     QDateTime currentTime() const;
     const Core::GlobalCameraList& cameras() const { return m_cameras; }
+    // The playlist built last, in due order after a click on the timeline.
+    const Playlist& playlist() const { return m_playlist; }
     // The archive controls are allowed only while few cameras are open.
     void setArchiveEnabled(bool enabled);
 
@@ -168,6 +171,7 @@ private:
     QDateTime m_daysStart;
     QDateTime m_daysEnd;
     QDate m_shownDate;
+    Playlist m_playlist;
 };
 
 } // namespace GUI
