@@ -262,23 +262,15 @@ void PlaybackWindow2::setSound(bool on)
 
 void PlaybackWindow2::pause(bool paused)
 {
-    if (d->mode == ModeArchive) {
-        if (paused)
-            stopScheduler();
-        else
-            startScheduler();
-    }
+    if (d->mode == ModeArchive)
+        paused ? stopScheduler() : startScheduler();
     d->videoContainer->pause(paused);
 }
 
 void PlaybackWindow2::stop(bool value)
 {
-    if (d->mode == ModeArchive) {
-        if (value)
-            stopScheduler();
-        else
-            startScheduler();
-    }
+    if (d->mode == ModeArchive)
+        value ? stopScheduler() : startScheduler();
     if (value)
         d->videoContainer->stopPlayback(true);
     else

@@ -1,7 +1,9 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "core/Camera.h"
+#include "core/SessionManager.h"
 #include "gui/playback/PlaybackWindow2.h"
+#include "gui/playback/VideoPlaceholderWidget.h"
 #include "gui/playback/controls/ControlPanel.h"
 #include "gui/playback/widgets/VolumeSlider.h"
 #include "gui/video/VideoContainer.h"
@@ -26,6 +28,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <vlc/vlc.h>
 
@@ -53,9 +56,12 @@ private slots:
     void closingPlayers();
     void reopenedCameraRestartsOncePerFlagChange();
     void everyNamedImageExists();
+    void watchLimit();
+    void watchLimitStaysOff_data();
+    void watchLimitStaysOff();
 
 private:
-    // A local video server serving the test clip live.
+    // A local video server serving the test clip live and as archive; the account cameras stream from it too.
     TestSupport::FakeVideoServer m_server;
     TestSupport::FlvStreamSource m_source;
     std::unique_ptr<PlaybackWindow2> m_window;
@@ -104,15 +110,20 @@ QMap<QString, QString> lastQualities(const TestSupport::FlvStreamSource& source)
 void tst_PlaybackWindow2::initTestCase()
 {
     QVERIFY(m_source.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    QVERIFY(m_source.setArchiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    m_source.setArchiveLoops(20);
     m_source.attachTo(&m_server);
     m_server.setPassword(kPassword);
     QVERIFY(m_server.start());
+    Utils::Keys::streamerHost().setValue(QStringLiteral("127.0.0.1:%1").arg(m_server.port()));
+    QuorvelClient::Core::SessionManager::create(QString(), QString());
 }
 
 void tst_PlaybackWindow2::init()
 {
     Utils::Keys::panelVolume().remove();
     Utils::Keys::panelQuality().remove();
+    Utils::Keys::noWatchLimit().remove();
     m_source.clearRequests();
     m_window.reset(new PlaybackWindow2);
     m_window->resize(1000, 700);
@@ -135,6 +146,21 @@ GlobalCameraList camerasOf(const QString& serverId, int first, int count)
         camera->setPassword(kPassword);
         list.insert(camera->globalId(), camera);
     }
+    return list;
+}
+
+CameraPtr accountCamera(int id)
+{
+    CameraPtr camera = TestSupport::localCamera(id, QStringLiteral("srv-1"), QSize(320, 240));
+    camera->setServerType(0);
+    return camera;
+}
+
+GlobalCameraList listOf(const QList<CameraPtr>& cameras)
+{
+    GlobalCameraList list;
+    for (const CameraPtr& camera : cameras)
+        list.insert(camera->globalId(), camera);
     return list;
 }
 
@@ -411,6 +437,81 @@ void tst_PlaybackWindow2::everyNamedImageExists()
     }
     QVERIFY(named > 20);
     QCOMPARE(missing, QStringList());
+}
+
+void tst_PlaybackWindow2::watchLimit()
+{
+    auto* timer = m_window->findChild<QTimer*>("watchTimer");
+    auto* placeholder = m_window->findChild<VideoPlaceholderWidget*>();
+    auto* container = m_window->findChild<VideoContainer*>();
+    auto* closeBar = m_window->findChild<QWidget*>("frameClose");
+    QVERIFY(timer && placeholder && closeBar);
+    QVERIFY(!timer->isActive());
+
+    m_window->addCameras(listOf({accountCamera(1)}));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 3600000);
+    QCOMPARE(timer->parent(), m_window.get());
+
+    const QDateTime opened = QDateTime::currentDateTime();
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "onMaxViewDurationReached"));
+    QVERIFY(placeholder->isVisible() && closeBar->isVisible() && !container->isVisible());
+    QVERIFY(!timer->isActive());
+    const QRegularExpressionMatch text = QRegularExpression("^Watched since (.{17}) for 00:00:0\\d\\.$")
+                                             .match(placeholder->findChild<QLabel*>("lbTimeText")->text());
+    QVERIFY(text.hasMatch());
+    QVERIFY(qAbs(QDateTime::fromString(text.captured(1), "dd.MM.yy hh:mm:ss").addYears(100).secsTo(opened)) <= 2);
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Stopped), 10000);
+
+    // Going on asks the stream again and starts a new hour.
+    const int requests = m_source.requestCount();
+    QTest::mouseClick(placeholder->findChild<QPushButton*>("btnContinue"), Qt::LeftButton);
+    QVERIFY(!placeholder->isVisible() && !closeBar->isVisible() && container->isVisible());
+    QVERIFY(timer->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(m_source.requestCount(), requests + 1, 10000);
+    QCOMPARE(m_source.requests().last().path, QByteArray("/flv/live"));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+
+    // Closing all cameras from the bar leaves an empty grid in view.
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "onMaxViewDurationReached"));
+    QTest::mouseClick(closeBar->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+    QVERIFY(!placeholder->isVisible() && !closeBar->isVisible() && container->isVisible());
+    QVERIFY(container->players().isEmpty());
+    QVERIFY(!timer->isActive());
+}
+
+void tst_PlaybackWindow2::watchLimitStaysOff_data()
+{
+    QTest::addColumn<bool>("account");
+    QTest::addColumn<QString>("setting"); // "", "before" or "during"
+
+    QTest::newRow("local cameras only") << false << "";
+    QTest::newRow("limit switched off") << true << "before";
+    QTest::newRow("limit switched off while counting") << true << "during";
+}
+
+void tst_PlaybackWindow2::watchLimitStaysOff()
+{
+    QFETCH(bool, account);
+    QFETCH(QString, setting);
+
+    auto* timer = m_window->findChild<QTimer*>("watchTimer");
+    if (setting == "before")
+        Utils::Keys::noWatchLimit().setValue(true);
+    const CameraPtr local = camerasOf(QStringLiteral("127.0.0.1:%1").arg(m_server.port()), 2, 1).first();
+    m_window->addCameras(listOf(account ? QList<CameraPtr>{local, accountCamera(1)} : QList<CameraPtr>{local}));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+    QCOMPARE(timer->isActive(), setting == "during");
+    if (setting != "during")
+        return;
+
+    Utils::Keys::noWatchLimit().setValue(true);
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "onMaxViewDurationReached"));
+    QVERIFY(!timer->isActive());
+    QVERIFY(!m_window->findChild<VideoPlaceholderWidget*>()->isVisible());
+    QTest::qWait(500);
+    QVERIFY(allIn(m_window.get(), VideoWidget::Playing));
 }
 
 QUORVEL_TEST_MAIN(tst_PlaybackWindow2)
