@@ -42,34 +42,34 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="269"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="274"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="270"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="275"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="445"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="472"/>
         <source>Loading archive...</source>
         <translation>Загрузка архива...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="446"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="473"/>
         <source>Loading archive, retry number %1 for camera %2...</source>
         <translation>Загрузка архива, повтор %1 для камеры %2...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="490"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="520"/>
         <source>Error loading archive for camera %1...</source>
         <translation>Ошибка загрузки архива для камеры %1...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="639"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="669"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>
@@ -87,28 +87,28 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Закрыть все камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="114"/>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="165"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="137"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="190"/>
         <source>You can open up to %1 archives simultaneously</source>
         <translation>Одновременно можно открыть не более %1 архивов</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="116"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="139"/>
         <source>That cameras are already opened</source>
         <translation>Эти камеры уже открыты</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="276"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="362"/>
         <source>Save image as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="276"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="362"/>
         <source>Images (*.jpg *.png)</source>
         <translation>Изображения (*.jpg *.png)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="292"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="378"/>
         <source>Cannot save the image to %1</source>
         <translation>Не удалось сохранить изображение в %1</translation>
     </message>

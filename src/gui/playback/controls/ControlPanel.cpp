@@ -3,6 +3,7 @@
 #include "core/CameraEndpoint.h"
 #include "core/StreamerClient.h"
 #include "gui/playback/controls/ArchiveReplies.h"
+#include "gui/playback/controls/PlaylistBuilder.h"
 #include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/Timeline.h"
 #include "gui/playback/widgets/VideoPanel.h"
@@ -14,6 +15,8 @@
 #include <QErrorMessage>
 #include <QStringList>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -86,6 +89,7 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(ui->btnScrollLater, &QToolButton::clicked, this, &ControlPanel::scrollTimelineLater);
     connect(m_archivePanel, &ArchivePanel::monthChanged, this, &ControlPanel::calendarMonthChanged);
     connect(m_archivePanel, &ArchivePanel::dateChanged, this, &ControlPanel::calendarDateChanged);
+    connect(m_timeline, &Timeline::playTime, this, &ControlPanel::playArchive);
 
     m_archivePanel->setEnabled(false);
     m_videoPanel->setVideoState(VideoPanel::NoVideo);
@@ -165,6 +169,7 @@ void ControlPanel::removeCamera(Core::camera_global_id_t cameraId)
     if (m_cameras.isEmpty()) {
         setMode(0);
         setPauseState(1);
+        m_playlist.clear();
         m_timelineTimer->stop();
     }
     if (m_recordsRequests.key(cameraId, nullptr))
@@ -281,6 +286,28 @@ void ControlPanel::onVolumeChanged(int value)
 {
     Utils::Keys::panelVolume().setValue(value);
     emit volumeChangeRequested(value);
+}
+
+void ControlPanel::playArchive(QDateTime position)
+{
+    if (!(position < QDateTime::currentDateTime())) {
+        qDebug() << "No archive to play after now:" << position;
+        return;
+    }
+    m_playlist = PlaylistBuilder::buildPlaylist(m_records.keys(), position, m_records, m_cameras);
+    if (m_playlist.isEmpty()) {
+        qDebug() << "No archive records to play from:" << position;
+        return;
+    }
+    std::sort(m_playlist.begin(), m_playlist.end());
+    setMode(1);
+    emit playArchiveRequested();
+}
+
+void ControlPanel::addToPlaylist(Core::camera_global_id_t cameraId)
+{
+    m_playlist = PlaylistBuilder::buildPlaylist({cameraId}, m_currentTime, m_records, m_cameras);
+    emit playlistAdded();
 }
 
 void ControlPanel::zoomInTimeline()
@@ -468,6 +495,9 @@ void ControlPanel::onRecordsListReceived(const QVariant& records)
     QList<Core::ArchiveRecordPtr>& out = search ? m_searchResults[cameraId] : m_records[cameraId];
     ArchiveReplies::parseRecords(day, list, out, Utils::Keys::coloredArchive().value());
     showRecords(cameraId, search);
+    // Records that come while archive plays join the playback.
+    if (!search && m_mode == 1 && m_playbackState == TimeShown && m_cameras.size() > 1)
+        addToPlaylist(cameraId);
 }
 
 void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)

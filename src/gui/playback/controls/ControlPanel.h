@@ -91,6 +91,10 @@ public slots:
     void onQualityChanged();
     void onSpeedChanged();
     void onVolumeChanged(int value);
+    // Plays every camera's records of the shown day from the clicked time on.
+    void playArchive(QDateTime position);
+    // Replaces the playlist with the camera's records from the clock on, for the playback window to merge.
+    void addToPlaylist(Core::camera_global_id_t cameraId);
 
 private slots:
     void zoomInTimeline();
