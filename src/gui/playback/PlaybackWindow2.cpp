@@ -271,10 +271,18 @@ void PlaybackWindow2::stop(bool value)
 {
     if (d->mode == ModeArchive)
         value ? stopScheduler() : startScheduler();
-    if (value)
+    if (value) {
         d->videoContainer->stopPlayback(true);
-    else
+    } else if (d->mode != ModeArchive) {
         d->videoContainer->continuePlayback();
+    } else {
+        // A player whose first entry is not due yet has no request to repeat; the schedule starts it.
+        for (VideoPlayer* player : d->videoContainer->players()) {
+            VideoWidget* widget = player->videoWidget();
+            if (widget && d->scheduler.hasStarted(widget->camera().get()))
+                widget->retryLastRequest(-1);
+        }
+    }
 }
 
 // Every player was paused and resumed, or stopped and asked again, together: none is held by the scheduler.

@@ -90,6 +90,8 @@ public:
     void merge(const Playlist& entries, const ScheduledPlayers& players);
     // Drops every entry of the camera and what the scheduler kept of its player.
     void removeCamera(const Core::Camera* camera);
+    // Whether the camera's player has been started on an entry of this playlist.
+    bool hasStarted(const Core::Camera* camera) const { return m_started.contains(camera); }
     // The players were resumed or restarted all together: none is held by the scheduler any more.
     void forgetPauses();
 

@@ -5,6 +5,8 @@
 #include "gui/playback/PlaybackWindow2.h"
 #include "gui/playback/VideoPlaceholderWidget.h"
 #include "gui/playback/controls/ControlPanel.h"
+#include "gui/playback/widgets/ArchivePanel.h"
+#include "gui/playback/widgets/Timeline.h"
 #include "gui/playback/widgets/VolumeSlider.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
@@ -13,6 +15,7 @@
 #include "peer/FlvStreamSource.h"
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
+#include "support/ObjectCensus.h"
 #include "support/TestClips.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -56,11 +59,24 @@ private slots:
     void closingPlayers();
     void reopenedCameraRestartsOncePerFlagChange();
     void everyNamedImageExists();
+    void clickPlaysEveryCameraOnOneClock();
+    void clickedTime_data();
+    void clickedTime();
+    void pauseAndWatchLimitHoldTheSchedule();
+    void lateRecordsJoinThePlayback();
+    void archiveModeTakesNineCameras();
     void watchLimit();
     void watchLimitStaysOff_data();
     void watchLimitStaysOff();
 
 private:
+    // Opens the cameras on yesterday's page of the archive and waits for their records and days.
+    void openOnArchiveDay(const GlobalCameraList& cameras);
+    // The archive requests of one camera, as "<startId> <startTime as hh:mm:ss>".
+    QStringList archiveRequests(int camera) const;
+    QString serverId() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.port()); }
+    QuorvelClient::GUI::Timeline* timeline() const { return m_window->findChild<QuorvelClient::GUI::Timeline*>(); }
+
     // A local video server serving the test clip live and as archive; the account cameras stream from it too.
     TestSupport::FakeVideoServer m_server;
     TestSupport::FlvStreamSource m_source;
@@ -103,6 +119,19 @@ QMap<QString, QString> lastQualities(const TestSupport::FlvStreamSource& source)
     for (const auto& request : source.requests())
         result.insert(request.query.queryItemValue("camera"), request.query.queryItemValue("q"));
     return result;
+}
+
+const QDate kArchiveDay = QDate::currentDate().addDays(-1);
+
+QDateTime at(const char* time)
+{
+    return QDateTime(kArchiveDay, QTime::fromString(QLatin1String(time)));
+}
+
+// A reply's record: each bound is read one second later.
+TestSupport::FakeRecord record(int startId, const char* start, int seconds)
+{
+    return {startId, startId + 100, at(start).toMSecsSinceEpoch(), seconds * 1000LL, 1};
 }
 
 } // namespace
@@ -437,6 +466,178 @@ void tst_PlaybackWindow2::everyNamedImageExists()
     }
     QVERIFY(named > 20);
     QCOMPARE(missing, QStringList());
+}
+
+void tst_PlaybackWindow2::openOnArchiveDay(const GlobalCameraList& cameras)
+{
+    TestSupport::ObjectCensus census;
+    // The clock's first report would bring the calendar back to today.
+    m_window->findChild<ControlPanel*>()->setCurrentTime(QDateTime::currentDateTime());
+    m_window->findChild<QuorvelClient::GUI::ArchivePanel*>()->setCurrentDate(kArchiveDay);
+    m_window->addCameras(cameras);
+    QTRY_COMPARE_WITH_TIMEOUT(census.alive("QuorvelClient::Core::StreamerClient"), 0, 10000);
+}
+
+QStringList tst_PlaybackWindow2::archiveRequests(int camera) const
+{
+    QStringList result;
+    for (const auto& request : m_source.requests()) {
+        if (request.path == "/flv/archive" && request.query.queryItemValue("camera") == QString::number(camera)) {
+            const qint64 start = request.query.queryItemValue("startTime").toLongLong();
+            result << request.query.queryItemValue("startId") + ' ' +
+                          QDateTime::fromSecsSinceEpoch(start).toString("hh:mm:ss");
+        }
+    }
+    return result;
+}
+
+void tst_PlaybackWindow2::clickPlaysEveryCameraOnOneClock()
+{
+    m_server.setRecords(31, {record(100, "09:00:00", 1200)});
+    m_server.setRecords(32, {record(300, "09:00:03", 1200)});
+    openOnArchiveDay(camerasOf(serverId(), 31, 2));
+    QSignalSpy requested(m_window->findChild<ControlPanel*>(), &ControlPanel::playArchiveRequested);
+    m_source.clearRequests();
+
+    timeline()->playTime(at("09:00:01"));
+    QCOMPARE(requested.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_source.requestCount("/flv/archive"), 1, 5000);
+    QCOMPARE(m_source.requests().first().target,
+             "/flv/archive?server=1&camera=31&sessionId=p%40ss%20w%2Frd&startId=100&endId=200&startTime=" +
+                 QByteArray::number(at("09:00:01").toSecsSinceEpoch()) +
+                 "&q=2&vcodec=flv&vcodec=h264&acodec=mp3&speed=1&vcodec=mpeg4");
+    QTRY_COMPARE_WITH_TIMEOUT(m_source.requestCount("/flv/archive"), 2, 15000);
+    QCOMPARE(archiveRequests(32), QStringList{"300 09:00:04"});
+    const qint64 gap = m_source.requests().at(1).elapsed - m_source.requests().at(0).elapsed;
+    QVERIFY2(gap > 2500 && gap < 4500, qPrintable(QString::number(gap)));
+
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+    for (int i = 0; i < 8; ++i) {
+        QTest::qWait(250);
+        const QList<VideoWidget*> widgets = widgetsOf(m_window.get());
+        const qint64 apart = widgets.at(0)->currentTime().msecsTo(widgets.at(1)->currentTime());
+        QVERIFY2(qAbs(apart) <= 1000, qPrintable(QString::number(apart)));
+    }
+    const QString text = child<QLabel>(m_window.get(), "timeLabel")->text();
+    QVERIFY2(text.startsWith("09:00:") && !text.contains("LIVE"), qPrintable(text));
+}
+
+void tst_PlaybackWindow2::clickedTime_data()
+{
+    QTest::addColumn<QDateTime>("time");
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<QString>("log");
+
+    QTest::newRow("inside a record") << at("09:10:00") << "100 09:10:00"
+                                     << "";
+    QTest::newRow("in a gap") << at("09:25:00") << "500 09:30:01"
+                              << "";
+    QTest::newRow("after the day's last record") << at("09:50:00") << ""
+                                                 << "No archive records to play from:";
+    QTest::newRow("in the future") << QDateTime::currentDateTime().addSecs(60) << ""
+                                   << "No archive to play after now:";
+}
+
+void tst_PlaybackWindow2::clickedTime()
+{
+    QFETCH(QDateTime, time);
+    QFETCH(QString, request);
+    QFETCH(QString, log);
+
+    m_server.setRecords(33, {record(100, "09:00:00", 1200), record(500, "09:30:00", 600)});
+    openOnArchiveDay(camerasOf(serverId(), 33, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
+    QSignalSpy requested(m_window->findChild<ControlPanel*>(), &ControlPanel::playArchiveRequested);
+    TestSupport::MessageCapture messages;
+
+    timeline()->playTime(time);
+    QCOMPARE(requested.size(), request.isEmpty() ? 0 : 1);
+    if (!request.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(33), QStringList{request}, 5000);
+        return;
+    }
+    QCOMPARE(messages.count(log), 1);
+    QTest::qWait(500);
+    QCOMPARE(archiveRequests(33), QStringList());
+    QVERIFY(allIn(m_window.get(), VideoWidget::Playing));
+    QVERIFY(child<QLabel>(m_window.get(), "timeLabel")->text().endsWith(" (LIVE)"));
+}
+
+// An account camera starts the watch period; its own archive requests fail on the local server, harmlessly.
+void tst_PlaybackWindow2::pauseAndWatchLimitHoldTheSchedule()
+{
+    m_server.setRecords(34, {record(100, "09:00:00", 1200)});
+    m_server.setRecords(35, {record(300, "09:00:05", 1200)});
+    GlobalCameraList cameras = camerasOf(serverId(), 34, 2);
+    const CameraPtr account = accountCamera(36);
+    cameras.insert(account->globalId(), account);
+    openOnArchiveDay(cameras);
+    m_source.clearRequests();
+    timeline()->playTime(at("09:00:01"));
+    // The live picture's state may still be the last one reported.
+    QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(34).size(), 1, 5000);
+    VideoWidget* first = widgetsOf(m_window.get()).first();
+    QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Playing, 20000);
+
+    auto* pause = child<QPushButton>(m_window.get(), "btnPause");
+    auto* timeLabel = child<QLabel>(m_window.get(), "timeLabel");
+    pause->click();
+    QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Paused, 5000);
+    const QString stillAt = timeLabel->text();
+    QTest::qWait(2500);
+    QCOMPARE(timeLabel->text(), stillAt);
+    QCOMPARE(archiveRequests(35), QStringList());
+    pause->click();
+    QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Playing, 5000);
+
+    // The limit stops every player and the schedule; going on asks each started player's stream again from where
+    // it stood, and the schedule goes on.
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "onMaxViewDurationReached"));
+    QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Stopped, 5000);
+    const QTime stopped = first->currentTime().time();
+    QTest::mouseClick(m_window->findChild<VideoPlaceholderWidget*>()->findChild<QPushButton*>("btnContinue"),
+                      Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(34).size(), 2, 5000);
+    QVERIFY(qAbs(QTime::fromString(archiveRequests(34).last().mid(4)).secsTo(stopped)) <= 1);
+    QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(35), QStringList{"300 09:00:06"}, 15000);
+    // The account camera has nothing to play: going on asks it for nothing.
+    QCOMPARE(archiveRequests(36), QStringList());
+}
+
+void tst_PlaybackWindow2::lateRecordsJoinThePlayback()
+{
+    m_server.setRecords(37, {record(100, "09:00:00", 1200)});
+    m_server.setRecords(38, {record(300, "09:00:02", 2), record(320, "09:00:05", 300)});
+    openOnArchiveDay(camerasOf(serverId(), 37, 1));
+    m_server.holdReplies("archive/list");
+    m_window->addCameras(camerasOf(serverId(), 38, 1));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.heldCount(), 1, 5000);
+    m_source.clearRequests();
+
+    timeline()->playTime(at("09:00:01"));
+    QTRY_COMPARE_WITH_TIMEOUT(widgetsOf(m_window.get()).first()->playerState(), VideoWidget::Playing, 20000);
+    QTRY_VERIFY(child<QLabel>(m_window.get(), "timeLabel")->text().startsWith("09:00:0"));
+    m_server.holdReplies("archive/list", false);
+    m_server.releaseHeld();
+    QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(38), QStringList{"300 09:00:03"}, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(38), (QStringList{"300 09:00:03", "320 09:00:06"}), 15000);
+}
+
+void tst_PlaybackWindow2::archiveModeTakesNineCameras()
+{
+    m_server.setRecords(51, {record(100, "09:00:00", 1200)});
+    openOnArchiveDay(camerasOf(serverId(), 51, 7));
+    timeline()->playTime(at("09:00:01"));
+    QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(51).size(), 1, 5000);
+    QSignalSpy messages(m_window.get(), &PlaybackWindow2::showMessage);
+    m_source.clearRequests();
+
+    m_window->addCameras(camerasOf(serverId(), 58, 3));
+    QCOMPARE(widgetsOf(m_window.get()).size(), 9);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.at(0).at(0).toString(), QString("You can open up to 9 archives simultaneously"));
+    QTest::qWait(500);
+    QCOMPARE(m_source.requestCount("/flv/live"), 0);
 }
 
 void tst_PlaybackWindow2::watchLimit()
