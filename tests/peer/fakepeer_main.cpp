@@ -120,6 +120,8 @@ int main(int argc, char* argv[])
             auto stream = std::make_unique<FlvStreamSource>();
             stream->setLiveClip(clip);
             stream->setArchiveClip(clip);
+            // As long as a sample record, so that archive plays on as it would from a server.
+            stream->setArchiveLoops(300);
             stream->attachTo(server.get());
             streams.push_back(std::move(stream));
         }
