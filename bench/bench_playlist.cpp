@@ -1,16 +1,19 @@
 // The archive scheduler. Step: 16 widgets of one container play the looped archive clip from the fake peer while
 // the playlist holds 100, 5,000 or 50,000 entries of their cameras due an hour after the clock; 300 steps 10 ms
 // apart per size, against one libvlc state query per player in the same run. Merge: one camera's 1,440 entries
-// into 11,520 of eight others, against one sort of the merged entries. Click: the playlist of 9 cameras with
-// 1,440 one-minute records each at 00:00:30, built and sorted, against one pass appending one entry per record
-// and one sort. Medians; local time is computed with TZ unset, as on most desktops.
+// into 11,520 of eight others, against one sort of the merged entries. Click: the strip's click at 00:00:30 with
+// 9 cameras of 1,440 one-minute records each, against one pass appending one entry per record and one sort. Medians;
+// local time is computed with TZ unset, as on most desktops.
 #include "core/ArchiveRecord.h"
 #include "gui/playback/PlaylistScheduler.h"
-#include "gui/playback/controls/PlaylistBuilder.h"
+#include "gui/playback/controls/ControlPanel.h"
+#include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
+#include "peer/FakeVideoServer.h"
 #include "peer/FlvStreamSource.h"
+#include "support/ObjectCensus.h"
 #include "support/VideoFixtures.h"
 
 #include <QApplication>
@@ -51,12 +54,18 @@ double median(std::vector<double> times)
     return times[times.size() / 2];
 }
 
+// A local time written at its offset from UTC, as the records of a reply are.
+QDateTime asReplied(const QDateTime& time)
+{
+    return time.toOffsetFromUtc(time.offsetFromUtc());
+}
+
 // One-minute records of a day, shared by all cameras.
 QList<Core::ArchiveRecordPtr> minutes(const QDate& day)
 {
     QList<Core::ArchiveRecordPtr> records;
     for (int m = 0; m < kRecords; ++m) {
-        const QDateTime start = day.startOfDay().addSecs(m * 60);
+        const QDateTime start = asReplied(day.startOfDay().addSecs(m * 60));
         records << std::make_shared<Core::ArchiveRecord>(m * 10, m * 10 + 9, start, start.addSecs(60), 1);
     }
     return records;
@@ -113,7 +122,7 @@ int main(int argc, char* argv[])
     // Steps on three playlists and the least a step must ask to know the clock, in turns on the same players,
     // each after a wait, when the caches hold other work's data as for a step of the timer.
     const int sizes[] = {100, 5000, 50000};
-    const QDateTime due = container.currentTime().addSecs(3600);
+    const QDateTime due = asReplied(container.currentTime().addSecs(3600));
     const auto record = std::make_shared<Core::ArchiveRecord>(1, 2, due, due.addSecs(60), 1);
     GUI::PlaylistScheduler schedulers[3];
     std::vector<double> times[3];
@@ -166,32 +175,53 @@ int main(int argc, char* argv[])
         sorts.push_back(timed([&] { std::sort(merged.begin(), merged.end()); }));
     }
 
-    // The click: build and sort, against one pass over the records and a sort.
-    GUI::CameraRecords records;
-    Core::GlobalCameraList open;
-    QList<Core::camera_global_id_t> ids;
-    for (int c = 0; c < 9; ++c) {
-        ids << cameras[c]->globalId();
-        records.insert(ids.last(), day);
-        open.insert(ids.last(), cameras[c]);
+    // The click on a strip whose nine cameras hold the records of their server's reply, against one pass over as
+    // many records and a sort.
+    TestSupport::FakeVideoServer server;
+    QList<TestSupport::FakeRecord> reply;
+    for (const Core::ArchiveRecordPtr& record : day)
+        reply << TestSupport::FakeRecord{record->startId(), record->endId(), record->start().toMSecsSinceEpoch(),
+                                         60000};
+    for (int c = 1; c <= 9; ++c)
+        server.setRecords(c, reply);
+    server.setPassword(QStringLiteral("pw"));
+    if (!server.start()) {
+        std::fprintf(stderr, "the fake server did not start\n");
+        return 1;
+    }
+    GUI::ControlPanel panel;
+    panel.setCurrentTime(QDateTime::currentDateTime());
+    panel.findChild<GUI::ArchivePanel*>()->setCurrentDate(from.date());
+    {
+        TestSupport::ObjectCensus census;
+        for (int c = 1; c <= 9; ++c) {
+            Core::CameraPtr camera =
+                TestSupport::localCamera(c, QStringLiteral("127.0.0.1:%1").arg(server.port()), QSize(320, 240));
+            camera->setPassword(QStringLiteral("pw"));
+            panel.addCamera(camera);
+        }
+        if (!QTest::qWaitFor([&] { return census.alive("QuorvelClient::Core::StreamerClient") == 0; }, 30000)) {
+            std::fprintf(stderr, "the records did not come\n");
+            return 1;
+        }
     }
     const QDateTime click = from.date().startOfDay().addSecs(30);
     std::vector<double> clicks;
     std::vector<double> passes;
     for (int i = 0; i < kRounds; ++i) {
-        clicks.push_back(timed([&] {
-            Playlist playlist = GUI::PlaylistBuilder::buildPlaylist(ids, click, records, open);
-            std::sort(playlist.begin(), playlist.end());
-        }));
+        clicks.push_back(timed([&] { panel.playArchive(click); }));
         passes.push_back(timed([&] {
             Playlist playlist;
-            for (auto it = records.cbegin(); it != records.cend(); ++it) {
-                const Core::CameraPtr camera = open.value(it.key());
-                for (const Core::ArchiveRecordPtr& record : it.value())
-                    playlist.append(PlaylistEntry{record->start(), camera, record, record->start()});
+            for (int c = 0; c < 9; ++c) {
+                for (const Core::ArchiveRecordPtr& record : day)
+                    playlist.append(PlaylistEntry{record->start(), cameras[c], record, record->start()});
             }
             std::sort(playlist.begin(), playlist.end());
         }));
+    }
+    if (panel.playlist().size() != 9 * kRecords) {
+        std::fprintf(stderr, "the click built %lld entries\n", qlonglong(panel.playlist().size()));
+        return 1;
     }
 
     for (GUI::VideoPlayer* player : container.players())
@@ -203,7 +233,7 @@ int main(int argc, char* argv[])
     std::printf("%-56s %10.2f\n", "limit: one state query per player", limit);
     std::printf("%-56s %10.1f\n", "merge of 1,440 entries into 11,520", median(merges));
     std::printf("%-56s %10.1f\n", "limit: one sort of the 12,960 merged entries", median(sorts));
-    std::printf("%-56s %10.1f\n", "click at 00:00:30, 9 x 1,440 records, build and sort", median(clicks));
+    std::printf("%-56s %10.1f\n", "click at 00:00:30, 9 x 1,440 records", median(clicks));
     std::printf("%-56s %10.1f\n", "limit: one pass appending one entry each, and a sort", median(passes));
     std::printf("step at 100 / limit: %.2f, 5,000: %.2f; 50,000 / 100: %.2f; merge: %.2f; click: %.2f\n",
                 steps[0].second / limit, steps[1].second / limit, steps[2].second / steps[0].second,

@@ -6,6 +6,7 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <limits>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -16,11 +17,14 @@ namespace {
 const qint64 kAheadMs = 250;
 const qint64 kMsPerDay = 24 * 3600 * 1000;
 
-// A local time as milliseconds of its wall-clock reading. Local-time arithmetic asks the time zone at every call,
-// which costs microseconds; a difference of readings is exact but across a change of daylight saving time, where
-// the common clock jumps with the players.
+// A time as milliseconds of its wall-clock reading. Local-time arithmetic, and comparing a local time with one
+// written at a fixed offset (as a reply's records are), asks the time zone's rules, which costs microseconds.
+// Players' times are local and records are written at the local offset, so readings compare exactly but across
+// a change of daylight saving time, where the common clock jumps with the players.
 qint64 wallMs(const QDateTime& time)
 {
+    if (!time.isValid())
+        return std::numeric_limits<qint64>::min();
     return time.date().toJulianDay() * kMsPerDay + time.time().msecsSinceStartOfDay();
 }
 
@@ -143,7 +147,8 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
             clock = m_past;
     }
 
-    while (!m_playlist.isEmpty() && !(clock < m_playlist.constFirst().dueTime)) {
+    const qint64 clockMs = wallMs(clock);
+    while (!m_playlist.isEmpty() && wallMs(m_playlist.constFirst().dueTime) <= clockMs) {
         const PlaylistEntry entry = m_playlist.takeFirst();
         if (!entry.camera || !entry.record)
             continue;
@@ -164,11 +169,11 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
             m_resumed.remove(key);
     }
 
-    const qint64 limit = wallMs(clock) + kAheadMs;
+    const qint64 limit = clockMs + kAheadMs;
     for (qsizetype i = 0; i < players.size(); ++i) {
         players[i]->setArchiveMode();
         const QDateTime time = players[i]->currentTime();
-        hold(players[i], playing[i], time.isValid() && wallMs(time) > limit);
+        hold(players[i], playing[i], wallMs(time) > limit);
     }
     return true;
 }

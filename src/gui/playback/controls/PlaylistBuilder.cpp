@@ -6,6 +6,22 @@ namespace PlaylistBuilder {
 
 namespace {
 
+// The time as the records' times are written. A comparison of times written alike costs nanoseconds; of a local
+// time with one at a fixed offset, a look-up of the time zone's rules, microseconds.
+QDateTime writtenAs(const QDateTime& time, const CameraRecords& records)
+{
+    for (const QList<Core::ArchiveRecordPtr>& list : records) {
+        if (list.isEmpty())
+            continue;
+        const QDateTime like = list.constFirst()->start();
+        if (like.timeSpec() == time.timeSpec())
+            return time;
+        return like.timeSpec() == Qt::OffsetFromUTC ? time.toOffsetFromUtc(like.offsetFromUtc())
+                                                    : time.toTimeSpec(like.timeSpec());
+    }
+    return time;
+}
+
 // Where play begins: `time` when a record covers it, else the earliest record start before `time` + 1 day, else
 // that day's end.
 QDateTime playStart(const QList<Core::camera_global_id_t>& cameraIds, const QDateTime& time,
@@ -34,7 +50,7 @@ QDateTime playStart(const QList<Core::camera_global_id_t>& cameraIds, const QDat
 Playlist buildPlaylist(const QList<Core::camera_global_id_t>& cameraIds, const QDateTime& time,
                        const CameraRecords& records, const Core::GlobalCameraList& cameras)
 {
-    const QDateTime next = playStart(cameraIds, time, records);
+    const QDateTime next = playStart(cameraIds, writtenAs(time, records), records);
     Playlist playlist;
     for (const Core::camera_global_id_t& id : cameraIds) {
         const auto found = records.constFind(id);

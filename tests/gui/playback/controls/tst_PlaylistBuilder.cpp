@@ -59,10 +59,12 @@ void tst_PlaylistBuilder::buildPlaylist()
         if (id != 3)
             cameras.insert(camera->globalId(), camera);
     }
+    // Written at an offset of their own, as a reply's records may be; the click is a local time.
+    const auto written = [](const QString& time) { return at(time).toOffsetFromUtc(3 * 3600); };
     GUI::CameraRecords map;
     for (const QString& record : records) {
         const Core::camera_global_id_t id = TestSupport::localCamera(record.left(1).toInt())->globalId();
-        map[id] << std::make_shared<Core::ArchiveRecord>(1, 2, at(record.mid(2, 5)), at(record.mid(8, 5)), 1);
+        map[id] << std::make_shared<Core::ArchiveRecord>(1, 2, written(record.mid(2, 5)), written(record.mid(8, 5)), 1);
     }
 
     QStringList built;
@@ -70,7 +72,8 @@ void tst_PlaylistBuilder::buildPlaylist()
         QCOMPARE(entry.startTime, entry.dueTime);
         built << QString("%1 %2 %3")
                      .arg(entry.camera->id())
-                     .arg(entry.dueTime.toString("hh:mm"), entry.record->start().toString("hh:mm"));
+                     .arg(entry.dueTime.toLocalTime().toString("hh:mm"),
+                          entry.record->start().toLocalTime().toString("hh:mm"));
     }
     QCOMPARE(built, entries);
 }
