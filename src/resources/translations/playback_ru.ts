@@ -98,17 +98,17 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Эти камеры уже открыты</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="362"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="370"/>
         <source>Save image as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="362"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="370"/>
         <source>Images (*.jpg *.png)</source>
         <translation>Изображения (*.jpg *.png)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="378"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="386"/>
         <source>Cannot save the image to %1</source>
         <translation>Не удалось сохранить изображение в %1</translation>
     </message>
