@@ -5,13 +5,17 @@
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
 #include "core/StreamerClient.h"
+#include "gui/mainwindow/ServerPropertiesDialog.h"
+#include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "ui_RosterWidget.h"
 #include "utils/Intervals.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDebug>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -19,7 +23,9 @@
 #include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSet>
@@ -38,6 +44,9 @@ namespace {
 const int kStuckTicks = 3;
 
 enum RequestState { Idle = 0, Pending = 1, Applied = 2 };
+
+// The playback window holds no more players.
+const int kMaxCameras = 16;
 
 QFont rootFont(const QTreeWidgetItem* item)
 {
@@ -251,6 +260,14 @@ public:
     QTreeWidgetItem* internetRoot = nullptr;
     QTreeWidgetItem* localRoot = nullptr;
     QPushButton* addButton = nullptr;
+    // The context menu's entries, children of the tree.
+    QAction* propertiesAction = nullptr;
+    QAction* payAction = nullptr;
+    QAction* openAllCamerasAction = nullptr;
+    QAction* showInCurrentTabAction = nullptr;
+    QAction* openCamerasAction = nullptr;
+    QAction* addLocalServerAction = nullptr;
+    QAction* removeLocalServerAction = nullptr;
     bool localOnly = false;
     Qt::MouseButtons buttonsAtPress;
     QTreeWidgetItem* pressedItem = nullptr;
@@ -276,12 +293,15 @@ RosterWidget::RosterWidget(QWidget* parent) : QWidget(parent), d(new Internal::R
     d->pollTimer->setObjectName(QStringLiteral("localPollTimer"));
 
     setupTree();
+    createActions();
     QTreeWidget* tree = d->ui.treeWidget;
     tree->resize(250, tree->height());
 
     connect(d->requestTimer, &QTimer::timeout, this, &RosterWidget::requestServerList);
     connect(d->ui.filter, &QLineEdit::textEdited, this, &RosterWidget::applyFilter);
     connect(tree, &QTreeWidget::itemPressed, this, &RosterWidget::itemPressed);
+    connect(tree, &QTreeWidget::itemClicked, this, &RosterWidget::itemClicked);
+    connect(tree, &QTreeWidget::customContextMenuRequested, this, &RosterWidget::showContextMenu);
     connect(tree->model(), &QAbstractItemModel::rowsInserted, this, [this] { d->sortNeeded = true; });
     connect(tree->model(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
@@ -337,6 +357,30 @@ void RosterWidget::setupTree()
     d->localRoot->setText(1, QStringLiteral("1"));
     d->localRoot->setExpanded(true);
     d->localRoot->setToolTip(0, tr("Servers accessible over the LAN"));
+}
+
+void RosterWidget::createActions()
+{
+    QTreeWidget* tree = d->ui.treeWidget;
+    auto action = [tree](const QString& text, const char* icon) {
+        auto* made = new QAction(text, tree);
+        if (icon)
+            made->setIcon(QIcon(QLatin1String(icon)));
+        return made;
+    };
+    d->propertiesAction = action(tr("Properties"), ":icons/server-properties.png");
+    d->propertiesAction->setIconVisibleInMenu(true);
+    d->payAction = action(tr("Pay"), ":icons/pay.png");
+    d->openAllCamerasAction = action(tr("Open all server's cameras"), nullptr);
+    d->showInCurrentTabAction = action(tr("Add to the current view"), nullptr);
+    d->openCamerasAction = action(tr("Open cameras"), nullptr);
+    d->addLocalServerAction = action(tr("Add local videoserver"), nullptr);
+    d->removeLocalServerAction = action(tr("Remove local videoserver"), ":icons/remove.png");
+    connect(d->propertiesAction, &QAction::triggered, this, &RosterWidget::showProperties);
+    connect(d->payAction, &QAction::triggered, this, &RosterWidget::payForService);
+    connect(d->openAllCamerasAction, &QAction::triggered, this, &RosterWidget::openAllCameras);
+    connect(d->showInCurrentTabAction, &QAction::triggered, this, &RosterWidget::showInCurrentTab);
+    connect(d->openCamerasAction, &QAction::triggered, this, &RosterWidget::openCameras);
 }
 
 void RosterWidget::createInternetRoot()
@@ -824,6 +868,127 @@ void RosterWidget::itemPressed(QTreeWidgetItem* item, int)
     d->pressedItem = item;
     d->buttonsAtPress =
         QApplication::keyboardModifiers().testFlag(Qt::ControlModifier) ? Qt::NoButton : QApplication::mouseButtons();
+}
+
+void RosterWidget::itemClicked(QTreeWidgetItem* item, int)
+{
+    // Right and middle clicks, and clicks with Control held, only select.
+    if (!d->buttonsAtPress.testFlag(Qt::LeftButton) || item != d->pressedItem)
+        return;
+    if (!item->flags().testFlag(Qt::ItemIsEnabled))
+        return;
+    if (item->type() == CameraTreeItem::Type)
+        openCameras();
+    else
+        item->setExpanded(!item->isExpanded());
+}
+
+void RosterWidget::keyPressEvent(QKeyEvent* event)
+{
+    const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
+    if (selected.isEmpty() || (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter))
+        return;
+    QTreeWidgetItem* only = selected.size() == 1 ? selected.first() : nullptr;
+    if (only && only->type() == ServerTreeItem::Type)
+        only->setExpanded(!only->isExpanded());
+    else
+        openCameras();
+}
+
+Core::GlobalCameraList RosterWidget::selectedCameras() const
+{
+    Core::GlobalCameraList cameras;
+    int rows = 0;
+    const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
+    for (QTreeWidgetItem* item : selected) {
+        if (item->type() != CameraTreeItem::Type)
+            continue;
+        if (++rows > kMaxCameras)
+            break;
+        const Core::CameraPtr camera = static_cast<CameraTreeItem*>(item)->camera();
+        cameras.insert(camera->globalId(), camera);
+    }
+    return cameras;
+}
+
+void RosterWidget::openCameras()
+{
+    emit openCamerasRequested(selectedCameras(), true);
+}
+
+void RosterWidget::showInCurrentTab()
+{
+    emit openCamerasRequested(selectedCameras(), false);
+}
+
+void RosterWidget::openAllCameras()
+{
+    Core::GlobalCameraList cameras;
+    const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
+    for (QTreeWidgetItem* item : selected) {
+        if (item->type() != ServerTreeItem::Type)
+            continue;
+        for (int i = 0; i < item->childCount() && cameras.size() < kMaxCameras; ++i) {
+            const Core::CameraPtr camera = static_cast<CameraTreeItem*>(item->child(i))->camera();
+            cameras.insert(camera->globalId(), camera);
+        }
+    }
+    qDebug() << "DEBUG: cameras count" << cameras.size();
+    emit openCamerasRequested(cameras, true);
+}
+
+void RosterWidget::showContextMenu(QPoint pos)
+{
+    QTreeWidget* tree = d->ui.treeWidget;
+    QTreeWidgetItem* item = tree->itemAt(pos);
+    if (item && item == d->internetRoot)
+        return;
+    QMenu menu;
+    if (!item || item == d->localRoot) {
+        menu.addAction(d->addLocalServerAction);
+    } else if (item->type() == ServerTreeItem::Type) {
+        const Core::VideoServerPtr server = static_cast<ServerTreeItem*>(item)->server();
+        if (server->isAvailable())
+            menu.addAction(d->openAllCamerasAction);
+        if (server->isOwner() &&
+            (server->flags() & (Core::VideoServer::SomeCamerasNotPaid | Core::VideoServer::AllCamerasNotPaid)))
+            menu.addAction(d->payAction);
+        menu.addAction(d->propertiesAction);
+    } else if (item->type() == CameraTreeItem::Type) {
+        menu.addAction(d->showInCurrentTabAction);
+        menu.addAction(d->openCamerasAction);
+        QTreeWidgetItem* parent = item->parent();
+        if (static_cast<CameraTreeItem*>(item)->camera()->flags().testFlag(Core::Camera::NotPaid) && parent &&
+            parent->type() == ServerTreeItem::Type && static_cast<ServerTreeItem*>(parent)->server()->isOwner())
+            menu.addAction(d->payAction);
+    }
+    if (!menu.isEmpty())
+        menu.exec(tree->viewport()->mapToGlobal(pos));
+}
+
+void RosterWidget::payForService()
+{
+    bool billing = false;
+    const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
+    for (QTreeWidgetItem* item : selected) {
+        QString status;
+        if (item->type() == CameraTreeItem::Type)
+            status = static_cast<CameraTreeItem*>(item)->camera()->serviceStatus();
+        else if (item->type() == ServerTreeItem::Type)
+            status = static_cast<ServerTreeItem*>(item)->server()->serviceStatus();
+        billing = billing || status == QLatin1String("billing");
+    }
+    QDesktopServices::openUrl(ServerPropertiesDialog::paymentPage(billing));
+}
+
+void RosterWidget::showProperties()
+{
+    const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
+    if (selected.isEmpty())
+        return;
+    QTreeWidgetItem* item = selected.first();
+    if (item->type() == ServerTreeItem::Type)
+        ServerPropertiesDialog::showProperties(static_cast<ServerTreeItem*>(item)->server());
 }
 
 void RosterWidget::serverItemInvalidated()

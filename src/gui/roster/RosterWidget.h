@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QKeyEvent;
 class QTreeWidgetItem;
 
 namespace QuorvelClient {
@@ -39,6 +40,8 @@ signals:
 public slots:
     void init(bool localOnly);
     void deinit();
+    void showProperties();
+    void payForService();
     void expandAll();
     void collapseAll();
     void removeOpenedCamera(Core::CameraPtr camera);
@@ -62,9 +65,20 @@ private slots:
     void itemPressed(QTreeWidgetItem* item, int column);
     void serverItemInvalidated();
     void onLocalVideoserverStateChanged(Core::LocalVideoServer::LocalVideoServerState state);
+    void itemClicked(QTreeWidgetItem* item, int column);
+    void showContextMenu(QPoint pos);
+    void openCameras();
+    void openAllCameras();
+    void showInCurrentTab();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void setupTree();
+    void createActions();
+    // The cameras of the selected camera rows, at most the first 16 of them.
+    Core::GlobalCameraList selectedCameras() const;
     void createInternetRoot();
     // The rows under both roots.
     QList<QTreeWidgetItem*> serverRows() const;

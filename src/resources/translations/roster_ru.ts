@@ -93,27 +93,58 @@
         <translation>Ваши камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="324"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="341"/>
         <source>Local videoservers</source>
         <translation>Локальные серверы</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="326"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="343"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="377"/>
         <source>Add local videoserver</source>
         <translation>Добавить локальный видеосервер</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="342"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="359"/>
         <source>Servers accessible over the LAN</source>
         <translation>Серверы, доступные в локальной сети</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="353"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="371"/>
+        <source>Properties</source>
+        <translation>Свойства</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="373"/>
+        <source>Pay</source>
+        <translation>Оплатить</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="374"/>
+        <source>Open all server&apos;s cameras</source>
+        <translation>Открыть все камеры сервера</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="375"/>
+        <source>Add to the current view</source>
+        <translation>Добавить в текущий вид</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="376"/>
+        <source>Open cameras</source>
+        <translation>Открыть камеры</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="378"/>
+        <source>Remove local videoserver</source>
+        <translation>Удалить локальный видеосервер</translation>
+    </message>
+    <message>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="394"/>
         <source>Internet videoservers</source>
         <translation>Интернет-видеосерверы</translation>
     </message>
     <message>
-        <location filename="../../gui/roster/RosterWidget.cpp" line="357"/>
+        <location filename="../../gui/roster/RosterWidget.cpp" line="398"/>
         <source>Servers accessible over the Internet</source>
         <translation>Серверы, доступные через Интернет</translation>
     </message>

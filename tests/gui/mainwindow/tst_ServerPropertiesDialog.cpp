@@ -2,10 +2,10 @@
 #include "gui/mainwindow/ServerPropertiesDialog.h"
 #include "support/BoxAnswerer.h"
 #include "support/TestEnvironment.h"
+#include "support/UrlRecorder.h"
 #include "support/Widgets.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,19 +16,6 @@ using QuorvelClient::GUI::ServerPropertiesDialog;
 using TestSupport::child;
 
 namespace {
-
-// Receives what the program hands to the browser.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
-    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
 
 QString label(QDialog* dialog, const char* name)
 {
@@ -121,7 +108,7 @@ void tst_ServerPropertiesDialog::linkOpensThePortal()
     auto server = std::make_shared<VideoServer>(VideoServer::SomeCamerasNotPaid, QStringLiteral("srv"), 0, 0, 0,
                                                 QStringLiteral("Office"), true, true, true, false, false, false, false);
     server->setServiceStatus(QStringLiteral("billing"));
-    UrlRecorder browser;
+    TestSupport::UrlRecorder browser;
     TestSupport::BoxAnswerer boxes;
     bool openAfterLink = false;
     boxes.setDialogHandler([&](QDialog* dialog) {
