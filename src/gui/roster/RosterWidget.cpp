@@ -5,6 +5,8 @@
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
 #include "core/StreamerClient.h"
+#include "gui/DialogSeam.h"
+#include "gui/mainwindow/LocalServerDialog.h"
 #include "gui/mainwindow/ServerPropertiesDialog.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
@@ -26,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSet>
@@ -242,6 +245,44 @@ Core::LocalVideoServerPtr localServerOf(const QVariantMap& entry)
                                                     entry.value(QStringLiteral("password")).toString(), false, false);
 }
 
+// A modal box whose texts show names as typed; the first button accepts, a second one rejects. Returns the index of
+// the button clicked, -1 when the box was closed otherwise.
+int askUser(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+            const QStringList& buttons)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> added;
+    for (const QString& button : buttons)
+        added << box.addButton(button, added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+    box.setDefaultButton(static_cast<QPushButton*>(added.first()));
+    DialogSeam::exec(&box);
+    return added.indexOf(box.clickedButton());
+}
+
+// Cameras keep a copy of their server's password for their previews and players.
+void setPassword(const Core::LocalVideoServerPtr& server, const QString& password)
+{
+    server->setPassword(password);
+    const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
+    for (const Core::CameraPtr& camera : cameras)
+        camera->setPassword(password);
+}
+
+LocalServerTreeItem* localRow(QTreeWidgetItem* item)
+{
+    return item->type() == LocalServerTreeItem::Type ? static_cast<LocalServerTreeItem*>(item) : nullptr;
+}
+
+// Camera rows leave the tree before their server row is deleted, so that the preview loader hears of them.
+void deleteLocalRow(LocalServerTreeItem* row)
+{
+    CameraTreeItem::removeAllRows(row);
+    if (QTreeWidgetItem* parent = row->QTreeWidgetItem::parent())
+        parent->removeChild(row);
+    delete row;
+}
+
 } // namespace
 
 namespace Internal {
@@ -308,6 +349,7 @@ RosterWidget::RosterWidget(QWidget* parent) : QWidget(parent), d(new Internal::R
                 if (topLeft.column() <= 2 && bottomRight.column() >= 1)
                     d->sortNeeded = true;
             });
+    connect(d->addButton, &QPushButton::clicked, this, &RosterWidget::addLocalServer);
     d->localRosterFile = QStringLiteral("local_roster.txt");
     loadLocalRoster();
     connect(d->pollTimer, &QTimer::timeout, this, &RosterWidget::updateLocalServersStatuses);
@@ -381,6 +423,8 @@ void RosterWidget::createActions()
     connect(d->openAllCamerasAction, &QAction::triggered, this, &RosterWidget::openAllCameras);
     connect(d->showInCurrentTabAction, &QAction::triggered, this, &RosterWidget::showInCurrentTab);
     connect(d->openCamerasAction, &QAction::triggered, this, &RosterWidget::openCameras);
+    connect(d->addLocalServerAction, &QAction::triggered, this, &RosterWidget::addLocalServer);
+    connect(d->removeLocalServerAction, &QAction::triggered, this, &RosterWidget::removeLocalServers);
 }
 
 void RosterWidget::createInternetRoot()
@@ -889,7 +933,7 @@ void RosterWidget::keyPressEvent(QKeyEvent* event)
     if (selected.isEmpty() || (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter))
         return;
     QTreeWidgetItem* only = selected.size() == 1 ? selected.first() : nullptr;
-    if (only && only->type() == ServerTreeItem::Type)
+    if (only && (only->type() == ServerTreeItem::Type || only->type() == LocalServerTreeItem::Type))
         only->setExpanded(!only->isExpanded());
     else
         openCameras();
@@ -926,7 +970,7 @@ void RosterWidget::openAllCameras()
     Core::GlobalCameraList cameras;
     const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
     for (QTreeWidgetItem* item : selected) {
-        if (item->type() != ServerTreeItem::Type)
+        if (item->type() != ServerTreeItem::Type && item->type() != LocalServerTreeItem::Type)
             continue;
         for (int i = 0; i < item->childCount() && cameras.size() < kMaxCameras; ++i) {
             const Core::CameraPtr camera = static_cast<CameraTreeItem*>(item->child(i))->camera();
@@ -961,6 +1005,11 @@ void RosterWidget::showContextMenu(QPoint pos)
         if (static_cast<CameraTreeItem*>(item)->camera()->flags().testFlag(Core::Camera::NotPaid) && parent &&
             parent->type() == ServerTreeItem::Type && static_cast<ServerTreeItem*>(parent)->server()->isOwner())
             menu.addAction(d->payAction);
+    } else if (LocalServerTreeItem* local = localRow(item)) {
+        if (local->server()->state() == Core::LocalVideoServer::Online)
+            menu.addAction(d->openAllCamerasAction);
+        menu.addAction(d->removeLocalServerAction);
+        menu.addAction(d->propertiesAction);
     }
     if (!menu.isEmpty())
         menu.exec(tree->viewport()->mapToGlobal(pos));
@@ -989,6 +1038,120 @@ void RosterWidget::showProperties()
     QTreeWidgetItem* item = selected.first();
     if (item->type() == ServerTreeItem::Type)
         ServerPropertiesDialog::showProperties(static_cast<ServerTreeItem*>(item)->server());
+    else if (LocalServerTreeItem* local = localRow(item))
+        editLocalServer(local->server());
+}
+
+void RosterWidget::editLocalServer(const Core::LocalVideoServerPtr& current)
+{
+    const Core::LocalVideoServerPtr edited = LocalServerDialog::editServer(current);
+    if (!edited || *edited == *current)
+        return;
+    if (edited->id() == current->id()) {
+        if (edited->name() != current->name())
+            current->setName(edited->name());
+        if (edited->password() != current->password())
+            setPassword(current, edited->password());
+    } else if (d->localServers.contains(edited->id())) {
+        askUser(this, QMessageBox::Warning, tr("Videoserver \"%1\" address has not been changed").arg(current->name()),
+                tr("The address of videoserver \"%1\" has not been changed: it stays %2 under the name \"%3\", "
+                   "because another videoserver of your list already has the address you entered.")
+                    .arg(edited->name(), current->id(), current->name()),
+                {tr("I see")});
+        return;
+    } else {
+        qDebug() << "Server id changed: create this:" << edited->id() << ", remove this:" << current->id();
+        removeLocalServerItem(current);
+        addLocalServerItem(edited);
+    }
+    saveLocalRoster();
+    updateLocalServersStatuses();
+}
+
+void RosterWidget::addLocalServer()
+{
+    const Core::LocalVideoServerPtr entered = LocalServerDialog::addServer();
+    if (!entered)
+        return;
+    const Core::LocalVideoServerPtr existing = d->localServers.value(entered->id());
+    if (!existing) {
+        addLocalServerItem(entered);
+        saveLocalRoster();
+        updateLocalServersStatuses();
+        return;
+    }
+
+    for (int i = 0; i < d->localRoot->childCount(); ++i) {
+        if (LocalServerTreeItem* row = localRow(d->localRoot->child(i)))
+            row->setSelected(*row->server() == *existing);
+    }
+    const bool sameName = entered->name() == existing->name();
+    const bool samePassword = entered->password() == existing->password();
+    if (sameName && samePassword) {
+        askUser(this, QMessageBox::Warning, tr("Videoserver \"%1\" has not been added").arg(entered->name()),
+                tr("Videoserver has not been added, because the same videoserver is already exists in your list."),
+                {tr("I see")});
+        return;
+    }
+    QString difference;
+    if (sameName)
+        difference = tr("other password");
+    else if (samePassword)
+        difference = tr("name \"%1\"").arg(entered->name());
+    else
+        difference = tr("name \"%1\" and other password").arg(entered->name());
+    const int answer = askUser(
+        parentWidget(), QMessageBox::Warning, tr("Videoserver already exists"),
+        tr("Videoserver %1 already exists and it's name is \"%2\". You've entered %3.\n\nWould you like to set %3 for "
+           "the existing server?")
+            .arg(existing->id(), existing->name(), difference),
+        {tr("Yes, set the new properties"), tr("No, don't change the old settings")});
+    if (answer != 0)
+        return;
+    existing->setName(entered->name());
+    setPassword(existing, entered->password());
+    saveLocalRoster();
+    updateLocalServersStatuses();
+}
+
+void RosterWidget::removeLocalServers()
+{
+    QList<LocalServerTreeItem*> rows;
+    const QList<QTreeWidgetItem*> selected = d->ui.treeWidget->selectedItems();
+    for (QTreeWidgetItem* item : selected) {
+        if (LocalServerTreeItem* row = localRow(item))
+            rows << row;
+    }
+    if (rows.isEmpty())
+        return;
+    QString list;
+    for (const LocalServerTreeItem* row : std::as_const(rows)) {
+        const Core::LocalVideoServerPtr server = row->server();
+        list += tr("\n%1 (%2:%3)").arg(server->name(), server->host(), QString::number(server->port()));
+    }
+    const int answer = askUser(
+        this, QMessageBox::Question, tr("Are you sure?"),
+        tr("Are you sure you want to remove %1:\n%2?").arg(rows.size() == 1 ? tr("server") : tr("servers"), list),
+        {tr("Yes, remove"), tr("No, do not remove")});
+    if (answer != 0)
+        return;
+    for (LocalServerTreeItem* row : std::as_const(rows)) {
+        d->localServers.remove(row->server()->id());
+        deleteLocalRow(row);
+    }
+    saveLocalRoster();
+}
+
+void RosterWidget::removeLocalServerItem(Core::LocalVideoServerPtr server)
+{
+    for (int i = 0; i < d->localRoot->childCount(); ++i) {
+        LocalServerTreeItem* row = localRow(d->localRoot->child(i));
+        if (row && *row->server() == *server) {
+            deleteLocalRow(row);
+            break;
+        }
+    }
+    d->localServers.remove(server->id());
 }
 
 void RosterWidget::serverItemInvalidated()

@@ -44,6 +44,8 @@ public slots:
     void payForService();
     void expandAll();
     void collapseAll();
+    void addLocalServer();
+    void removeLocalServers();
     void removeOpenedCamera(Core::CameraPtr camera);
     void removeAllOpenedCameras();
     void addOpenedCamera(Core::CameraPtr camera);
@@ -90,6 +92,9 @@ private:
     void addLocalServerItem(Core::LocalVideoServerPtr server);
     // Sends "streams/info" (or "vs_info/") to the server unless one is still pending.
     void askLocalServer(const Core::LocalVideoServerPtr& server, bool cameraList);
+    // Takes the row of an equal server out of the tree and the server's id out of the map; neither saves nor polls.
+    void removeLocalServerItem(Core::LocalVideoServerPtr server);
+    void editLocalServer(const Core::LocalVideoServerPtr& current);
     // The local server a reply of a pending request belongs to, null when it left the map meanwhile; the request
     // is forgotten and its client released.
     Core::LocalVideoServerPtr takeLocalReply(bool cameraList);
