@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDesktopServices>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -11,13 +12,13 @@ class UrlRecorder : public QObject
 {
     Q_OBJECT
 public:
-    UrlRecorder();
-    ~UrlRecorder() override;
+    UrlRecorder() { QDesktopServices::setUrlHandler("https", this, "open"); }
+    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler("https"); }
 
     QList<QUrl> opened;
 
 public slots:
-    void open(const QUrl& url);
+    void open(const QUrl& url) { opened << url; }
 };
 
 } // namespace TestSupport
