@@ -17,6 +17,8 @@ int DialogSeam::exec(QDialog* dialog)
 {
     if (!answerer())
         return dialog->exec();
+    // As exec() does: a dialog shown again starts without the result of its last run.
+    dialog->setResult(0);
     dialog->show();
     const int result = answerer()(dialog);
     dialog->hide();
