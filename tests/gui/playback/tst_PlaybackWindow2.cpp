@@ -501,7 +501,9 @@ void tst_PlaybackWindow2::clickPlaysEveryCameraOnOneClock()
     QTRY_COMPARE_WITH_TIMEOUT(m_source.requestCount("/flv/archive"), 2, 15000);
     QCOMPARE(archiveRequests(32), QStringList{"300 09:00:04"});
     const qint64 gap = m_source.requests().at(1).elapsed - m_source.requests().at(0).elapsed;
-    QVERIFY2(gap > 2500 && gap < 4500, qPrintable(QString::number(gap)));
+    // M's record starts 3 s after the click: it waits for L's clock, which starts with L's first pictures (later on
+    // a loaded machine or under the sanitizers).
+    QVERIFY2(gap > 2500 && gap < 6500, qPrintable(QString::number(gap)));
 
     QTRY_VERIFY_WITH_TIMEOUT(allIn(m_window.get(), VideoWidget::Playing), 20000);
     for (int i = 0; i < 8; ++i) {
