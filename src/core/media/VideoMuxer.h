@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTimer>
 
+#include <atomic>
+
+struct libvlc_event_t;
 struct libvlc_media_player_t;
 
 namespace QuorvelClient {
@@ -34,12 +37,19 @@ private slots:
     void handlePlayerState();
 
 private:
+    // Called on a libvlc thread.
+    static void onPlayerError(const libvlc_event_t* event, void* opaque);
+    void updatePercent();
+
     libvlc_media_player_t* m_player = nullptr;
     QTimer m_timer;
     int m_lastState = 0;
     qint64 m_duration = 0;
     qint64 m_loadedTime = 0;
     int m_percent = 0;
+    QString m_filePath;
+    // Latched by libvlc's error event: a stream that failed has written nothing worth measuring.
+    std::atomic<bool> m_errorSeen{false};
 };
 
 } // namespace Core

@@ -75,6 +75,115 @@ If you want to play archive with increased speed you have to update Quorvel Serv
     </message>
 </context>
 <context>
+    <name>QuorvelClient::GUI::ExportWidget</name>
+    <message>
+        <location filename="../../forms/ExportWidget.ui" line="119"/>
+        <source>Stop loading</source>
+        <translation>Остановить загрузку</translation>
+    </message>
+    <message>
+        <location filename="../../forms/ExportWidget.ui" line="159"/>
+        <source>File menu</source>
+        <translation>Меню файла</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="122"/>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="124"/>
+        <source>Show in folder</source>
+        <translation>Показать в папке</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="126"/>
+        <source>Settings...</source>
+        <translation>Настройки...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="178"/>
+        <source>The file is not yet created</source>
+        <translation>Файл ещё не создан</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="181"/>
+        <source>Connecting</source>
+        <translation>Подключение</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="201"/>
+        <source>Loading</source>
+        <translation>Загрузка</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="218"/>
+        <source>Ready</source>
+        <translation>Готово</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="227"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="278"/>
+        <source>The file has not been created</source>
+        <translation>Файл не был создан</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="240"/>
+        <source>Interrupted</source>
+        <translation>Прервано</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="253"/>
+        <source>Are you sure?</source>
+        <translation>Вы уверены?</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="253"/>
+        <source>Are you sure you want to stop archive export?</source>
+        <translation>Вы действительно хотите остановить экспорт архива?</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="261"/>
+        <source>Stopped.</source>
+        <translation>Остановлено.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="329"/>
+        <source>No error</source>
+        <translation>Нет ошибки</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="331"/>
+        <source>Path %1 does not exist. Create this path or change the export path in settings.</source>
+        <translation>Путь %1 не существует. Создайте этот путь или измените путь экспорта в настройках.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="333"/>
+        <source>Path %1 is incorrect. Check the export path in settings.</source>
+        <translation>Путь %1 неверен. Проверьте путь экспорта в настройках.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="335"/>
+        <source>It is less than %1 Mb free on drive %2. Please free some space on this drive or choose another folder for records in settings.</source>
+        <translation>На диске %2 свободно меньше %1 Мб. Освободите место на этом диске или выберите в настройках другую папку для записей.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="339"/>
+        <source>Unknown error</source>
+        <translation>Неизвестная ошибка</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="379"/>
+        <source>Launching file manager failed</source>
+        <translation>Не удалось запустить файловый менеджер</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="380"/>
+        <source>Could not find xdg-open in path to launch the file manager.</source>
+        <translation>Не удалось найти xdg-open в PATH, чтобы запустить файловый менеджер.</translation>
+    </message>
+</context>
+<context>
     <name>QuorvelClient::GUI::PlaybackWindow2</name>
     <message>
         <location filename="../../forms/PlaybackWindow2.ui" line="8"/>
