@@ -260,6 +260,21 @@ void PlaybackWindow2::setSound(bool on)
     d->videoContainer->setSound(on);
 }
 
+void PlaybackWindow2::onExportStarted()
+{
+    d->controlPanel->onExportStarted();
+}
+
+void PlaybackWindow2::onExportFinished()
+{
+    d->controlPanel->onExportFinished();
+}
+
+void PlaybackWindow2::onExportError()
+{
+    d->controlPanel->onExportError();
+}
+
 void PlaybackWindow2::pause(bool paused)
 {
     if (d->mode == ModeArchive)

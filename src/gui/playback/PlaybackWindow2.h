@@ -48,6 +48,10 @@ public slots:
     void playLive();
     void playArchive();
     void setSound(bool on);
+    // The export panel's reports, for the strip's export button.
+    void onExportStarted();
+    void onExportFinished();
+    void onExportError();
 
 private slots:
     void onCameraClosed(VideoWidget* w);

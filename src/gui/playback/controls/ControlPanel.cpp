@@ -83,6 +83,7 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(m_videoPanel, &VideoPanel::speedChanged, this, &ControlPanel::onSpeedChanged);
     connect(m_videoPanel, &VideoPanel::volumeChanged, this, &ControlPanel::onVolumeChanged);
     connect(m_videoPanel, &VideoPanel::save, this, &ControlPanel::saveImageRequested);
+    connect(m_videoPanel, &VideoPanel::exportCanceled, this, &ControlPanel::onExportCanceled);
     connect(ui->btnZoomIn, &QToolButton::clicked, this, &ControlPanel::zoomInTimeline);
     connect(ui->btnZoomOut, &QToolButton::clicked, this, &ControlPanel::zoomOutTimeline);
     connect(ui->btnScrollEarlier, &QToolButton::clicked, this, &ControlPanel::scrollTimelineEarlier);
@@ -240,6 +241,29 @@ void ControlPanel::onExportCanceled()
 {
     m_timeline->clearSelection();
     m_videoPanel->setExportArchiveStarted(false);
+}
+
+void ControlPanel::onExportStarted()
+{
+    m_exportStarted = true;
+    m_exportFailed = false;
+    m_videoPanel->setExportArchiveStarted(false);
+    m_videoPanel->setExportArchiveEnabled(false);
+}
+
+void ControlPanel::onExportFinished()
+{
+    m_exportStarted = false;
+    m_exportFailed = false;
+    m_videoPanel->setExportArchiveStarted(false);
+    if (!m_cameras.isEmpty() && m_archiveEnabled)
+        m_videoPanel->setExportArchiveEnabled(true);
+}
+
+void ControlPanel::onExportError()
+{
+    onExportFinished();
+    m_exportFailed = true;
 }
 
 void ControlPanel::setCurrentTime(QDateTime value)

@@ -86,6 +86,10 @@ public slots:
     void setActiveCamera(Core::camera_global_id_t cameraId);
     void onLiveRequested();
     void onExportCanceled();
+    // What the export panel reports about the export handed over.
+    void onExportStarted();
+    void onExportFinished();
+    void onExportError();
     void setCurrentTime(QDateTime value);
     void setPlaybackState(PlaybackState state);
     void onQualityChanged();
@@ -160,6 +164,8 @@ private:
     QErrorMessage* m_errorMessage = nullptr;
     Core::camera_global_id_t m_activeCamera;
     bool m_exportStarted = false;
+    // The last export failed: the next selection keeps its range.
+    bool m_exportFailed = false;
     bool m_searchStarted = false;
 
     // The records of the shown day per camera, and the zone search's.
