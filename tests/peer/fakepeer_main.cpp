@@ -1,6 +1,7 @@
 // A standalone fake of the service and of local video servers on loopback, for running the client by hand:
 //   fakepeer [--account LOGIN:PASSWORD]... [--local PORT:PASSWORD:ID=NAME,ID=NAME...]...
 //            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--drop-sign-ins N]
+//            [--archive-loops N] [--archive-burst MS]
 // Every request the service and the streaming server read is printed as a "service" or "streamer" line.
 // The client reaches the service and the streaming server through the printed proxy (its own proxy settings);
 // local video servers are added in the client by address 127.0.0.1 and the printed port, and stream the test clip
@@ -60,7 +61,14 @@ int main(int argc, char* argv[])
     QCommandLineOption dropSignIns(QStringLiteral("drop-sign-ins"),
                                    QStringLiteral("Close the connection of the first N sign-ins after reading them."),
                                    QStringLiteral("count"), QStringLiteral("0"));
-    parser.addOptions({account, local, servicePort, proxyPort, streamerPort, clientVersion, dropSignIns});
+    QCommandLineOption archiveLoops(QStringLiteral("archive-loops"),
+                                    QStringLiteral("How many times a local server's archive stream repeats the clip."),
+                                    QStringLiteral("count"), QStringLiteral("1"));
+    QCommandLineOption archiveBurst(QStringLiteral("archive-burst"),
+                                    QStringLiteral("Milliseconds of a stream a local server sends at once."),
+                                    QStringLiteral("ms"), QStringLiteral("2000"));
+    parser.addOptions(
+        {account, local, servicePort, proxyPort, streamerPort, clientVersion, dropSignIns, archiveLoops, archiveBurst});
     parser.process(app);
 
     const CertificateSet& certificates = TestCertificates::trusted();
@@ -120,6 +128,8 @@ int main(int argc, char* argv[])
             auto stream = std::make_unique<FlvStreamSource>();
             stream->setLiveClip(clip);
             stream->setArchiveClip(clip);
+            stream->setArchiveLoops(parser.value(archiveLoops).toInt());
+            stream->setBurst(parser.value(archiveBurst).toInt());
             // As long as a sample record, so that archive plays on as it would from a server.
             stream->setArchiveLoops(300);
             stream->attachTo(server.get());

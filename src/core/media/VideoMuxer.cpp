@@ -157,11 +157,12 @@ void VideoMuxer::handlePlayerState()
     case libvlc_Stopped:
     case libvlc_Ended:
     case libvlc_Error:
-        // A stretch that arrives whole before the first poll ends with no time ever reported, the file complete.
-        if (m_loadedTime <= 0 && !m_errorSeen) {
+        // A stream that arrives faster than it plays ends with the player's time behind what was written (none at
+        // all when it ended before the first poll), so the file itself tells how much it holds.
+        if (!m_errorSeen) {
             // The stream output finishes the file (an mp4's index) only when the player stops.
             libvlc_media_player_stop(m_player);
-            m_loadedTime = writtenDuration(m_filePath);
+            m_loadedTime = qMax(m_loadedTime, writtenDuration(m_filePath));
             qDebug() << "Muxer: written length:" << m_loadedTime;
             updatePercent();
         }
