@@ -42,34 +42,97 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="274"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="258"/>
+        <source>Export works only for local servers</source>
+        <translation>Экспорт работает только для локальных серверов</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="259"/>
+        <source>Archive export from Quorvel Client is supported only for local videoservers.&lt;br&gt;&lt;br&gt;If your server is installed on your computer or is available in your LAN, add the server as local and export archive from the local server.&lt;br&gt;&lt;br&gt;Otherwise you can export records in your &lt;a href=&apos;%1&apos;&gt;personal account&lt;/a&gt;.</source>
+        <translation>Экспорт архива из Quorvel Client поддерживается только для локальных видеосерверов.&lt;br&gt;&lt;br&gt;Если ваш сервер установлен на вашем компьютере или доступен в вашей локальной сети, добавьте сервер как локальный и экспортируйте архив с локального сервера.&lt;br&gt;&lt;br&gt;Иначе вы можете экспортировать записи в своём &lt;a href='%1'&gt;личном кабинете&lt;/a&gt;.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="264"/>
+        <source>To add local server you should first enable the local view in Quorvel Server settings.
+
+Then click &quot;Add&quot; button in Quorvel Client and enter your server IP address, choose the name for this server and enter the password that you have set for local view in server settings.</source>
+        <translation>Чтобы добавить локальный сервер, сначала включите локальный просмотр в настройках Quorvel Server.
+
+Затем нажмите кнопку «Добавить» в Quorvel Client и введите IP-адрес сервера, выберите имя для этого сервера и введите пароль, заданный для локального просмотра в настройках сервера.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="272"/>
+        <source>Old videoserver</source>
+        <translation>Устаревший видеосервер</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="273"/>
+        <source>Archive export is not supported for camera %1.
+Please update Quorvel Server to the latest version for this camera.</source>
+        <translation>Экспорт архива не поддерживается для камеры %1.
+Обновите Quorvel Server для этой камеры до последней версии.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="284"/>
+        <source>There are no records for %1. Please select a day with records</source>
+        <translation>Нет записей за %1. Выберите день с записями</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="285"/>
+        <source>There are no records for camera %1 for %2.
+Please select a camera with records or select the other day</source>
+        <translation>Нет записей камеры %1 за %2.
+Выберите камеру с записями или другой день</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="288"/>
+        <source>No records</source>
+        <translation>Нет записей</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="294"/>
+        <source>Select a time range to export</source>
+        <translation>Выберите интервал времени для экспорта</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="308"/>
+        <source>The selected range %1 - %2 does not contain any records</source>
+        <translation>Выбранный интервал %1 - %2 не содержит записей</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="315"/>
+        <source>Exporting archive interval %1 - %2</source>
+        <translation>Экспорт интервала архива %1 - %2</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="389"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="275"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="390"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="472"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="587"/>
         <source>Loading archive...</source>
         <translation>Загрузка архива...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="473"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="588"/>
         <source>Loading archive, retry number %1 for camera %2...</source>
         <translation>Загрузка архива, повтор %1 для камеры %2...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="520"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="635"/>
         <source>Error loading archive for camera %1...</source>
         <translation>Ошибка загрузки архива для камеры %1...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="669"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="784"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>
@@ -87,98 +150,98 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Меню файла</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="122"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="103"/>
         <source>Open</source>
         <translation>Открыть</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="124"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="105"/>
         <source>Show in folder</source>
         <translation>Показать в папке</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="126"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="107"/>
         <source>Settings...</source>
         <translation>Настройки...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="178"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="159"/>
         <source>The file is not yet created</source>
         <translation>Файл ещё не создан</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="181"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="162"/>
         <source>Connecting</source>
         <translation>Подключение</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="201"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="182"/>
         <source>Loading</source>
         <translation>Загрузка</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="218"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="199"/>
         <source>Ready</source>
         <translation>Готово</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="227"/>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="278"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="208"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="259"/>
         <source>The file has not been created</source>
         <translation>Файл не был создан</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="240"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="221"/>
         <source>Interrupted</source>
         <translation>Прервано</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="253"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="234"/>
         <source>Are you sure?</source>
         <translation>Вы уверены?</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="253"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="234"/>
         <source>Are you sure you want to stop archive export?</source>
         <translation>Вы действительно хотите остановить экспорт архива?</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="261"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="242"/>
         <source>Stopped.</source>
         <translation>Остановлено.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="329"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="310"/>
         <source>No error</source>
         <translation>Нет ошибки</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="331"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="312"/>
         <source>Path %1 does not exist. Create this path or change the export path in settings.</source>
         <translation>Путь %1 не существует. Создайте этот путь или измените путь экспорта в настройках.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="333"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="314"/>
         <source>Path %1 is incorrect. Check the export path in settings.</source>
         <translation>Путь %1 неверен. Проверьте путь экспорта в настройках.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="335"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="316"/>
         <source>It is less than %1 Mb free on drive %2. Please free some space on this drive or choose another folder for records in settings.</source>
         <translation>На диске %2 свободно меньше %1 Мб. Освободите место на этом диске или выберите в настройках другую папку для записей.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="339"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="320"/>
         <source>Unknown error</source>
         <translation>Неизвестная ошибка</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="379"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="360"/>
         <source>Launching file manager failed</source>
         <translation>Не удалось запустить файловый менеджер</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/export/ExportWidget.cpp" line="380"/>
+        <location filename="../../gui/playback/export/ExportWidget.cpp" line="361"/>
         <source>Could not find xdg-open in path to launch the file manager.</source>
         <translation>Не удалось найти xdg-open в PATH, чтобы запустить файловый менеджер.</translation>
     </message>
@@ -207,17 +270,17 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Эти камеры уже открыты</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="370"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="385"/>
         <source>Save image as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="370"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="385"/>
         <source>Images (*.jpg *.png)</source>
         <translation>Изображения (*.jpg *.png)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="386"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="401"/>
         <source>Cannot save the image to %1</source>
         <translation>Не удалось сохранить изображение в %1</translation>
     </message>

@@ -1,7 +1,9 @@
 #include "gui/playback/controls/ControlPanel.h"
 
+#include "application/Language.h"
 #include "core/CameraEndpoint.h"
 #include "core/StreamerClient.h"
+#include "gui/DialogSeam.h"
 #include "gui/playback/controls/ArchiveReplies.h"
 #include "gui/playback/controls/PlaylistBuilder.h"
 #include "gui/playback/widgets/ArchivePanel.h"
@@ -9,10 +11,12 @@
 #include "gui/playback/widgets/VideoPanel.h"
 #include "ui_ControlPanel.h"
 #include "utils/Intervals.h"
+#include "utils/ServiceHosts.h"
 #include "utils/SettingsKeys.h"
 
 #include <QDebug>
 #include <QErrorMessage>
+#include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 
@@ -83,6 +87,8 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(m_videoPanel, &VideoPanel::speedChanged, this, &ControlPanel::onSpeedChanged);
     connect(m_videoPanel, &VideoPanel::volumeChanged, this, &ControlPanel::onVolumeChanged);
     connect(m_videoPanel, &VideoPanel::save, this, &ControlPanel::saveImageRequested);
+    connect(m_videoPanel, &VideoPanel::exportStarted, this, &ControlPanel::onExportStartRequested);
+    connect(m_videoPanel, &VideoPanel::exportAccepted, this, &ControlPanel::onExportAccepted);
     connect(m_videoPanel, &VideoPanel::exportCanceled, this, &ControlPanel::onExportCanceled);
     connect(ui->btnZoomIn, &QToolButton::clicked, this, &ControlPanel::zoomInTimeline);
     connect(ui->btnZoomOut, &QToolButton::clicked, this, &ControlPanel::zoomOutTimeline);
@@ -235,6 +241,91 @@ void ControlPanel::onLiveRequested()
 {
     setMode(0);
     emit liveVideoRequested();
+}
+
+void ControlPanel::onExportStartRequested()
+{
+    // An active camera the panel does not hold has nothing to export, and gets no entry here.
+    const Core::CameraPtr camera = m_cameras.value(m_activeCamera);
+    if (!camera)
+        return;
+    if (Core::CameraEndpoint::kindOf(*camera) == Core::CameraEndpoint::ServerKind::Account) {
+        const QString link = QStringLiteral("https://%1/?target=my-account&lang=%2")
+                                 .arg(QLatin1String(Utils::ServiceHosts::portalHost), Application::currentLanguage());
+        QMessageBox box(this);
+        box.setTextFormat(Qt::RichText);
+        box.setIcon(QMessageBox::Information);
+        box.setWindowTitle(tr("Export works only for local servers"));
+        box.setText(tr("Archive export from Quorvel Client is supported only for local videoservers.<br><br>If your "
+                       "server is installed on your computer or is available in your LAN, add the server as local "
+                       "and export archive from the local server.<br><br>Otherwise you can export records in your "
+                       "<a href='%1'>personal account</a>.")
+                        .arg(link));
+        box.setDetailedText(tr("To add local server you should first enable the local view in Quorvel Server "
+                               "settings.\n\nThen click \"Add\" button in Quorvel Client and enter your server IP "
+                               "address, choose the name for this server and enter the password that you have set for "
+                               "local view in server settings."));
+        DialogSeam::exec(&box);
+        return;
+    }
+    if (!camera->isArchiveExportSupported()) {
+        QMessageBox box(QMessageBox::Warning, tr("Old videoserver"),
+                        tr("Archive export is not supported for camera %1.\nPlease update Quorvel Server to the "
+                           "latest version for this camera.")
+                            .arg(camera->fullName()),
+                        QMessageBox::Ok, this);
+        DialogSeam::exec(&box);
+        return;
+    }
+    if (m_records[m_activeCamera].isEmpty()) {
+        const QString date = m_archivePanel->currentDate().toString(Qt::TextDate);
+        const QString text =
+            m_records.size() == 1
+                ? tr("There are no records for %1. Please select a day with records").arg(date)
+                : tr("There are no records for camera %1 for %2.\nPlease select a camera with records or select the "
+                     "other day")
+                      .arg(camera->fullName(), date);
+        QMessageBox box(QMessageBox::Information, tr("No records"), text, QMessageBox::Ok, this);
+        DialogSeam::exec(&box);
+        return;
+    }
+    m_timeline->showSelection(m_mode == 1, m_exportFailed);
+    m_videoPanel->setExportArchiveStarted(true);
+    emit showMessage(tr("Select a time range to export"));
+}
+
+void ControlPanel::onExportAccepted()
+{
+    const QDateTime start = m_timeline->selectionStart();
+    const QDateTime end = m_timeline->selectionEnd();
+    qDebug() << "Accepted export from:" << start << "to:" << end;
+    const Core::CameraPtr camera = m_cameras.value(m_activeCamera);
+    const qint64 duration = camera ? recordsDuration(camera, start, end) : 0;
+    const QString from = start.toString(QStringLiteral("hh:mm:ss"));
+    const QString to = end.toString(QStringLiteral("hh:mm:ss"));
+    if (duration < 1) {
+        // The selection stays, so that the user can move it and accept again.
+        emit showMessage(tr("The selected range %1 - %2 does not contain any records").arg(from, to));
+        return;
+    }
+    m_timeline->clearSelection();
+    m_videoPanel->setExportArchiveStarted(false);
+    m_videoPanel->setExportArchiveEnabled(false);
+    emit exportAccepted(camera, start, end, duration);
+    emit showMessage(tr("Exporting archive interval %1 - %2").arg(from, to));
+}
+
+qint64 ControlPanel::recordsDuration(Core::CameraPtr camera, const QDateTime& start, const QDateTime& end)
+{
+    qint64 total = 0;
+    // The records come in time order: the first one from the end of the range on ends the walk.
+    for (const Core::ArchiveRecordPtr& record : m_records.value(camera->globalId())) {
+        if (record->start() >= end)
+            break;
+        if (start < record->end())
+            total += qMax(start, record->start()).msecsTo(qMin(end, record->end()));
+    }
+    return total;
 }
 
 void ControlPanel::onExportCanceled()

@@ -85,6 +85,8 @@ public slots:
     void removeAllCameras();
     void setActiveCamera(Core::camera_global_id_t cameraId);
     void onLiveRequested();
+    void onExportStartRequested();
+    void onExportAccepted();
     void onExportCanceled();
     // What the export panel reports about the export handed over.
     void onExportStarted();
@@ -145,6 +147,8 @@ private:
     void setMode(int mode);
     void setPauseState(int state);
     void updateVideoPanel();
+    // Milliseconds of the camera's records of the shown day inside [start, end].
+    qint64 recordsDuration(Core::CameraPtr camera, const QDateTime& start, const QDateTime& end);
     void updateTimeText();
 
     std::unique_ptr<Ui::ControlPanel> ui;

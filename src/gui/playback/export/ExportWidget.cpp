@@ -1,6 +1,7 @@
 #include "gui/playback/export/ExportWidget.h"
 
-#include "core/SessionManager.h"
+#include "core/CameraEndpoint.h"
+#include "core/media/Vlc.h"
 #include "gui/DialogSeam.h"
 #include "ui_ExportWidget.h"
 #include "utils/DiskSpace.h"
@@ -82,33 +83,13 @@ QString exportFileName(const QString& cameraName, const QDateTime& start, const 
 // The archive stream of the stretch on the camera's server, in the form the servers take for an export.
 QString exportUrl(const Core::CameraPtr& camera, const QDateTime& start, const QDateTime& end)
 {
-    // FIXME: seam until the camera endpoint is on main.
-    const bool local = camera->serverType() == 1;
-    QString base;
-    QString server = camera->serverId();
-    QString credential;
-    if (local) {
-        base = QStringLiteral("http://") + camera->globalId().first;
-        server = QStringLiteral("1");
-        credential = QString::fromLatin1(QUrl::toPercentEncoding(camera->password()));
-    } else {
-        const QString host = Utils::Keys::streamerHost().value();
-        const QString version = Utils::Keys::streamerVersion().value();
-        base = version.isEmpty() ? QStringLiteral("http://%1").arg(host)
-                                 : QStringLiteral("http://%1/%2").arg(host, version);
-        credential = Core::SessionManager::instance()->sessionId();
-    }
+    const Core::CameraEndpoint endpoint(camera);
     const QString query = QStringLiteral("/flv/archive?server=%1&camera=%2&sessionId=%3&q=2&uploadRate=500"
                                          "&vcodec=mpeg4&vcodec=h264&acodec=mp3&startTime=%4&endTime=%5");
     const QString from = QString::number(start.toSecsSinceEpoch() * 1000);
     const QString to = QString::number(end.toSecsSinceEpoch() * 1000);
-    return base + query.arg(server, QString::number(camera->id()), credential, from, to);
-}
-
-// FIXME: seam until the helper that keeps the proxy password from child programs is on main.
-bool startProgram(const QString& program, const QStringList& arguments)
-{
-    return QProcess::startDetached(program, arguments);
+    return endpoint.videoBase() +
+           query.arg(endpoint.serverValue(), QString::number(camera->id()), endpoint.credential(), from, to);
 }
 
 } // namespace
@@ -385,7 +366,7 @@ void ExportWidget::openDir()
     const QFileInfo target(filePath);
     const QStringList arguments{QDir::toNativeSeparators(target.isDir() ? filePath : target.absolutePath())};
     qDebug() << "param:" << arguments;
-    startProgram(fileManager, arguments);
+    Core::Vlc::startDetached(fileManager, arguments);
 }
 
 void ExportWidget::openFile()
@@ -395,7 +376,7 @@ void ExportWidget::openFile()
     const QString url = QUrl::fromLocalFile(filePath).toString();
     const QString opener = findExecutable(QString::fromLatin1(kFileManager));
     if (!opener.isEmpty())
-        startProgram(opener, {QDir::toNativeSeparators(filePath)});
+        Core::Vlc::startDetached(opener, {QDir::toNativeSeparators(filePath)});
     qDebug() << "Open file url:" << url;
 }
 

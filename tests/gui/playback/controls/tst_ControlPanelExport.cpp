@@ -1,0 +1,270 @@
+#include "application/Language.h"
+#include "gui/DialogSeam.h"
+#include "gui/playback/PlaybackWindow2.h"
+#include "gui/playback/controls/ControlPanel.h"
+#include "gui/playback/export/ExportWidget.h"
+#include "gui/playback/widgets/ArchivePanel.h"
+#include "gui/playback/widgets/Timeline.h"
+#include "peer/FakeVideoServer.h"
+#include "peer/FlvStreamSource.h"
+#include "support/TestClips.h"
+#include "support/TestEnvironment.h"
+#include "support/Widgets.h"
+#include "utils/SettingsKeys.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace QuorvelClient;
+using namespace TestSupport;
+using GUI::PlaybackWindow2;
+
+namespace {
+
+const QDate kDay = QDate::currentDate().addDays(-1);
+
+FakeRecord record(const QDateTime& start, int seconds)
+{
+    return {1, 100, start.toMSecsSinceEpoch(), seconds * 1000LL, 1};
+}
+
+// Where a new selection starts while archive runs through the middle of the view: the whole minute 150 s before it.
+QDateTime selectionSpot(GUI::Timeline* timeline)
+{
+    const QDateTime view = timeline->startValue();
+    const QTime from = view.addSecs(view.secsTo(timeline->endValue()) / 2 - 150).time();
+    return QDateTime(kDay, QTime(from.hour(), from.minute()));
+}
+
+// Presses export and tells whether the strip now offers to accept a range.
+bool selecting(QWidget* window)
+{
+    QTest::mouseClick(child<QPushButton>(window, "btnExport"), Qt::LeftButton);
+    return child<QPushButton>(window, "btnAccExport")->isVisible();
+}
+
+} // namespace
+
+class tst_ControlPanelExport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void refusals_data();
+    void refusals();
+    void exportFromTheStrip_data();
+    void exportFromTheStrip();
+
+private:
+    Core::CameraPtr camera(int id, const QString& name = "Main-Door");
+    void openCameras(const QList<Core::CameraPtr>& cameras);
+
+    FakeVideoServer m_server;
+    FlvStreamSource m_source;
+    std::unique_ptr<PlaybackWindow2> m_window;
+    // What the last box said: title, text, detailed text and text format; every box is answered with OK.
+    QStringList m_box;
+};
+
+Core::CameraPtr tst_ControlPanelExport::camera(int id, const QString& name)
+{
+    auto cam =
+        std::make_shared<Core::Camera>(id, name, QStringLiteral("127.0.0.1:%1").arg(m_server.port()), 0, "Yard", true,
+                                       true, true, QSize(320, 240), "h264", Core::Camera::CameraFlags(), "");
+    cam->setServerType(1);
+    cam->setPassword(QStringLiteral("p@ss w/rd"));
+    return cam;
+}
+
+void tst_ControlPanelExport::openCameras(const QList<Core::CameraPtr>& cameras)
+{
+    m_window.reset(new PlaybackWindow2);
+    m_window->resize(1200, 700);
+    m_window->show();
+    for (const Core::CameraPtr& cam : cameras)
+        m_window->addCamera(cam);
+    // The clock's first tick shows its day; the day picked after it stays.
+    auto* days = m_window->findChild<GUI::ArchivePanel*>();
+    QTRY_COMPARE(days->currentDate(), QDate::currentDate());
+    days->setCurrentDate(kDay);
+}
+
+void tst_ControlPanelExport::initTestCase()
+{
+    Application::loadLanguage(QStringLiteral("en"));
+    QVERIFY(m_source.setLiveClip(clipPath(Clip::H264)) && m_source.setArchiveClip(clipPath(Clip::H264)));
+    m_source.setArchiveLoops(4);
+    m_source.setBurst(12000);
+    m_source.attachTo(&m_server);
+    m_server.setPassword(QStringLiteral("p@ss w/rd"));
+    QVERIFY(m_server.start());
+    GUI::DialogSeam::setAnswerer([this](QDialog* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        m_box = {box->windowTitle(), box->text(), box->detailedText(), QString::number(box->textFormat())};
+        return int(QMessageBox::Ok);
+    });
+}
+
+void tst_ControlPanelExport::init()
+{
+    for (int id : {3, 4})
+        m_server.setRecords(id, {record(QDateTime(kDay, QTime(10, 0)), 15)});
+    m_source.clearRequests();
+    m_box.clear();
+    m_window.reset();
+    Utils::Keys::arcExportPath().setValue(rootDir() + "/exports");
+}
+
+void tst_ControlPanelExport::refusals_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("box");
+    const QString date = kDay.toString(Qt::TextDate);
+    const QString plain = QString::number(Qt::AutoText);
+    QTest::newRow("account camera")
+        << 0
+        << QStringList{"Export works only for local servers",
+                       "Archive export from Quorvel Client is supported only for local videoservers.<br><br>If your "
+                       "server is installed on your computer or is available in your LAN, add the server as local and "
+                       "export archive from the local server.<br><br>Otherwise you can export records in your <a "
+                       "href='https://www.quorvel.example/?target=my-account&lang=en'>personal account</a>.",
+                       "To add local server you should first enable the local view in Quorvel Server settings.\n\n"
+                       "Then click \"Add\" button in Quorvel Client and enter your server IP address, choose the name "
+                       "for this server and enter the password that you have set for local view in server settings.",
+                       QString::number(Qt::RichText)};
+    QTest::newRow("old server") << 1
+                                << QStringList{"Old videoserver",
+                                               "Archive export is not supported for camera Yard-Main-Door.\nPlease "
+                                               "update Quorvel Server to the latest version for this camera.",
+                                               "", plain};
+    QTest::newRow("no records") << 2
+                                << QStringList{"No records",
+                                               "There are no records for " + date +
+                                                   ". Please select a day with records",
+                                               "", plain};
+    QTest::newRow("no records, other camera has")
+        << 3
+        << QStringList{"No records",
+                       "There are no records for camera Yard-Main-Door for " + date +
+                           ".\nPlease select a camera with records or select the other day",
+                       "", plain};
+}
+
+void tst_ControlPanelExport::refusals()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, box);
+    Core::CameraPtr cam = camera(3);
+    cam->setServerType(kind == 0 ? 0 : 1);
+    cam->setArchiveExportSupported(kind != 1);
+    if (kind >= 2)
+        m_server.setRecords(3, {});
+    GUI::ControlPanel panel;
+    panel.show();
+    panel.findChild<GUI::ArchivePanel*>()->setCurrentDate(kDay);
+    for (const Core::CameraPtr& each : kind == 3 ? QList<Core::CameraPtr>{camera(4, "Gate"), cam} : QList{cam}) {
+        panel.addCamera(each);
+        panel.setActiveCamera(each->globalId());
+    }
+    // Until the records replies are in, the panel knows fewer cameras' records.
+    QTRY_COMPARE((selecting(&panel), m_box), box);
+    QVERIFY(!child<QPushButton>(&panel, "btnAccExport")->isVisible());
+}
+
+void tst_ControlPanelExport::exportFromTheStrip_data()
+{
+    QTest::addColumn<int>("endOfFirst"); // 0: one 15 s record a minute into the selection, else two records
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<qint64>("duration"); // 0: the active camera is not one the strip holds
+    QTest::newRow("exported") << 0 << "exports" << 15000LL;
+    QTest::newRow("two records' ends, folder a file") << 30 << "file" << 75000LL;
+    QTest::newRow("camera not held") << 0 << "exports" << 0LL;
+}
+
+// The playback window and the export panel, wired as the main window wires them.
+void tst_ControlPanelExport::exportFromTheStrip()
+{
+    QFETCH(int, endOfFirst);
+    QFETCH(QString, folder);
+    QFETCH(qint64, duration);
+    QFile(rootDir() + "/file").open(QIODevice::WriteOnly);
+    Utils::Keys::arcExportPath().setValue(rootDir() + '/' + folder);
+    // The view's middle, and so the selection's place, does not depend on the cameras.
+    const QDateTime s = selectionSpot(PlaybackWindow2().findChild<GUI::Timeline*>());
+    const QDateTime e = s.addSecs(300);
+    if (endOfFirst)
+        m_server.setRecords(3, {record(s.addSecs(endOfFirst - 600), 600), record(e.addSecs(-45), 200)});
+    else
+        m_server.setRecords(3, {record(s.addSecs(60), 15)});
+    const Core::CameraPtr cam = camera(3);
+    openCameras({cam});
+    GUI::ExportWidget exporter;
+    connect(&exporter, &GUI::ExportWidget::exportStarted, m_window.get(), &PlaybackWindow2::onExportStarted);
+    connect(&exporter, &GUI::ExportWidget::exportFinished, m_window.get(), &PlaybackWindow2::onExportFinished);
+    connect(&exporter, &GUI::ExportWidget::exportError, m_window.get(), &PlaybackWindow2::onExportError);
+    connect(m_window.get(), &PlaybackWindow2::exportAccepted, &exporter,
+            [&](Core::CameraPtr cam, QDateTime s, QDateTime e, qint64 d) {
+                const QString path = GUI::ExportWidget::exportPath();
+                const int error = exporter.checkPath(path);
+                if (error == 0)
+                    return exporter.startExport(cam, s, e, d);
+                QMessageBox box(QMessageBox::Warning, "Export path error", exporter.pathErrorText(error, path),
+                                QMessageBox::Ok, m_window.get());
+                GUI::DialogSeam::exec(&box);
+                m_window->onExportError();
+            });
+    QSignalSpy accepted(m_window.get(), &PlaybackWindow2::exportAccepted);
+    QSignalSpy messages(m_window.get(), &PlaybackWindow2::showMessage);
+    QSignalSpy finished(&exporter, &GUI::ExportWidget::exportFinished);
+
+    auto* timeline = m_window->findChild<GUI::Timeline*>();
+    QTRY_VERIFY_WITH_TIMEOUT(selecting(m_window.get()), 10000);
+    QCOMPARE(messages.last().at(0).toString(), "Select a time range to export");
+    QCOMPARE(timeline->selectionStart(), s);
+    if (!duration)
+        m_window->findChild<GUI::ControlPanel*>()->setActiveCamera({QStringLiteral("elsewhere"), 3});
+    QTest::mouseClick(child<QPushButton>(m_window.get(), "btnAccExport"), Qt::LeftButton);
+    const QString range = s.toString("hh:mm:ss") + " - " + e.toString("hh:mm:ss");
+    QPushButton* exportButton = child<QPushButton>(m_window.get(), "btnExport");
+    if (!duration) {
+        // The range stays for another try.
+        QCOMPARE(messages.last().at(0).toString(), "The selected range " + range + " does not contain any records");
+        QVERIFY(accepted.isEmpty() && child<QPushButton>(m_window.get(), "btnAccExport")->isVisible());
+        return;
+    }
+    QCOMPARE(accepted.size(), 1);
+    QCOMPARE(accepted.at(0).at(0).value<Core::CameraPtr>(), cam);
+    QCOMPARE(accepted.at(0).mid(1), QVariantList({s, e, duration}));
+    QCOMPARE(messages.last().at(0).toString(), "Exporting archive interval " + range);
+    if (folder == "file") {
+        QCOMPARE(m_box.mid(0, 2), QStringList({"Export path error", "Path " + rootDir() +
+                                                                        "/file does not exist. Create this path or "
+                                                                        "change the export path in settings."}));
+        QCOMPARE(m_source.requestCount("/flv/archive"), 0);
+        QVERIFY(exportButton->isEnabled());
+        // After a failed export the next selection keeps its range, wherever the view went.
+        QTest::mouseClick(child<QToolButton>(m_window.get(), "btnZoomIn"), Qt::LeftButton);
+        QTRY_VERIFY(timeline->startValue().secsTo(timeline->endValue()) < 86000);
+        QTest::mouseClick(child<QToolButton>(m_window.get(), "btnScrollEarlier"), Qt::LeftButton);
+        QTRY_VERIFY(selectionSpot(timeline) < s);
+        QVERIFY(selecting(m_window.get()));
+        QCOMPARE(timeline->selectionStart(), s);
+        return;
+    }
+    QVERIFY(!exportButton->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+    QCOMPARE(m_source.requests().last().target,
+             "/flv/archive?server=1&camera=3&sessionId=p%40ss%20w%2Frd&q=2&uploadRate=500&vcodec=mpeg4&vcodec=h264&"
+             "acodec=mp3&startTime=" +
+                 QByteArray::number(s.toSecsSinceEpoch() * 1000) +
+                 "&endTime=" + QByteArray::number(e.toSecsSinceEpoch() * 1000));
+    QFile file(rootDir() + "/exports/Yard-Main-Door " + s.toString("dd.MM.yy hh.mm.ss-") + e.toString("hh.mm.ss") +
+               ".mp4");
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.read(8).mid(4) == "ftyp");
+    QVERIFY(exportButton->isEnabled());
+}
+
+QUORVEL_TEST_MAIN(tst_ControlPanelExport)
+#include "tst_ControlPanelExport.moc"
