@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTimerEvent>
@@ -42,6 +43,8 @@ class PlaybackWindow2Private
 public:
     int mode = ModeNone;
     VideoContainer* videoContainer = nullptr;
+    // The player on which the zone search was started; kept until it closes or all cameras go.
+    QPointer<VideoWidget> searchWidget;
     VideoPlaceholderWidget* placeholder = nullptr;
     ControlPanel* controlPanel = nullptr;
     PlaylistScheduler scheduler;
@@ -99,6 +102,10 @@ PlaybackWindow2::PlaybackWindow2(QWidget* parent)
     connect(panel, &ControlPanel::relogin, this, &PlaybackWindow2::relogin);
     connect(panel, &ControlPanel::showMessage, this, &PlaybackWindow2::showMessage);
     connect(panel, &ControlPanel::exportAccepted, this, &PlaybackWindow2::exportAccepted);
+    connect(panel, &ControlPanel::searchStartRequested, this, &PlaybackWindow2::onSearchStartRequested);
+    connect(panel, &ControlPanel::searchAccepted, this, &PlaybackWindow2::onSearchAccepted);
+    connect(panel, &ControlPanel::searchCanceled, this, &PlaybackWindow2::onSearchCanceled);
+    connect(panel, &ControlPanel::searchClosed, this, &PlaybackWindow2::onSearchClosed);
     connect(container, &VideoContainer::cameraClosed, this, &PlaybackWindow2::onCameraClosed);
     connect(container, &VideoContainer::activeCameraChanged, this, &PlaybackWindow2::onActiveCameraChanged);
     connect(container, &VideoContainer::playerStateChanged, this, &PlaybackWindow2::handlePlayerState);
@@ -216,6 +223,7 @@ void PlaybackWindow2::removeAllCameras()
     d->scheduler.clear();
     d->limitedCameras = 0;
     hidePlaceholder();
+    d->searchWidget = nullptr;
     emit closeAllNeeded(false);
     emit allCamerasClosed();
 }
@@ -315,11 +323,46 @@ void PlaybackWindow2::stopScheduler()
     d->playlistTimerId = -1;
 }
 
+void PlaybackWindow2::onSearchStartRequested()
+{
+    VideoWidget* widget = d->videoContainer->activeWidget();
+    if (!widget)
+        return;
+    d->searchWidget = widget;
+    widget->startArchiveSearch();
+}
+
+void PlaybackWindow2::onSearchAccepted()
+{
+    VideoWidget* widget = d->searchWidget;
+    if (!widget)
+        return;
+    widget->hideArchiveSearch();
+    widget->showArchiveSearchZone();
+    d->controlPanel->searchArchive(widget->camera(), widget->searchZoneX1(), widget->searchZoneY1(),
+                                   widget->searchZoneX2(), widget->searchZoneY2());
+}
+
+void PlaybackWindow2::onSearchCanceled()
+{
+    if (d->searchWidget)
+        d->searchWidget->hideArchiveSearch();
+}
+
+void PlaybackWindow2::onSearchClosed()
+{
+    onSearchCanceled();
+}
+
 void PlaybackWindow2::onCameraClosed(VideoWidget* w)
 {
     if (!w || !w->camera())
         return;
     const Core::CameraPtr camera = w->camera();
+    if (w == d->searchWidget) {
+        d->controlPanel->onSearchClosed(true);
+        d->searchWidget = nullptr;
+    }
     const Core::QualitySettings::Type quality = d->controlPanel->quality();
     d->controlPanel->removeCamera(camera->globalId());
     if (d->openCameras() <= kMaxArchiveCameras)

@@ -52,6 +52,11 @@ public slots:
     void onExportStarted();
     void onExportFinished();
     void onExportError();
+    // The zone search runs on the active camera's picture, where the user marks the zone.
+    void onSearchStartRequested();
+    void onSearchAccepted();
+    void onSearchCanceled();
+    void onSearchClosed();
 
 private slots:
     void onCameraClosed(VideoWidget* w);

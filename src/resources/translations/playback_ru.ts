@@ -42,17 +42,17 @@
         <translation>Позже (Ctrl + колесо мыши)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="258"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="289"/>
         <source>Export works only for local servers</source>
         <translation>Экспорт работает только для локальных серверов</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="259"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="290"/>
         <source>Archive export from Quorvel Client is supported only for local videoservers.&lt;br&gt;&lt;br&gt;If your server is installed on your computer or is available in your LAN, add the server as local and export archive from the local server.&lt;br&gt;&lt;br&gt;Otherwise you can export records in your &lt;a href=&apos;%1&apos;&gt;personal account&lt;/a&gt;.</source>
-        <translation>Экспорт архива из Quorvel Client поддерживается только для локальных видеосерверов.&lt;br&gt;&lt;br&gt;Если ваш сервер установлен на вашем компьютере или доступен в вашей локальной сети, добавьте сервер как локальный и экспортируйте архив с локального сервера.&lt;br&gt;&lt;br&gt;Иначе вы можете экспортировать записи в своём &lt;a href='%1'&gt;личном кабинете&lt;/a&gt;.</translation>
+        <translation>Экспорт архива из Quorvel Client поддерживается только для локальных видеосерверов.&lt;br&gt;&lt;br&gt;Если ваш сервер установлен на вашем компьютере или доступен в вашей локальной сети, добавьте сервер как локальный и экспортируйте архив с локального сервера.&lt;br&gt;&lt;br&gt;Иначе вы можете экспортировать записи в своём &lt;a href=&apos;%1&apos;&gt;личном кабинете&lt;/a&gt;.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="264"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="295"/>
         <source>To add local server you should first enable the local view in Quorvel Server settings.
 
 Then click &quot;Add&quot; button in Quorvel Client and enter your server IP address, choose the name for this server and enter the password that you have set for local view in server settings.</source>
@@ -61,78 +61,125 @@ Then click &quot;Add&quot; button in Quorvel Client and enter your server IP add
 Затем нажмите кнопку «Добавить» в Quorvel Client и введите IP-адрес сервера, выберите имя для этого сервера и введите пароль, заданный для локального просмотра в настройках сервера.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="272"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="303"/>
         <source>Old videoserver</source>
         <translation>Устаревший видеосервер</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="273"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="304"/>
         <source>Archive export is not supported for camera %1.
 Please update Quorvel Server to the latest version for this camera.</source>
         <translation>Экспорт архива не поддерживается для камеры %1.
 Обновите Quorvel Server для этой камеры до последней версии.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="284"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="504"/>
         <source>There are no records for %1. Please select a day with records</source>
         <translation>Нет записей за %1. Выберите день с записями</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="285"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="501"/>
         <source>There are no records for camera %1 for %2.
 Please select a camera with records or select the other day</source>
         <translation>Нет записей камеры %1 за %2.
 Выберите камеру с записями или другой день</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="288"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="500"/>
         <source>No records</source>
         <translation>Нет записей</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="294"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="313"/>
         <source>Select a time range to export</source>
         <translation>Выберите интервал времени для экспорта</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="308"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="327"/>
         <source>The selected range %1 - %2 does not contain any records</source>
         <translation>Выбранный интервал %1 - %2 не содержит записей</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="315"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="334"/>
         <source>Exporting archive interval %1 - %2</source>
         <translation>Экспорт интервала архива %1 - %2</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="389"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="408"/>
         <source>Playing with increased speed is not supported</source>
         <translation>Воспроизведение с увеличенной скоростью не поддерживается</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="390"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="409"/>
         <source>Archive playing with speed x%1 is disabled for cameras %2.
 If you want to play archive with increased speed you have to update Quorvel Server for these cameras.</source>
         <translation>Воспроизведение архива со скоростью x%1 недоступно для камер %2.
 Чтобы воспроизводить архив с увеличенной скоростью, обновите Quorvel Server для этих камер.</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="587"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="461"/>
+        <source>Search is not available</source>
+        <translation>Поиск недоступен</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="462"/>
+        <source>Archive search is not available for camera %1.
+Maybe your Quorvel Server need an update or you have to turn on search in server settings.</source>
+        <translation>Поиск по архиву недоступен для камеры %1.
+Возможно, нужно обновить Quorvel Server или включить поиск в настройках сервера.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="471"/>
+        <source>Select an area of video image to search</source>
+        <translation>Выделите область изображения для поиска</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="482"/>
+        <source>Searching...</source>
+        <translation>Идёт поиск...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="516"/>
+        <source>Are you sure?</source>
+        <translation>Вы уверены?</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="517"/>
+        <source>Are you sure you want to close current search results?</source>
+        <translation>Закрыть текущие результаты поиска?</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="562"/>
+        <source>No records found</source>
+        <translation>Записи не найдены</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="563"/>
+        <source>Found %1 records</source>
+        <translation>Найдено записей: %1</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="571"/>
+        <source>Could not find records for selected zone</source>
+        <translation>Не удалось найти записи для выбранной области</translation>
+    </message>
+    <message>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="753"/>
         <source>Loading archive...</source>
         <translation>Загрузка архива...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="588"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="754"/>
         <source>Loading archive, retry number %1 for camera %2...</source>
         <translation>Загрузка архива, повтор %1 для камеры %2...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="635"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="809"/>
         <source>Error loading archive for camera %1...</source>
         <translation>Ошибка загрузки архива для камеры %1...</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="784"/>
+        <location filename="../../gui/playback/controls/ControlPanel.cpp" line="957"/>
         <source>--:--:--</source>
         <translation>--:--:--</translation>
     </message>
@@ -259,28 +306,28 @@ If you want to play archive with increased speed you have to update Quorvel Serv
         <translation>Закрыть все камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="137"/>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="190"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="144"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="197"/>
         <source>You can open up to %1 archives simultaneously</source>
         <translation>Одновременно можно открыть не более %1 архивов</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="139"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="146"/>
         <source>That cameras are already opened</source>
         <translation>Эти камеры уже открыты</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="385"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="428"/>
         <source>Save image as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="385"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="428"/>
         <source>Images (*.jpg *.png)</source>
         <translation>Изображения (*.jpg *.png)</translation>
     </message>
     <message>
-        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="401"/>
+        <location filename="../../gui/playback/PlaybackWindow2.cpp" line="444"/>
         <source>Cannot save the image to %1</source>
         <translation>Не удалось сохранить изображение в %1</translation>
     </message>

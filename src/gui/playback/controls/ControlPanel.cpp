@@ -11,6 +11,7 @@
 #include "gui/playback/widgets/VideoPanel.h"
 #include "ui_ControlPanel.h"
 #include "utils/Intervals.h"
+#include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
 #include "utils/SettingsKeys.h"
 
@@ -47,6 +48,14 @@ QDateTime dayEnd(const QDate& day)
     return QDateTime(day, QTime(23, 59, 59));
 }
 
+// The last second of a day that has passed, or now for today.
+QDateTime dayEndUpToNow(const QDate& day)
+{
+    const QDateTime end = dayEnd(day);
+    const QDateTime now = QDateTime::currentDateTime();
+    return end < now ? end : now;
+}
+
 // A request's times travel as 32-bit unsigned seconds.
 QString seconds(const QDateTime& time)
 {
@@ -61,6 +70,22 @@ QVariantMap rangeParams(const Core::CameraEndpoint& endpoint, const QDateTime& s
     QVariantMap params = endpoint.requestParams();
     params.insert(QStringLiteral("startTime"), seconds(start));
     params.insert(QStringLiteral("endTime"), seconds(end));
+    return params;
+}
+
+// A modal box with one OK button.
+void tell(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    DialogSeam::exec(&box);
+}
+
+// A request's parameters as a log line may show them.
+QVariantMap maskedParams(QVariantMap params)
+{
+    const QString key = QStringLiteral("sessionId");
+    if (params.contains(key))
+        params.insert(key, Utils::maskSecret(params.value(key).toString()));
     return params;
 }
 
@@ -90,6 +115,10 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(m_videoPanel, &VideoPanel::exportStarted, this, &ControlPanel::onExportStartRequested);
     connect(m_videoPanel, &VideoPanel::exportAccepted, this, &ControlPanel::onExportAccepted);
     connect(m_videoPanel, &VideoPanel::exportCanceled, this, &ControlPanel::onExportCanceled);
+    connect(m_videoPanel, &VideoPanel::searchStarted, this, &ControlPanel::onSearchStartRequested);
+    connect(m_videoPanel, &VideoPanel::searchAccepted, this, &ControlPanel::onSearchAccepted);
+    connect(m_videoPanel, &VideoPanel::searchCanceled, this, &ControlPanel::onSearchCanceled);
+    connect(m_videoPanel, &VideoPanel::searchClosed, this, qOverload<>(&ControlPanel::onSearchClosed));
     connect(ui->btnZoomIn, &QToolButton::clicked, this, &ControlPanel::zoomInTimeline);
     connect(ui->btnZoomOut, &QToolButton::clicked, this, &ControlPanel::zoomOutTimeline);
     connect(ui->btnScrollEarlier, &QToolButton::clicked, this, &ControlPanel::scrollTimelineEarlier);
@@ -97,6 +126,7 @@ ControlPanel::ControlPanel(QWidget* parent) : QWidget(parent), ui(new Ui::Contro
     connect(m_archivePanel, &ArchivePanel::monthChanged, this, &ControlPanel::calendarMonthChanged);
     connect(m_archivePanel, &ArchivePanel::dateChanged, this, &ControlPanel::calendarDateChanged);
     connect(m_timeline, &Timeline::playTime, this, &ControlPanel::playArchive);
+    connect(m_timeline, &Timeline::closeZone, this, qOverload<>(&ControlPanel::onSearchClosed));
 
     m_archivePanel->setEnabled(false);
     m_videoPanel->setVideoState(VideoPanel::NoVideo);
@@ -178,6 +208,7 @@ void ControlPanel::removeCamera(Core::camera_global_id_t cameraId)
         setPauseState(1);
         m_playlist.clear();
         m_timelineTimer->stop();
+        onSearchClosed(true);
     }
     if (m_recordsRequests.key(cameraId, nullptr))
         m_timeline->hideText();
@@ -269,26 +300,14 @@ void ControlPanel::onExportStartRequested()
         return;
     }
     if (!camera->isArchiveExportSupported()) {
-        QMessageBox box(QMessageBox::Warning, tr("Old videoserver"),
-                        tr("Archive export is not supported for camera %1.\nPlease update Quorvel Server to the "
-                           "latest version for this camera.")
-                            .arg(camera->fullName()),
-                        QMessageBox::Ok, this);
-        DialogSeam::exec(&box);
+        tell(this, QMessageBox::Warning, tr("Old videoserver"),
+             tr("Archive export is not supported for camera %1.\nPlease update Quorvel Server to the latest version "
+                "for this camera.")
+                 .arg(camera->fullName()));
         return;
     }
-    if (m_records[m_activeCamera].isEmpty()) {
-        const QString date = m_archivePanel->currentDate().toString(Qt::TextDate);
-        const QString text =
-            m_records.size() == 1
-                ? tr("There are no records for %1. Please select a day with records").arg(date)
-                : tr("There are no records for camera %1 for %2.\nPlease select a camera with records or select the "
-                     "other day")
-                      .arg(camera->fullName(), date);
-        QMessageBox box(QMessageBox::Information, tr("No records"), text, QMessageBox::Ok, this);
-        DialogSeam::exec(&box);
+    if (!activeCameraHasRecords(camera))
         return;
-    }
     m_timeline->showSelection(m_mode == 1, m_exportFailed);
     m_videoPanel->setExportArchiveStarted(true);
     emit showMessage(tr("Select a time range to export"));
@@ -409,7 +428,7 @@ void ControlPanel::playArchive(QDateTime position)
         qDebug() << "No archive to play after now:" << position;
         return;
     }
-    m_playlist = PlaylistBuilder::buildPlaylist(m_records.keys(), position, m_records, m_cameras);
+    m_playlist = playlistFrom(m_records.keys(), position);
     if (m_playlist.isEmpty()) {
         qDebug() << "No archive records to play from:" << position;
         return;
@@ -421,8 +440,151 @@ void ControlPanel::playArchive(QDateTime position)
 
 void ControlPanel::addToPlaylist(Core::camera_global_id_t cameraId)
 {
-    m_playlist = PlaylistBuilder::buildPlaylist({cameraId}, m_currentTime, m_records, m_cameras);
+    m_playlist = playlistFrom({cameraId}, m_currentTime);
     emit playlistAdded();
+}
+
+Playlist ControlPanel::playlistFrom(const QList<Core::camera_global_id_t>& cameraIds, const QDateTime& time) const
+{
+    if (m_searchShown && !m_searchResults.isEmpty())
+        return PlaylistBuilder::buildSearchPlaylist(cameraIds, time, m_records, m_searchResults, m_cameras);
+    return PlaylistBuilder::buildPlaylist(cameraIds, time, m_records, m_cameras);
+}
+
+void ControlPanel::onSearchStartRequested()
+{
+    // The grid reports no change when its last player closes, so the active camera may be gone.
+    const Core::CameraPtr camera = m_cameras.value(m_activeCamera);
+    if (!camera)
+        return;
+    if (!camera->isArchiveSearchSupported()) {
+        tell(this, QMessageBox::Warning, tr("Search is not available"),
+             tr("Archive search is not available for camera %1.\nMaybe your Quorvel Server need an update or you "
+                "have to turn on search in server settings.")
+                 .arg(camera->fullName()));
+        return;
+    }
+    if (!activeCameraHasRecords(camera) || !onSearchClosed(false))
+        return;
+    emit searchStartRequested();
+    m_videoPanel->setSearchArchiveStarted(true);
+    const QString text = tr("Select an area of video image to search");
+    m_timeline->setSearchMode(true);
+    m_timeline->setSearchText(text);
+    emit showMessage(text);
+}
+
+void ControlPanel::onSearchAccepted()
+{
+    m_videoPanel->setSearchArchiveStarted(false);
+    m_videoPanel->setSearchArchiveEnabled(false);
+    m_videoPanel->showCloseArchiveSearch();
+    m_timeline->setSearchText(tr("Searching..."));
+    m_searchShown = true;
+    emit searchAccepted();
+}
+
+void ControlPanel::onSearchCanceled()
+{
+    m_videoPanel->setSearchArchiveStarted(false);
+    m_timeline->setSearchMode(false);
+    emit searchCanceled();
+}
+
+bool ControlPanel::activeCameraHasRecords(const Core::CameraPtr& camera)
+{
+    if (!m_records.value(m_activeCamera).isEmpty())
+        return true;
+    const QString date = m_archivePanel->currentDate().toString(Qt::TextDate);
+    const bool othersListed = m_records.size() > (m_records.contains(m_activeCamera) ? 1 : 0);
+    tell(this, QMessageBox::Information, tr("No records"),
+         othersListed ? tr("There are no records for camera %1 for %2.\nPlease select a camera with records or "
+                           "select the other day")
+                            .arg(camera->fullName(), date)
+                      : tr("There are no records for %1. Please select a day with records").arg(date));
+    return false;
+}
+
+bool ControlPanel::onSearchClosed()
+{
+    return onSearchClosed(false);
+}
+
+bool ControlPanel::onSearchClosed(bool force)
+{
+    if (!force && !m_searchResults.isEmpty() && !m_searchResults.first().isEmpty()) {
+        QMessageBox box(QMessageBox::Question, tr("Are you sure?"),
+                        tr("Are you sure you want to close current search results?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        DialogSeam::exec(&box);
+        if (box.clickedButton() != box.button(QMessageBox::Yes))
+            return false;
+    }
+    m_searchStarted = false;
+    m_searchShown = false;
+    m_timeline->setSearchMode(false);
+    const QList<Core::camera_global_id_t> searched = m_searchResults.keys();
+    for (const Core::camera_global_id_t& id : searched)
+        m_timeline->removeSearchResults(id);
+    // Zone requests still under way are given up; plain ones of the same cameras go on.
+    for (auto it = m_recordsRequests.begin(); it != m_recordsRequests.end();) {
+        const QVariantMap params = it.key()->params();
+        if (!searched.contains(it.value()) || !params.contains(kX1)) {
+            ++it;
+            continue;
+        }
+        qDebug() << "Remove zone request from recordsRequests" << maskedParams(params);
+        m_recordsRetries.remove(it.key());
+        it.key()->deleteLater();
+        it = m_recordsRequests.erase(it);
+    }
+    m_searchResults.clear();
+    m_videoPanel->setSearchArchiveStarted(false);
+    m_videoPanel->setSearchArchiveEnabled(m_archiveEnabled);
+    emit searchClosed();
+    return true;
+}
+
+void ControlPanel::onSearchStarted()
+{
+    m_searchStarted = true;
+    m_videoPanel->setSearchArchiveStarted(false);
+    m_videoPanel->setSearchArchiveEnabled(false);
+    m_videoPanel->showCloseArchiveSearch();
+}
+
+void ControlPanel::onSearchFinished()
+{
+    m_searchStarted = false;
+    m_videoPanel->setSearchArchiveStarted(false);
+    m_videoPanel->showCloseArchiveSearch();
+    m_timeline->setSearchText(m_searchResults.isEmpty() ? tr("No records found")
+                                                        : tr("Found %1 records").arg(m_searchResults.first().size()));
+}
+
+void ControlPanel::onSearchError()
+{
+    m_searchStarted = false;
+    m_videoPanel->setSearchArchiveStarted(false);
+    m_videoPanel->showCloseArchiveSearch();
+    m_timeline->setSearchText(tr("Could not find records for selected zone"));
+}
+
+void ControlPanel::searchArchive(Core::CameraPtr camera, int x1, int y1, int x2, int y2)
+{
+    if (!camera)
+        return;
+    qDebug().noquote() << "Search in archive for cam" << camera->fullName()
+                       << "zone:" << QStringLiteral("%1,%2,%3,%4").arg(x1).arg(y1).arg(x2).arg(y2);
+    requestZoneRecords(camera->globalId(), m_archivePanel->currentDate(), x1, y1, x2, y2);
+}
+
+void ControlPanel::requestZoneRecords(const Core::camera_global_id_t& cameraId, const QDate& day, int x1, int y1,
+                                      int x2, int y2, Core::StreamerClient* client, bool removeOld)
+{
+    onSearchStarted();
+    requestRecordsList(cameraId, day.startOfDay(), dayEndUpToNow(day), client, removeOld, x1, y1, x2, y2);
 }
 
 void ControlPanel::zoomInTimeline()
@@ -458,6 +620,11 @@ void ControlPanel::calendarMonthChanged(int year, int month)
 
 void ControlPanel::calendarDateChanged(QDate date)
 {
+    if (m_searchShown) {
+        if (m_shownDate == m_archivePanel->currentDate())
+            return;
+        onSearchClosed(true);
+    }
     m_shownDate = m_archivePanel->currentDate();
     m_timeline->clearRecords();
     m_timeline->setDate(date);
@@ -543,8 +710,7 @@ void ControlPanel::requestDayRecords(const Core::camera_global_id_t& cameraId, c
             m_timeline->hideText();
         return;
     }
-    const QDateTime end = dayEnd(day);
-    requestRecordsList(cameraId, start, end < now ? end : now, client, removeOld);
+    requestRecordsList(cameraId, start, dayEndUpToNow(day), client, removeOld);
 }
 
 void ControlPanel::requestRecordsList(Core::camera_global_id_t cameraId, QDateTime start, QDateTime end,
@@ -602,17 +768,23 @@ void ControlPanel::onRecordsListReceived(const QVariant& records)
     const QVariantList list = records.toList();
     if (list.isEmpty()) {
         forgetRecords(cameraId, search);
-        return;
+    } else {
+        const QDate day = m_archivePanel->currentDate();
+        if (!ArchiveReplies::isRecordsListActual(day, list))
+            return;
+        QList<Core::ArchiveRecordPtr>& out = search ? m_searchResults[cameraId] : m_records[cameraId];
+        ArchiveReplies::parseRecords(day, list, out, Utils::Keys::coloredArchive().value());
+        // A zone reply of nothing but unreadable records found nothing.
+        if (search && out.isEmpty())
+            forgetRecords(cameraId, true);
+        else
+            showRecords(cameraId, search);
+        // Records that come while archive plays join the playback.
+        if (!search && m_mode == 1 && m_playbackState == TimeShown && m_cameras.size() > 1)
+            addToPlaylist(cameraId);
     }
-    const QDate day = m_archivePanel->currentDate();
-    if (!ArchiveReplies::isRecordsListActual(day, list))
-        return;
-    QList<Core::ArchiveRecordPtr>& out = search ? m_searchResults[cameraId] : m_records[cameraId];
-    ArchiveReplies::parseRecords(day, list, out, Utils::Keys::coloredArchive().value());
-    showRecords(cameraId, search);
-    // Records that come while archive plays join the playback.
-    if (!search && m_mode == 1 && m_playbackState == TimeShown && m_cameras.size() > 1)
-        addToPlaylist(cameraId);
+    if (search)
+        onSearchFinished();
 }
 
 void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
@@ -629,6 +801,8 @@ void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
         return;
     const QVariantMap params = client->params();
     const bool search = params.contains(kX1);
+    if (search)
+        onSearchError();
     if (m_recordsRetries.value(client) >= 3) {
         forgetRecords(cameraId, search);
         if (!search)
@@ -643,10 +817,9 @@ void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
         requestDayRecords(cameraId, day, client, true);
         return;
     }
-    const QDateTime now = QDateTime::currentDateTime();
-    requestRecordsList(cameraId, day.startOfDay(), qMin(dayEnd(day), now), client, true, params.value(kX1).toInt(),
-                       params.value(QStringLiteral("y1")).toInt(), params.value(QStringLiteral("x2")).toInt(),
-                       params.value(QStringLiteral("y2")).toInt());
+    requestZoneRecords(cameraId, day, params.value(kX1).toInt(), params.value(QStringLiteral("y1")).toInt(),
+                       params.value(QStringLiteral("x2")).toInt(), params.value(QStringLiteral("y2")).toInt(), client,
+                       true);
 }
 
 void ControlPanel::updateTimeline()

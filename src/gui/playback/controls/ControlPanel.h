@@ -59,6 +59,8 @@ public:
     const Playlist& playlist() const { return m_playlist; }
     // The archive controls are allowed only while few cameras are open.
     void setArchiveEnabled(bool enabled);
+    // Asks the shown day's records with motion inside the zone, given in percent of the camera's unrotated frame.
+    void searchArchive(Core::CameraPtr camera, int x1, int y1, int x2, int y2);
 
 signals:
     void playArchiveRequested();
@@ -102,6 +104,18 @@ public slots:
     // Replaces the playlist with the camera's records from the clock on, for the playback window to merge.
     void addToPlaylist(Core::camera_global_id_t cameraId);
 
+    // The zone search: the user marks a zone on the active camera's picture, accepts or cancels it, and closes the
+    // results; the found records veil the rest of the day on the timeline.
+    void onSearchStartRequested();
+    void onSearchAccepted();
+    void onSearchCanceled();
+    // False when the user chose to keep the results; `force` closes without asking.
+    bool onSearchClosed(bool force);
+    bool onSearchClosed();
+    void onSearchStarted();
+    void onSearchFinished();
+    void onSearchError();
+
 private slots:
     void zoomInTimeline();
     void zoomOutTimeline();
@@ -133,6 +147,12 @@ private:
                            Core::StreamerClient* client = nullptr, bool removeOld = true);
     void requestDaysOfMonth(const Core::camera_global_id_t& cameraId, const QDate& date,
                             Core::StreamerClient* client = nullptr);
+    void requestZoneRecords(const Core::camera_global_id_t& cameraId, const QDate& day, int x1, int y1, int x2, int y2,
+                            Core::StreamerClient* client = nullptr, bool removeOld = true);
+    // The playlist from the time on: the records of the cameras, or while results are shown, the search hits.
+    // False, telling the user, when the active camera (`camera`) has no records of the shown day.
+    bool activeCameraHasRecords(const Core::CameraPtr& camera);
+    Playlist playlistFrom(const QList<Core::camera_global_id_t>& cameraIds, const QDateTime& time) const;
     // A client for one request to the camera's server, registered with its camera.
     template <typename Received, typename Failed>
     Core::StreamerClient* newClient(const Core::CameraEndpoint& endpoint, const Core::camera_global_id_t& cameraId,
@@ -170,7 +190,9 @@ private:
     bool m_exportStarted = false;
     // The last export failed: the next selection keeps its range.
     bool m_exportFailed = false;
+    // A zone request is under way; the user accepted a zone and its results are shown until closed.
     bool m_searchStarted = false;
+    bool m_searchShown = false;
 
     // The records of the shown day per camera, and the zone search's.
     QMap<Core::camera_global_id_t, QList<Core::ArchiveRecordPtr>> m_records;

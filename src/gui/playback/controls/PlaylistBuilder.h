@@ -23,6 +23,13 @@ namespace PlaylistBuilder {
 Playlist buildPlaylist(const QList<Core::camera_global_id_t>& cameraIds, const QDateTime& time,
                        const CameraRecords& records, const Core::GlobalCameraList& cameras);
 
+// The entries that play the zone search's hits from `time` on: first the hits of the searched camera (the first
+// one of `hits`), chosen as buildPlaylist() chooses records, then for each other camera of `cameraIds` one entry
+// per stretch in which one of its records overlaps a hit, as a record of its own clipped to that overlap.
+Playlist buildSearchPlaylist(const QList<Core::camera_global_id_t>& cameraIds, const QDateTime& time,
+                             const CameraRecords& records, const CameraRecords& hits,
+                             const Core::GlobalCameraList& cameras);
+
 } // namespace PlaylistBuilder
 
 } // namespace GUI

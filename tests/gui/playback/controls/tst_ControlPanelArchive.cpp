@@ -1,4 +1,5 @@
 #include "core/SessionManager.h"
+#include "gui/playback/BarLook.h"
 #include "gui/playback/CalendarCells.h"
 #include "gui/playback/PaintedTexts.h"
 #include "gui/playback/ZoneRun.h"
@@ -39,17 +40,6 @@ FakeRecord record(const QDateTime& start, int minutes, int type = 1)
 QString secs(const QDateTime& time)
 {
     return QString::number(time.toSecsSinceEpoch());
-}
-
-// A bar's look at a time of the timeline: "blue" for the active camera's ordinary records, "green" for its type 2.
-QString look(GUI::Timeline* timeline, const QDateTime& time)
-{
-    const QColor c = timeline->grab().toImage().pixelColor(timeline->timeToX(time), 20);
-    if (c.green() > c.red() + 30 && c.green() > c.blue() + 20)
-        return QStringLiteral("green");
-    if (c.blue() > c.red() + 60 && c.blue() >= c.green())
-        return QStringLiteral("blue");
-    return QStringLiteral("none");
 }
 
 // The archive notes the timeline shows now, without its scale.
@@ -245,10 +235,10 @@ void tst_ControlPanelArchive::pickedDayShowsItsRecords()
         QCOMPARE(request.queryItem("endTime"), secs(at("23:59:59")));
     }
     GUI::Timeline* line = timeline(panel.get());
-    QTRY_COMPARE(look(line, at("10:30:00")), typeTwo);
+    QTRY_COMPARE(barLook(line, at("10:30:00")), typeTwo);
     // The record from the evening before is drawn from midnight on; the one two days earlier not at all.
-    QCOMPARE(look(line, at("00:00:30")), QStringLiteral("blue"));
-    QCOMPARE(look(line, at("00:31:00")), QStringLiteral("none"));
+    QCOMPARE(barLook(line, at("00:00:30")), QStringLiteral("blue"));
+    QCOMPARE(barLook(line, at("00:31:00")), QStringLiteral("none"));
 }
 
 void tst_ControlPanelArchive::staleReplyIsDropped()
@@ -263,9 +253,9 @@ void tst_ControlPanelArchive::staleReplyIsDropped()
     MessageCapture log;
     m_local->releaseHeld();
     GUI::Timeline* line = timeline(panel.get());
-    QTRY_COMPARE(look(line, at("10:30:00")), QStringLiteral("blue"));
+    QTRY_COMPARE(barLook(line, at("10:30:00")), QStringLiteral("blue"));
     QTRY_COMPARE(log.count("Received not actual archive, currentDate: QDate(\"2024-03-31\")"), 1);
-    QCOMPARE(look(line, at("15:30:00")), QStringLiteral("none"));
+    QCOMPARE(barLook(line, at("15:30:00")), QStringLiteral("none"));
 }
 
 void tst_ControlPanelArchive::failures_data()
@@ -301,7 +291,7 @@ void tst_ControlPanelArchive::failures()
     QTEST(!relogins.isEmpty(), "relogin");
     QCOMPARE(relogins.size() <= 1, true);
     if (command == "archive/list")
-        QCOMPARE(look(timeline(panel.get()), at("10:30:00")), received.isEmpty() ? "none" : received);
+        QCOMPARE(barLook(timeline(panel.get()), at("10:30:00")), received.isEmpty() ? "none" : received);
     else
         QCOMPARE(log.contains("Days list received for camera:"), !received.isEmpty());
     // Days failures show nothing on the timeline.
@@ -353,7 +343,7 @@ void tst_ControlPanelArchive::archiveLimit()
     MessageCapture log;
     auto panel = openPanel({localCamera(4)});
     QTRY_VERIFY(log.contains("Days list received for camera:") &&
-                look(timeline(panel.get()), at("10:30:00")) != "none");
+                barLook(timeline(panel.get()), at("10:30:00")) != "none");
     panel->setArchiveEnabled(false);
     auto* timer = panel->findChild<QTimer*>(QStringLiteral("timelineTimer"));
     QVERIFY(!timer->isActive());
@@ -377,7 +367,7 @@ void tst_ControlPanelArchive::refreshKeepsBars()
     auto panel = openPanel({localCamera(3), localCamera(4)});
     Utils::setIntervalForTesting(Utils::Interval::ArchiveRefresh, 0);
     GUI::Timeline* line = timeline(panel.get());
-    QTRY_COMPARE(look(line, at("10:30:00")), QStringLiteral("blue"));
+    QTRY_COMPARE(barLook(line, at("10:30:00")), QStringLiteral("blue"));
     m_local->holdReplies(QStringLiteral("archive/list"));
     m_local->clearRequests();
     // Each camera asks once more; a camera waiting for its answer is not asked again.
@@ -385,11 +375,11 @@ void tst_ControlPanelArchive::refreshKeepsBars()
     QTest::qWait(700);
     QCOMPARE(m_local->heldCount(), 2);
     QCOMPARE(requests(m_local, "archive/days").size(), 0);
-    QCOMPARE(look(line, at("10:30:00")), QStringLiteral("blue"));
+    QCOMPARE(barLook(line, at("10:30:00")), QStringLiteral("blue"));
     QVERIFY(notes(line).contains("Loading archive..."));
     m_local->releaseHeld();
     QTRY_VERIFY(notes(line).isEmpty());
-    QCOMPARE(look(line, at("10:30:00")), QStringLiteral("blue"));
+    QCOMPARE(barLook(line, at("10:30:00")), QStringLiteral("blue"));
 }
 
 void tst_ControlPanelArchive::closedCameraLeavesNothing()
@@ -405,7 +395,7 @@ void tst_ControlPanelArchive::closedCameraLeavesNothing()
     m_local->releaseHeld();
     QTest::qWait(300);
     QVERIFY(log.absent("list received"));
-    QCOMPARE(look(timeline(panel.get()), at("10:30:00")), QStringLiteral("none"));
+    QCOMPARE(barLook(timeline(panel.get()), at("10:30:00")), QStringLiteral("none"));
 }
 
 void tst_ControlPanelArchive::calendarPages_data()

@@ -10,6 +10,8 @@ class tst_PlaylistBuilder : public QObject
 private slots:
     void buildPlaylist_data();
     void buildPlaylist();
+    void buildSearchPlaylist_data();
+    void buildSearchPlaylist();
 };
 
 namespace {
@@ -19,6 +21,23 @@ const QDate kDay(2024, 5, 15);
 QDateTime at(const QString& time)
 {
     return QDateTime(kDay, QTime::fromString(time, "hh:mm"));
+}
+
+Core::camera_global_id_t idOf(int camera)
+{
+    return TestSupport::localCamera(camera)->globalId();
+}
+
+// Records as "<camera> <start>-<end>", written at an offset of their own, as a reply's records may be.
+GUI::CameraRecords recordsOf(const QStringList& records)
+{
+    const auto written = [](const QString& time) { return at(time).toOffsetFromUtc(3 * 3600); };
+    GUI::CameraRecords map;
+    for (const QString& record : records) {
+        map[idOf(record.left(1).toInt())]
+            << std::make_shared<Core::ArchiveRecord>(1, 2, written(record.mid(2, 5)), written(record.mid(8, 5)), 1);
+    }
+    return map;
 }
 
 } // namespace
@@ -59,16 +78,10 @@ void tst_PlaylistBuilder::buildPlaylist()
         if (id != 3)
             cameras.insert(camera->globalId(), camera);
     }
-    // Written at an offset of their own, as a reply's records may be; the click is a local time.
-    const auto written = [](const QString& time) { return at(time).toOffsetFromUtc(3 * 3600); };
-    GUI::CameraRecords map;
-    for (const QString& record : records) {
-        const Core::camera_global_id_t id = TestSupport::localCamera(record.left(1).toInt())->globalId();
-        map[id] << std::make_shared<Core::ArchiveRecord>(1, 2, written(record.mid(2, 5)), written(record.mid(8, 5)), 1);
-    }
-
+    // The click is a local time.
     QStringList built;
-    for (const GUI::PlaylistEntry& entry : GUI::PlaylistBuilder::buildPlaylist(ids, at(time), map, cameras)) {
+    for (const GUI::PlaylistEntry& entry :
+         GUI::PlaylistBuilder::buildPlaylist(ids, at(time), recordsOf(records), cameras)) {
         QCOMPARE(entry.startTime, entry.dueTime);
         built << QString("%1 %2 %3")
                      .arg(entry.camera->id())
@@ -76,6 +89,59 @@ void tst_PlaylistBuilder::buildPlaylist()
                           entry.record->start().toLocalTime().toString("hh:mm"));
     }
     QCOMPARE(built, entries);
+}
+
+void tst_PlaylistBuilder::buildSearchPlaylist_data()
+{
+    // Hits of camera 1 and records of camera 2 as "<camera> <start>-<end>"; entries as "<camera> <due>-<end>".
+    QTest::addColumn<QStringList>("hits");
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QList<int>>("ids");
+    QTest::addColumn<QStringList>("entries");
+
+    const QStringList hits{"1 09:00-09:10", "1 09:20-09:30"};
+    // One record lies inside the first hit, one spans the end of the first and the start of the second.
+    const QStringList records{"2 09:02-09:05", "2 09:08-09:22"};
+    const QStringList all{"1 09:00-09:10", "1 09:20-09:30", "2 09:02-09:05", "2 09:08-09:10", "2 09:20-09:22"};
+    QTest::newRow("overlaps") << hits << records << "09:00" << QList<int>{2, 1} << all;
+    QTest::newRow("lists out of order") << QStringList{hits[1], hits[0]} << QStringList{records[1], records[0]}
+                                        << "09:00" << QList<int>{2, 1} << all;
+    QTest::newRow("in a gap") << hits << records << "09:15" << QList<int>{2, 1}
+                              << QStringList{"1 09:20-09:30", "2 09:20-09:22"};
+    QTest::newRow("inside a hit") << hits << records << "09:04" << QList<int>{2}
+                                  << QStringList{"1 09:04-09:10", "1 09:20-09:30", "2 09:04-09:05", "2 09:08-09:10",
+                                                 "2 09:20-09:22"};
+    QTest::newRow("the searched camera alone") << hits << records << "09:00" << QList<int>{1} << all.mid(0, 2);
+}
+
+void tst_PlaylistBuilder::buildSearchPlaylist()
+{
+    QFETCH(QStringList, hits);
+    QFETCH(QStringList, records);
+    QFETCH(QString, time);
+    QFETCH(QList<int>, ids);
+    Core::GlobalCameraList cameras;
+    QList<Core::camera_global_id_t> cameraIds;
+    for (int id : {1, 2})
+        cameras.insert(idOf(id), TestSupport::localCamera(id));
+    for (int id : ids)
+        cameraIds << idOf(id);
+    const GUI::CameraRecords found = recordsOf(hits);
+
+    QStringList built;
+    for (const GUI::PlaylistEntry& entry :
+         GUI::PlaylistBuilder::buildSearchPlaylist(cameraIds, at(time), recordsOf(records + hits), found, cameras)) {
+        QCOMPARE(entry.startTime, entry.dueTime);
+        // Another camera's stretch is a record of its own.
+        if (entry.camera->id() == 2)
+            QCOMPARE(entry.record->start(), entry.dueTime);
+        built << QString("%1 %2-%3")
+                     .arg(entry.camera->id())
+                     .arg(entry.dueTime.toLocalTime().toString("hh:mm"),
+                          entry.record->end().toLocalTime().toString("hh:mm"));
+    }
+    QTEST(built, "entries");
 }
 
 QUORVEL_TEST_MAIN(tst_PlaylistBuilder)
