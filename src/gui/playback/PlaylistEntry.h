@@ -28,3 +28,6 @@ typedef QList<PlaylistEntry> Playlist;
 
 } // namespace GUI
 } // namespace QuorvelClient
+
+// Its members keep no pointer into themselves: a growing playlist moves its entries as bytes.
+Q_DECLARE_TYPEINFO(QuorvelClient::GUI::PlaylistEntry, Q_RELOCATABLE_TYPE);

@@ -82,51 +82,79 @@ bool startsEarlier(const Core::ArchiveRecordPtr& a, const Core::ArchiveRecordPtr
     return a->start() < b->start();
 }
 
-// The list itself when it ascends by start, as replies list records; else a sorted copy.
+// The list itself when it ascends by start, as replies list records; else a sorted copy. A record gives its times
+// as copies, so each start is taken once.
 Records ascending(const Records& list)
 {
-    if (std::is_sorted(list.cbegin(), list.cend(), startsEarlier))
-        return list;
-    Records sorted = list;
-    std::stable_sort(sorted.begin(), sorted.end(), startsEarlier);
-    return sorted;
+    QDateTime previous;
+    for (const Core::ArchiveRecordPtr& record : list) {
+        QDateTime start = record->start();
+        if (start < previous) {
+            Records sorted = list;
+            std::stable_sort(sorted.begin(), sorted.end(), startsEarlier);
+            return sorted;
+        }
+        previous = std::move(start);
+    }
+    return list;
 }
 
-QDateTime later(const QDateTime& a, const QDateTime& b)
+const QDateTime& later(const QDateTime& a, const QDateTime& b)
 {
     return a < b ? b : a;
 }
 
-QDateTime earlier(const QDateTime& a, const QDateTime& b)
+// The hits' bounds, taken once for the walks of every camera.
+struct Bounds
 {
-    return b < a ? b : a;
-}
+    explicit Bounds(const Records& hits)
+    {
+        starts.reserve(hits.size());
+        ends.reserve(hits.size());
+        for (const Core::ArchiveRecordPtr& hit : hits) {
+            starts.append(hit->start());
+            ends.append(hit->end());
+        }
+    }
+    QList<QDateTime> starts;
+    QList<QDateTime> ends;
+};
 
 // The stretches of the camera's records that overlap hits, from `next` on. Both lists ascend by start; the walk
 // over the hits begins at `first` and keeps a hit that reaches past a record's end for the records after it.
-void appendOverlaps(Playlist& playlist, const Core::CameraPtr& camera, const Records& list, const Records& hits,
+void appendOverlaps(Playlist& playlist, const Core::CameraPtr& camera, const Records& list, const Bounds& hits,
                     qsizetype first, const QDateTime& next)
 {
     qsizetype walk = first;
+    const qsizetype count = hits.starts.size();
+    // Once a record starts at or after `next`, so do all after it.
+    bool beforeNext = true;
     for (const Core::ArchiveRecordPtr& record : list) {
         const QDateTime recordEnd = record->end();
-        if (!(next < recordEnd))
+        if (beforeNext && !(next < recordEnd))
             continue;
-        for (; walk < hits.size() && hits.at(walk)->start() < recordEnd; ++walk) {
-            const Core::ArchiveRecord& hit = *hits.at(walk);
-            const QDateTime begin = later(later(record->start(), hit.start()), next);
-            const QDateTime end = earlier(recordEnd, hit.end());
+        QDateTime from;
+        for (; walk < count && hits.starts.at(walk) < recordEnd; ++walk) {
+            if (from.isNull()) {
+                from = record->start();
+                if (beforeNext && from < next)
+                    from = next;
+                else
+                    beforeNext = false;
+            }
+            QDateTime begin = later(from, hits.starts.at(walk));
+            const bool hitGoesOn = recordEnd < hits.ends.at(walk);
+            const QDateTime& end = hitGoesOn ? recordEnd : hits.ends.at(walk);
             if (begin < end) {
                 try {
-                    playlist.append(PlaylistEntry{begin, camera,
-                                                  std::make_shared<Core::ArchiveRecord>(
-                                                      record->startId(), record->endId(), begin, end, record->type()),
-                                                  begin});
+                    auto stretch = std::make_shared<Core::ArchiveRecord>(record->startId(), record->endId(), begin, end,
+                                                                         record->type());
+                    playlist.append(PlaylistEntry{begin, camera, std::move(stretch), std::move(begin)});
                 } catch (const utils::Error& e) {
                     qDebug() << "Exception:" << e.what();
                 }
             }
-            if (recordEnd < hit.end())
+            if (hitGoesOn)
                 break;
         }
     }
@@ -164,12 +192,13 @@ Playlist buildSearchPlaylist(const QList<Core::camera_global_id_t>& cameraIds, c
 
     if (const Core::CameraPtr camera = cameras.value(searched))
         appendFrom(playlist, camera, found, next);
+    const Bounds bounds(found);
     for (const Core::camera_global_id_t& id : cameraIds) {
         const auto own = records.constFind(id);
         const Core::CameraPtr camera = cameras.value(id);
         if (id == searched || own == records.cend() || !camera)
             continue;
-        appendOverlaps(playlist, camera, ascending(*own), found, first, next);
+        appendOverlaps(playlist, camera, ascending(*own), bounds, first, next);
     }
     return playlist;
 }
