@@ -12,50 +12,40 @@ class tst_Language : public QObject
 {
     Q_OBJECT
 private slots:
-    void emptyBeforeStartUp();
+    void storedLanguageIsLoaded_data();
     void storedLanguageIsLoaded();
-    void sameCodeIsLoadedOnce();
-    void unknownLanguageKeepsEnglishButItsCode();
     void catalogueTranslatesEveryText();
 };
 
-void tst_Language::emptyBeforeStartUp()
+void tst_Language::storedLanguageIsLoaded_data()
 {
-    QVERIFY(QuorvelClient::Application::currentLanguage().isEmpty());
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<QStringList>("texts");
+    // Rows run in order: each starts from the language the row before left. Our own texts, then Qt's own.
+    QTest::newRow("ru") << "ru"
+                        << "ru" << QStringList{"Loading language: \"ru\""} << QStringList{"Войти", "Отмена"};
+    QTest::newRow("same code again") << "ru_RU"
+                                     << "ru" << QStringList() << QStringList{"Войти", "Отмена"};
+    QTest::newRow("en") << "en"
+                        << "en" << QStringList{"Loading language: \"en\""} << QStringList{"Sign in", "Cancel"};
+    QTest::newRow("unknown keeps its code")
+        << "de_DE"
+        << "de" << QStringList{"Loading language: \"de\""} << QStringList{"Sign in", "Cancel"};
 }
 
 void tst_Language::storedLanguageIsLoaded()
 {
-    Utils::Settings::instance()->setValue(QStringLiteral("common/language"), QStringLiteral("ru"));
+    QFETCH(QString, stored);
+    Utils::Settings::instance()->setValue(QStringLiteral("common/language"), stored);
     TestSupport::MessageCapture capture;
     setupLanguage();
-    QCOMPARE(capture.messages(), QStringList{QStringLiteral("Loading language: \"ru\"")});
-    QCOMPARE(QuorvelClient::Application::currentLanguage(), QStringLiteral("ru"));
-    // Our own texts and Qt's own texts are in Russian.
-    QCOMPARE(QCoreApplication::translate("QuorvelClient::GUI::LogInDialog", "Sign in"), QStringLiteral("Войти"));
-    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
-}
-
-void tst_Language::sameCodeIsLoadedOnce()
-{
-    TestSupport::MessageCapture capture;
-    QuorvelClient::Application::loadLanguage(QStringLiteral("ru_RU"));
-    QuorvelClient::Application::loadLanguage(QStringLiteral("ru"));
-    QVERIFY(capture.messages().isEmpty());
-    QCOMPARE(QCoreApplication::translate("QuorvelClient::GUI::LogInDialog", "Sign in"), QStringLiteral("Войти"));
-
-    QuorvelClient::Application::loadLanguage(QStringLiteral("en"));
-    QCOMPARE(capture.messages(), QStringList{QStringLiteral("Loading language: \"en\"")});
-    QCOMPARE(QuorvelClient::Application::currentLanguage(), QStringLiteral("en"));
-    QCOMPARE(QCoreApplication::translate("QuorvelClient::GUI::LogInDialog", "Sign in"), QStringLiteral("Sign in"));
-    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
-}
-
-void tst_Language::unknownLanguageKeepsEnglishButItsCode()
-{
-    QuorvelClient::Application::loadLanguage(QStringLiteral("de_DE"));
-    QCOMPARE(QuorvelClient::Application::currentLanguage(), QStringLiteral("de"));
-    QCOMPARE(QCoreApplication::translate("QuorvelClient::GUI::LogInDialog", "Sign in"), QStringLiteral("Sign in"));
+    QTEST(capture.messages(), "log");
+    QTEST(QuorvelClient::Application::currentLanguage(), "code");
+    QTEST(QStringList({QCoreApplication::translate("QuorvelClient::GUI::LogInDialog", "Sign in"),
+                       QCoreApplication::translate("QPlatformTheme", "Cancel")}),
+          "texts");
 }
 
 // Every translatable text of the sources has a Russian translation in the compiled catalogue.
@@ -64,40 +54,29 @@ void tst_Language::catalogueTranslatesEveryText()
     const QString ts = TestSupport::rootDir() + QStringLiteral("/all_ru.ts");
     QProcess lupdate;
     lupdate.start(QStringLiteral(QUORVEL_LUPDATE),
-                  {QStringLiteral("-silent"), QStringLiteral("-no-obsolete"), QStringLiteral("-I"),
-                   QStringLiteral(QUORVEL_SOURCE_DIR "/src"), QStringLiteral(QUORVEL_SOURCE_DIR "/src"),
-                   QStringLiteral("-ts"), ts});
+                  {"-silent", "-no-obsolete", "-I", QUORVEL_SOURCE_DIR "/src", QUORVEL_SOURCE_DIR "/src", "-ts", ts});
     QVERIFY(lupdate.waitForFinished(120000));
     QCOMPARE(lupdate.exitCode(), 0);
-
     QFile file(ts);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     QDomDocument doc;
-    QVERIFY(doc.setContent(&file));
-
+    QVERIFY(file.open(QIODevice::ReadOnly) && doc.setContent(&file));
     QTranslator catalogue;
     QVERIFY(catalogue.load(QStringLiteral(":/translations/QuorvelClient_ru.qm")));
 
     QStringList missing;
-    int texts = 0;
-    const QDomNodeList contexts = doc.elementsByTagName(QStringLiteral("context"));
-    for (int c = 0; c < contexts.size(); ++c) {
-        const QDomElement context = contexts.at(c).toElement();
-        const QByteArray name = context.firstChildElement(QStringLiteral("name")).text().toUtf8();
-        for (QDomElement message = context.firstChildElement(QStringLiteral("message")); !message.isNull();
-             message = message.nextSiblingElement(QStringLiteral("message"))) {
-            const QByteArray source = message.firstChildElement(QStringLiteral("source")).text().toUtf8();
-            const QByteArray comment = message.firstChildElement(QStringLiteral("comment")).text().toUtf8();
-            const bool numerus = message.attribute(QStringLiteral("numerus")) == QLatin1String("yes");
-            ++texts;
-            const QString translated = catalogue.translate(name.constData(), source.constData(),
-                                                           comment.isEmpty() ? nullptr : comment.constData(),
-                                                           numerus ? 1 : -1);
-            if (translated.isEmpty())
-                missing << QString::fromUtf8(name + " / " + source);
-        }
+    const QDomNodeList messages = doc.elementsByTagName(QStringLiteral("message"));
+    QVERIFY(messages.size() > 0);
+    for (int i = 0; i < messages.size(); ++i) {
+        const QDomElement message = messages.at(i).toElement();
+        const QByteArray context = message.parentNode().firstChildElement("name").text().toUtf8();
+        const QByteArray source = message.firstChildElement("source").text().toUtf8();
+        const QByteArray comment = message.firstChildElement("comment").text().toUtf8();
+        if (catalogue
+                .translate(context.constData(), source.constData(), comment.isEmpty() ? nullptr : comment.constData(),
+                           message.attribute("numerus") == QLatin1String("yes") ? 1 : -1)
+                .isEmpty())
+            missing << QString::fromUtf8(context + " / " + source);
     }
-    QVERIFY(texts > 0);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
 
     // No catalogue keeps entries marked unfinished.

@@ -1,12 +1,10 @@
 #include "core/StreamerClient.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
-#include "peer/TestCertificates.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
-#include "utils/SettingsKeys.h"
 
 #include <QSignalSpy>
 
@@ -69,9 +67,9 @@ private slots:
     void repliesMapToCodes();
     void droppedRequestsAreNotSentAgain_data();
     void droppedRequestsAreNotSentAgain();
-    void redirectsAreFollowedAndBounded();
+    void redirectsNameTheirHost();
     void failedRequestCanBeSentAgain();
-    void refusedConnectionAndSecretsInTheLog();
+    void secretsAndServerBytesStayOutOfTheLog();
 
 private:
     Outcome runLocal(const QString& command, const QVariantMap& params, bool parsing = true)
@@ -92,7 +90,6 @@ void tst_StreamerClient::initTestCase()
     QVERIFY(streamer->start());
     streamer->setSessionCheck([](const QString& session) { return session == QLatin1String("X"); });
     streamer->setCameras({{3, "Gate", 1, "h264", 1280, 720}});
-    net->proxy.map(QStringLiteral("stream.quorvel.example"), 80, QHostAddress::LocalHost, streamer->port());
 
     local = new FakeVideoServer(this);
     QVERIFY(local->start());
@@ -103,74 +100,54 @@ void tst_StreamerClient::initTestCase()
 void tst_StreamerClient::init()
 {
     setSetting(QStringLiteral("proxy/useProxy"), false);
-    streamer->clearRequests();
-    streamer->clearScript();
-    streamer->clearFailures();
-    local->clearRequests();
-    local->clearScript();
-    local->clearFailures();
+    for (FakeVideoServer* server : {streamer, local}) {
+        server->clearRequests();
+        server->clearScript();
+    }
     local->setKeepAlive(false);
     net->proxy.clearEntries();
 }
 
 void tst_StreamerClient::defaultClientAsksStreamingHost()
 {
+    // With nothing in the settings the proxy is asked for the streaming host on port 80, with no version in the
+    // path.
     net->useProxy();
+    net->proxy.map(QStringLiteral("stream.quorvel.example"), 80, QHostAddress::LocalHost, streamer->port());
     Outcome outcome = runOnce(QString(), 0, QStringLiteral("preview/live"),
                               {{"camera", 3}, {"q", 0}, {"server", "S"}, {"sessionId", "X"}}, false);
     QCOMPARE(outcome.replies, QList<QVariant>{QVariant(FakeVideoServer::previewJpeg(3))});
     const PeerRequest request = streamer->lastRequest();
     QCOMPARE(request.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=X HTTP/1.1"));
-    QCOMPARE(request.headerNames(), (QList<QByteArray>{"Accept", "Host"}));
-    QCOMPARE(request.header("Accept"), QByteArray("*/*"));
-    QCOMPARE(request.header("Host"), QByteArray("stream.quorvel.example:80"));
-    // With nothing in the settings the proxy is asked for the streaming host on port 80, with no version in the
-    // path, as the table of keys says.
-    QCOMPARE(net->proxy.entries().size(), 1);
-    QCOMPARE(
-        net->proxy.entries().first().requestLine,
-        QByteArray("GET http://stream.quorvel.example:80/preview/live?camera=3&q=0&server=S&sessionId=X HTTP/1.1"));
-    QCOMPARE(QStringLiteral("%1:%2/%3")
-                 .arg(Utils::Keys::streamerHost().defaultValue())
-                 .arg(Utils::Keys::streamerPort().defaultValue())
-                 .arg(Utils::Keys::streamerVersion().defaultValue()),
-             QStringLiteral("stream.quorvel.example:80/"));
+    QCOMPARE(request.headers, (RawHeaders{{"Accept", "*/*"}, {"Host", "stream.quorvel.example:80"}}));
+    QCOMPARE(net->proxy.entries().value(0).requestLine,
+             "GET http://stream.quorvel.example:80" + request.target + " HTTP/1.1");
 
     // The interface version of the settings is the first path segment.
-    FakeVideoServer versioned(nullptr, "2.0");
-    versioned.setSessionCheck([](const QString&) { return true; });
-    QVERIFY(versioned.start());
-    net->proxy.map(QStringLiteral("stream.quorvel.example"), 8088, QHostAddress::LocalHost, versioned.port());
+    net->proxy.map(QStringLiteral("stream.quorvel.example"), 8088, QHostAddress::LocalHost, streamer->port());
     setSetting(QStringLiteral("streamer/version"), QStringLiteral("2.0"));
     setSetting(QStringLiteral("streamer/port"), 8088);
-    outcome = runOnce(QString(), 0, QStringLiteral("vs_info/"), {{"server", "1"}, {"sessionId", "X"}});
+    runOnce(QString(), 0, QStringLiteral("vs_info/"), {{"server", "1"}});
     setSetting(QStringLiteral("streamer/version"), QString());
     setSetting(QStringLiteral("streamer/port"), 80);
-    QCOMPARE(outcome.replies.size(), 1);
-    QCOMPARE(versioned.lastRequest().requestLine, QByteArray("GET /2.0/vs_info/?server=1&sessionId=X HTTP/1.1"));
-    QCOMPARE(versioned.lastRequest().header("Host"), QByteArray("stream.quorvel.example:8088"));
+    QCOMPARE(streamer->lastRequest().requestLine, QByteArray("GET /2.0/vs_info/?server=1 HTTP/1.1"));
+    QCOMPARE(streamer->lastRequest().header("Host"), QByteArray("stream.quorvel.example:8088"));
 }
 
 void tst_StreamerClient::explicitHostIgnoresStreamerSettings()
 {
     setSetting(QStringLiteral("streamer/host"), QStringLiteral("elsewhere.quorvel.example"));
     setSetting(QStringLiteral("streamer/version"), QStringLiteral("9"));
-    const QByteArray password = QUrl::toPercentEncoding(local->password());
-    Outcome outcome =
-        runLocal(QStringLiteral("streams/info"), {{"server", QString::number(1)}, {"sessionId", password}});
-    QCOMPARE(outcome.replies.value(0).toList().size(), 2);
-    const PeerRequest request = local->lastRequest();
-    QCOMPARE(request.requestLine, QByteArray("GET /streams/info?server=1&sessionId=p%40ss%20w%26rd%2F%C3%BC HTTP/1.1"));
-    QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
-
     // The proxy of the settings applies to local servers too.
     net->useProxy();
     net->proxy.map(QStringLiteral("127.0.0.1"), local->port(), QHostAddress::LocalHost, local->port());
-    outcome = runLocal(QStringLiteral("vs_info/"), {{"server", "1"}, {"sessionId", password}});
-    QCOMPARE(outcome.replies.size(), 1);
-    QCOMPARE(net->proxy.entries().size(), 1);
+    const QVariantMap params{{"server", "1"}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
+    QCOMPARE(runLocal(QStringLiteral("streams/info"), params).replies.value(0).toList().size(), 2);
     setSetting(QStringLiteral("streamer/host"), QStringLiteral("stream.quorvel.example"));
     setSetting(QStringLiteral("streamer/version"), QString());
+    QCOMPARE(local->lastRequest().path, QByteArray("/streams/info"));
+    QCOMPARE(local->lastRequest().header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
+    QCOMPARE(net->proxy.entries().size(), 1);
 }
 
 void tst_StreamerClient::queryIsWrittenByteExactly_data()
@@ -180,7 +157,6 @@ void tst_StreamerClient::queryIsWrittenByteExactly_data()
     QTest::addColumn<QByteArray>("query");
 
     const int lenient = int(Utils::QueryEncoding::Lenient);
-    const int strict = int(Utils::QueryEncoding::Strict);
     // Archive parameters in key order; a pre-encoded password travels once encoded, ":" stays literal.
     const QVariantMap archive{{"server", "192.168.1.5:8080"},
                               {"camera", 2},
@@ -196,7 +172,8 @@ void tst_StreamerClient::queryIsWrittenByteExactly_data()
     QTest::newRow("broken triplets") << QVariantMap{{"v", QStringLiteral("%zz%4")}, {"w", QStringLiteral("\r\n\"<>")}}
                                      << lenient << QByteArray("v=%25zz%254&w=%0D%0A%22%3C%3E");
     // The REST API's encoding leaves only the unreserved characters.
-    QTest::newRow("strict") << QVariantMap{{"a key", QString::fromUtf8("vé/:%41=")}, {"empty", ""}, {"n", 12}} << strict
+    QTest::newRow("strict") << QVariantMap{{"a key", QString::fromUtf8("vé/:%41=")}, {"empty", ""}, {"n", 12}}
+                            << int(Utils::QueryEncoding::Strict)
                             << QByteArray("a%20key=v%C3%A9%2F%3A%2541%3D&empty=&n=12");
 }
 
@@ -219,54 +196,39 @@ void tst_StreamerClient::repliesMapToCodes_data()
 {
     QTest::addColumn<PeerReply>("reply");
     QTest::addColumn<bool>("parsing");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("status");
+    QTest::addColumn<QList<QPair<int, int>>>("errors");
     QTest::addColumn<QVariant>("response");
 
     const QVariant none;
-    QTest::newRow("409") << PeerReply::json("{}", 409) << true << -3 << 409 << none;
-    QTest::newRow("303") << PeerReply::redirect(303, "http://127.0.0.1/") << true << -3 << 303 << none;
-    QTest::newRow("empty raw") << PeerReply::json("") << false << -2 << 200 << none;
-    QTest::newRow("not json") << PeerReply::json("<html/>") << true << -2 << 200 << none;
-    QTest::newRow("not json raw") << PeerReply::json("<html/>") << false << 1 << 200 << QVariant(QByteArray("<html/>"));
-    QTest::newRow("object, no envelope") << PeerReply::json("{\"success\":false}") << true << 1 << 200
+    QTest::newRow("409") << PeerReply::json("{}", 409) << true << QList<QPair<int, int>>{{-3, 409}} << none;
+    QTest::newRow("empty raw") << PeerReply::json("") << false << QList<QPair<int, int>>{{-2, 200}} << none;
+    QTest::newRow("not json") << PeerReply::json("<html/>") << true << QList<QPair<int, int>>{{-2, 200}} << none;
+    QTest::newRow("not json raw") << PeerReply::json("<html/>") << false << QList<QPair<int, int>>()
+                                  << QVariant(QByteArray("<html/>"));
+    QTest::newRow("object, no envelope") << PeerReply::json("{\"success\":false}") << true << QList<QPair<int, int>>()
                                          << QVariant(QVariantMap{{"success", false}});
-    QTest::newRow("300") << PeerReply::json("[1]", 300) << true << 1 << 300 << QVariant(QVariantList{1});
-    QTest::newRow("closed mid-reply") << PeerReply::withBehaviour(PeerReply::CloseMidReply) << true << -4 << 200
-                                      << none;
-    QTest::newRow("garbage") << PeerReply::rawBytes("nonsense\r\n\r\n") << true << -4 << -1 << none;
-    const QVariant filler(QByteArray(5000, 'x'));
-    QTest::newRow("chunked") << PeerReply::filler(5000, PeerReply::Chunked) << false << 1 << 200 << filler;
-    QTest::newRow("to the close") << PeerReply::filler(5000, PeerReply::UntilClose) << false << 1 << 200 << filler;
-    for (const auto framing : {PeerReply::ByLength, PeerReply::Chunked, PeerReply::UntilClose}) {
-        QTest::addRow("200 MB, framing %d", int(framing))
-            << PeerReply::filler(200 << 20, framing) << false << -2 << 200 << none;
-    }
+    QTest::newRow("to the close") << PeerReply::filler(5000, PeerReply::UntilClose) << false << QList<QPair<int, int>>()
+                                  << QVariant(QByteArray(5000, 'x'));
+    QTest::newRow("200 MB") << PeerReply::filler(200 << 20, PeerReply::UntilClose) << false
+                            << QList<QPair<int, int>>{{-2, 200}} << none;
 }
 
-// Code 1 stands for a successful reply.
 void tst_StreamerClient::repliesMapToCodes()
 {
     QFETCH(PeerReply, reply);
     QFETCH(bool, parsing);
-    QFETCH(int, code);
-    QFETCH(int, status);
     QFETCH(QVariant, response);
     local->setFixedReply(reply);
     StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
     QSignalSpy replies(&client, &StreamerClient::responceReceived);
     QSignalSpy errors(&client, &StreamerClient::error);
-    TestSupport::MessageCapture log;
+    MessageCapture log;
     const Outcome outcome = run(&client, QStringLiteral("archive/days"), {{"camera", 1}}, parsing);
     QCoreApplication::processEvents();
     QCOMPARE(replies.size() + errors.size(), 1);
-    if (code == 1)
-        QCOMPARE(outcome.replies, QList<QVariant>{response});
-    else if (status >= 0)
-        QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{code, status}}));
-    else
-        QCOMPARE(outcome.errors.value(0).first, code);
-    QCOMPARE(log.count(QStringLiteral("HTTP reply too large:")), code == -2 && reply.fillerBytes > 0 ? 1 : 0);
+    QTEST(outcome.errors, "errors");
+    QCOMPARE(outcome.replies, response.isValid() ? QList<QVariant>{response} : QList<QVariant>());
+    QCOMPARE(log.count(QStringLiteral("HTTP reply too large:")), reply.fillerBytes > 5000 ? 1 : 0);
 }
 
 void tst_StreamerClient::droppedRequestsAreNotSentAgain_data()
@@ -299,24 +261,9 @@ void tst_StreamerClient::droppedRequestsAreNotSentAgain()
     QCOMPARE(local->requests().size(), reused ? 3 : 2);
 }
 
-void tst_StreamerClient::redirectsAreFollowedAndBounded()
+// A redirect is asked with Host first; an IPv6 host is written in brackets, asked directly and after a redirect.
+void tst_StreamerClient::redirectsNameTheirHost()
 {
-    FakeVideoServer other;
-    other.setPassword(QStringLiteral("pw"));
-    other.setCameras({{5, "Far", 1, "h264", 640, 480}});
-    QVERIFY(other.start());
-    const QByteArray otherBase = "http://127.0.0.1:" + QByteArray::number(other.port());
-
-    // To another server; the headers of a redirect come Host first.
-    local->enqueueReply(PeerReply::redirect(301, otherBase + "/streams/info?sessionId=pw"));
-    Outcome outcome = runLocal(QStringLiteral("streams/info"), {{"sessionId", "wrong"}});
-    QCOMPARE(outcome.replies.size(), 1);
-    PeerRequest request = other.lastRequest();
-    QCOMPARE(request.requestLine, QByteArray("GET /streams/info?sessionId=pw HTTP/1.1"));
-    QCOMPARE(request.header("Host"), "127.0.0.1:" + QByteArray::number(other.port()));
-    QCOMPARE(request.headerNames(), (QList<QByteArray>{"Host", "Accept"}));
-
-    // An IPv6 host is written in brackets, asked directly and after a redirect.
     FakeVideoServer six;
     six.setPassword(QStringLiteral("pw"));
     QVERIFY(six.start(QHostAddress::LocalHostIPv6));
@@ -325,45 +272,23 @@ void tst_StreamerClient::redirectsAreFollowedAndBounded()
         runOnce(QStringLiteral("::1"), six.port(), QStringLiteral("vs_info/"), {{"sessionId", "pw"}}).replies.size(),
         1);
     local->enqueueReply(PeerReply::redirect(302, "http://" + sixAuthority + "/vs_info/?sessionId=pw"));
-    QCOMPARE(runLocal(QStringLiteral("vs_info/"), {}).replies.size(), 1);
+    QCOMPARE(runLocal(QStringLiteral("vs_info/"), {{"sessionId", "wrong"}}).replies.size(), 1);
     QCOMPARE(six.requests().size(), 2);
-    for (const PeerRequest& asked : six.requests())
-        QCOMPARE(asked.header("Host"), sixAuthority);
-
-    // A Location without a host is resolved against the request; its encoded query is kept as it is.
-    local->enqueueReply(PeerReply::redirect(302, "vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC"));
-    local->enqueueReply(PeerReply::json("{}"));
-    outcome = runLocal(QStringLiteral("preview/x"), {});
-    QCOMPARE(outcome.replies.size(), 1);
-    QCOMPARE(local->lastRequest().requestLine,
-             QByteArray("GET /preview/vs_info/?sessionId=p%40ss%20w%26rd%2F%C3%BC HTTP/1.1"));
-
-    // A loop ends after ten followed redirects.
-    local->clearRequests();
-    local->setFixedReply(PeerReply::redirect(302, "/again"));
-    outcome = runLocal(QStringLiteral("vs_info/"), {});
-    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 302}}));
-    QCOMPARE(local->requests().size(), 11);
-
-    // A Location that is no usable URL.
-    TestSupport::MessageCapture log;
-    local->setFixedReply(PeerReply::redirect(301, "http://bad host/"));
-    outcome = runLocal(QStringLiteral("vs_info/"), {});
-    QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{-3, 301}}));
-    QVERIFY(log.contains(QStringLiteral("Bad redirect address:")));
+    QCOMPARE(six.requests().at(0).header("Host"), sixAuthority);
+    QCOMPARE(six.lastRequest().requestLine, QByteArray("GET /vs_info/?sessionId=pw HTTP/1.1"));
+    QCOMPARE(six.lastRequest().headers, (RawHeaders{{"Host", sixAuthority}, {"Accept", "*/*"}}));
 }
 
 void tst_StreamerClient::failedRequestCanBeSentAgain()
 {
     StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
     const QVariantMap params{{"camera", 1}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
-    int sends = 0;
     QList<int> codes;
     QVariant answer;
     connect(&client, &StreamerClient::error, this, [&](int code, int) {
         codes << code;
         QCOMPARE(client.params(), params);
-        if (++sends < 3)
+        if (codes.size() < 3)
             client.request(QStringLiteral("preview/live"), client.params(), false);
     });
     connect(&client, &StreamerClient::responceReceived, this, [&](const QVariant& v) { answer = v; });
@@ -381,9 +306,9 @@ void tst_StreamerClient::failedRequestCanBeSentAgain()
     QCOMPARE(local->lastRequest().header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
 }
 
-void tst_StreamerClient::refusedConnectionAndSecretsInTheLog()
+void tst_StreamerClient::secretsAndServerBytesStayOutOfTheLog()
 {
-    TestSupport::MessageCapture log;
+    MessageCapture log;
     const QString secret = QStringLiteral("Zx9secretPw");
     setSetting(QStringLiteral("proxy/useProxy"), true);
     setSetting(QStringLiteral("proxy/host"), QStringLiteral("127.0.0.1"));
@@ -392,18 +317,16 @@ void tst_StreamerClient::refusedConnectionAndSecretsInTheLog()
     // Nothing listens on the proxy's port: a transport failure.
     QCOMPARE(runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}}).errors,
              (QList<QPair<int, int>>{{-4, 0}}));
-    QVERIFY(log.contains(QStringLiteral("HTTP error:")));
     setSetting(QStringLiteral("proxy/useProxy"), false);
     PeerReply longReason = PeerReply::json("{}", 500);
     longReason.reason = QByteArray(60000, 'r');
-    for (const PeerReply& reply : {PeerReply::json("{}", 403), PeerReply::json(""), PeerReply::json("x"),
-                                   PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8()),
+    for (const PeerReply& reply : {PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8()),
                                    PeerReply::json(QByteArray(1 << 20, '{')), longReason,
                                    PeerReply::redirect(302, "http://bad host/" + QByteArray(60000, 'l'))}) {
         local->setFixedReply(reply);
         runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}});
     }
-    QVERIFY(log.messages().size() >= 8);
+    QVERIFY(log.contains(QStringLiteral("HTTP error:")) && log.contains(QStringLiteral("Bad redirect address:")));
     QVERIFY2(log.absent(secret), qPrintable(log.messages().join('\n')));
     // Bytes of a reply reach the log only as an excerpt with their length.
     QVERIFY(log.contains(QStringLiteral("{{{... (1048576 bytes)")));
