@@ -168,8 +168,8 @@ void tst_UpdateManager::invalidRepliesAreErrors()
 void tst_UpdateManager::levelsTitlesAndMessages()
 {
     // The first part that is higher decides, whatever the parts before it.
-    const QList<QPair<QString, int>> levels{{"6.0.0", 3}, {"5.7.0", 2}, {"5.6.1", 1}, {"5.6.0", 0},
-                                            {"4.9.0", 2}, {"5.5.9", 1}, {"-1.7.0", 2}};
+    const QList<QPair<QString, int>> levels{{"6.0.0", 3}, {"5.7.0", 2}, {"5.6.1", 1},  {"5.6.0", 0},
+                                            {"4.9.0", 2}, {"5.5.9", 1}, {"-1.7.0", 2}, {"6.9.9", 3}};
     for (const auto& [text, level] : levels) {
         QCOMPARE(offered(text).level(), level);
         QCOMPARE(offered(text).version(), text);
