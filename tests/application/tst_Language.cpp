@@ -38,7 +38,7 @@ void tst_Language::storedLanguageIsLoaded_data()
 void tst_Language::storedLanguageIsLoaded()
 {
     QFETCH(QString, stored);
-    Utils::Settings::instance()->setValue(QStringLiteral("common/language"), stored);
+    Utils::Settings::instance()->setValue("common/language", stored);
     TestSupport::MessageCapture capture;
     setupLanguage();
     QTEST(capture.messages(), "log");
@@ -51,7 +51,7 @@ void tst_Language::storedLanguageIsLoaded()
 // Every translatable text of the sources has a Russian translation in the compiled catalogue.
 void tst_Language::catalogueTranslatesEveryText()
 {
-    const QString ts = TestSupport::rootDir() + QStringLiteral("/all_ru.ts");
+    const QString ts = TestSupport::rootDir() + "/all_ru.ts";
     QProcess lupdate;
     lupdate.start(QStringLiteral(QUORVEL_LUPDATE),
                   {"-silent", "-no-obsolete", "-I", QUORVEL_SOURCE_DIR "/src", QUORVEL_SOURCE_DIR "/src", "-ts", ts});
@@ -61,10 +61,10 @@ void tst_Language::catalogueTranslatesEveryText()
     QDomDocument doc;
     QVERIFY(file.open(QIODevice::ReadOnly) && doc.setContent(&file));
     QTranslator catalogue;
-    QVERIFY(catalogue.load(QStringLiteral(":/translations/QuorvelClient_ru.qm")));
+    QVERIFY(catalogue.load(":/translations/QuorvelClient_ru.qm"));
 
     QStringList missing;
-    const QDomNodeList messages = doc.elementsByTagName(QStringLiteral("message"));
+    const QDomNodeList messages = doc.elementsByTagName("message");
     QVERIFY(messages.size() > 0);
     for (int i = 0; i < messages.size(); ++i) {
         const QDomElement message = messages.at(i).toElement();
@@ -81,7 +81,7 @@ void tst_Language::catalogueTranslatesEveryText()
 
     // No catalogue keeps entries marked unfinished.
     const QDir dir(QStringLiteral(QUORVEL_SOURCE_DIR "/src/resources/translations"));
-    for (const QString& name : dir.entryList({QStringLiteral("*_ru.ts")})) {
+    for (const QString& name : dir.entryList({"*_ru.ts"})) {
         QFile catalogueFile(dir.filePath(name));
         QVERIFY(catalogueFile.open(QIODevice::ReadOnly));
         QVERIFY2(!catalogueFile.readAll().contains("type=\"unfinished\""), qPrintable(name));

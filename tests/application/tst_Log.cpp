@@ -9,11 +9,11 @@
 
 namespace {
 
-const QString kStamp = QStringLiteral("\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d::\\d\\d\\.\\d{3} ");
+const QString kStamp = "\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d::\\d\\d\\.\\d{3} ";
 
 QStringList logLines(const QString& dir)
 {
-    QFile file(dir + QStringLiteral("/quorvel_client_log.txt"));
+    QFile file(dir + "/quorvel_client_log.txt");
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -57,15 +57,15 @@ private slots:
 
 void tst_Log::everyLevelHasItsPrefixAndFatalAborts()
 {
-    const QString dir = TestSupport::rootDir() + QStringLiteral("/child");
+    const QString dir = TestSupport::rootDir() + "/child";
     QVERIFY(QDir().mkpath(dir));
-    QFile old(dir + QStringLiteral("/quorvel_client_log.txt"));
+    QFile old(dir + "/quorvel_client_log.txt");
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("line of an earlier run\n") > 0);
     old.close();
     const QDateTime before = QDateTime::currentDateTime();
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUORVEL_LOG_CHILD"), dir);
+    env.insert("QUORVEL_LOG_CHILD", dir);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(child.waitForFinished(30000));
@@ -78,8 +78,7 @@ void tst_Log::everyLevelHasItsPrefixAndFatalAborts()
     compareLines(lines, QStringList{kStamp + "Settings are loading from: \"/x/QuorvelClient.ini\"",
                                     kStamp + "Пароль и камера №1"} +
                             echoed);
-    const QDateTime stamped =
-        QDateTime::fromString(lines.value(0).left(25), QStringLiteral("dd.MM.yyyy hh:mm::ss.zzz "));
+    const QDateTime stamped = QDateTime::fromString(lines.value(0).left(25), "dd.MM.yyyy hh:mm::ss.zzz ");
     QVERIFY(qAbs(stamped.msecsTo(before)) < 30000);
     // Warnings and worse are echoed on standard output too.
     compareLines(QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), echoed);

@@ -59,8 +59,8 @@ private:
 
 void tst_UpdateManager::initTestCase()
 {
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvel Client"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+    QCoreApplication::setApplicationName("Quorvel Client");
+    QCoreApplication::setApplicationVersion("5.6.0 Build 232");
     net = new FakeNetwork(this);
     QVERIFY(net->start());
     net->useProxy();
@@ -86,7 +86,7 @@ QStringList tst_UpdateManager::check(UpdateManager& manager)
 
 void tst_UpdateManager::timerChecksEveryInterval()
 {
-    net->service.setClientVersion(QStringLiteral("5.6.0"));
+    net->service.setClientVersion("5.6.0");
     UpdateManager manager(30, nullptr);
     SignalLog log(&manager);
     auto* timer = manager.findChild<QTimer*>();
@@ -157,10 +157,9 @@ void tst_UpdateManager::invalidRepliesAreErrors()
         net->service.enqueueReply(reply);
         QCOMPARE(check(manager), QStringList{"error"});
     }
-    QVERIFY(log.contains(QStringLiteral("Update check error: \"Error communicating with Quorvel server.")));
+    QVERIFY(log.contains("Update check error: \"Error communicating with Quorvel server."));
     // The reply reaches the log only as an excerpt.
-    QVERIFY(
-        log.contains(QStringLiteral("update responce: QVariant(QVariantMap, QMap((\"info\", QVariant(QString, \"iii")));
+    QVERIFY(log.contains("update responce: QVariant(QVariantMap, QMap((\"info\", QVariant(QString, \"iii"));
     for (const QString& message : log.messages())
         QVERIFY2(message.size() < 500, qPrintable(message.left(500)));
 }
@@ -175,25 +174,21 @@ void tst_UpdateManager::levelsTitlesAndMessages()
         QCOMPARE(offered(text).version(), text);
     }
 
-    const QString site =
-        QStringLiteral("<a href='http://www.quorvel.example/?target=site&lang='>www.quorvel.example</a>");
-    const QString download =
-        QStringLiteral("<a href='http://www.quorvel.example/?target=downloads&lang='>DOWNLOAD</a>");
-    QCOMPARE(offered("5.6.1").title(), QStringLiteral("New version is avaliable"));
-    QCOMPARE(offered("5.7.0").title(), QStringLiteral("New version is avaliable!"));
-    QCOMPARE(offered("6.0.0").title(), QStringLiteral("New version is avaliable!"));
+    const QString site = "<a href='http://www.quorvel.example/?target=site&lang='>www.quorvel.example</a>";
+    const QString download = "<a href='http://www.quorvel.example/?target=downloads&lang='>DOWNLOAD</a>";
+    QCOMPARE(offered("5.6.1").title(), "New version is avaliable");
+    QCOMPARE(offered("5.7.0").title(), "New version is avaliable!");
+    QCOMPARE(offered("6.0.0").title(), "New version is avaliable!");
 
     // Before any check the manager names the running version in full; a checked one without the build.
     const UpdateInfo before = UpdateManager(30, nullptr).updateInfo();
-    QCOMPARE(before.title(), QStringLiteral("Check for updates..."));
-    QCOMPARE(before.message(),
-             QStringLiteral("You have the latest version of Quorvel Client (version <b>5.6.0 Build 232</b>)."));
-    QCOMPARE(offered("5.6.0").message(),
-             QStringLiteral("You have the latest version of Quorvel Client (version <b>5.6.0</b>)."));
+    QCOMPARE(before.title(), "Check for updates...");
+    QCOMPARE(before.message(), "You have the latest version of Quorvel Client (version <b>5.6.0 Build 232</b>).");
+    QCOMPARE(offered("5.6.0").message(), "You have the latest version of Quorvel Client (version <b>5.6.0</b>).");
     QCOMPARE(offered("5.6.1").message(),
              "A new version of Quorvel Client is available! Version <b>5.6.1</b> is available on " + site +
                  ".<br><br>You can download it by this link:<br>" + download);
-    QCOMPARE(offered("5.7.0", QStringLiteral("<i>faster</i>")).message(),
+    QCOMPARE(offered("5.7.0", "<i>faster</i>").message(),
              "A new version of Quorvel Client is available! Version <b>5.7.0</b> is available on " + site +
                  ".<br><br>Please download this version using this link:<br>" + download +
                  "Information about this update: <i>faster</i>");
@@ -204,13 +199,13 @@ void tst_UpdateManager::levelsTitlesAndMessages()
                  download);
 
     // In Russian, with the language in the links.
-    QuorvelClient::Application::loadLanguage(QStringLiteral("ru"));
-    const QString russian = offered("6.0.0", QStringLiteral("x")).message();
-    QuorvelClient::Application::loadLanguage(QStringLiteral("en"));
-    QVERIFY(russian.contains(QStringLiteral("target=downloads&lang=ru")));
-    QVERIFY(russian.contains(QRegularExpression(QStringLiteral("[А-Яа-я]{4}"))));
-    QVERIFY(russian.contains(QStringLiteral("<b>6.0.0</b>")));
-    QVERIFY(russian.endsWith(QStringLiteral(": x")));
+    QuorvelClient::Application::loadLanguage("ru");
+    const QString russian = offered("6.0.0", "x").message();
+    QuorvelClient::Application::loadLanguage("en");
+    QVERIFY(russian.contains("target=downloads&lang=ru"));
+    QVERIFY(russian.contains(QRegularExpression("[А-Яа-я]{4}")));
+    QVERIFY(russian.contains("<b>6.0.0</b>"));
+    QVERIFY(russian.endsWith(": x"));
 }
 
 QUORVEL_TEST_MAIN(tst_UpdateManager)

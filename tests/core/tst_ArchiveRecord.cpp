@@ -48,8 +48,8 @@ void tst_ArchiveRecord::durationInWholeSeconds()
 
 void tst_ArchiveRecord::rejectsBadRecords_data()
 {
-    const QString ids = QStringLiteral("Will not create archive record with bad start and end ID");
-    const QString times = QStringLiteral("Will not create archive record with bad start and end time");
+    const QString ids = "Will not create archive record with bad start and end ID";
+    const QString times = "Will not create archive record with bad start and end time";
     QTest::addColumn<int>("startId");
     QTest::addColumn<int>("endId");
     QTest::addColumn<QDateTime>("begin");
@@ -71,7 +71,7 @@ void tst_ArchiveRecord::rejectsBadRecords()
     TestSupport::MessageCapture log;
     QCOMPARE(constructionError(startId, endId, begin, end), message);
     // Only a bad time logs the record's times.
-    QCOMPARE(log.count(QStringLiteral("Record end:")), message.endsWith(QLatin1String("ID")) ? 0 : 1);
+    QCOMPARE(log.count("Record end:"), message.endsWith(QLatin1String("ID")) ? 0 : 1);
 }
 
 void tst_ArchiveRecord::daysFollowLocalZone_data()

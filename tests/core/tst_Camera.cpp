@@ -16,11 +16,11 @@ using Core::CameraPtr;
 
 namespace {
 
-CameraPtr makeCamera(const QString& serverId, Core::camera_id_t id, const QString& name = QStringLiteral("Gate"),
+CameraPtr makeCamera(const QString& serverId, Core::camera_id_t id, const QString& name = "Gate",
                      Camera::CameraFlags flags = Camera::CameraFlags())
 {
-    return std::make_shared<Camera>(id, name, serverId, 77, QStringLiteral("Office"), true, false, true,
-                                    QSize(1280, 720), QStringLiteral("h264"), flags, QStringLiteral("active"));
+    return std::make_shared<Camera>(id, name, serverId, 77, "Office", true, false, true, QSize(1280, 720), "h264",
+                                    flags, "active");
 }
 
 } // namespace
@@ -38,7 +38,7 @@ private slots:
 
 void tst_Camera::serverTypeAndEquality()
 {
-    CameraPtr camera = makeCamera(QStringLiteral("srv-1"), 4);
+    CameraPtr camera = makeCamera("srv-1", 4);
     // Server type 1 marks a local camera and its value becomes 1; type 0 leaves the value alone.
     camera->setServerType(0);
     QCOMPARE(camera->serverValue(), qint64(77));
@@ -53,7 +53,7 @@ void tst_Camera::serverTypeAndEquality()
 
 void tst_Camera::flagsAndPreviewSignalOnlyOnChange()
 {
-    CameraPtr camera = makeCamera(QStringLiteral("srv"), 1);
+    CameraPtr camera = makeCamera("srv", 1);
     camera->setPreview("JPEG");
 
     // Going offline drops the preview first, then announces the flags.

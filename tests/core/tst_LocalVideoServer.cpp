@@ -13,19 +13,18 @@ using Core::LocalVideoServerPtr;
 
 namespace {
 
-const QString secret = QStringLiteral("s3cr&t pass");
+const QString secret = "s3cr&t pass";
 
-LocalVideoServerPtr makeServer(const QString& host = QStringLiteral("192.168.1.10"), int port = 8080,
-                               const QString& name = QStringLiteral("Shop"), const QString& password = secret)
+LocalVideoServerPtr makeServer(const QString& host = "192.168.1.10", int port = 8080, const QString& name = "Shop",
+                               const QString& password = secret)
 {
     return std::make_shared<LocalVideoServer>(LocalVideoServer::Offline, host, port, name, password, false, false);
 }
 
 CameraPtr makeCamera(Core::camera_id_t id)
 {
-    return std::make_shared<Camera>(id, QStringLiteral("Cam"), QStringLiteral("192.168.1.10:8080"), 0,
-                                    QStringLiteral("Shop"), true, false, false, QSize(704, 576),
-                                    QStringLiteral("mpeg4"), Camera::CameraFlags(), QString());
+    return std::make_shared<Camera>(id, "Cam", "192.168.1.10:8080", 0, "Shop", true, false, false, QSize(704, 576),
+                                    "mpeg4", Camera::CameraFlags(), QString());
 }
 
 } // namespace
@@ -46,21 +45,21 @@ void tst_LocalVideoServer::idEmptinessAndLog()
 {
     TestSupport::MessageCapture log;
     LocalVideoServerPtr server = makeServer();
-    QCOMPARE(makeServer(QStringLiteral("nvr.lan"), 0)->id(), QStringLiteral("nvr.lan:0"));
+    QCOMPARE(makeServer("nvr.lan", 0)->id(), "nvr.lan:0");
     // Empty: no host, port 0 or no name; the password does not count.
     QVERIFY(!makeServer("h", 80, "N", QString())->isEmpty());
     for (const LocalVideoServerPtr& empty : {makeServer(QString()), makeServer("h", 0), makeServer("h", 80, QString())})
         QVERIFY(empty->isEmpty());
 
     // Nothing that the record logs, from its "Created" line on, carries a password.
-    server->setPassword(QStringLiteral("other"));
+    server->setPassword("other");
     server->addCamera(makeCamera(1));
     server->removeCamera(1);
     server->addCamera(makeCamera(2));
     server->removeAllCameras();
-    QVERIFY(log.count(QStringLiteral("Created")) >= 1);
+    QVERIFY(log.count("Created") >= 1);
     for (const QString& line : log.messages())
-        QVERIFY2(!line.contains(QStringLiteral("s3cr")) && !line.contains(QStringLiteral("other")), qPrintable(line));
+        QVERIFY2(!line.contains("s3cr") && !line.contains("other"), qPrintable(line));
 }
 
 void tst_LocalVideoServer::settersSignalOnlyOnChange()
@@ -69,15 +68,15 @@ void tst_LocalVideoServer::settersSignalOnlyOnChange()
     QSignalSpy state(server.get(), &LocalVideoServer::stateChanged);
     QSignalSpy name(server.get(), &LocalVideoServer::nameChanged);
     server->setState(LocalVideoServer::Offline);
-    server->setName(QStringLiteral("Shop"));
+    server->setName("Shop");
     server->setState(LocalVideoServer::AccessDenied);
     server->setState(LocalVideoServer::AccessDenied);
-    server->setName(QStringLiteral("Store"));
-    server->setName(QStringLiteral("Store"));
+    server->setName("Store");
+    server->setName("Store");
     QCOMPARE(state.count(), 1);
     QCOMPARE(state.at(0).at(0).value<LocalVideoServer::LocalVideoServerState>(), LocalVideoServer::AccessDenied);
     QCOMPARE(name.count(), 1);
-    QCOMPARE(name.at(0).at(0).toString(), QStringLiteral("Store"));
+    QCOMPARE(name.at(0).at(0).toString(), "Store");
 }
 
 void tst_LocalVideoServer::camerasTakeThePasswordAndCapabilities()
@@ -102,10 +101,10 @@ void tst_LocalVideoServer::camerasTakeThePasswordAndCapabilities()
     QVERIFY(duplicate->serverType() == 0 && duplicate->password().isEmpty());
 
     // A new password reaches cameras added later only.
-    server->setPassword(QStringLiteral("changed"));
+    server->setPassword("changed");
     CameraPtr late = makeCamera(2);
     server->addCamera(late);
-    QCOMPARE(late->password(), QStringLiteral("changed"));
+    QCOMPARE(late->password(), "changed");
     QCOMPARE(early->password(), secret);
 
     // Capabilities reach every camera when they change; a call with the stored value leaves a drifted camera alone.

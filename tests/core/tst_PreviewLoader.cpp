@@ -20,7 +20,7 @@ using Core::PreviewLoader;
 
 namespace {
 
-const QString localPassword = QStringLiteral("p&ss wörd");
+const QString localPassword = "p&ss wörd";
 const char clientClass[] = "QuorvelClient::Core::StreamerClient";
 
 PeerReply failure(int status)
@@ -78,7 +78,7 @@ CameraPtr tst_PreviewLoader::localCamera(int id)
 
 QTimer* tst_PreviewLoader::refreshTimer() const
 {
-    return PreviewLoader::instance()->findChild<QTimer*>(QStringLiteral("previewRefreshTimer"));
+    return PreviewLoader::instance()->findChild<QTimer*>("previewRefreshTimer");
 }
 
 void tst_PreviewLoader::useLocalServer(const QString& host, int port)
@@ -95,8 +95,8 @@ void tst_PreviewLoader::initTestCase()
     streamer.setSessionCheck([](const QString& session) { return session == QLatin1String("localview"); });
     local.setCameras({FakeCamera{1, "Door"}});
     local.setPassword(localPassword);
-    Utils::Settings::instance()->setValue(QStringLiteral("streamer/host"), QStringLiteral("127.0.0.1"));
-    Utils::Settings::instance()->setValue(QStringLiteral("streamer/port"), streamer.port());
+    Utils::Settings::instance()->setValue("streamer/host", "127.0.0.1");
+    Utils::Settings::instance()->setValue("streamer/port", streamer.port());
     Core::SessionManager::create(QString(), QString());
 
     // Made at first use with its 45 s refresh already running.
@@ -106,7 +106,7 @@ void tst_PreviewLoader::initTestCase()
 
 void tst_PreviewLoader::init()
 {
-    useLocalServer(QStringLiteral("127.0.0.1"), local.port());
+    useLocalServer("127.0.0.1", local.port());
     refreshTimer()->start(45000);
 }
 
@@ -165,7 +165,7 @@ void tst_PreviewLoader::asksLocalServerWithItsPassword()
 
     // A local server whose id does not split into host and port is not asked, and its password never goes to
     // the service's streaming server: the account camera asked after it is the only request there.
-    useLocalServer(QStringLiteral("::1"), local.port());
+    useLocalServer("::1", local.port());
     PreviewLoader::instance()->addCamera(localCamera(2));
     CameraPtr cloud = cloudCamera();
     QSignalSpy cloudPreviews(cloud.get(), &Camera::previewChanged);
@@ -191,7 +191,7 @@ void tst_PreviewLoader::asksOnlyListedCamerasWhoseFlagsAreZero()
     offline->setFlags(Camera::CameraFlags());
     QTRY_COMPARE(offlinePreviews.count(), 1);
     QCOMPARE(streamer.requests().size(), 2);
-    QCOMPARE(streamer.lastRequest().queryItem("camera"), QStringLiteral("4"));
+    QCOMPARE(streamer.lastRequest().queryItem("camera"), "4");
 
     // Off the list, it is not asked for when it comes back; the request after it shows that nothing went out.
     loader->removeCamera(offline->globalId());
@@ -220,7 +220,7 @@ void tst_PreviewLoader::repeatsOnceThenClears()
     QCOMPARE(streamer.requests().at(1).requestLine, streamer.requests().at(0).requestLine);
 
     // Two failures: the preview is cleared after the second, and no third attempt is made.
-    streamer.failCommand(QStringLiteral("preview/live"), failure(404));
+    streamer.failCommand("preview/live", failure(404));
     loader->request(camera->globalId());
     QTRY_COMPARE(previews.count(), 2);
     QVERIFY(camera->preview().isEmpty());
@@ -229,7 +229,7 @@ void tst_PreviewLoader::repeatsOnceThenClears()
 
     // The failed request is over: the next one goes out, and fails twice in turn.
     loader->request(camera->globalId());
-    QTRY_COMPARE(log.count(QStringLiteral("Preview receive error: -3 404")), 4);
+    QTRY_COMPARE(log.count("Preview receive error: -3 404"), 4);
     QCOMPARE(streamer.requests().size(), 6);
 
     // A camera that drops out while its first request fails gets no repeat, and is asked afresh when back.
@@ -240,7 +240,7 @@ void tst_PreviewLoader::repeatsOnceThenClears()
         &local, &FakeHttpServer::requestReceived, door.get(), [&door] { door->setFlags(Camera::Offline); },
         Qt::SingleShotConnection);
     loader->addCamera(door);
-    QTRY_COMPARE(log.count(QStringLiteral("Preview receive error: -3 500")), 2);
+    QTRY_COMPARE(log.count("Preview receive error: -3 500"), 2);
     QCOMPARE(local.requests().size(), 1);
     door->setFlags(Camera::CameraFlags());
     QTRY_COMPARE(doorPreviews.count(), 1);
@@ -261,7 +261,7 @@ void tst_PreviewLoader::droppedPreviewsCostTwoRequests()
     CameraPtr camera = localCamera();
     camera->setPreview("old");
     QSignalSpy previews(camera.get(), &Camera::previewChanged);
-    local.failCommand(QStringLiteral("preview/live"), drop);
+    local.failCommand("preview/live", drop);
     PreviewLoader::instance()->addCamera(camera);
     QTRY_COMPARE(previews.count(), 1);
     QVERIFY(camera->preview().isEmpty());
@@ -275,7 +275,7 @@ void tst_PreviewLoader::refusedSessionAsksForRelogin()
     QSignalSpy relogin(loader, &PreviewLoader::relogin);
     CameraPtr camera = cloudCamera();
     camera->setPreview("old");
-    streamer.failCommand(QStringLiteral("preview/live"), failure(409));
+    streamer.failCommand("preview/live", failure(409));
     loader->addCamera(camera);
     QTRY_COMPARE(relogin.count(), 1);
     QCOMPARE(camera->preview(), QByteArray("old"));
@@ -286,7 +286,7 @@ void tst_PreviewLoader::refusedSessionAsksForRelogin()
     camera->setFlags(Camera::Offline);
     camera->setFlags(Camera::CameraFlags());
     refreshTimer()->setInterval(50);
-    QTRY_VERIFY(log.count(QStringLiteral("already exists, will not create new request")) >= 5);
+    QTRY_VERIFY(log.count("already exists, will not create new request") >= 5);
     QCOMPARE(streamer.requests().size(), 1);
     QCOMPARE(relogin.count(), 1);
 }
@@ -299,7 +299,7 @@ void tst_PreviewLoader::removingDropsTheRequest()
     QVERIFY(holder.start());
     QPointer<QTcpSocket> held;
     holder.setRoute("/preview/live", [&held](const PeerRequest&, QTcpSocket* socket) { held = socket; });
-    useLocalServer(QStringLiteral("127.0.0.1"), holder.port());
+    useLocalServer("127.0.0.1", holder.port());
     CameraPtr camera = localCamera();
     QSignalSpy previews(camera.get(), &Camera::previewChanged);
     loader->addCamera(camera);

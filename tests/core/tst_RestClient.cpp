@@ -22,7 +22,7 @@ struct Outcome
 };
 
 // Issues one request and waits for its one answer, releasing the client as issuers do.
-Outcome run(const QString& command, const QVariantMap& params, const QString& method = QStringLiteral("GET"))
+Outcome run(const QString& command, const QVariantMap& params, const QString& method = "GET")
 {
     Outcome outcome;
     auto* client = new RestClient;
@@ -69,8 +69,8 @@ void tst_RestClient::initTestCase()
 {
     net = new FakeNetwork(this);
     QVERIFY(net->start());
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvel Client"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+    QCoreApplication::setApplicationName("Quorvel Client");
+    QCoreApplication::setApplicationVersion("5.6.0 Build 232");
 }
 
 void tst_RestClient::init()
@@ -82,18 +82,17 @@ void tst_RestClient::init()
     net->proxy.clearEntries();
     // The first tests run with these keys absent; later ones put the defaults back after a change.
     Utils::Settings* settings = Utils::Settings::instance();
-    if (settings->value(QStringLiteral("rest/host"), QStringLiteral("absent")) != QStringLiteral("absent")) {
-        settings->setValue(QStringLiteral("rest/host"), QStringLiteral("api.quorvel.example"));
-        settings->setValue(QStringLiteral("rest/version"), QStringLiteral("3.1"));
+    if (settings->value("rest/host", "absent") != "absent") {
+        settings->setValue("rest/host", "api.quorvel.example");
+        settings->setValue("rest/version", "3.1");
     }
 }
 
 void tst_RestClient::requestsAreWrittenExactly()
 {
-    net->service.addAccount(QStringLiteral("user@example.com"), QStringLiteral("p a&s=s"));
-    const Outcome outcome = run(QStringLiteral("public/sessions"),
-                                {{"login", "user@example.com"}, {"password", "p a&s=s"}, {"clientType", "windows"}},
-                                QStringLiteral("POST"));
+    net->service.addAccount("user@example.com", "p a&s=s");
+    const Outcome outcome = run(
+        "public/sessions", {{"login", "user@example.com"}, {"password", "p a&s=s"}, {"clientType", "windows"}}, "POST");
     QCOMPARE(outcome.replies.size(), 1);
     QCOMPARE(outcome.replies.first().toMap().value("session_id").toString(), net->service.sessions().value(0));
 
@@ -110,15 +109,14 @@ void tst_RestClient::requestsAreWrittenExactly()
     QCOMPARE(net->proxy.entries().first().requestLine, QByteArray("CONNECT api.quorvel.example:443 HTTP/1.1"));
 
     // A GET carries the parameters in the query and has no body.
-    QCOMPARE(run(QStringLiteral("public/roster"), {{"sessionId", "a b"}}).errors,
-             (QList<QPair<int, int>>{{10002, 200}}));
+    QCOMPARE(run("public/roster", {{"sessionId", "a b"}}).errors, (QList<QPair<int, int>>{{10002, 200}}));
     const PeerRequest get = net->service.lastRequest();
     QCOMPARE(get.requestLine, QByteArray("GET /3.1/public/roster?sessionId=a%20b HTTP/1.1"));
     QCOMPARE(get.headers, (RawHeaders{{"Host", "api.quorvel.example"}}));
     QVERIFY(get.body.isEmpty());
 
     // No parameters: the bare path.
-    run(QStringLiteral("public/version/client"), {});
+    run("public/version/client", {});
     QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/version/client HTTP/1.1"));
 }
 
@@ -127,10 +125,10 @@ void tst_RestClient::hostAndVersionComeFromSettings()
     FakeService other(nullptr, "4.2");
     other.setTls(TestCertificates::trusted().server, TestCertificates::trusted().serverKey);
     QVERIFY(other.start());
-    net->proxy.map(QStringLiteral("rest.quorvel.example"), 443, QHostAddress::LocalHost, other.port());
-    Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("rest.quorvel.example"));
-    Utils::Settings::instance()->setValue(QStringLiteral("rest/version"), QStringLiteral("4.2"));
-    QCOMPARE(run(QStringLiteral("public/version/client"), {}).replies.size(), 1);
+    net->proxy.map("rest.quorvel.example", 443, QHostAddress::LocalHost, other.port());
+    Utils::Settings::instance()->setValue("rest/host", "rest.quorvel.example");
+    Utils::Settings::instance()->setValue("rest/version", "4.2");
+    QCOMPARE(run("public/version/client", {}).replies.size(), 1);
     QCOMPARE(other.lastRequest().requestLine, QByteArray("GET /4.2/public/version/client HTTP/1.1"));
     QCOMPARE(other.lastRequest().header("Host"), QByteArray("rest.quorvel.example"));
     QVERIFY(net->service.requests().isEmpty());
@@ -181,13 +179,13 @@ void tst_RestClient::repliesMapToCodes()
     QFETCH(QString, logged);
     net->service.setFixedReply(reply);
     MessageCapture log;
-    const Outcome outcome = run(QStringLiteral("public/roster"), {{"sessionId", "x"}});
+    const Outcome outcome = run("public/roster", {{"sessionId", "x"}});
     if (code == 1)
         QCOMPARE(outcome.replies, QList<QVariant>{response});
     else
         QCOMPARE(outcome.errors, (QList<QPair<int, int>>{{code, status}}));
     QVERIFY2(logged.isEmpty() || log.count(logged) == 1, qPrintable(log.messages().join('\n')));
-    QVERIFY(log.absent(QStringLiteral("Zx9secret")));
+    QVERIFY(log.absent("Zx9secret"));
 }
 
 void tst_RestClient::droppedRequestsAreNotSentAgain_data()
@@ -213,13 +211,13 @@ void tst_RestClient::droppedRequestsAreNotSentAgain()
         net->service.enqueueReply(PeerReply::redirect(302, "/3.1/public/sessions"));
     net->service.enqueueReply(drop);
     const int connections = net->service.connectionCount();
-    const Outcome outcome = run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "b"}}, method);
+    const Outcome outcome = run("public/sessions", {{"login", "a"}, {"password", "b"}}, method);
     QCOMPARE(outcome.errors.value(0).first, -4);
     QCOMPARE(outcome.count(), 1);
     QCOMPARE(net->service.requests().size(), reused ? 2 : 1);
     QCOMPARE(net->service.connectionCount(), connections + 1);
     // The next call works.
-    QCOMPARE(run(QStringLiteral("public/version/client"), {}).replies.size(), 1);
+    QCOMPARE(run("public/version/client", {}).replies.size(), 1);
 }
 
 void tst_RestClient::transportFailuresAreMinusFour()
@@ -230,35 +228,34 @@ void tst_RestClient::transportFailuresAreMinusFour()
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const int port = closed.serverPort();
     closed.close();
-    Utils::Settings::instance()->setValue(QStringLiteral("proxy/port"), port);
-    QCOMPARE(run(QStringLiteral("public/roster"), {}).errors, (QList<QPair<int, int>>{{-4, 0}}));
-    QVERIFY(log.contains(QStringLiteral("HTTP error:")));
+    Utils::Settings::instance()->setValue("proxy/port", port);
+    QCOMPARE(run("public/roster", {}).errors, (QList<QPair<int, int>>{{-4, 0}}));
+    QVERIFY(log.contains("HTTP error:"));
 
     net->useProxy();
     // A peer whose certificate does not verify never gets the password.
     FakeService rogue;
     rogue.setTls(TestCertificates::untrusted().server, TestCertificates::untrusted().serverKey);
     QVERIFY(rogue.start());
-    net->proxy.map(QStringLiteral("rogue.quorvel.example"), 443, QHostAddress::LocalHost, rogue.port());
-    Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("rogue.quorvel.example"));
-    Outcome outcome =
-        run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "secret"}}, QStringLiteral("POST"));
+    net->proxy.map("rogue.quorvel.example", 443, QHostAddress::LocalHost, rogue.port());
+    Utils::Settings::instance()->setValue("rest/host", "rogue.quorvel.example");
+    Outcome outcome = run("public/sessions", {{"login", "a"}, {"password", "secret"}}, "POST");
     QCOMPARE(outcome.errors.value(0).first, -4);
-    QVERIFY(log.contains(QStringLiteral("SSL errors:")));
+    QVERIFY(log.contains("SSL errors:"));
     QVERIFY(rogue.requests().isEmpty());
 
     // The proxy credentials of the settings are sent; wrong ones fail.
-    Utils::Settings::instance()->setValue(QStringLiteral("rest/host"), QStringLiteral("api.quorvel.example"));
+    Utils::Settings::instance()->setValue("rest/host", "api.quorvel.example");
     FakeProxy guarded;
     QVERIFY(guarded.start());
-    guarded.map(QStringLiteral("api.quorvel.example"), 443, QHostAddress::LocalHost, net->service.port());
+    guarded.map("api.quorvel.example", 443, QHostAddress::LocalHost, net->service.port());
     guarded.requireCredentials("proxyuser", "proxy pass");
-    Utils::Settings::instance()->setValue(QStringLiteral("proxy/port"), int(guarded.port()));
-    Utils::Settings::instance()->setValue(QStringLiteral("proxy/username"), QStringLiteral("proxyuser"));
-    Utils::Settings::instance()->setValue(QStringLiteral("proxy/password"), QStringLiteral("proxy pass"));
-    QCOMPARE(run(QStringLiteral("public/version/client"), {}).replies.size(), 1);
-    Utils::Settings::instance()->setValue(QStringLiteral("proxy/password"), QStringLiteral("wrong"));
-    QCOMPARE(run(QStringLiteral("public/version/client"), {}).errors.value(0).first, -4);
+    Utils::Settings::instance()->setValue("proxy/port", int(guarded.port()));
+    Utils::Settings::instance()->setValue("proxy/username", "proxyuser");
+    Utils::Settings::instance()->setValue("proxy/password", "proxy pass");
+    QCOMPARE(run("public/version/client", {}).replies.size(), 1);
+    Utils::Settings::instance()->setValue("proxy/password", "wrong");
+    QCOMPARE(run("public/version/client", {}).errors.value(0).first, -4);
 }
 
 void tst_RestClient::redirectsAreFollowed()
@@ -266,15 +263,14 @@ void tst_RestClient::redirectsAreFollowed()
     FakeService moved(nullptr, "9");
     moved.setTls(TestCertificates::trusted().server, TestCertificates::trusted().serverKey);
     QVERIFY(moved.start());
-    net->proxy.map(QStringLiteral("moved.quorvel.example"), 443, QHostAddress::LocalHost, moved.port());
+    net->proxy.map("moved.quorvel.example", 443, QHostAddress::LocalHost, moved.port());
     FakeHttpServer plain;
     QVERIFY(plain.start());
-    net->proxy.map(QStringLiteral("plain.quorvel.example"), 8080, QHostAddress::LocalHost, plain.port());
+    net->proxy.map("plain.quorvel.example", 8080, QHostAddress::LocalHost, plain.port());
 
     // An https Location without a port: TLS on 443, the POST re-sent without its body and form header.
     net->service.enqueueReply(PeerReply::redirect(302, "https://moved.quorvel.example/9/public/version/client?x=1"));
-    Outcome outcome =
-        run(QStringLiteral("public/sessions"), {{"login", "a"}, {"password", "b"}}, QStringLiteral("POST"));
+    Outcome outcome = run("public/sessions", {{"login", "a"}, {"password", "b"}}, "POST");
     QCOMPARE(outcome.replies.size(), 1);
     PeerRequest request = moved.lastRequest();
     QVERIFY(request.tls);
@@ -285,7 +281,7 @@ void tst_RestClient::redirectsAreFollowed()
 
     // A Location without a host is resolved against the request it answers; an empty path goes as "/".
     net->service.enqueueReply(PeerReply::redirect(301, "../public/version/client"));
-    outcome = run(QStringLiteral("public/roster"), {{"sessionId", "s"}});
+    outcome = run("public/roster", {{"sessionId", "s"}});
     QCOMPARE(outcome.replies.size(), 1);
     QCOMPARE(net->service.requests().size(), 3);
     QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/version/client HTTP/1.1"));
@@ -294,8 +290,8 @@ void tst_RestClient::redirectsAreFollowed()
     // A plain http Location is followed over plain HTTP to its port.
     plain.setFixedReply(PeerReply::json("{\"success\":true,\"response\":\"plain\"}"));
     net->service.enqueueReply(PeerReply::redirect(302, "http://plain.quorvel.example:8080"));
-    outcome = run(QStringLiteral("public/version/client"), {});
-    QCOMPARE(outcome.replies, QList<QVariant>{QVariant(QStringLiteral("plain"))});
+    outcome = run("public/version/client", {});
+    QCOMPARE(outcome.replies, QList<QVariant>{QVariant("plain")});
     QCOMPARE(plain.lastRequest().requestLine, QByteArray("GET / HTTP/1.1"));
     QVERIFY(!plain.lastRequest().tls);
     QCOMPARE(plain.lastRequest().header("Host"), QByteArray("plain.quorvel.example:8080"));
@@ -303,31 +299,30 @@ void tst_RestClient::redirectsAreFollowed()
 
 void tst_RestClient::errorTextsInBothLanguages()
 {
-    QCOMPARE(RestClient::errorString(-1),
-             QStringLiteral("Quorvel reports about unknown service error. Please update Quorvel Client"));
+    QCOMPARE(RestClient::errorString(-1), "Quorvel reports about unknown service error. Please update Quorvel Client");
     for (int code : {0, 10007, 10017, -5})
-        QCOMPARE(RestClient::errorString(code), QStringLiteral("Unknown error"));
+        QCOMPARE(RestClient::errorString(code), "Unknown error");
 
     const QList<int> codes{-4, -3, -2, -1, 1, 10000, 10001, 10002, 10003, 10004, 10005, 10006, 10016};
     QStringList english;
     for (int code : codes)
         english << RestClient::errorString(code);
-    QuorvelClient::Application::loadLanguage(QStringLiteral("ru"));
+    QuorvelClient::Application::loadLanguage("ru");
     for (int i = 0; i < codes.size(); ++i) {
         const QString russian = RestClient::errorString(codes.at(i));
-        QVERIFY2(russian != english.at(i) && !russian.contains(QStringLiteral("%1")), qPrintable(russian));
-        QVERIFY2(russian.contains(QRegularExpression(QStringLiteral("[А-Яа-я]"))), qPrintable(russian));
+        QVERIFY2(russian != english.at(i) && !russian.contains("%1"), qPrintable(russian));
+        QVERIFY2(russian.contains(QRegularExpression("[А-Яа-я]")), qPrintable(russian));
     }
-    QuorvelClient::Application::loadLanguage(QStringLiteral("en"));
+    QuorvelClient::Application::loadLanguage("en");
 }
 
 void tst_RestClient::pathAndQueryDropsSchemeAndHost()
 {
-    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("https://h.example:8443/a%20b/c?x=1&y=%2F#frag"))),
+    QCOMPARE(Utils::pathAndQuery(QUrl("https://h.example:8443/a%20b/c?x=1&y=%2F#frag")),
              QByteArray("/a%20b/c?x=1&y=%2F#frag"));
-    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("http://user:pw@h.example/p"))), QByteArray("/p"));
-    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("http://h.example"))), QByteArray());
-    QCOMPARE(Utils::pathAndQuery(QUrl(QStringLiteral("http://h.example/é?q=ü"))), QByteArray("/%C3%A9?q=%C3%BC"));
+    QCOMPARE(Utils::pathAndQuery(QUrl("http://user:pw@h.example/p")), QByteArray("/p"));
+    QCOMPARE(Utils::pathAndQuery(QUrl("http://h.example")), QByteArray());
+    QCOMPARE(Utils::pathAndQuery(QUrl("http://h.example/é?q=ü")), QByteArray("/%C3%A9?q=%C3%BC"));
 }
 
 QUORVEL_TEST_MAIN(tst_RestClient)

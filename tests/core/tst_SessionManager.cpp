@@ -30,10 +30,10 @@ private:
 
 void tst_SessionManager::initTestCase()
 {
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+    QCoreApplication::setApplicationVersion("5.6.0 Build 232");
     net = new FakeNetwork(this);
     QVERIFY(net->start());
-    net->service.addAccount(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    net->service.addAccount("user@example.com", "pa ss");
     net->useProxy();
 }
 
@@ -49,12 +49,12 @@ void tst_SessionManager::localOnlySessionMakesNoConnection()
     TestSupport::ObjectCensus census;
     SessionManager::create(QString(), QString());
     SessionManager* manager = SessionManager::instance();
-    QCOMPARE(manager->sessionId(), QStringLiteral("localview"));
+    QCOMPARE(manager->sessionId(), "localview");
     QCOMPARE(census.alive("QuorvelClient::Core::RestClient"), 0);
     QCOMPARE(census.alive("QNetworkReplyHttpImpl"), 0);
 
     // A login without a password is an ordinary manager without a session.
-    SessionManager::create(QStringLiteral("user@example.com"), QString());
+    SessionManager::create("user@example.com", QString());
     QVERIFY(SessionManager::instance()->sessionId().isEmpty());
 }
 
@@ -62,7 +62,7 @@ void tst_SessionManager::signInAndPartnerInfo()
 {
     TestSupport::MessageCapture log;
     TestSupport::ObjectCensus census;
-    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    SessionManager::create("user@example.com", "pa ss");
     SessionManager* manager = SessionManager::instance();
     QSignalSpy sessions(manager, &SessionManager::newSessionId);
     QSignalSpy errors(manager, &SessionManager::error);
@@ -79,11 +79,11 @@ void tst_SessionManager::signInAndPartnerInfo()
 
     const QString session = net->service.sessions().last();
     QCOMPARE(manager->sessionId(), session);
-    QCOMPARE(manager->partnerQuery(), QStringLiteral("&partner=42"));
-    QVERIFY(log.contains(QStringLiteral("user_id 7")));
-    QVERIFY(log.contains(QStringLiteral("partner_.id received \"42\"")));
+    QCOMPARE(manager->partnerQuery(), "&partner=42");
+    QVERIFY(log.contains("user_id 7"));
+    QVERIFY(log.contains("partner_.id received \"42\""));
     // Neither the session nor the password reaches the log.
-    QVERIFY(log.absent(session) && log.absent(QStringLiteral("pa ss")));
+    QVERIFY(log.absent(session) && log.absent("pa ss"));
     // The client that carried the request is released.
     QTRY_COMPARE(census.alive("QuorvelClient::Core::RestClient"), 0);
 
@@ -91,15 +91,14 @@ void tst_SessionManager::signInAndPartnerInfo()
     manager->requestPartnerInfo();
     manager->requestPartnerInfo();
     QTRY_VERIFY_WITH_TIMEOUT(!manager->loginUri().isEmpty(), 20000);
-    QCOMPARE(manager->loginUri(), QStringLiteral("https://partner.quorvel.example/login"));
+    QCOMPARE(manager->loginUri(), "https://partner.quorvel.example/login");
     QCOMPARE(net->service.requests().size(), 2);
     QCOMPARE(net->service.lastRequest().requestLine, QByteArray("GET /3.1/public/partners/info?partnerId=42 HTTP/1.1"));
-    QVERIFY(log.contains(QStringLiteral("Partber info received")));
-    QVERIFY(log.contains(
-        QStringLiteral("partner info received \"42\" \"Quorvel Partner\" \"https://partner.quorvel.example/login\"")));
+    QVERIFY(log.contains("Partber info received"));
+    QVERIFY(log.contains("partner info received \"42\" \"Quorvel Partner\" \"https://partner.quorvel.example/login\""));
     net->service.enqueueReply(FakeService::failure(10004));
     manager->requestPartnerInfo();
-    QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("Partber info request error: 10004")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains("Partber info request error: 10004"), 20000);
     QCOMPARE(sessions.size() + errors.size(), 1);
 
     // Holding a session does not stop a new request.
@@ -110,7 +109,7 @@ void tst_SessionManager::signInAndPartnerInfo()
 
 void tst_SessionManager::refusedSignInCanBeRetried()
 {
-    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("wrong"));
+    SessionManager::create("user@example.com", "wrong");
     SessionManager* manager = SessionManager::instance();
     QSignalSpy sessions(manager, &SessionManager::newSessionId);
     QSignalSpy errors(manager, &SessionManager::error);
@@ -132,7 +131,7 @@ void tst_SessionManager::createCutsOffTheOldManager()
 {
     TestSupport::ObjectCensus census;
     net->service.setFixedReply(PeerReply::withBehaviour(PeerReply::NeverAnswer));
-    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    SessionManager::create("user@example.com", "pa ss");
     QPointer<SessionManager> old = SessionManager::instance();
     QSignalSpy oldSessions(old.data(), &SessionManager::newSessionId);
     QSignalSpy oldErrors(old.data(), &SessionManager::error);
@@ -140,7 +139,7 @@ void tst_SessionManager::createCutsOffTheOldManager()
     QTRY_COMPARE_WITH_TIMEOUT(net->service.requests().size(), 1, 20000);
     QCOMPARE(census.alive("QuorvelClient::Core::RestClient"), 1);
 
-    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+    SessionManager::create("user@example.com", "pa ss");
     QVERIFY(SessionManager::instance() != old);
     QTRY_VERIFY(old.isNull());
     QTRY_COMPARE(census.alive("QuorvelClient::Core::RestClient"), 0);
@@ -149,13 +148,13 @@ void tst_SessionManager::createCutsOffTheOldManager()
 
 void tst_SessionManager::createFromTheOldManagersOwnSlot()
 {
-    SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("wrong"));
+    SessionManager::create("user@example.com", "wrong");
     QPointer<SessionManager> old = SessionManager::instance();
     int calls = 0;
     connect(old.data(), &SessionManager::error, this, [&calls](int) {
         ++calls;
         // The sign-in dialog may start over from its failure slot.
-        SessionManager::create(QStringLiteral("user@example.com"), QStringLiteral("pa ss"));
+        SessionManager::create("user@example.com", "pa ss");
         SessionManager::instance()->requestSessionId();
     });
     old->requestSessionId();

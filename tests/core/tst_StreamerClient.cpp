@@ -74,7 +74,7 @@ private slots:
 private:
     Outcome runLocal(const QString& command, const QVariantMap& params, bool parsing = true)
     {
-        return runOnce(QStringLiteral("127.0.0.1"), local->port(), command, params, parsing);
+        return runOnce("127.0.0.1", local->port(), command, params, parsing);
     }
 
     FakeNetwork* net = nullptr;
@@ -93,13 +93,13 @@ void tst_StreamerClient::initTestCase()
 
     local = new FakeVideoServer(this);
     QVERIFY(local->start());
-    local->setPassword(QStringLiteral("p@ss w&rd/ü"));
+    local->setPassword("p@ss w&rd/ü");
     local->setCameras({{1, "Door", 1, "h264", 640, 480}, {2, "Yard", 0, "mpeg4", 704, 576}});
 }
 
 void tst_StreamerClient::init()
 {
-    setSetting(QStringLiteral("proxy/useProxy"), false);
+    setSetting("proxy/useProxy", false);
     for (FakeVideoServer* server : {streamer, local}) {
         server->clearRequests();
         server->clearScript();
@@ -113,9 +113,9 @@ void tst_StreamerClient::defaultClientAsksStreamingHost()
     // With nothing in the settings the proxy is asked for the streaming host on port 80, with no version in the
     // path.
     net->useProxy();
-    net->proxy.map(QStringLiteral("stream.quorvel.example"), 80, QHostAddress::LocalHost, streamer->port());
-    Outcome outcome = runOnce(QString(), 0, QStringLiteral("preview/live"),
-                              {{"camera", 3}, {"q", 0}, {"server", "S"}, {"sessionId", "X"}}, false);
+    net->proxy.map("stream.quorvel.example", 80, QHostAddress::LocalHost, streamer->port());
+    Outcome outcome =
+        runOnce(QString(), 0, "preview/live", {{"camera", 3}, {"q", 0}, {"server", "S"}, {"sessionId", "X"}}, false);
     QCOMPARE(outcome.replies, QList<QVariant>{QVariant(FakeVideoServer::previewJpeg(3))});
     const PeerRequest request = streamer->lastRequest();
     QCOMPARE(request.requestLine, QByteArray("GET /preview/live?camera=3&q=0&server=S&sessionId=X HTTP/1.1"));
@@ -124,27 +124,27 @@ void tst_StreamerClient::defaultClientAsksStreamingHost()
              "GET http://stream.quorvel.example:80" + request.target + " HTTP/1.1");
 
     // The interface version of the settings is the first path segment.
-    net->proxy.map(QStringLiteral("stream.quorvel.example"), 8088, QHostAddress::LocalHost, streamer->port());
-    setSetting(QStringLiteral("streamer/version"), QStringLiteral("2.0"));
-    setSetting(QStringLiteral("streamer/port"), 8088);
-    runOnce(QString(), 0, QStringLiteral("vs_info/"), {{"server", "1"}});
-    setSetting(QStringLiteral("streamer/version"), QString());
-    setSetting(QStringLiteral("streamer/port"), 80);
+    net->proxy.map("stream.quorvel.example", 8088, QHostAddress::LocalHost, streamer->port());
+    setSetting("streamer/version", "2.0");
+    setSetting("streamer/port", 8088);
+    runOnce(QString(), 0, "vs_info/", {{"server", "1"}});
+    setSetting("streamer/version", QString());
+    setSetting("streamer/port", 80);
     QCOMPARE(streamer->lastRequest().requestLine, QByteArray("GET /2.0/vs_info/?server=1 HTTP/1.1"));
     QCOMPARE(streamer->lastRequest().header("Host"), QByteArray("stream.quorvel.example:8088"));
 }
 
 void tst_StreamerClient::explicitHostIgnoresStreamerSettings()
 {
-    setSetting(QStringLiteral("streamer/host"), QStringLiteral("elsewhere.quorvel.example"));
-    setSetting(QStringLiteral("streamer/version"), QStringLiteral("9"));
+    setSetting("streamer/host", "elsewhere.quorvel.example");
+    setSetting("streamer/version", "9");
     // The proxy of the settings applies to local servers too.
     net->useProxy();
-    net->proxy.map(QStringLiteral("127.0.0.1"), local->port(), QHostAddress::LocalHost, local->port());
+    net->proxy.map("127.0.0.1", local->port(), QHostAddress::LocalHost, local->port());
     const QVariantMap params{{"server", "1"}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
-    QCOMPARE(runLocal(QStringLiteral("streams/info"), params).replies.value(0).toList().size(), 2);
-    setSetting(QStringLiteral("streamer/host"), QStringLiteral("stream.quorvel.example"));
-    setSetting(QStringLiteral("streamer/version"), QString());
+    QCOMPARE(runLocal("streams/info", params).replies.value(0).toList().size(), 2);
+    setSetting("streamer/host", "stream.quorvel.example");
+    setSetting("streamer/version", QString());
     QCOMPARE(local->lastRequest().path, QByteArray("/streams/info"));
     QCOMPARE(local->lastRequest().header("Host"), "127.0.0.1:" + QByteArray::number(local->port()));
     QCOMPARE(net->proxy.entries().size(), 1);
@@ -160,7 +160,7 @@ void tst_StreamerClient::queryIsWrittenByteExactly_data()
     // Archive parameters in key order; a pre-encoded password travels once encoded, ":" stays literal.
     const QVariantMap archive{{"server", "192.168.1.5:8080"},
                               {"camera", 2},
-                              {"sessionId", QUrl::toPercentEncoding(QStringLiteral("p@ss w&rd/ü"))},
+                              {"sessionId", QUrl::toPercentEncoding("p@ss w&rd/ü")},
                               {"startTime", 1700000000u}};
     QTest::newRow("archive") << archive << lenient
                              << QByteArray("camera=2&server=192.168.1.5:8080&sessionId=p%40ss%20w%26rd%2F%C3%BC&"
@@ -169,8 +169,8 @@ void tst_StreamerClient::queryIsWrittenByteExactly_data()
     // Text that would break the request line is encoded.
     QTest::newRow("delimiters") << QVariantMap{{"name", QString::fromUtf8("a b&c#d+é")}, {"k=y", "50%"}} << lenient
                                 << QByteArray("k%3Dy=50%25&name=a%20b%26c%23d%2B%C3%A9");
-    QTest::newRow("broken triplets") << QVariantMap{{"v", QStringLiteral("%zz%4")}, {"w", QStringLiteral("\r\n\"<>")}}
-                                     << lenient << QByteArray("v=%25zz%254&w=%0D%0A%22%3C%3E");
+    QTest::newRow("broken triplets") << QVariantMap{{"v", "%zz%4"}, {"w", "\r\n\"<>"}} << lenient
+                                     << QByteArray("v=%25zz%254&w=%0D%0A%22%3C%3E");
     // The REST API's encoding leaves only the unreserved characters.
     QTest::newRow("strict") << QVariantMap{{"a key", QString::fromUtf8("vé/:%41=")}, {"empty", ""}, {"n", 12}}
                             << int(Utils::QueryEncoding::Strict)
@@ -187,7 +187,7 @@ void tst_StreamerClient::queryIsWrittenByteExactly()
         return;
     // And the wire carries exactly that.
     local->setFixedReply(PeerReply::json("[]"));
-    runLocal(QStringLiteral("archive/list"), params);
+    runLocal("archive/list", params);
     QCOMPARE(local->lastRequest().requestLine,
              "GET /archive/list" + (query.isEmpty() ? QByteArray() : '?' + query) + " HTTP/1.1");
 }
@@ -219,16 +219,16 @@ void tst_StreamerClient::repliesMapToCodes()
     QFETCH(bool, parsing);
     QFETCH(QVariant, response);
     local->setFixedReply(reply);
-    StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
+    StreamerClient client("127.0.0.1", local->port());
     QSignalSpy replies(&client, &StreamerClient::responceReceived);
     QSignalSpy errors(&client, &StreamerClient::error);
     MessageCapture log;
-    const Outcome outcome = run(&client, QStringLiteral("archive/days"), {{"camera", 1}}, parsing);
+    const Outcome outcome = run(&client, "archive/days", {{"camera", 1}}, parsing);
     QCoreApplication::processEvents();
     QCOMPARE(replies.size() + errors.size(), 1);
     QTEST(outcome.errors, "errors");
     QCOMPARE(outcome.replies, response.isValid() ? QList<QVariant>{response} : QList<QVariant>());
-    QCOMPARE(log.count(QStringLiteral("HTTP reply too large:")), reply.fillerBytes > 5000 ? 1 : 0);
+    QCOMPARE(log.count("HTTP reply too large:"), reply.fillerBytes > 5000 ? 1 : 0);
 }
 
 void tst_StreamerClient::droppedRequestsAreNotSentAgain_data()
@@ -248,16 +248,16 @@ void tst_StreamerClient::droppedRequestsAreNotSentAgain()
     QFETCH(PeerReply, drop);
     QFETCH(bool, reused);
     local->setKeepAlive(true);
-    StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
+    StreamerClient client("127.0.0.1", local->port());
     const QVariantMap params{{"server", "1"}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
     if (reused)
-        QCOMPARE(run(&client, QStringLiteral("vs_info/"), params).replies.size(), 1);
+        QCOMPARE(run(&client, "vs_info/", params).replies.size(), 1);
     const int connections = local->connectionCount();
     local->enqueueReply(drop);
-    QCOMPARE(run(&client, QStringLiteral("streams/info"), params).errors.value(0).first, -4);
+    QCOMPARE(run(&client, "streams/info", params).errors.value(0).first, -4);
     QCOMPARE(local->requests().size(), reused ? 2 : 1);
     QCOMPARE(local->connectionCount(), connections + (reused ? 0 : 1));
-    QCOMPARE(run(&client, QStringLiteral("streams/info"), params).replies.size(), 1);
+    QCOMPARE(run(&client, "streams/info", params).replies.size(), 1);
     QCOMPARE(local->requests().size(), reused ? 3 : 2);
 }
 
@@ -265,14 +265,12 @@ void tst_StreamerClient::droppedRequestsAreNotSentAgain()
 void tst_StreamerClient::redirectsNameTheirHost()
 {
     FakeVideoServer six;
-    six.setPassword(QStringLiteral("pw"));
+    six.setPassword("pw");
     QVERIFY(six.start(QHostAddress::LocalHostIPv6));
     const QByteArray sixAuthority = "[::1]:" + QByteArray::number(six.port());
-    QCOMPARE(
-        runOnce(QStringLiteral("::1"), six.port(), QStringLiteral("vs_info/"), {{"sessionId", "pw"}}).replies.size(),
-        1);
+    QCOMPARE(runOnce("::1", six.port(), "vs_info/", {{"sessionId", "pw"}}).replies.size(), 1);
     local->enqueueReply(PeerReply::redirect(302, "http://" + sixAuthority + "/vs_info/?sessionId=pw"));
-    QCOMPARE(runLocal(QStringLiteral("vs_info/"), {{"sessionId", "wrong"}}).replies.size(), 1);
+    QCOMPARE(runLocal("vs_info/", {{"sessionId", "wrong"}}).replies.size(), 1);
     QCOMPARE(six.requests().size(), 2);
     QCOMPARE(six.requests().at(0).header("Host"), sixAuthority);
     QCOMPARE(six.lastRequest().requestLine, QByteArray("GET /vs_info/?sessionId=pw HTTP/1.1"));
@@ -281,7 +279,7 @@ void tst_StreamerClient::redirectsNameTheirHost()
 
 void tst_StreamerClient::failedRequestCanBeSentAgain()
 {
-    StreamerClient client(QStringLiteral("127.0.0.1"), local->port());
+    StreamerClient client("127.0.0.1", local->port());
     const QVariantMap params{{"camera", 1}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
     QList<int> codes;
     QVariant answer;
@@ -289,7 +287,7 @@ void tst_StreamerClient::failedRequestCanBeSentAgain()
         codes << code;
         QCOMPARE(client.params(), params);
         if (codes.size() < 3)
-            client.request(QStringLiteral("preview/live"), client.params(), false);
+            client.request("preview/live", client.params(), false);
     });
     connect(&client, &StreamerClient::responceReceived, this, [&](const QVariant& v) { answer = v; });
     // Refused at first, then redirected elsewhere and refused; the third send goes to the client's own server.
@@ -298,7 +296,7 @@ void tst_StreamerClient::failedRequestCanBeSentAgain()
     QVERIFY(elsewhere.start());
     local->enqueueReply(PeerReply::json("", 500));
     local->enqueueReply(PeerReply::redirect(302, "http://127.0.0.1:" + QByteArray::number(elsewhere.port()) + "/"));
-    client.request(QStringLiteral("preview/live"), params, false);
+    client.request("preview/live", params, false);
     QTRY_VERIFY_WITH_TIMEOUT(answer.isValid(), 20000);
     QCOMPARE(codes, (QList<int>{-3, -3}));
     QCOMPARE(answer.toByteArray(), FakeVideoServer::previewJpeg(1));
@@ -309,27 +307,26 @@ void tst_StreamerClient::failedRequestCanBeSentAgain()
 void tst_StreamerClient::secretsAndServerBytesStayOutOfTheLog()
 {
     MessageCapture log;
-    const QString secret = QStringLiteral("Zx9secretPw");
-    setSetting(QStringLiteral("proxy/useProxy"), true);
-    setSetting(QStringLiteral("proxy/host"), QStringLiteral("127.0.0.1"));
-    setSetting(QStringLiteral("proxy/port"), 1);
-    setSetting(QStringLiteral("proxy/password"), secret);
+    const QString secret = "Zx9secretPw";
+    setSetting("proxy/useProxy", true);
+    setSetting("proxy/host", "127.0.0.1");
+    setSetting("proxy/port", 1);
+    setSetting("proxy/password", secret);
     // Nothing listens on the proxy's port: a transport failure.
-    QCOMPARE(runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}}).errors,
-             (QList<QPair<int, int>>{{-4, 0}}));
-    setSetting(QStringLiteral("proxy/useProxy"), false);
+    QCOMPARE(runLocal("streams/info", {{"sessionId", secret}}).errors, (QList<QPair<int, int>>{{-4, 0}}));
+    setSetting("proxy/useProxy", false);
     PeerReply longReason = PeerReply::json("{}", 500);
     longReason.reason = QByteArray(60000, 'r');
     for (const PeerReply& reply : {PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8()),
                                    PeerReply::json(QByteArray(1 << 20, '{')), longReason,
                                    PeerReply::redirect(302, "http://bad host/" + QByteArray(60000, 'l'))}) {
         local->setFixedReply(reply);
-        runLocal(QStringLiteral("streams/info"), {{"sessionId", secret}});
+        runLocal("streams/info", {{"sessionId", secret}});
     }
-    QVERIFY(log.contains(QStringLiteral("HTTP error:")) && log.contains(QStringLiteral("Bad redirect address:")));
+    QVERIFY(log.contains("HTTP error:") && log.contains("Bad redirect address:"));
     QVERIFY2(log.absent(secret), qPrintable(log.messages().join('\n')));
     // Bytes of a reply reach the log only as an excerpt with their length.
-    QVERIFY(log.contains(QStringLiteral("{{{... (1048576 bytes)")));
+    QVERIFY(log.contains("{{{... (1048576 bytes)"));
     for (const QString& message : log.messages())
         QVERIFY2(message.size() < 500, qPrintable(message.left(500)));
 }

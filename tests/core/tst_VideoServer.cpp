@@ -16,15 +16,14 @@ namespace {
 
 VideoServerPtr makeServer(VideoServer::VideoServerFlags flags = VideoServer::VideoServerFlags())
 {
-    return std::make_shared<VideoServer>(flags, QStringLiteral("srv-9"), 1, 2, 3, QStringLiteral("Office"), true, true,
-                                         false, false, false, true, false);
+    return std::make_shared<VideoServer>(flags, "srv-9", 1, 2, 3, "Office", true, true, false, false, false, true,
+                                         false);
 }
 
 CameraPtr makeCamera(Core::camera_id_t id)
 {
-    return std::make_shared<Camera>(id, QStringLiteral("Cam %1").arg(id), QStringLiteral("srv-9"), 3,
-                                    QStringLiteral("Office"), false, true, false, QSize(640, 480),
-                                    QStringLiteral("h264"), Camera::CameraFlags(), QString());
+    return std::make_shared<Camera>(id, QStringLiteral("Cam %1").arg(id), "srv-9", 3, "Office", false, true, false,
+                                    QSize(640, 480), "h264", Camera::CameraFlags(), QString());
 }
 
 } // namespace
@@ -63,9 +62,9 @@ void tst_VideoServer::settersSignalOnlyOnChange()
         s->setSetupEnabled(setup);
         s->setPublic(isPublic);
     };
-    set(VideoServer::VideoServerFlags(), QStringLiteral("Office"), true, false, false, false);
+    set(VideoServer::VideoServerFlags(), "Office", true, false, false, false);
     QVERIFY(seen.isEmpty());
-    set(VideoServer::Offline | VideoServer::SomeCamerasNotPaid, QStringLiteral("Warehouse"), false, true, true, true);
+    set(VideoServer::Offline | VideoServer::SomeCamerasNotPaid, "Warehouse", false, true, true, true);
     QCOMPARE(seen, QStringList({"flags 9 9", "alias Warehouse", "live 0", "archive 1", "setup 1", "public 1"}));
 }
 
@@ -142,10 +141,10 @@ void tst_VideoServer::equality()
     a->addCamera(camera);
 
     // Owner, value3, capabilities, service status and the archive mark are not compared.
-    VideoServer other(VideoServer::VideoServerFlags(), QStringLiteral("srv-9"), 1, 2, 99, QStringLiteral("Office"),
-                      false, true, false, false, false, false, true);
+    VideoServer other(VideoServer::VideoServerFlags(), "srv-9", 1, 2, 99, "Office", false, true, false, false, false,
+                      false, true);
     other.addCamera(camera);
-    other.setServiceStatus(QStringLiteral("billing"));
+    other.setServiceStatus("billing");
     other.setHasArchive(true);
     QVERIFY(*a == other);
 
@@ -159,7 +158,7 @@ void tst_VideoServer::equality()
     };
     QVERIFY(!differs([](VideoServer&) {}));
     QVERIFY(differs([](VideoServer& b) { b.addCamera(makeCamera(1)); }));
-    QVERIFY(differs([](VideoServer& b) { b.setAlias(QStringLiteral("Other")); }));
+    QVERIFY(differs([](VideoServer& b) { b.setAlias("Other"); }));
     QVERIFY(differs([](VideoServer& b) { b.setFlags(VideoServer::Offline); }));
     QVERIFY(differs([](VideoServer& b) { b.setPublic(true); }));
     QVERIFY(differs([](VideoServer& b) { b.addCamera(makeCamera(2)); }));

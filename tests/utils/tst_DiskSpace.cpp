@@ -13,7 +13,7 @@ private slots:
 void tst_DiskSpace::answersForExistingFoldersOnly()
 {
     // A Cyrillic folder name travels as UTF-8.
-    const std::string folder = (TestSupport::workDir() + QStringLiteral("/Экспорт")).toUtf8().toStdString();
+    const std::string folder = (TestSupport::workDir() + "/Экспорт").toUtf8().toStdString();
     QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
     quint64 total = 0, userFree = 0, totalFree = 0;
     QVERIFY(Utils::diskSpace(folder, &total, &userFree, &totalFree));

@@ -12,9 +12,9 @@ private slots:
 
 void tst_DriveType::classifiesFolders()
 {
-    QCOMPARE(Utils::driveType(TestSupport::workDir() + QStringLiteral("/missing")), Utils::DriveNoRootDir);
-    if (QStorageInfo(QStringLiteral("/dev/shm")).fileSystemType() == "tmpfs")
-        QCOMPARE(Utils::driveType(QStringLiteral("/dev/shm")), Utils::DriveRamDisk);
+    QCOMPARE(Utils::driveType(TestSupport::workDir() + "/missing"), Utils::DriveNoRootDir);
+    if (QStorageInfo("/dev/shm").fileSystemType() == "tmpfs")
+        QCOMPARE(Utils::driveType("/dev/shm"), Utils::DriveRamDisk);
     // The working folder of a test is never on a removable drive here.
     const Utils::DriveType work = Utils::driveType(TestSupport::workDir());
     QVERIFY(work != Utils::DriveRemovable && work != Utils::DriveNoRootDir);

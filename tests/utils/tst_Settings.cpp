@@ -17,24 +17,24 @@ private slots:
 void tst_Settings::storeIsTheIniFileOfTheWorkingFolder()
 {
     Utils::Settings* settings = Utils::Settings::instance();
-    QCOMPARE(settings->fileName(), QDir::current().absoluteFilePath(QStringLiteral("QuorvelClient.ini")));
-    settings->setValue(QStringLiteral("auth/email"), QStringLiteral("user@quorvel.example"));
+    QCOMPARE(settings->fileName(), QDir::current().absoluteFilePath("QuorvelClient.ini"));
+    settings->setValue("auth/email", "user@quorvel.example");
     settings->sync();
-    QSettings file(QStringLiteral("QuorvelClient.ini"), QSettings::IniFormat);
-    QCOMPARE(file.value(QStringLiteral("auth/email")).toString(), QStringLiteral("user@quorvel.example"));
+    QSettings file("QuorvelClient.ini", QSettings::IniFormat);
+    QCOMPARE(file.value("auth/email").toString(), "user@quorvel.example");
 }
 
 void tst_Settings::storedTextConvertsToTheKeysType()
 {
     // Hand-edited or old files hold text; each key reads it in its own type.
     Utils::Settings* settings = Utils::Settings::instance();
-    settings->setValue(QStringLiteral("proxy/port"), QStringLiteral("abc"));
-    settings->setValue(QStringLiteral("proxy/useProxy"), QStringLiteral("false"));
+    settings->setValue("proxy/port", "abc");
+    settings->setValue("proxy/useProxy", "false");
     QCOMPARE(Utils::Keys::proxyPort().value(), 0);
     QCOMPARE(Utils::Keys::proxyUseProxy().value(), false);
     // A server id is put into the key as it is, "%2" included.
-    Utils::Keys::cameraRotation(QStringLiteral("srv %2"), 4).setValue(180);
-    QCOMPARE(settings->value(QStringLiteral("cameras/srv %2/4")).toInt(), 180);
+    Utils::Keys::cameraRotation("srv %2", 4).setValue(180);
+    QCOMPARE(settings->value("cameras/srv %2/4").toInt(), 180);
 }
 
 void tst_Settings::onlyTheOwnerReadsTheFile()
@@ -42,11 +42,11 @@ void tst_Settings::onlyTheOwnerReadsTheFile()
     const QString path = Utils::Settings::instance()->fileName();
     const auto mode = [&path] { return QFile(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser); };
     const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    Utils::Keys::authPassword().setValue(QStringLiteral("secret"));
+    Utils::Keys::authPassword().setValue("secret");
     Utils::Settings::instance()->sync();
     QCOMPARE(mode(), ownerOnly);
     // A rewrite replaces the file and keeps its mode.
-    Utils::Keys::proxyPassword().setValue(QStringLiteral("other"));
+    Utils::Keys::proxyPassword().setValue("other");
     Utils::Settings::instance()->sync();
     QCOMPARE(mode(), ownerOnly);
 }
