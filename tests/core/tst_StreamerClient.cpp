@@ -308,13 +308,6 @@ void tst_StreamerClient::secretsAndServerBytesStayOutOfTheLog()
 {
     MessageCapture log;
     const QString secret = "Zx9secretPw";
-    setSetting("proxy/useProxy", true);
-    setSetting("proxy/host", "127.0.0.1");
-    setSetting("proxy/port", 1);
-    setSetting("proxy/password", secret);
-    // Nothing listens on the proxy's port: a transport failure.
-    QCOMPARE(runLocal("streams/info", {{"sessionId", secret}}).errors, (QList<QPair<int, int>>{{-4, 0}}));
-    setSetting("proxy/useProxy", false);
     PeerReply longReason = PeerReply::json("{}", 500);
     longReason.reason = QByteArray(60000, 'r');
     for (const PeerReply& reply : {PeerReply::redirect(302, "http://bad host/?sessionId=" + secret.toUtf8()),
@@ -323,7 +316,7 @@ void tst_StreamerClient::secretsAndServerBytesStayOutOfTheLog()
         local->setFixedReply(reply);
         runLocal("streams/info", {{"sessionId", secret}});
     }
-    QVERIFY(log.contains("HTTP error:") && log.contains("Bad redirect address:"));
+    QVERIFY(log.contains("Bad redirect address:"));
     QVERIFY2(log.absent(secret), qPrintable(log.messages().join('\n')));
     // Bytes of a reply reach the log only as an excerpt with their length.
     QVERIFY(log.contains("{{{... (1048576 bytes)"));
