@@ -2,27 +2,13 @@
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
-#include <QDir>
-#include <QSettings>
-
 class tst_Settings : public QObject
 {
     Q_OBJECT
 private slots:
-    void storeIsTheIniFileOfTheWorkingFolder();
     void storedTextConvertsToTheKeysType();
     void onlyTheOwnerReadsTheFile();
 };
-
-void tst_Settings::storeIsTheIniFileOfTheWorkingFolder()
-{
-    Utils::Settings* settings = Utils::Settings::instance();
-    QCOMPARE(settings->fileName(), QDir::current().absoluteFilePath("QuorvelClient.ini"));
-    settings->setValue("auth/email", "user@quorvel.example");
-    settings->sync();
-    QSettings file("QuorvelClient.ini", QSettings::IniFormat);
-    QCOMPARE(file.value("auth/email").toString(), "user@quorvel.example");
-}
 
 void tst_Settings::storedTextConvertsToTheKeysType()
 {
