@@ -19,17 +19,14 @@ void tst_CameraWidget::announcesShownPeriods()
     CameraWidget widget("Gate", "", true);
     QSignalSpy on(&widget, &CameraWidget::previewOn);
     QSignalSpy off(&widget, &CameraWidget::previewOff);
+    // Hidden before it was ever painted: nothing to announce. Painted again while shown: nothing new.
     QHideEvent hide;
     QCoreApplication::sendEvent(&widget, &hide);
-    QCOMPARE(off.count(), 0);
-
     widget.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&widget));
     QTRY_COMPARE(on.count(), 1);
     widget.repaint();
     QCOMPARE(on.count(), 1);
     widget.hide();
-    QCOMPARE(off.count(), 1);
     widget.show();
     QTRY_COMPARE(on.count(), 2);
     QCOMPARE(off.count(), 1);
@@ -43,16 +40,14 @@ void tst_CameraWidget::showsJpegPreviewsOnly()
     const QByteArray jpeg = TestSupport::FakeVideoServer::previewJpeg(1);
     QByteArray png;
     QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImage::fromData(jpeg).save(&buffer, "PNG");
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && QImage::fromData(jpeg).save(&buffer, "PNG"));
 
-    QVERIFY(!widget.setPreview(QByteArray()));
-    QVERIFY(!widget.setPreview(png));
+    // Only a whole JPEG replaces the picture; empty bytes bring the default back once there was one.
+    for (const QByteArray& refused : {QByteArray(), png, jpeg.left(jpeg.size() / 2)})
+        QVERIFY(!widget.setPreview(refused));
     QCOMPARE(preview->pixmap().toImage(), defaultImage);
     QVERIFY(widget.setPreview(jpeg));
     QCOMPARE(preview->pixmap().toImage(), QImage::fromData(jpeg).convertToFormat(defaultImage.format()));
-    QVERIFY(!widget.setPreview(jpeg.left(jpeg.size() / 2)));
-    QVERIFY(!widget.setPreview(png));
     QVERIFY(widget.setPreview(QByteArray()));
     QCOMPARE(preview->pixmap().toImage(), defaultImage);
 }
