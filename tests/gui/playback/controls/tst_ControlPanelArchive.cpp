@@ -4,7 +4,6 @@
 #include "gui/playback/PaintedTexts.h"
 #include "gui/playback/ZoneRun.h"
 #include "gui/playback/controls/ControlPanel.h"
-#include "gui/playback/widgets/Timeline.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
 #include "support/MessageCapture.h"
@@ -24,7 +23,6 @@ namespace {
 
 // The day on which Central Europe moves its clocks forward: 23 hours long there.
 const QDate kDay(2024, 3, 31);
-const QString kPassword = QStringLiteral("p@ss w/rd");
 const QByteArray kClient = "QuorvelClient::Core::StreamerClient";
 
 QDateTime at(const char* time, int days = 0)
@@ -60,7 +58,6 @@ private slots:
     void openingAsksTheShownDay();
     void pickedDayShowsItsRecords_data();
     void pickedDayShowsItsRecords();
-    void staleReplyIsDropped();
     void failures_data();
     void failures();
     void retryNotes();
@@ -74,31 +71,23 @@ private slots:
 
 private:
     Core::CameraPtr localCamera(int id) const;
-    Core::CameraPtr accountCamera(int id) const;
-    // A shown panel on kDay (or another day) with the camera open and its first requests answered.
+    // A shown panel on kDay (or another day) with the cameras open, the last one active.
     std::unique_ptr<ControlPanel> openPanel(const QList<Core::CameraPtr>& cameras, const QDate& day = kDay);
     QList<PeerRequest> requests(FakeVideoServer* peer, const char* command) const;
     GUI::Timeline* timeline(ControlPanel* panel) const { return panel->findChild<GUI::Timeline*>(); }
     GUI::ArchivePanel* archivePanel(ControlPanel* panel) const { return panel->findChild<GUI::ArchivePanel*>(); }
+    QTimer* refreshTimer(ControlPanel* panel) const { return panel->findChild<QTimer*>("timelineTimer"); }
 
     FakeNetwork* m_net = nullptr;
     FakeVideoServer* m_local = nullptr;
     FakeVideoServer* m_streamer = nullptr;
-    QString m_session;
 };
 
 Core::CameraPtr tst_ControlPanelArchive::localCamera(int id) const
 {
     Core::CameraPtr camera = TestSupport::localCamera(id, QStringLiteral("127.0.0.1:%1").arg(m_local->port()));
-    camera->setPassword(kPassword);
+    camera->setPassword(m_local->password());
     return camera;
-}
-
-Core::CameraPtr tst_ControlPanelArchive::accountCamera(int id) const
-{
-    return std::make_shared<Core::Camera>(id, QStringLiteral("Hall"), QStringLiteral("S1"), 1, QStringLiteral("Main"),
-                                          true, true, true, QSize(640, 480), QStringLiteral("h264"),
-                                          Core::Camera::CameraFlags(), QString());
 }
 
 void tst_ControlPanelArchive::initTestCase()
@@ -111,12 +100,10 @@ void tst_ControlPanelArchive::initTestCase()
     QSignalSpy sessions(Core::SessionManager::instance(), &Core::SessionManager::newSessionId);
     Core::SessionManager::instance()->requestSessionId();
     QVERIFY(sessions.wait(20000));
-    m_session = Core::SessionManager::instance()->sessionId();
     Utils::Keys::proxyUseProxy().setValue(false);
 
     m_local = new FakeVideoServer(this);
-    m_local->setPassword(kPassword);
-    m_local->setCameras({{3, "Door"}, {4, "Gate"}});
+    m_local->setPassword(QStringLiteral("p@ss w/rd"));
     QVERIFY(m_local->start());
     m_streamer = new FakeVideoServer(this, "v1");
     m_streamer->setSessionCheck([this](const QString& id) { return m_net->service.sessions().contains(id); });
@@ -178,19 +165,22 @@ void tst_ControlPanelArchive::openingAsksTheShownDay()
     QFETCH(bool, local);
     FakeVideoServer* peer = local ? m_local : m_streamer;
     const QDateTime before = QDateTime::currentDateTime();
-    auto panel = openPanel({local ? localCamera(3) : accountCamera(3)}, QDate::currentDate());
+    Core::CameraPtr camera = localCamera(3);
+    if (!local) {
+        camera = TestSupport::localCamera(3, QStringLiteral("S1"));
+        camera->setServerType(0);
+    }
+    auto panel = openPanel({camera}, QDate::currentDate());
     QTRY_COMPARE(peer->requests().size(), 2);
     QTest::qWait(300);
     QCOMPARE(peer->requests().size(), 2);
 
     const QString host = QStringLiteral("127.0.0.1:%1").arg(peer->port());
-    const QString server =
-        (local ? host : QStringLiteral("S1")) + "&sessionId=" + (local ? "p%40ss%20w%2Frd" : m_session);
+    const QString server = (local ? host : QStringLiteral("S1")) +
+                           "&sessionId=" + (local ? "p%40ss%20w%2Frd" : Core::SessionManager::instance()->sessionId());
     const QDate today = QDate::currentDate();
     for (const char* command : {"archive/list", "archive/days"}) {
-        const QList<PeerRequest> sent = requests(peer, command);
-        QCOMPARE(sent.size(), 1);
-        const PeerRequest& request = sent.first();
+        const PeerRequest request = requests(peer, command).value(0);
         const qint64 end = request.queryItem(QStringLiteral("endTime")).toLongLong();
         QVERIFY(end >= before.toSecsSinceEpoch() && end <= QDateTime::currentSecsSinceEpoch());
         const QDateTime start = QByteArray(command) == "archive/list"
@@ -201,99 +191,75 @@ void tst_ControlPanelArchive::openingAsksTheShownDay()
                                                           "&server=" + server + "&startTime=" + secs(start));
         QCOMPARE(request.headers, RawHeaders({{"Accept", "*/*"}, {"Host", host.toLatin1()}}));
     }
-    auto* timer = panel->findChild<QTimer*>(QStringLiteral("timelineTimer"));
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), 120000);
+    QVERIFY(refreshTimer(panel.get())->isActive());
+    QCOMPARE(refreshTimer(panel.get())->interval(), 120000);
     panel->removeAllCameras();
-    QVERIFY(!timer->isActive());
+    QVERIFY(!refreshTimer(panel.get())->isActive());
 }
 
 void tst_ControlPanelArchive::pickedDayShowsItsRecords_data()
 {
     QTest::addColumn<bool>("colored");
-    QTest::addColumn<QString>("typeTwo");
-    QTest::newRow("one colour") << false << "blue";
-    QTest::newRow("coloured") << true << "green";
+    QTest::newRow("one colour") << false;
+    QTest::newRow("coloured") << true;
 }
 
+// The former day's replies come after the picked day's requests: they are dropped.
 void tst_ControlPanelArchive::pickedDayShowsItsRecords()
 {
     QFETCH(bool, colored);
-    QFETCH(QString, typeTwo);
     Utils::Keys::coloredArchive().setValue(colored);
-    auto panel = openPanel({localCamera(3), localCamera(4)}, kDay.addDays(-20));
-    QTRY_COMPARE(m_local->requests().size(), 4);
+    m_local->holdReplies(QStringLiteral("archive/list"));
+    auto panel = openPanel({localCamera(3), localCamera(4)}, kDay.addDays(-2));
+    QTRY_COMPARE(m_local->heldCount(), 2);
     m_local->clearRequests();
 
     // Another day of the same month: records of each camera, no days.
     archivePanel(panel.get())->setCurrentDate(kDay);
-    QTRY_COMPARE(m_local->requests().size(), 2);
+    QTRY_COMPARE(m_local->heldCount(), 4);
     QTest::qWait(300);
-    QCOMPARE(requests(m_local, "archive/list").size(), 2);
+    QCOMPARE(m_local->requests().size(), 2);
     for (const PeerRequest& request : m_local->requests()) {
+        QCOMPARE(request.path, QByteArray("/archive/list"));
         QCOMPARE(request.queryItem("startTime"), secs(kDay.startOfDay()));
         QCOMPARE(request.queryItem("endTime"), secs(at("23:59:59")));
     }
-    GUI::Timeline* line = timeline(panel.get());
-    QTRY_COMPARE(barLook(line, at("10:30:00")), typeTwo);
-    // The record from the evening before is drawn from midnight on; the one two days earlier not at all.
-    QCOMPARE(barLook(line, at("00:00:30")), QStringLiteral("blue"));
-    QCOMPARE(barLook(line, at("00:31:00")), QStringLiteral("none"));
-}
-
-void tst_ControlPanelArchive::staleReplyIsDropped()
-{
-    m_local->setRecords(3, {record(at("15:00:00", -1), 60), record(at("10:00:00"), 60)});
-    m_local->holdReplies(QStringLiteral("archive/list"));
-    auto panel = openPanel({localCamera(3)}, kDay.addDays(-1));
-    QTRY_COMPARE(m_local->heldCount(), 1);
-    archivePanel(panel.get())->setCurrentDate(kDay);
-    QTRY_COMPARE(m_local->heldCount(), 2);
-
     MessageCapture log;
     m_local->releaseHeld();
     GUI::Timeline* line = timeline(panel.get());
-    QTRY_COMPARE(barLook(line, at("10:30:00")), QStringLiteral("blue"));
-    QTRY_COMPARE(log.count("Received not actual archive, currentDate: QDate(\"2024-03-31\")"), 1);
-    QCOMPARE(barLook(line, at("15:30:00")), QStringLiteral("none"));
+    QTRY_COMPARE(barLook(line, at("10:30:00")), colored ? "green" : "blue");
+    QCOMPARE(log.count("Received not actual archive, currentDate: QDate(\"2024-03-31\")"), 2);
+    // The record from the evening before is drawn from midnight on; the one two days earlier not at all.
+    QCOMPARE(barLook(line, at("00:00:30")), QStringLiteral("blue"));
+    QCOMPARE(barLook(line, at("00:31:00")), QStringLiteral("none"));
 }
 
 void tst_ControlPanelArchive::failures_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QList<int>>("statuses");
-    QTest::addColumn<int>("sent");
-    QTest::addColumn<bool>("relogin");
-    QTest::addColumn<QString>("received");
-    QTest::newRow("list fails thrice") << "archive/list" << QList<int>{500, 500, 500} << 3 << false << QString();
-    QTest::newRow("list answers third") << "archive/list" << QList<int>{500, 500} << 3 << false << "blue";
-    QTest::newRow("days fail thrice") << "archive/days" << QList<int>{500, 500, 500} << 3 << false << QString();
-    QTest::newRow("days answer third") << "archive/days" << QList<int>{503, 500} << 3 << false << "received";
-    QTest::newRow("list refused") << "archive/list" << QList<int>{409} << 1 << true << QString();
-    QTest::newRow("days refused") << "archive/days" << QList<int>{409} << 1 << true << QString();
+    QTest::newRow("list answers third") << "archive/list" << QList<int>{500, 500};
+    QTest::newRow("days fail thrice") << "archive/days" << QList<int>{500, 500, 500};
+    QTest::newRow("list refused") << "archive/list" << QList<int>{409};
+    QTest::newRow("days refused") << "archive/days" << QList<int>{409};
 }
 
 void tst_ControlPanelArchive::failures()
 {
     QFETCH(QString, command);
     QFETCH(QList<int>, statuses);
-    QFETCH(QString, received);
+    const bool refused = statuses == QList<int>{409};
     for (int status : statuses)
         m_local->failNext(command, 1, PeerReply::json("{}", status));
     ObjectCensus census;
-    MessageCapture log;
     auto panel = openPanel({localCamera(3)});
     QSignalSpy relogins(panel.get(), &ControlPanel::relogin);
-    QFETCH(int, sent);
-    QTRY_COMPARE(requests(m_local, command.toLatin1()).size(), sent);
+    const auto sent = [&] { return requests(m_local, command.toLatin1()).size(); };
+    QTRY_COMPARE(sent(), refused ? 1 : 3);
     QTest::qWait(500);
-    QCOMPARE(requests(m_local, command.toLatin1()).size(), sent);
-    QTEST(!relogins.isEmpty(), "relogin");
-    QCOMPARE(relogins.size() <= 1, true);
-    if (command == "archive/list")
-        QCOMPARE(barLook(timeline(panel.get()), at("10:30:00")), received.isEmpty() ? "none" : received);
-    else
-        QCOMPARE(log.contains("Days list received for camera:"), !received.isEmpty());
+    QCOMPARE(sent(), refused ? 1 : 3);
+    QCOMPARE(relogins.size(), int(refused));
+    QCOMPARE(barLook(timeline(panel.get()), at("10:30:00")), command == "archive/list" && refused ? "none" : "blue");
     // Days failures show nothing on the timeline.
     if (command == "archive/days")
         QTRY_VERIFY(notes(timeline(panel.get())).isEmpty());
@@ -307,19 +273,17 @@ void tst_ControlPanelArchive::retryNotes()
     m_local->failNext(QStringLiteral("archive/list"), 3, PeerReply::json("{}", 500));
     auto panel = openPanel({localCamera(3)});
     GUI::Timeline* line = timeline(panel.get());
-    const auto shows = [&](const QString& text) { return notes(line).contains(text); };
     for (const char* note : {"Loading archive...", "Loading archive, retry number 1 for camera Yard-Cam 3...",
                              "Loading archive, retry number 2 for camera Yard-Cam 3..."}) {
         QTRY_COMPARE(m_local->heldCount(), 1);
-        QVERIFY2(shows(note), note);
+        QVERIFY2(notes(line).contains(note), note);
         m_local->releaseHeld();
     }
-    QTRY_VERIFY(shows("Error loading archive for camera Yard-Cam 3..."));
+    QTRY_VERIFY(notes(line).contains("Error loading archive for camera Yard-Cam 3..."));
     QTRY_VERIFY_WITH_TIMEOUT(notes(line).isEmpty(), 3000);
     const QList<PeerRequest> sent = requests(m_local, "archive/list");
     QCOMPARE(sent.size(), 3);
-    QCOMPARE(sent.at(1).target, sent.first().target);
-    QCOMPARE(sent.at(2).target, sent.first().target);
+    QVERIFY(sent.at(1).target == sent.first().target && sent.at(2).target == sent.first().target);
 }
 
 void tst_ControlPanelArchive::daysMarkedPerCamera()
@@ -327,15 +291,14 @@ void tst_ControlPanelArchive::daysMarkedPerCamera()
     auto panel = openPanel({localCamera(3)});
     GUI::CalendarWidget* calendar = openCalendar(archivePanel(panel.get()));
     QVERIFY(calendar);
-    const QRect day = cellRect(calendar, 31);
-    const QRect before = cellRect(calendar, 29, 1);
-    const QRgb yellow = qRgb(255, 255, 0);
-    QTRY_VERIFY(cellColours(calendar, day).contains(yellow));
-    QVERIFY(cellColours(calendar, before).contains(yellow));
-    QVERIFY(!cellColours(calendar, cellRect(calendar, 28, 1)).contains(yellow));
+    // The days of the records on the 31st and two days before it are marked, the one before not.
+    const auto marked = [&](int day) {
+        return cellColours(calendar, cellRect(calendar, day, day == 31 ? 0 : 1)).contains(qRgb(255, 255, 0));
+    };
+    QTRY_VERIFY(marked(31));
+    QVERIFY(marked(29) && !marked(28));
     panel->removeCamera(localCamera(3)->globalId());
-    QVERIFY(!cellColours(calendar, day).contains(yellow));
-    QVERIFY(!cellColours(calendar, before).contains(yellow));
+    QVERIFY(!marked(31) && !marked(29));
 }
 
 void tst_ControlPanelArchive::archiveLimit()
@@ -345,8 +308,7 @@ void tst_ControlPanelArchive::archiveLimit()
     QTRY_VERIFY(log.contains("Days list received for camera:") &&
                 barLook(timeline(panel.get()), at("10:30:00")) != "none");
     panel->setArchiveEnabled(false);
-    auto* timer = panel->findChild<QTimer*>(QStringLiteral("timelineTimer"));
-    QVERIFY(!timer->isActive());
+    QVERIFY(!refreshTimer(panel.get())->isActive());
     m_local->clearRequests();
     panel->addCamera(localCamera(3));
     QTest::qWait(300);
@@ -358,7 +320,7 @@ void tst_ControlPanelArchive::archiveLimit()
     QCOMPARE(m_local->requests().size(), 2);
     for (const PeerRequest& request : m_local->requests())
         QCOMPARE(request.queryItem("camera"), QStringLiteral("3"));
-    QVERIFY(timer->isActive());
+    QVERIFY(refreshTimer(panel.get())->isActive());
 }
 
 void tst_ControlPanelArchive::refreshKeepsBars()
@@ -373,8 +335,7 @@ void tst_ControlPanelArchive::refreshKeepsBars()
     // Each camera asks once more; a camera waiting for its answer is not asked again.
     QTRY_COMPARE(m_local->heldCount(), 2);
     QTest::qWait(700);
-    QCOMPARE(m_local->heldCount(), 2);
-    QCOMPARE(requests(m_local, "archive/days").size(), 0);
+    QCOMPARE(m_local->requests().size(), 2);
     QCOMPARE(barLook(line, at("10:30:00")), QStringLiteral("blue"));
     QVERIFY(notes(line).contains("Loading archive..."));
     m_local->releaseHeld();
@@ -400,16 +361,15 @@ void tst_ControlPanelArchive::closedCameraLeavesNothing()
 
 void tst_ControlPanelArchive::calendarPages_data()
 {
-    const QDate today = QDate::currentDate();
-    const QDate last = today.addMonths(-1);
+    const QDate last = QDate::currentDate().addMonths(-1);
     QTest::addColumn<QDate>("page");
-    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<QDateTime>("start"); // invalid: nothing is asked
     QTest::addColumn<QDateTime>("end");
-    QTest::newRow("January") << QDate(2024, 1, 1) << QDateTime(QDate(2023, 12, 1), QTime(0, 0))
+    QTest::newRow("January") << QDate(2024, 1, 1) << QDate(2023, 12, 1).startOfDay()
                              << QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59));
     QTest::newRow("last month") << last << QDate(last.year(), last.month(), 1).addMonths(-1).startOfDay()
                                 << QDateTime(QDate(last.year(), last.month(), last.daysInMonth()), QTime(23, 59, 59));
-    QTest::newRow("next month") << today.addMonths(1) << QDateTime() << QDateTime();
+    QTest::newRow("next month") << QDate::currentDate().addMonths(1) << QDateTime() << QDateTime();
 }
 
 void tst_ControlPanelArchive::calendarPages()
@@ -432,8 +392,7 @@ void tst_ControlPanelArchive::calendarPages()
     QTRY_COMPARE(m_local->requests().size(), 1);
     const PeerRequest request = requests(m_local, "archive/days").value(0);
     QCOMPARE(request.queryItem("startTime"), secs(start));
-    QFETCH(QDateTime, end);
-    QCOMPARE(request.queryItem("endTime"), secs(end));
+    QTEST(QDateTime::fromSecsSinceEpoch(request.queryItem("endTime").toLongLong()), "end");
 }
 
 QUORVEL_TEST_MAIN(tst_ControlPanelArchive)

@@ -1,13 +1,8 @@
 #include "application/Language.h"
 #include "gui/DialogSeam.h"
-#include "gui/playback/PlaybackWindow2.h"
-#include "gui/playback/controls/ControlPanel.h"
+#include "gui/playback/WindowRig.h"
 #include "gui/playback/export/ExportWidget.h"
-#include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/Timeline.h"
-#include "peer/FakeVideoServer.h"
-#include "peer/FlvStreamSource.h"
-#include "support/TestClips.h"
 #include "support/TestEnvironment.h"
 #include "support/Widgets.h"
 #include "utils/SettingsKeys.h"
@@ -58,48 +53,17 @@ private slots:
     void exportFromTheStrip();
 
 private:
-    Core::CameraPtr camera(int id, const QString& name = "Main-Door");
-    void openCameras(const QList<Core::CameraPtr>& cameras);
-
-    FakeVideoServer m_server;
-    FlvStreamSource m_source;
-    std::unique_ptr<PlaybackWindow2> m_window;
+    WindowRig m_rig;
     // What the last box said: title, text, detailed text and text format; every box is answered with OK.
     QStringList m_box;
 };
 
-Core::CameraPtr tst_ControlPanelExport::camera(int id, const QString& name)
-{
-    auto cam =
-        std::make_shared<Core::Camera>(id, name, QStringLiteral("127.0.0.1:%1").arg(m_server.port()), 0, "Yard", true,
-                                       true, true, QSize(320, 240), "h264", Core::Camera::CameraFlags(), "");
-    cam->setServerType(1);
-    cam->setPassword(QStringLiteral("p@ss w/rd"));
-    return cam;
-}
-
-void tst_ControlPanelExport::openCameras(const QList<Core::CameraPtr>& cameras)
-{
-    m_window.reset(new PlaybackWindow2);
-    m_window->resize(1200, 700);
-    m_window->show();
-    for (const Core::CameraPtr& cam : cameras)
-        m_window->addCamera(cam);
-    // The clock's first tick shows its day; the day picked after it stays.
-    auto* days = m_window->findChild<GUI::ArchivePanel*>();
-    QTRY_COMPARE(days->currentDate(), QDate::currentDate());
-    days->setCurrentDate(kDay);
-}
-
 void tst_ControlPanelExport::initTestCase()
 {
     Application::loadLanguage(QStringLiteral("en"));
-    QVERIFY(m_source.setLiveClip(clipPath(Clip::H264)) && m_source.setArchiveClip(clipPath(Clip::H264)));
-    m_source.setArchiveLoops(4);
-    m_source.setBurst(12000);
-    m_source.attachTo(&m_server);
-    m_server.setPassword(QStringLiteral("p@ss w/rd"));
-    QVERIFY(m_server.start());
+    QVERIFY(m_rig.start());
+    m_rig.source.setArchiveLoops(4);
+    m_rig.source.setBurst(12000);
     GUI::DialogSeam::setAnswerer([this](QDialog* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         m_box = {box->windowTitle(), box->text(), box->detailedText(), QString::number(box->textFormat())};
@@ -110,11 +74,10 @@ void tst_ControlPanelExport::initTestCase()
 void tst_ControlPanelExport::init()
 {
     for (int id : {3, 4})
-        m_server.setRecords(id, {record(QDateTime(kDay, QTime(10, 0)), 15)});
-    m_source.clearRequests();
+        m_rig.server.setRecords(id, {record(QDateTime(kDay, QTime(10, 0)), 15)});
+    m_rig.source.clearRequests();
     m_box.clear();
-    m_window.reset();
-    Utils::Keys::arcExportPath().setValue(rootDir() + "/exports");
+    m_rig.window.reset();
 }
 
 void tst_ControlPanelExport::refusals_data()
@@ -138,15 +101,15 @@ void tst_ControlPanelExport::refusals()
     QFETCH(int, kind);
     QFETCH(QString, title);
     QFETCH(QString, says);
-    Core::CameraPtr cam = camera(3);
+    Core::CameraPtr cam = m_rig.camera(3, "Main-Door");
     cam->setServerType(kind == 0 ? 0 : 1);
     cam->setArchiveExportSupported(kind != 1);
     if (kind >= 2)
-        m_server.setRecords(3, {});
+        m_rig.server.setRecords(3, {});
     GUI::ControlPanel panel;
     panel.show();
     panel.findChild<GUI::ArchivePanel*>()->setCurrentDate(kDay);
-    for (const Core::CameraPtr& each : kind == 3 ? QList<Core::CameraPtr>{camera(4, "Gate"), cam} : QList{cam}) {
+    for (const Core::CameraPtr& each : kind == 3 ? QList<Core::CameraPtr>{m_rig.camera(4, "Gate"), cam} : QList{cam}) {
         panel.addCamera(each);
         panel.setActiveCamera(each->globalId());
     }
@@ -180,43 +143,45 @@ void tst_ControlPanelExport::exportFromTheStrip()
     const QDateTime s = selectionSpot(PlaybackWindow2().findChild<GUI::Timeline*>());
     const QDateTime e = s.addSecs(300);
     if (endOfFirst)
-        m_server.setRecords(3, {record(s.addSecs(endOfFirst - 600), 600), record(e.addSecs(-45), 200)});
+        m_rig.server.setRecords(3, {record(s.addSecs(endOfFirst - 600), 600), record(e.addSecs(-45), 200)});
     else
-        m_server.setRecords(3, {record(s.addSecs(60), 15)});
-    const Core::CameraPtr cam = camera(3);
-    openCameras({cam});
+        m_rig.server.setRecords(3, {record(s.addSecs(60), 15)});
+    const Core::CameraPtr cam = m_rig.camera(3, "Main-Door");
+    m_rig.newWindow(1200);
+    m_rig.open({cam}, kDay);
+    PlaybackWindow2* window = m_rig.window.get();
     GUI::ExportWidget exporter;
-    connect(&exporter, &GUI::ExportWidget::exportStarted, m_window.get(), &PlaybackWindow2::onExportStarted);
-    connect(&exporter, &GUI::ExportWidget::exportFinished, m_window.get(), &PlaybackWindow2::onExportFinished);
-    connect(&exporter, &GUI::ExportWidget::exportError, m_window.get(), &PlaybackWindow2::onExportError);
-    connect(m_window.get(), &PlaybackWindow2::exportAccepted, &exporter,
+    connect(&exporter, &GUI::ExportWidget::exportStarted, window, &PlaybackWindow2::onExportStarted);
+    connect(&exporter, &GUI::ExportWidget::exportFinished, window, &PlaybackWindow2::onExportFinished);
+    connect(&exporter, &GUI::ExportWidget::exportError, window, &PlaybackWindow2::onExportError);
+    connect(window, &PlaybackWindow2::exportAccepted, &exporter,
             [&](Core::CameraPtr cam, QDateTime s, QDateTime e, qint64 d) {
                 const QString path = GUI::ExportWidget::exportPath();
                 const int error = exporter.checkPath(path);
                 if (error == 0)
                     return exporter.startExport(cam, s, e, d);
                 QMessageBox box(QMessageBox::Warning, "Export path error", exporter.pathErrorText(error, path),
-                                QMessageBox::Ok, m_window.get());
+                                QMessageBox::Ok, window);
                 GUI::DialogSeam::exec(&box);
-                m_window->onExportError();
+                window->onExportError();
             });
-    QSignalSpy accepted(m_window.get(), &PlaybackWindow2::exportAccepted);
-    QSignalSpy messages(m_window.get(), &PlaybackWindow2::showMessage);
+    QSignalSpy accepted(window, &PlaybackWindow2::exportAccepted);
+    QSignalSpy messages(window, &PlaybackWindow2::showMessage);
     QSignalSpy finished(&exporter, &GUI::ExportWidget::exportFinished);
 
-    auto* timeline = m_window->findChild<GUI::Timeline*>();
-    QTRY_VERIFY_WITH_TIMEOUT(selecting(m_window.get()), 10000);
+    auto* timeline = window->findChild<GUI::Timeline*>();
+    QTRY_VERIFY_WITH_TIMEOUT(selecting(window), 10000);
     QCOMPARE(messages.last().at(0).toString(), "Select a time range to export");
     QCOMPARE(timeline->selectionStart(), s);
     if (!duration)
-        m_window->findChild<GUI::ControlPanel*>()->setActiveCamera({QStringLiteral("elsewhere"), 3});
-    QTest::mouseClick(child<QPushButton>(m_window.get(), "btnAccExport"), Qt::LeftButton);
+        m_rig.panel()->setActiveCamera({QStringLiteral("elsewhere"), 3});
+    QTest::mouseClick(child<QPushButton>(window, "btnAccExport"), Qt::LeftButton);
     const QString range = s.toString("hh:mm:ss") + " - " + e.toString("hh:mm:ss");
-    QPushButton* exportButton = child<QPushButton>(m_window.get(), "btnExport");
+    QPushButton* exportButton = child<QPushButton>(window, "btnExport");
     if (!duration) {
         // The range stays for another try.
         QCOMPARE(messages.last().at(0).toString(), "The selected range " + range + " does not contain any records");
-        QVERIFY(accepted.isEmpty() && child<QPushButton>(m_window.get(), "btnAccExport")->isVisible());
+        QVERIFY(accepted.isEmpty() && child<QPushButton>(window, "btnAccExport")->isVisible());
         return;
     }
     QCOMPARE(accepted.size(), 1);
@@ -227,20 +192,20 @@ void tst_ControlPanelExport::exportFromTheStrip()
         QCOMPARE(m_box.mid(0, 2), QStringList({"Export path error", "Path " + rootDir() +
                                                                         "/file does not exist. Create this path or "
                                                                         "change the export path in settings."}));
-        QCOMPARE(m_source.requestCount("/flv/archive"), 0);
+        QCOMPARE(m_rig.source.requestCount("/flv/archive"), 0);
         QVERIFY(exportButton->isEnabled());
         // After a failed export the next selection keeps its range, wherever the view went.
-        QTest::mouseClick(child<QToolButton>(m_window.get(), "btnZoomIn"), Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>(window, "btnZoomIn"), Qt::LeftButton);
         QTRY_VERIFY(timeline->startValue().secsTo(timeline->endValue()) < 86000);
-        QTest::mouseClick(child<QToolButton>(m_window.get(), "btnScrollEarlier"), Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>(window, "btnScrollEarlier"), Qt::LeftButton);
         QTRY_VERIFY(selectionSpot(timeline) < s);
-        QVERIFY(selecting(m_window.get()));
+        QVERIFY(selecting(window));
         QCOMPARE(timeline->selectionStart(), s);
         return;
     }
     QVERIFY(!exportButton->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
-    QCOMPARE(m_source.requestCount("/flv/archive"), 1);
+    QCOMPARE(m_rig.source.requestCount("/flv/archive"), 1);
     QVERIFY(exportButton->isEnabled());
 }
 

@@ -2,19 +2,13 @@
 
 #include "gui/playback/BarLook.h"
 #include "gui/playback/PaintedTexts.h"
-#include "gui/playback/PlaybackWindow2.h"
+#include "gui/playback/WindowRig.h"
 #include "gui/playback/ZoneRun.h"
-#include "gui/playback/controls/ControlPanel.h"
-#include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
-#include "peer/FakeVideoServer.h"
-#include "peer/FlvStreamSource.h"
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
-#include "support/ObjectCensus.h"
-#include "support/TestClips.h"
 #include "support/TestEnvironment.h"
 
 #include <QPushButton>
@@ -59,7 +53,7 @@ class tst_ControlPanelSearch : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { QVERIFY(m_rig.start()); }
     void init();
     void zoneIsSearched();
     void startRefused_data();
@@ -75,64 +69,43 @@ private slots:
 private:
     // Opens cameras 3 "Main-Door" and 4 "Main-Gate" of the local server on kDay and waits for their replies.
     void open(int cameras = 1, bool search = true);
-    void showDay(const QDate& day);
-    void click(const char* button) const { m_window->findChild<QPushButton*>(button)->click(); }
-    GUI::ControlPanel* panel() const { return m_window->findChild<GUI::ControlPanel*>(); }
-    GUI::Timeline* timeline() const { return m_window->findChild<GUI::Timeline*>(); }
+    void click(const char* button) const { m_rig.window->findChild<QPushButton*>(button)->click(); }
+    // Presses search and accepts the zone it offers.
+    void search() const
+    {
+        click("btnSearch");
+        click("btnAccSearch");
+    }
+    GUI::ControlPanel* panel() const { return m_rig.panel(); }
+    GUI::Timeline* timeline() const { return m_rig.window->findChild<GUI::Timeline*>(); }
     GUI::VideoWidget* picture() const
     {
-        return m_window->findChild<GUI::VideoContainer*>()->players().value(0)->videoWidget();
+        return m_rig.window->findChild<GUI::VideoContainer*>()->players().value(0)->videoWidget();
     }
     bool shows(const QString& text) const { return paintedTexts(timeline()).contains(text); }
 
-    FakeVideoServer m_server;
-    FlvStreamSource m_source;
-    std::unique_ptr<GUI::PlaybackWindow2> m_window;
+    WindowRig m_rig;
 };
-
-void tst_ControlPanelSearch::initTestCase()
-{
-    QVERIFY(m_source.setLiveClip(clipPath(Clip::H264)));
-    QVERIFY(m_source.setArchiveClip(clipPath(Clip::H264)));
-    m_source.attachTo(&m_server);
-    m_server.setPassword("p@ss w/rd");
-    QVERIFY(m_server.start());
-}
 
 void tst_ControlPanelSearch::init()
 {
-    m_server.releaseHeld();
-    m_server.holdReplies("archive/list", false);
-    m_server.clearFailures();
-    m_server.setRecords(3, dayOfRecords());
-    m_server.setRecords(4, {record(1, "08:10", 60), record(2, "10:05", 5)});
-    m_window.reset(new GUI::PlaybackWindow2);
-    m_window->resize(1000, 700);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_rig.server.releaseHeld();
+    m_rig.server.holdReplies("archive/list", false);
+    m_rig.server.clearFailures();
+    m_rig.server.setRecords(3, dayOfRecords());
+    m_rig.server.setRecords(4, {record(1, "08:10", 60), record(2, "10:05", 5)});
+    m_rig.newWindow();
 }
 
 void tst_ControlPanelSearch::open(int cameras, bool search)
 {
-    // The clock's first report would bring the calendar back to today.
-    panel()->setCurrentTime(QDateTime::currentDateTime());
+    QList<Core::CameraPtr> list;
     for (int id = 3; id < 3 + cameras; ++id) {
-        auto camera = std::make_shared<Core::Camera>(
-            id, id == 3 ? "Door" : "Gate", QStringLiteral("127.0.0.1:%1").arg(m_server.port()), 0, "Main", true, true,
-            search, QSize(320, 240), "h264", Core::Camera::CameraFlags(), QString());
-        camera->setServerType(1);
-        camera->setPassword(m_server.password());
-        m_window->addCamera(camera);
+        list << m_rig.camera(id, id == 3 ? "Door" : "Gate", "Main");
+        list.last()->setArchiveSearchSupported(search);
     }
-    showDay(kDay);
-    m_server.clearRequests();
-}
-
-void tst_ControlPanelSearch::showDay(const QDate& day)
-{
-    ObjectCensus census;
-    m_window->findChild<GUI::ArchivePanel*>()->setCurrentDate(day);
-    QTRY_COMPARE_WITH_TIMEOUT(census.alive(kClient), 0, 10000);
+    m_rig.open(list, kDay);
+    m_rig.server.clearRequests();
 }
 
 // The zone as the user leaves it on a turned picture; the request carries what the widget reports.
@@ -140,7 +113,7 @@ void tst_ControlPanelSearch::zoneIsSearched()
 {
     open();
     click("btnRotateRight");
-    QSignalSpy messages(m_window.get(), &GUI::PlaybackWindow2::showMessage);
+    QSignalSpy messages(m_rig.window.get(), &GUI::PlaybackWindow2::showMessage);
     click("btnSearch");
     const QString prompt = "Select an area of video image to search";
     QVERIFY(shows(prompt) && messages.value(0).value(0) == prompt);
@@ -152,23 +125,23 @@ void tst_ControlPanelSearch::zoneIsSearched()
     QTest::mousePress(widget, Qt::LeftButton, {}, corner);
     QTest::mouseMove(widget, corner + QPoint(40, 20));
     QTest::mouseRelease(widget, Qt::LeftButton, {}, corner + QPoint(40, 20));
-    const QList<int> zone{widget->searchZoneX1(), widget->searchZoneX2(), widget->searchZoneY1(),
-                          widget->searchZoneY2()};
-    QVERIFY(zone[1] != middle);
+    const QString edges = QString("&x1=%1&x2=%2&y1=%3&y2=%4")
+                              .arg(widget->searchZoneX1())
+                              .arg(widget->searchZoneX2())
+                              .arg(widget->searchZoneY1())
+                              .arg(widget->searchZoneY2());
+    QVERIFY(widget->searchZoneX2() != middle);
 
-    m_server.holdReplies("archive/list");
+    m_rig.server.holdReplies("archive/list");
     click("btnAccSearch");
-    QTRY_COMPARE(m_server.heldCount(), 1);
+    QTRY_COMPARE(m_rig.server.heldCount(), 1);
     QVERIFY(shows("Searching..."));
-    QString edges;
-    for (int i = 0; i < 4; ++i)
-        edges += QString("&%1=%2").arg(QStringList{"x1", "x2", "y1", "y2"}[i]).arg(zone[i]);
-    QCOMPARE(QString(m_server.requests().value(0).target),
+    QCOMPARE(QString(m_rig.server.requests().value(0).target),
              "/archive/list?camera=3&endTime=" + secs(at("23:59:59")) +
-                 "&server=127.0.0.1:" + QString::number(m_server.port()) +
+                 "&server=127.0.0.1:" + QString::number(m_rig.server.port()) +
                  "&sessionId=p%40ss%20w%2Frd&startTime=" + secs(kDay.startOfDay()) + edges);
 
-    m_server.releaseHeld();
+    m_rig.server.releaseHeld();
     QTRY_VERIFY(shows("Found 12 records"));
     // Hits in their own colour, the other records veiled; the view moves onto the hits.
     QCOMPARE(barLook(timeline(), at("08:10:00")) + barLook(timeline(), at("08:40:00")), "bluenone");
@@ -201,7 +174,7 @@ void tst_ControlPanelSearch::startRefused()
     QFETCH(bool, search);
     QFETCH(int, cameras);
     QFETCH(QString, title);
-    m_server.setRecords(3, search ? QList<FakeRecord>() : dayOfRecords());
+    m_rig.server.setRecords(3, search ? QList<FakeRecord>() : dayOfRecords());
     open(cameras, search);
     if (title.isEmpty())
         panel()->setActiveCamera({"127.0.0.1:1", 3});
@@ -234,27 +207,26 @@ void tst_ControlPanelSearch::unusableReplies()
     QFETCH(QList<FakeRecord>, hits);
     QFETCH(QList<int>, statuses);
     QFETCH(QString, text);
-    m_server.setRecords(3, hits + dayOfRecords(false));
+    m_rig.server.setRecords(3, hits + dayOfRecords(false));
     open();
-    m_server.holdReplies("archive/list");
+    m_rig.server.holdReplies("archive/list");
     for (int status : statuses)
-        m_server.failNext("archive/list", 1, PeerReply::json("{\"a\":1}", status));
-    QSignalSpy relogins(m_window.get(), &GUI::PlaybackWindow2::relogin);
+        m_rig.server.failNext("archive/list", 1, PeerReply::json("{\"a\":1}", status));
+    QSignalSpy relogins(m_rig.window.get(), &GUI::PlaybackWindow2::relogin);
     ObjectCensus census;
-    click("btnSearch");
-    click("btnAccSearch");
-    QTRY_COMPARE(m_server.heldCount(), 1);
-    m_server.releaseHeld();
+    search();
+    QTRY_COMPARE(m_rig.server.heldCount(), 1);
+    m_rig.server.releaseHeld();
     // A failed zone request says so at once, while it is asked again.
     if (statuses.size() > 1) {
-        QTRY_COMPARE(m_server.heldCount(), 1);
+        QTRY_COMPARE(m_rig.server.heldCount(), 1);
         QVERIFY(shows(text));
     }
-    m_server.holdReplies("archive/list", false);
-    m_server.releaseHeld();
+    m_rig.server.holdReplies("archive/list", false);
+    m_rig.server.releaseHeld();
     QTRY_VERIFY(shows(text));
     QTest::qWait(300);
-    const QList<PeerRequest> sent = m_server.requests();
+    const QList<PeerRequest> sent = m_rig.server.requests();
     QCOMPARE(std::count_if(sent.cbegin(), sent.cend(), [](const PeerRequest& r) { return r.target.contains("x1="); }),
              qMax(1, int(statuses.size())));
     QCOMPARE(relogins.size(), int(statuses.contains(409)));
@@ -280,14 +252,13 @@ void tst_ControlPanelSearch::closing()
     QFETCH(QString, closer);
     QFETCH(bool, hits);
     QFETCH(QString, answer);
-    m_server.setRecords(3, dayOfRecords(hits));
+    m_rig.server.setRecords(3, dayOfRecords(hits));
     open();
-    click("btnSearch");
-    click("btnAccSearch");
+    search();
     QTRY_VERIFY(shows(hits ? "Found 12 records" : "No records found"));
     BoxAnswerer boxes(answer);
     QSignalSpy closed(panel(), &GUI::ControlPanel::searchClosed);
-    QTest::mouseClick(m_window->findChild<QPushButton*>(closer), Qt::LeftButton);
+    QTest::mouseClick(m_rig.window->findChild<QPushButton*>(closer), Qt::LeftButton);
 
     QCOMPARE(boxes.count(), int(hits));
     if (hits) {
@@ -300,46 +271,43 @@ void tst_ControlPanelSearch::closing()
     QCOMPARE(barLook(timeline(), at("06:40:00")), kept || drawing ? "none" : "blue");
     QCOMPARE(picture()->findChild<QPushButton*>()->isVisible(), kept);
     QCOMPARE(picture()->isSearchActive() && shows("Select an area of video image to search"), drawing);
-    QVERIFY(m_window->findChild<QPushButton*>("btnSearch")->isEnabled());
+    QVERIFY(m_rig.window->findChild<QPushButton*>("btnSearch")->isEnabled());
 }
 
 void tst_ControlPanelSearch::searchEndsWithItsDayAndPlayer()
 {
     open(2);
     // Closed while its zone request is under way, beside a plain one of the same camera.
-    m_server.setRecords(3, {record(1, "06:00", 20, true), record(2, "20:00", 20)});
-    m_server.holdReplies("archive/list");
+    m_rig.server.setRecords(3, {record(1, "06:00", 20, true), record(2, "20:00", 20)});
+    m_rig.server.holdReplies("archive/list");
     QVERIFY(QMetaObject::invokeMethod(panel(), "updateTimeline"));
-    click("btnSearch");
-    click("btnAccSearch");
-    QTRY_COMPARE(m_server.heldCount(), 3);
+    search();
+    QTRY_COMPARE(m_rig.server.heldCount(), 3);
     {
         ObjectCensus census;
         MessageCapture log;
         click("btnCloseFinded");
         QVERIFY(log.count("Remove zone request from recordsRequests") == 1 && log.absent("p@ss"));
-        m_server.holdReplies("archive/list", false);
-        m_server.releaseHeld();
+        m_rig.server.holdReplies("archive/list", false);
+        m_rig.server.releaseHeld();
         QTRY_COMPARE(barLook(timeline(), at("20:10:00")), QStringLiteral("blue"));
         QTRY_COMPARE(census.alive(kClient), 0);
         QVERIFY(log.absent("List end: " + secs(at("06:20:00"))) && !shows("Found 1 records"));
     }
 
     // Another day ends the search without a question; so does closing the searched player.
-    m_server.setRecords(3, dayOfRecords());
-    click("btnSearch");
-    click("btnAccSearch");
+    m_rig.server.setRecords(3, dayOfRecords());
+    search();
     QTRY_VERIFY(shows("Found 12 records"));
     BoxAnswerer boxes("No");
-    showDay(kDay.addDays(-1));
+    m_rig.open({}, kDay.addDays(-1));
     QVERIFY(!shows("Found 12 records") && !picture()->findChild<QPushButton*>()->isVisible());
-    showDay(kDay);
-    click("btnSearch");
-    click("btnAccSearch");
+    m_rig.open({}, kDay);
+    search();
     QTRY_VERIFY(shows("Found 12 records"));
     QSignalSpy closed(panel(), &GUI::ControlPanel::searchClosed);
-    m_window->findChild<GUI::VideoContainer*>()->players().constFirst()->close();
-    m_window->removeAllCameras();
+    m_rig.window->findChild<GUI::VideoContainer*>()->players().constFirst()->close();
+    m_rig.window->removeAllCameras();
     QCOMPARE(closed.size(), 2);
     QCOMPARE(boxes.count(), 0);
 }
@@ -347,17 +315,16 @@ void tst_ControlPanelSearch::searchEndsWithItsDayAndPlayer()
 void tst_ControlPanelSearch::clickPlaysTheHits()
 {
     open(2);
-    click("btnSearch");
-    click("btnAccSearch");
+    search();
     QTRY_VERIFY(shows("Found 12 records"));
-    m_source.clearRequests();
+    m_rig.source.clearRequests();
     // Inside hit 3 (ids 140, 08:00:01 to 08:20:01), where the other camera's record 1 begins; its stretches
     // across hits 3 and 4 and its record 2 inside hit 5 follow later.
     timeline()->playTime(at("08:10:00"));
     QCOMPARE(panel()->playlist().size(), 10 + 3);
-    QTRY_COMPARE_WITH_TIMEOUT(m_source.requestCount("/flv/archive"), 2, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_rig.source.requestCount("/flv/archive"), 2, 15000);
     QStringList asked;
-    for (const FlvStreamSource::Request& request : m_source.requests()) {
+    for (const FlvStreamSource::Request& request : m_rig.source.requests()) {
         if (request.path == "/flv/archive") {
             for (const char* key : {"camera", "startId", "startTime"})
                 asked << request.query.queryItemValue(key);
