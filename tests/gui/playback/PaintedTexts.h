@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPaintDevice>
+#include <QImage>
 #include <QPaintEngine>
 #include <QStringList>
 #include <QWidget>
@@ -10,9 +10,8 @@ namespace TestSupport {
 // The texts a widget draws when it paints itself now, each run of text as the painter was given it.
 inline QStringList paintedTexts(QWidget* widget)
 {
-    class Recorder : public QPaintEngine
+    struct Recorder : QPaintEngine
     {
-    public:
         Recorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
@@ -23,43 +22,16 @@ inline QStringList paintedTexts(QWidget* widget)
         Type type() const override { return User; }
         QStringList texts;
     };
-    class Device : public QPaintDevice
+    // An image's size and metrics, painted through the recorder.
+    struct Device : QImage
     {
-    public:
-        explicit Device(const QSize& size) : m_size(size) {}
-        QPaintEngine* paintEngine() const override { return &m_engine; }
-        QStringList texts() const { return m_engine.texts; }
-
-    protected:
-        int metric(PaintDeviceMetric metric) const override
-        {
-            switch (metric) {
-            case PdmWidth:
-                return m_size.width();
-            case PdmHeight:
-                return m_size.height();
-            case PdmDpiX:
-            case PdmDpiY:
-            case PdmPhysicalDpiX:
-            case PdmPhysicalDpiY:
-                return 96;
-            case PdmDepth:
-                return 32;
-            case PdmDevicePixelRatioScaled:
-                return int(devicePixelRatioFScale());
-            default:
-                return 1;
-            }
-        }
-
-    private:
-        QSize m_size;
-        mutable Recorder m_engine;
+        using QImage::QImage;
+        QPaintEngine* paintEngine() const override { return &recorder; }
+        mutable Recorder recorder;
     };
-
-    Device device(widget->size());
+    Device device(widget->size(), QImage::Format_ARGB32_Premultiplied);
     widget->render(&device);
-    return device.texts();
+    return device.recorder.texts;
 }
 
 } // namespace TestSupport

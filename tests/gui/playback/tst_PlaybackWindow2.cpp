@@ -43,7 +43,6 @@ private slots:
     void qualityAndArchiveFollowTheCameraCount();
     void savesTheActiveCamerasPicture();
     void closingPlayers();
-    void reopenedCameraRestartsOncePerFlagChange();
     void everyNamedImageExists();
     void clickPlaysEveryCameraOnOneClock();
     void clickedTime_data();
@@ -51,9 +50,8 @@ private slots:
     void pauseAndWatchLimitHoldTheSchedule();
     void lateRecordsJoinThePlayback();
     void archiveModeTakesNineCameras();
+    void watchLimit_data();
     void watchLimit();
-    void watchLimitStaysOff_data();
-    void watchLimitStaysOff();
 
 private:
     PlaybackWindow2* window() const { return m_rig.window.get(); }
@@ -344,14 +342,15 @@ void tst_PlaybackWindow2::closingPlayers()
     connect(window(), &PlaybackWindow2::cameraClosed, this, [&](CameraPtr camera) { events << camera->name(); });
     connect(window(), &PlaybackWindow2::allCamerasClosed, this, [&] { events << "allCamerasClosed"; });
 
-    window()->addCameras(cameras(1, 3));
+    const GlobalCameraList three = cameras(1, 3);
+    window()->addCameras(three);
     QTRY_VERIFY_WITH_TIMEOUT(timeText().endsWith(" (LIVE)"), 20000);
     events.clear();
     // The close control of the first player.
     VideoPlayer* first = window()->findChild<VideoContainer*>()->players().first();
     child<QPushButton>(first, "closeButton")->click();
     QCOMPARE(events, QStringList({"Cam 1"}));
-    QCOMPARE(m_rig.panel()->cameras().keys(), cameras(2, 2).keys());
+    QCOMPARE(m_rig.panel()->cameras().keys(), three.keys().mid(1));
 
     events.clear();
     window()->removeAllCameras();
@@ -360,18 +359,12 @@ void tst_PlaybackWindow2::closingPlayers()
     for (const char* name : {"btnPause", "btnLive", "btnRotateRight", "btnSave", "btnExport", "btnSearch"})
         QVERIFY2(!child<QPushButton>(window(), name)->isEnabled(), name);
     QCOMPARE(timeText(), "--:--:--");
-}
 
-void tst_PlaybackWindow2::reopenedCameraRestartsOncePerFlagChange()
-{
-    const GlobalCameraList one = cameras(1, 1);
-    window()->addCameras(one);
-    window()->removeAllCameras();
-    window()->addCameras(one);
-
+    // A camera closed and opened again restarts once when its flags change.
+    window()->addCameras({{three.firstKey(), three.first()}});
     TestSupport::MessageCapture log;
-    one.first()->setFlags(Camera::Offline);
-    one.first()->setFlags(Camera::CameraFlags());
+    three.first()->setFlags(Camera::Offline);
+    three.first()->setFlags(Camera::CameraFlags());
     QCOMPARE(log.count("Play path:"), 1);
 }
 
@@ -541,16 +534,40 @@ void tst_PlaybackWindow2::archiveModeTakesNineCameras()
     QCOMPARE(m_rig.source.requestCount("/flv/live"), 0);
 }
 
+void tst_PlaybackWindow2::watchLimit_data()
+{
+    QTest::addColumn<bool>("account");
+    QTest::addColumn<QString>("setting"); // when "common/noWatchLimit" is set
+    QTest::newRow("account camera") << true << "";
+    QTest::newRow("local cameras only") << false << "";
+    QTest::newRow("limit switched off") << true << "before";
+    QTest::newRow("limit switched off while counting") << true << "during";
+}
+
 void tst_PlaybackWindow2::watchLimit()
 {
+    QFETCH(bool, account);
+    QFETCH(QString, setting);
     auto* timer = window()->findChild<QTimer*>("watchTimer");
     auto* placeholder = window()->findChild<VideoPlaceholderWidget*>();
     auto* container = window()->findChild<VideoContainer*>();
     auto* closeBar = child<QWidget>(window(), "frameClose");
-    window()->addCameras({{accountCamera(1)->globalId(), accountCamera(1)}});
+    Utils::Keys::noWatchLimit().setValue(setting == "before");
+    GlobalCameraList open = cameras(2, 1);
+    if (account)
+        open.insert(accountCamera(1)->globalId(), accountCamera(1));
+    window()->addCameras(open);
     QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
-    QVERIFY(timer->isActive());
+    QCOMPARE(timer->isActive(), account && setting != "before");
     QCOMPARE(timer->interval(), 3600000);
+    if (!setting.isEmpty() || !account) {
+        // A timeout only stops the timer once the limit is off.
+        Utils::Keys::noWatchLimit().setValue(true);
+        watchTimeout();
+        QVERIFY(!timer->isActive() && !placeholder->isVisible());
+        QVERIFY(allIn(VideoWidget::Playing));
+        return;
+    }
 
     const QDateTime opened = QDateTime::currentDateTime();
     watchTimeout();
@@ -565,35 +582,6 @@ void tst_PlaybackWindow2::watchLimit()
     QTest::mouseClick(child<QPushButton>(closeBar, "btnClose"), Qt::LeftButton);
     QVERIFY(!placeholder->isVisible() && !closeBar->isVisible() && container->isVisible());
     QVERIFY(container->players().isEmpty());
-}
-
-void tst_PlaybackWindow2::watchLimitStaysOff_data()
-{
-    QTest::addColumn<bool>("account");
-    QTest::addColumn<QString>("setting");
-    QTest::newRow("local cameras only") << false << "";
-    QTest::newRow("limit switched off") << true << "before";
-    QTest::newRow("limit switched off while counting") << true << "during";
-}
-
-void tst_PlaybackWindow2::watchLimitStaysOff()
-{
-    QFETCH(bool, account);
-    QFETCH(QString, setting);
-    auto* timer = window()->findChild<QTimer*>("watchTimer");
-    Utils::Keys::noWatchLimit().setValue(setting == "before");
-    GlobalCameraList open = cameras(2, 1);
-    if (account)
-        open.insert(accountCamera(1)->globalId(), accountCamera(1));
-    window()->addCameras(open);
-    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
-    QCOMPARE(timer->isActive(), setting == "during");
-
-    // A timeout only stops the timer once the limit is off.
-    Utils::Keys::noWatchLimit().setValue(true);
-    watchTimeout();
-    QVERIFY(!timer->isActive() && !window()->findChild<VideoPlaceholderWidget*>()->isVisible());
-    QVERIFY(allIn(VideoWidget::Playing));
 }
 
 QUORVEL_TEST_MAIN(tst_PlaybackWindow2)
