@@ -47,11 +47,9 @@ struct FakePlayer : GUI::ScheduledPlayer
         time = QDateTime::fromSecsSinceEpoch(from);
         state = VideoWidget::Opening;
         calls << QString("play %1-%2 %3-%4 q%5 s%6")
-                     .arg(startId)
-                     .arg(endId)
-                     .arg(time.toString("hh:mm:ss"), QDateTime::fromSecsSinceEpoch(to).toString("hh:mm:ss"))
-                     .arg(quality)
-                     .arg(speed);
+                     .arg(QString::number(startId), QString::number(endId), time.toString("hh:mm:ss"),
+                          QDateTime::fromSecsSinceEpoch(to).toString("hh:mm:ss"), QString::number(quality),
+                          QString::number(speed));
     }
     void pause() override { calls << "pause"; }
     void unPause() override { calls << "unPause"; }
@@ -123,23 +121,19 @@ void tst_PlaylistScheduler::holdsPlayersAhead_data()
     QTest::newRow("300 ms ahead, paused") << 300 << int(VideoWidget::Paused) << QStringList();
     QTest::newRow("250 ms ahead, paused") << 250 << int(VideoWidget::Paused) << QStringList{"unPause"};
     QTest::newRow("250 ms ahead, playing") << 250 << int(VideoWidget::Playing) << QStringList();
-    QTest::newRow("behind, paused") << -200 << int(VideoWidget::Paused) << QStringList{"unPause"};
-    QTest::newRow("ahead, stopped") << 900 << int(VideoWidget::Stopped) << QStringList();
 }
 
 void tst_PlaylistScheduler::holdsPlayersAhead()
 {
     QFETCH(int, aheadMs);
     QFETCH(int, state);
-    QFETCH(QStringList, calls);
-
     FakePlayer lead(1, VideoWidget::Playing, "10:00:00"), other(2, VideoWidget::PlayerState(state));
     other.time = lead.time.addMSecs(aheadMs);
     Run run{&lead, &other};
     run.scheduler.setPlaylist({entry(lead, "11:00:00")});
 
     QVERIFY(run.step());
-    QCOMPARE(other.take(), calls);
+    QTEST(other.take(), "calls");
     QCOMPARE(lead.take(), QStringList());
 }
 

@@ -67,7 +67,6 @@ void tst_PlaylistBuilder::buildPlaylist()
 {
     QFETCH(QStringList, records);
     QFETCH(QString, time);
-    QFETCH(QStringList, entries);
 
     // Camera 3 has records but is no longer in the panel.
     Core::GlobalCameraList cameras;
@@ -88,7 +87,7 @@ void tst_PlaylistBuilder::buildPlaylist()
                      .arg(entry.dueTime.toLocalTime().toString("hh:mm"),
                           entry.record->start().toLocalTime().toString("hh:mm"));
     }
-    QCOMPARE(built, entries);
+    QTEST(built, "entries");
 }
 
 void tst_PlaylistBuilder::buildSearchPlaylist_data()
