@@ -21,7 +21,7 @@ inline void rerunInOtherZones()
         child.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(child.waitForFinished(300000));
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                 (zone + child.readAll().right(4000)).constData());
+                 (QByteArray(zone) + ": " + child.readAll().right(4000)).constData());
     }
 }
 
