@@ -4,6 +4,7 @@
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
 #include "gui/DialogSeam.h"
+#include "gui/mainwindow/MainWindow.h"
 #include "gui/mainwindow/SettingsDialog.h"
 #include "utils/DriveType.h"
 #include "utils/Settings.h"
@@ -158,11 +159,21 @@ void LogInDialog::on_btnCancel_clicked()
     }
 }
 
+void LogInDialog::createMainWindow(bool localOnly)
+{
+    if (!mainWindow)
+        mainWindow = std::make_unique<MainWindow>();
+    mainWindow->init(localOnly);
+    mainWindow->show();
+    close();
+}
+
 void LogInDialog::tryLogin()
 {
     if (isLocalOnly()) {
         qDebug() << "Start for local service";
         Core::SessionManager::create(QString(), QString());
+        createMainWindow(isLocalOnly());
         return;
     }
     qDebug() << "Start for internet and local service";
@@ -176,6 +187,7 @@ void LogInDialog::tryLogin()
 void LogInDialog::onLogin()
 {
     disconnect(Core::SessionManager::instance(), nullptr, this, nullptr);
+    createMainWindow(isLocalOnly());
 }
 
 void LogInDialog::onLoginError(int code)
@@ -202,6 +214,7 @@ void LogInDialog::onLoginError(int code)
     DialogSeam::exec(&box);
     if (localButton && box.clickedButton() == localButton) {
         selectServiceType(true);
+        createMainWindow(true);
         return;
     }
     setIdleState();

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QTimer;
 
 namespace QuorvelClient {
@@ -10,6 +12,8 @@ namespace GUI {
 namespace Ui {
 class LogInDialog;
 }
+
+class MainWindow;
 
 // The first window: access mode, credentials, "Remember me" and the automatic sign-in countdown.
 class LogInDialog : public QDialog
@@ -25,6 +29,7 @@ protected:
 private slots:
     void on_btnOk_clicked();
     void on_btnCancel_clicked();
+    void createMainWindow(bool localOnly);
     void onLogin();
     void onLoginError(int code);
     void tryLogin();
@@ -41,6 +46,8 @@ private:
     void showReloginNotice();
 
     Ui::LogInDialog* ui;
+    // Made at the first sign-in and kept for every later one; goes after the form.
+    std::unique_ptr<MainWindow> mainWindow;
     QTimer* autoLoginTimer;
     bool canStorePassword;
 };

@@ -131,6 +131,88 @@ p, li { white-space: pre-wrap; }
     </message>
 </context>
 <context>
+    <name>MainWindow</name>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="38"/>
+        <source>Control panel</source>
+        <translation>Панель управления</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="64"/>
+        <source>Expand</source>
+        <translation>Развернуть</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="65"/>
+        <source>Expand all</source>
+        <translation>Развернуть все</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="71"/>
+        <location filename="../../forms/MainWindow.ui" line="72"/>
+        <source>Properties</source>
+        <translation>Свойства</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="78"/>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="79"/>
+        <source>Add local videoserver</source>
+        <translation>Добавить локальный видеосервер</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="85"/>
+        <source>Sound off</source>
+        <translation>Звук выкл</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="86"/>
+        <source>Turn off sound</source>
+        <translation>Выключить звук</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="92"/>
+        <location filename="../../forms/MainWindow.ui" line="93"/>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="99"/>
+        <source>Info</source>
+        <translation>Инфо</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="100"/>
+        <source>Information</source>
+        <translation>Информация</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="106"/>
+        <source>Updates</source>
+        <translation>Обновления</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="107"/>
+        <source>Check for updates...</source>
+        <translation>Проверить обновления...</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="113"/>
+        <location filename="../../forms/MainWindow.ui" line="114"/>
+        <source>Sign out</source>
+        <translation>Выйти</translation>
+    </message>
+    <message>
+        <location filename="../../forms/MainWindow.ui" line="120"/>
+        <location filename="../../forms/MainWindow.ui" line="121"/>
+        <source>Close all windows</source>
+        <translation>Закрыть все окна</translation>
+    </message>
+</context>
+<context>
     <name>QuorvelClient::Core::VideoServer</name>
     <message>
         <location filename="../../gui/mainwindow/ServerPropertiesDialog.cpp" line="53"/>
@@ -141,6 +223,94 @@ p, li { white-space: pre-wrap; }
         <location filename="../../gui/mainwindow/ServerPropertiesDialog.cpp" line="85"/>
         <source>not blocked</source>
         <translation>не заблокирован</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClient::GUI::MainWindow</name>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="148"/>
+        <source>Videoserver &quot;%1&quot; (IP %2): %3</source>
+        <translation>Видеосервер &quot;%1&quot; (IP %2): %3</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="170"/>
+        <source>Are you sure?</source>
+        <translation>Вы уверены?</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="170"/>
+        <source>Are you sure you want to sign out?</source>
+        <translation>Вы уверены, что хотите выйти?</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="183"/>
+        <source>off%1</source>
+        <translation>выкл</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="183"/>
+        <source>on%1</source>
+        <translation>вкл</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="185"/>
+        <source>Turn off</source>
+        <translation>Выключить</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="185"/>
+        <source>Turn on</source>
+        <translation>Включить</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="187"/>
+        <source>%1 sound</source>
+        <translation>%1 звук</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="188"/>
+        <source>Sound %1</source>
+        <translation>Звук %1</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="195"/>
+        <source>collapse</source>
+        <translation>collapse</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="195"/>
+        <source>expand</source>
+        <translation>expand</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="196"/>
+        <source>Collapse</source>
+        <translation>Свернуть</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="196"/>
+        <source>Expand</source>
+        <translation>Развернуть</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="198"/>
+        <source>%1 all</source>
+        <translation>%1 все</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="235"/>
+        <source>Could not check for updates</source>
+        <translation>Не удалось проверить обновления</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="240"/>
+        <source>Checking for updates...</source>
+        <translation>Проверка обновлений...</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="245"/>
+        <source>Updates checked</source>
+        <translation>Обновления проверены</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "core/SessionManager.h"
 #include "gui/mainwindow/LogInDialog.h"
+#include "gui/mainwindow/MainWindow.h"
 #include "peer/FakeNetwork.h"
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
@@ -13,14 +14,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
 using QuorvelClient::GUI::LogInDialog;
+using QuorvelClient::GUI::MainWindow;
 using TestSupport::child;
 
 namespace {
+
+MainWindow* shownMainWindow()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<MainWindow*>(window); main && main->isVisible())
+            return main;
+    }
+    return nullptr;
+}
 
 Utils::Settings* settings()
 {
@@ -48,6 +60,8 @@ private slots:
     void rememberedCredentialsSignInAfterCountdown();
     void cancelStopsCountdown();
     void signInStoresCredentialsOnlyWhenRemembered();
+    void signInOpensTheMainWindow_data();
+    void signInOpensTheMainWindow();
     void refusedSignInShowsTheServiceMessage();
     void unreachableServiceOffersLocalAccess_data();
     void unreachableServiceOffersLocalAccess();
@@ -191,6 +205,32 @@ void tst_LogInDialog::signInStoresCredentialsOnlyWhenRemembered()
     }
 }
 
+void tst_LogInDialog::signInOpensTheMainWindow_data()
+{
+    QTest::addColumn<bool>("localOnly");
+    QTest::newRow("local access") << true;
+    QTest::newRow("account") << false;
+}
+
+void tst_LogInDialog::signInOpensTheMainWindow()
+{
+    QFETCH(bool, localOnly);
+    storeCredentials(false, localOnly);
+    QPointer<MainWindow> window;
+    {
+        LogInDialog dialog;
+        dialog.show();
+        child<QComboBox>(&dialog, "serviceTypeSelector")->setCurrentIndex(localOnly ? 1 : 0);
+        QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("right"));
+        QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window = shownMainWindow(), 20000);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(window->findChild<QTimer*>(QStringLiteral("updateCheckTimer"))->isActive());
+    }
+    // The dialog takes the window with it.
+    QVERIFY(!window);
+}
+
 void tst_LogInDialog::refusedSignInShowsTheServiceMessage()
 {
     storeCredentials(false, false);
@@ -244,6 +284,8 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     QCOMPARE(boxes.last().buttons.size(), 2);
     QVERIFY(boxes.last().buttons.contains(QStringLiteral("Close this window")));
     QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
+    QVERIFY(shownMainWindow());
+    QVERIFY(!dialog.isVisible());
     net->useProxy();
     net->service.clearScript();
 }

@@ -1,0 +1,305 @@
+#include "gui/mainwindow/MainWindow.h"
+
+#include "application/UpdateManager.h"
+#include "gui/DialogSeam.h"
+#include "gui/mainwindow/AboutDialog.h"
+#include "gui/mainwindow/SettingsDialog.h"
+#include "ui_MainWindow.h"
+#include "utils/Intervals.h"
+#include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace QuorvelClient {
+namespace GUI {
+
+namespace Internal {
+
+class MainWindowPrivate
+{
+public:
+    QTimer* updateMessageTimer = nullptr;
+    Application::UpdateManager* updateManager = nullptr;
+    QTimer* blinkTimer = nullptr;
+    bool sound = true;
+    bool rosterCollapsed = true;
+    SettingsDialog* settingsDialog = nullptr;
+    // Made at its first showing and reused, so a repeated notice refreshes the open box instead of stacking boxes.
+    QMessageBox* updateMessageBox = nullptr;
+    bool blinkHighlighted = true;
+};
+
+} // namespace Internal
+
+namespace {
+
+const char* const kHighlight = "background-color: qradialgradient(spread:pad, cx:0.5, cy:0.5, radius:0.5,fx:0.5, "
+                               "fy:0.5, stop:0.685714 rgba(255, 255, 255, 255), stop:1 rgba(85, 85, 85, 255))";
+const char* const kPlain = "background-color: rgba(85, 85, 85, 255);";
+
+// The value a codec key holds counts as set when it reads as text, or as a list of texts, that is not empty.
+bool isEmptyValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().isEmpty();
+    return value.toString().isEmpty();
+}
+
+void storeDefaultCodec(const Utils::SettingKey<QString>& key)
+{
+    if (isEmptyValue(key.stored()))
+        key.setValue(QStringLiteral("MPEG4"));
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), ui(new ::Ui::MainWindow), d(std::make_shared<Internal::MainWindowPrivate>())
+{
+    setVisible(false);
+    ui->setupUi(this);
+    ui->actCheckUpdates->setIcon(QIcon(QStringLiteral(":branded-icons/quorvel/update.png")));
+
+    auto* spacer = new QWidget(ui->mainToolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    ui->mainToolBar->addWidget(spacer);
+    ui->mainToolBar->addAction(ui->actionClose_all);
+    ui->actionClose_all->setVisible(false);
+
+    setWindowTitle(QCoreApplication::applicationName());
+    if (QStatusBar* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
+        bar->setStyleSheet(QStringLiteral("color: white"));
+
+    createUpdateMachinery();
+    applySettings();
+    d->updateManager->checkForUpdates();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createUpdateMachinery()
+{
+    // A child, so that it goes with the window and its check timer can be found from it.
+    d->updateManager = new Application::UpdateManager(30, this);
+    Application::UpdateManager* manager = d->updateManager;
+    connect(manager, &Application::UpdateManager::updateFound, this, &MainWindow::onUpdateFound);
+    connect(manager, &Application::UpdateManager::updateError, this, &MainWindow::onUpdateError);
+    connect(manager, &Application::UpdateManager::updatesCheckStarted, this, &MainWindow::onUpdateCheckStarted);
+    connect(manager, &Application::UpdateManager::updatesChecked, this, &MainWindow::onUpdateChecked);
+    connect(this, &MainWindow::checkForUpdates, manager, &Application::UpdateManager::checkForUpdates);
+
+    d->updateMessageTimer = new QTimer(this);
+    d->updateMessageTimer->setObjectName(QStringLiteral("updateMessageTimer"));
+    d->updateMessageTimer->setInterval(Utils::intervalMs(Utils::Interval::UpdateMessageRepeat));
+    connect(d->updateMessageTimer, &QTimer::timeout, this, &MainWindow::showUpdateMessage);
+
+    d->blinkTimer = new QTimer(this);
+    d->blinkTimer->setObjectName(QStringLiteral("blinkTimer"));
+    d->blinkTimer->setInterval(800);
+    connect(d->blinkTimer, &QTimer::timeout, this, &MainWindow::blinkUpdateIcon);
+}
+
+void MainWindow::applySettings()
+{
+    storeDefaultCodec(Utils::Keys::videoLiveCodec());
+    storeDefaultCodec(Utils::Keys::videoArchiveCodec());
+    restoreGeometry(Utils::Keys::mainWindowGeometry().value());
+}
+
+void MainWindow::init(bool localOnly)
+{
+    Q_UNUSED(localOnly);
+    d->updateManager->start();
+}
+
+void MainWindow::deinit()
+{
+    d->updateManager->stop();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    Utils::Keys::mainWindowGeometry().setValue(saveGeometry());
+    // The program may end right after the last window closes; the geometries must be in the file by then.
+    Utils::Settings::instance()->sync();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::showStatus(const QString& text, int timeout)
+{
+    if (QStatusBar* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
+        bar->showMessage(text, timeout);
+}
+
+void MainWindow::showStatusText(QString text)
+{
+    showStatus(text, 5000);
+}
+
+void MainWindow::onLocalVideoserverStateChanged(Core::LocalVideoServer* server,
+                                                Core::LocalVideoServer::LocalVideoServerState state)
+{
+    // One pass, so that a "%1" or "%2" inside the name is shown as typed.
+    showStatus(tr("Videoserver \"%1\" (IP %2): %3")
+                   .arg(server->name(), server->host(), Core::LocalVideoServer::stateText(state)),
+               3500);
+}
+
+void MainWindow::showExportSettings()
+{
+    on_actSettings_triggered();
+}
+
+void MainWindow::onRelogin()
+{
+    emit signoutRequired(10017);
+}
+
+void MainWindow::onBadSession()
+{
+    emit signoutRequired(10002);
+}
+
+void MainWindow::on_actSignOut_triggered()
+{
+    QMessageBox box(QMessageBox::Question, tr("Are you sure?"), tr("Are you sure you want to sign out?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    DialogSeam::exec(&box);
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        emit signoutRequired(0);
+}
+
+void MainWindow::on_actSound_triggered()
+{
+    d->sound = !d->sound;
+    const QString iconWord = d->sound ? QStringLiteral("on") : QStringLiteral("off");
+    // The placeholder lets a translation drop the word; it is filled with nothing.
+    QString stateWord = d->sound ? tr("off%1") : tr("on%1");
+    stateWord.remove(QStringLiteral("%1"));
+    const QString verb = d->sound ? tr("Turn off") : tr("Turn on");
+    ui->actSound->setIcon(QIcon(QStringLiteral(":icons/sound-%1.png").arg(iconWord)));
+    ui->actSound->setToolTip(tr("%1 sound").arg(verb));
+    ui->actSound->setText(tr("Sound %1").arg(stateWord));
+    emit soundSet(d->sound);
+}
+
+void MainWindow::on_actExpand_triggered()
+{
+    // The icon words name resource files and stay untranslated in the catalogue.
+    const QString iconWord = d->rosterCollapsed ? tr("collapse") : tr("expand");
+    const QString label = d->rosterCollapsed ? tr("Collapse") : tr("Expand");
+    ui->actExpand->setIcon(QIcon(QStringLiteral(":icons/%1-all.png").arg(iconWord)));
+    ui->actExpand->setToolTip(tr("%1 all").arg(label));
+    ui->actExpand->setText(label);
+    d->rosterCollapsed = !d->rosterCollapsed;
+}
+
+void MainWindow::on_actSettings_triggered()
+{
+    if (!d->settingsDialog)
+        d->settingsDialog = new SettingsDialog(this);
+    d->settingsDialog->selectGeneralTab();
+    DialogSeam::exec(d->settingsDialog);
+}
+
+void MainWindow::on_actInformation_triggered()
+{
+    AboutDialog about;
+    DialogSeam::exec(&about);
+}
+
+void MainWindow::on_actCheckUpdates_triggered()
+{
+    emit checkForUpdates();
+    showUpdateMessage();
+}
+
+void MainWindow::onUpdateFound()
+{
+    showUpdateTooltip();
+    const int level = d->updateManager->updateInfo().level();
+    if (level == 2 || level == 3)
+        showUpdateMessage();
+    if (level == 3)
+        d->updateMessageTimer->start();
+}
+
+void MainWindow::onUpdateError()
+{
+    showStatus(tr("Could not check for updates"), 2000);
+}
+
+void MainWindow::onUpdateCheckStarted()
+{
+    showStatus(tr("Checking for updates..."), 0);
+}
+
+void MainWindow::onUpdateChecked()
+{
+    showStatus(tr("Updates checked"), 2700);
+}
+
+QWidget* MainWindow::updateButton() const
+{
+    return ui->mainToolBar->widgetForAction(ui->actCheckUpdates);
+}
+
+void MainWindow::showUpdateTooltip()
+{
+    const Application::UpdateInfo info = d->updateManager->updateInfo();
+    ui->actCheckUpdates->setToolTip(info.title());
+    if (info.level() == 0)
+        return;
+    if (QWidget* button = updateButton())
+        button->setStyleSheet(QLatin1String(kHighlight));
+    switch (info.level()) {
+    case 1:
+        ui->actCheckUpdates->setIcon(QIcon(QStringLiteral(":branded-icons/quorvel/update-not-important.png")));
+        break;
+    case 2:
+        ui->actCheckUpdates->setIcon(QIcon(QStringLiteral(":branded-icons/quorvel/update-important.png")));
+        break;
+    case 3:
+        ui->actCheckUpdates->setIcon(QIcon(QStringLiteral(":branded-icons/quorvel/update-critical.png")));
+        d->blinkTimer->setInterval(800);
+        d->blinkTimer->start();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::blinkUpdateIcon()
+{
+    d->blinkHighlighted = !d->blinkHighlighted;
+    if (QWidget* button = updateButton())
+        button->setStyleSheet(d->blinkHighlighted ? QLatin1String(kHighlight) + QLatin1Char(';')
+                                                  : QString::fromLatin1(kPlain));
+}
+
+void MainWindow::showUpdateMessage()
+{
+    const Application::UpdateInfo info = d->updateManager->updateInfo();
+    if (!d->updateMessageBox) {
+        d->updateMessageBox = new QMessageBox(this);
+        d->updateMessageBox->setObjectName(QStringLiteral("updateMessageBox"));
+        // A message box blocks its application by default; this one must leave the window usable.
+        d->updateMessageBox->setWindowModality(Qt::NonModal);
+    }
+    d->updateMessageBox->setText(info.message());
+    d->updateMessageBox->setTextFormat(Qt::RichText);
+    if (info.level() >= 0 && info.level() <= 2)
+        d->updateMessageBox->setIcon(QMessageBox::Information);
+    else if (info.level() == 3)
+        d->updateMessageBox->setIcon(QMessageBox::Warning);
+    d->updateMessageBox->show();
+}
+
+} // namespace GUI
+} // namespace QuorvelClient

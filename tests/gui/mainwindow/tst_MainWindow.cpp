@@ -1,0 +1,494 @@
+#include "core/LocalVideoServer.h"
+#include "gui/DialogSeam.h"
+#include "gui/mainwindow/MainWindow.h"
+#include "peer/FakeNetwork.h"
+#include "support/TestEnvironment.h"
+#include "support/Widgets.h"
+#include "utils/Settings.h"
+#include "utils/SettingsKeys.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+
+#include <memory>
+
+using QuorvelClient::Core::LocalVideoServer;
+using QuorvelClient::GUI::DialogSeam;
+using QuorvelClient::GUI::MainWindow;
+namespace Core = QuorvelClient::Core;
+using TestSupport::child;
+
+namespace {
+
+const char* const kHighlight = "background-color: qradialgradient(spread:pad, cx:0.5, cy:0.5, radius:0.5,fx:0.5, "
+                               "fy:0.5, stop:0.685714 rgba(255, 255, 255, 255), stop:1 rgba(85, 85, 85, 255))";
+
+QAction* action(QWidget* window, const char* name)
+{
+    return window->findChild<QAction*>(QLatin1String(name));
+}
+
+QToolBar* toolBar(QWidget* window)
+{
+    return child<QToolBar>(window, "mainToolBar");
+}
+
+QWidget* buttonOf(QWidget* window, const char* actionName)
+{
+    return toolBar(window)->widgetForAction(action(window, actionName));
+}
+
+QStatusBar* statusBar(QWidget* window)
+{
+    return child<QStatusBar>(window, "statusBar");
+}
+
+// How long the status bar keeps its text: the interval of its clearing timer, 0 when it keeps it.
+int statusTimeout(QWidget* window)
+{
+    const QTimer* timer = statusBar(window)->findChild<QTimer*>();
+    return timer && timer->isActive() ? timer->interval() : 0;
+}
+
+QTimer* timer(QWidget* window, const char* name)
+{
+    return window->findChild<QTimer*>(QLatin1String(name));
+}
+
+bool sameIcon(const QIcon& icon, const QString& path)
+{
+    const QImage expected = QIcon(path).pixmap(28).toImage();
+    return !expected.isNull() && icon.pixmap(28).toImage() == expected;
+}
+
+QMessageBox* updateBox(QWidget* window)
+{
+    const QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>();
+    return boxes.size() == 1 ? boxes.first() : nullptr;
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void constructionLaysOutTheWindow();
+    void codecKeysGetADefault_data();
+    void codecKeysGetADefault();
+    void updateLevelsShowOnTheButton_data();
+    void updateLevelsShowOnTheButton();
+    void failedChecksOnlyTellTheStatusBar_data();
+    void failedChecksOnlyTellTheStatusBar();
+    void updatesActionShowsTheKnownState();
+    void signOutAsksFirst_data();
+    void signOutAsksFirst();
+    void toggleActionsNameTheNextClick_data();
+    void toggleActionsNameTheNextClick();
+    void dialogsOpenFromTheToolbar();
+    void localServerStatusShowsTheNameAsTyped_data();
+    void localServerStatusShowsTheNameAsTyped();
+    void closingStoresTheGeometries();
+    void unusableGeometryKeepsTheDefault_data();
+    void unusableGeometryKeepsTheDefault();
+
+private:
+    int versionRequests() const;
+    // A window whose first update check has been answered.
+    std::unique_ptr<MainWindow> makeWindow();
+
+    TestSupport::FakeNetwork* net = nullptr;
+};
+
+void tst_MainWindow::initTestCase()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel Client"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
+    net = new TestSupport::FakeNetwork(this);
+    QVERIFY(net->start());
+    net->useProxy();
+}
+
+void tst_MainWindow::init()
+{
+    net->service.clearScript();
+    net->service.clearRequests();
+    net->service.setClientVersion(QStringLiteral("5.6.0"));
+    Utils::Keys::mainWindowGeometry().remove();
+}
+
+int tst_MainWindow::versionRequests() const
+{
+    int count = 0;
+    for (const TestSupport::PeerRequest& request : net->service.requests())
+        count += request.path.endsWith("public/version/client");
+    return count;
+}
+
+std::unique_ptr<MainWindow> tst_MainWindow::makeWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    [&] {
+        QTRY_VERIFY_WITH_TIMEOUT(statusBar(window.get())->currentMessage() != QStringLiteral("Checking for updates..."),
+                                 20000);
+    }();
+    return window;
+}
+
+void tst_MainWindow::constructionLaysOutTheWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    QCOMPARE(statusBar(window.get())->currentMessage(), QStringLiteral("Checking for updates..."));
+    QCOMPARE(statusTimeout(window.get()), 0);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quorvel Client"));
+    QCOMPARE(window->size(), QSize(850, 520));
+
+    QStringList order;
+    for (QAction* a : toolBar(window.get())->actions())
+        order << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
+    QCOMPARE(order.join(' '), QStringLiteral("actExpand actEditServer actAddServer | actSound actSettings | "
+                                             "actInformation actCheckUpdates actSignOut  actionClose_all"));
+    QVERIFY(!action(window.get(), "actionClose_all")->isVisible());
+    for (QAction* a : toolBar(window.get())->actions()) {
+        if (!a->isSeparator() && !a->objectName().isEmpty() && a->isVisible())
+            QVERIFY2(!a->icon().pixmap(28).isNull(), qPrintable(a->objectName()));
+    }
+
+    QTRY_COMPARE_WITH_TIMEOUT(statusBar(window.get())->currentMessage(), QStringLiteral("Updates checked"), 20000);
+    QCOMPARE(statusTimeout(window.get()), 2700);
+    QCOMPARE(versionRequests(), 1);
+}
+
+void tst_MainWindow::codecKeysGetADefault_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QVariant>("expected");
+    QTest::newRow("absent") << QVariant() << QVariant(QStringLiteral("MPEG4"));
+    QTest::newRow("empty") << QVariant(QString()) << QVariant(QStringLiteral("MPEG4"));
+    QTest::newRow("set") << QVariant(QStringLiteral("H264")) << QVariant(QStringLiteral("H264"));
+    QTest::newRow("a number") << QVariant(5) << QVariant(5);
+    QTest::newRow("a list") << QVariant(QStringList{"a", "b"}) << QVariant(QStringList{"a", "b"});
+}
+
+void tst_MainWindow::codecKeysGetADefault()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QVariant, expected);
+    for (const auto* key : {&Utils::Keys::videoLiveCodec(), &Utils::Keys::videoArchiveCodec()}) {
+        key->remove();
+        if (stored.isValid())
+            Utils::Settings::instance()->setValue(key->name(), stored);
+    }
+    MainWindow window;
+    QCOMPARE(Utils::Keys::videoLiveCodec().stored(), expected);
+    QCOMPARE(Utils::Keys::videoArchiveCodec().stored(), expected);
+}
+
+void tst_MainWindow::updateLevelsShowOnTheButton_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<int>("boxIcon"); // -1: no box
+    QTest::addColumn<bool>("critical");
+    QTest::newRow("1: available") << "5.6.1"
+                                  << ":/branded-icons/quorvel/update-not-important.png"
+                                  << "New version is avaliable" << -1 << false;
+    QTest::newRow("2: important") << "5.7.0"
+                                  << ":/branded-icons/quorvel/update-important.png"
+                                  << "New version is avaliable!" << int(QMessageBox::Information) << false;
+    QTest::newRow("3: critical") << "6.0.0"
+                                 << ":/branded-icons/quorvel/update-critical.png"
+                                 << "New version is avaliable!" << int(QMessageBox::Warning) << true;
+}
+
+void tst_MainWindow::updateLevelsShowOnTheButton()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, icon);
+    QFETCH(QString, tooltip);
+    QFETCH(int, boxIcon);
+    QFETCH(bool, critical);
+    net->service.setClientVersion(version);
+    auto window = makeWindow();
+    window->show();
+    QAction* updates = action(window.get(), "actCheckUpdates");
+    QWidget* button = buttonOf(window.get(), "actCheckUpdates");
+
+    QVERIFY(sameIcon(updates->icon(), icon));
+    QCOMPARE(updates->toolTip(), tooltip);
+    QCOMPARE(button->styleSheet(), QLatin1String(kHighlight));
+    QMessageBox* box = updateBox(window.get());
+    QCOMPARE(box != nullptr, boxIcon >= 0);
+    if (box) {
+        QVERIFY(box->isVisible());
+        QCOMPARE(int(box->icon()), boxIcon);
+        // The notice leaves the window usable.
+        QVERIFY(!QApplication::activeModalWidget());
+        QSignalSpy sound(window.get(), &MainWindow::soundSet);
+        QTest::mouseClick(buttonOf(window.get(), "actSound"), Qt::LeftButton);
+        QCOMPARE(sound.count(), 1);
+        QCOMPARE(box->text().startsWith(QStringLiteral("CRITICAL update of Quorvel Client is out!")), critical);
+    }
+
+    QTimer* blink = timer(window.get(), "blinkTimer");
+    QTimer* repeat = timer(window.get(), "updateMessageTimer");
+    QCOMPARE(blink->isActive(), critical);
+    QCOMPARE(repeat->isActive(), critical);
+    if (!critical)
+        return;
+    QCOMPARE(blink->interval(), 800);
+    QCOMPARE(repeat->interval(), 600000);
+    QTRY_COMPARE_WITH_TIMEOUT(button->styleSheet(), QStringLiteral("background-color: rgba(85, 85, 85, 255);"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(button->styleSheet(), QLatin1String(kHighlight) + QLatin1Char(';'), 2000);
+    // The notice outlives sessions.
+    window->deinit();
+    window->init(false);
+    QVERIFY(repeat->isActive());
+    QVERIFY(blink->isActive());
+    // Shown again at its period, in the same box.
+    box->hide();
+    repeat->start(50);
+    QTRY_VERIFY(box->isVisible());
+    QCOMPARE(updateBox(window.get()), box);
+}
+
+void tst_MainWindow::failedChecksOnlyTellTheStatusBar_data()
+{
+    QTest::addColumn<TestSupport::PeerReply>("reply");
+    QTest::newRow("HTTP 500") << TestSupport::PeerReply::json("{}", 500);
+    QTest::newRow("not JSON") << TestSupport::PeerReply::json("<html>no</html>");
+    QTest::newRow("version of two numbers")
+        << TestSupport::FakeService::envelope(QVariantMap{{QStringLiteral("version"), QStringLiteral("6.0")}});
+}
+
+void tst_MainWindow::failedChecksOnlyTellTheStatusBar()
+{
+    QFETCH(TestSupport::PeerReply, reply);
+    net->service.enqueueReply(reply);
+    MainWindow window;
+    QTRY_COMPARE_WITH_TIMEOUT(statusBar(&window)->currentMessage(), QStringLiteral("Could not check for updates"),
+                              20000);
+    QCOMPARE(statusTimeout(&window), 2000);
+    QAction* updates = action(&window, "actCheckUpdates");
+    QVERIFY(sameIcon(updates->icon(), QStringLiteral(":/branded-icons/quorvel/update.png")));
+    QCOMPARE(updates->toolTip(), QStringLiteral("Check for updates..."));
+    QVERIFY(buttonOf(&window, "actCheckUpdates")->styleSheet().isEmpty());
+    QVERIFY(!updateBox(&window));
+    QVERIFY(!timer(&window, "blinkTimer")->isActive());
+}
+
+void tst_MainWindow::updatesActionShowsTheKnownState()
+{
+    auto window = makeWindow();
+    window->show();
+    QTest::mouseClick(buttonOf(window.get(), "actCheckUpdates"), Qt::LeftButton);
+    QMessageBox* box = updateBox(window.get());
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->icon(), QMessageBox::Information);
+    QVERIFY2(box->text().startsWith(QStringLiteral("You have the latest version of Quorvel Client")),
+             qPrintable(box->text()));
+    QCOMPARE(statusBar(window.get())->currentMessage(), QStringLiteral("Checking for updates..."));
+    QTRY_COMPARE_WITH_TIMEOUT(versionRequests(), 2, 20000);
+    // A second click reuses the box.
+    QTest::mouseClick(buttonOf(window.get(), "actCheckUpdates"), Qt::LeftButton);
+    QCOMPARE(updateBox(window.get()), box);
+}
+
+void tst_MainWindow::signOutAsksFirst_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QVariantList>("expected");
+    QTest::newRow("yes") << 0 << "&Yes" << QVariantList{0};
+    QTest::newRow("no") << 0 << "&No" << QVariantList{};
+    QTest::newRow("escape") << int(Qt::Key_Escape) << QString() << QVariantList{};
+}
+
+void tst_MainWindow::signOutAsksFirst()
+{
+    QFETCH(int, key);
+    QFETCH(QString, button);
+    QFETCH(QVariantList, expected);
+    auto window = makeWindow();
+    window->show();
+    QSignalSpy signout(window.get(), &MainWindow::signoutRequired);
+    QStringList seen;
+    DialogSeam::setAnswerer([&](QDialog* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        seen << box->windowTitle() << box->text() << box->defaultButton()->text();
+        if (key)
+            QTest::keyClick(box, Qt::Key(key));
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == button)
+                b->click();
+        }
+        return box->result();
+    });
+    QTest::mouseClick(buttonOf(window.get(), "actSignOut"), Qt::LeftButton);
+    DialogSeam::setAnswerer({});
+    QCOMPARE(seen, (QStringList{"Are you sure?", "Are you sure you want to sign out?", "&No"}));
+    QVariantList emitted;
+    for (const QList<QVariant>& args : signout)
+        emitted << args.first();
+    QCOMPARE(emitted, expected);
+}
+
+void tst_MainWindow::toggleActionsNameTheNextClick_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("afterFirst"); // text, tooltip, icon
+    QTest::addColumn<QVariantList>("sound");
+    QTest::newRow("sound") << "actSound" << QStringList{"Sound on", "Turn on sound", ":/icons/sound-off.png"}
+                           << QVariantList{false, true};
+    QTest::newRow("expand") << "actExpand" << QStringList{"Collapse", "Collapse all", ":/icons/collapse-all.png"}
+                            << QVariantList{};
+}
+
+void tst_MainWindow::toggleActionsNameTheNextClick()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, afterFirst);
+    QFETCH(QVariantList, sound);
+    auto window = makeWindow();
+    window->show();
+    QSignalSpy soundSpy(window.get(), &MainWindow::soundSet);
+    QAction* a = action(window.get(), qPrintable(name));
+    const QString text = a->text();
+    const QString tip = a->toolTip();
+    const QImage icon = a->icon().pixmap(28).toImage();
+
+    QTest::mouseClick(buttonOf(window.get(), qPrintable(name)), Qt::LeftButton);
+    QCOMPARE(a->text(), afterFirst[0]);
+    QCOMPARE(a->toolTip(), afterFirst[1]);
+    QVERIFY(sameIcon(a->icon(), afterFirst[2]));
+
+    QTest::mouseClick(buttonOf(window.get(), qPrintable(name)), Qt::LeftButton);
+    QCOMPARE(a->text(), text);
+    QCOMPARE(a->toolTip(), tip);
+    QCOMPARE(a->icon().pixmap(28).toImage(), icon);
+    QVariantList emitted;
+    for (const QList<QVariant>& args : soundSpy)
+        emitted << args.first();
+    QCOMPARE(emitted, sound);
+}
+
+void tst_MainWindow::dialogsOpenFromTheToolbar()
+{
+    auto window = makeWindow();
+    window->show();
+    QList<QDialog*> dialogs;
+    QStringList classes;
+    QStringList tabs;
+    DialogSeam::setAnswerer([&](QDialog* dialog) {
+        dialogs << dialog;
+        classes << dialog->metaObject()->className();
+        if (auto* tabWidget = dialog->findChild<QTabWidget*>(QStringLiteral("tabWidget"))) {
+            tabs << tabWidget->currentWidget()->objectName();
+            tabWidget->setCurrentIndex(1);
+        }
+        dialog->reject();
+        return dialog->result();
+    });
+    QTest::mouseClick(buttonOf(window.get(), "actSettings"), Qt::LeftButton);
+    QTest::mouseClick(buttonOf(window.get(), "actSettings"), Qt::LeftButton);
+    QTest::mouseClick(buttonOf(window.get(), "actInformation"), Qt::LeftButton);
+    DialogSeam::setAnswerer({});
+
+    QCOMPARE(classes,
+             (QStringList{"QuorvelClient::GUI::SettingsDialog", "QuorvelClient::GUI::SettingsDialog", "AboutDialog"}));
+    QCOMPARE(dialogs[0], dialogs[1]);
+    QCOMPARE(dialogs[0]->parentWidget(), window.get());
+    QCOMPARE(tabs, (QStringList{"authTab", "authTab"}));
+}
+
+void tst_MainWindow::localServerStatusShowsTheNameAsTyped_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("placeholders") << "Lab %2" << int(LocalVideoServer::Offline)
+                                  << "Videoserver \"Lab %2\" (IP 127.0.0.1): offline";
+    QTest::newRow("quotes, per cent, Cyrillic")
+        << "Склад \"Север\" 100%1%" << int(LocalVideoServer::AccessDenied)
+        << "Videoserver \"Склад \"Север\" 100%1%\" (IP 127.0.0.1): access denied, please check server's password";
+}
+
+void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
+{
+    QFETCH(QString, name);
+    QFETCH(int, state);
+    QFETCH(QString, expected);
+    auto window = makeWindow();
+    LocalVideoServer server(LocalVideoServer::Offline, QStringLiteral("127.0.0.1"), 8080, name, QString(), false,
+                            false);
+    QVERIFY(QMetaObject::invokeMethod(
+        window.get(), "onLocalVideoserverStateChanged", Q_ARG(Core::LocalVideoServer*, &server),
+        Q_ARG(Core::LocalVideoServer::LocalVideoServerState, LocalVideoServer::LocalVideoServerState(state))));
+    QCOMPARE(statusBar(window.get())->currentMessage(), expected);
+    QCOMPARE(statusTimeout(window.get()), 3500);
+}
+
+void tst_MainWindow::closingStoresTheGeometries()
+{
+    QRect placed;
+    {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->setGeometry(120, 90, 1000, 640);
+        placed = window->geometry();
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+        QByteArray written;
+        QTimer::singleShot(0, window.get(), [&] {
+            window->close();
+            // In the file at once, before the store's own delayed write; read from a copy, since settings objects
+            // of one process share what they hold.
+            const QString copy = TestSupport::rootDir() + QStringLiteral("/closed.ini");
+            QFile::remove(copy);
+            QFile::copy(Utils::Settings::instance()->fileName(), copy);
+            written = QSettings(copy, QSettings::IniFormat).value(QStringLiteral("mainWindow/geometry")).toByteArray();
+        });
+        // Closing the last window ends the program's event loop.
+        QTimer guard;
+        connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        guard.start(10000);
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(lastClosed.count(), 1);
+        QCOMPARE(written, window->saveGeometry());
+    }
+    auto window = makeWindow();
+    window->show();
+    QCOMPARE(window->geometry(), placed);
+}
+
+void tst_MainWindow::unusableGeometryKeepsTheDefault_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x01\xd9\xd0\xcb\x00\x03garbage", 13);
+}
+
+void tst_MainWindow::unusableGeometryKeepsTheDefault()
+{
+    QFETCH(QByteArray, stored);
+    Utils::Keys::mainWindowGeometry().setValue(stored);
+    MainWindow window;
+    window.show();
+    QCOMPARE(window.size(), QSize(850, 520));
+}
+
+QUORVEL_TEST_MAIN(tst_MainWindow)
+#include "tst_MainWindow.moc"
