@@ -4,12 +4,14 @@
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/AboutDialog.h"
 #include "gui/mainwindow/SettingsDialog.h"
+#include "gui/roster/RosterWidget.h"
 #include "ui_MainWindow.h"
 #include "utils/Intervals.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -28,6 +30,7 @@ public:
     QTimer* blinkTimer = nullptr;
     bool sound = true;
     bool rosterCollapsed = true;
+    RosterWidget* rosterWidget = nullptr;
     SettingsDialog* settingsDialog = nullptr;
     // Made at its first showing and reused, so a repeated notice refreshes the open box instead of stacking boxes.
     QMessageBox* updateMessageBox = nullptr;
@@ -71,6 +74,18 @@ MainWindow::MainWindow(QWidget* parent)
     ui->mainToolBar->addAction(ui->actionClose_all);
     ui->actionClose_all->setVisible(false);
 
+    auto* camerasDock = new QDockWidget(tr("Cameras"));
+    camerasDock->setObjectName(QStringLiteral("camerasDock"));
+    d->rosterWidget = new RosterWidget;
+    camerasDock->setWidget(d->rosterWidget);
+    addDockWidget(Qt::LeftDockWidgetArea, camerasDock);
+    // Before the window is shown a dock takes its content's size hint, not a width set on the dock itself.
+    resizeDocks({camerasDock}, {250}, Qt::Horizontal);
+    connect(d->rosterWidget, &RosterWidget::localVideoserverStateChanged, this,
+            &MainWindow::onLocalVideoserverStateChanged);
+    connect(d->rosterWidget, &RosterWidget::relogin, this, &MainWindow::onRelogin);
+    connect(d->rosterWidget, &RosterWidget::badSession, this, &MainWindow::onBadSession);
+
     setWindowTitle(QCoreApplication::applicationName());
     if (QStatusBar* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
         bar->setStyleSheet(QStringLiteral("color: white"));
@@ -109,22 +124,25 @@ void MainWindow::applySettings()
     storeDefaultCodec(Utils::Keys::videoLiveCodec());
     storeDefaultCodec(Utils::Keys::videoArchiveCodec());
     restoreGeometry(Utils::Keys::mainWindowGeometry().value());
+    d->rosterWidget->restoreGeometry(Utils::Keys::rosterGeometry().value());
 }
 
 void MainWindow::init(bool localOnly)
 {
-    Q_UNUSED(localOnly);
+    d->rosterWidget->init(localOnly);
     d->updateManager->start();
 }
 
 void MainWindow::deinit()
 {
+    d->rosterWidget->deinit();
     d->updateManager->stop();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     Utils::Keys::mainWindowGeometry().setValue(saveGeometry());
+    Utils::Keys::rosterGeometry().setValue(d->rosterWidget->saveGeometry());
     // The program may end right after the last window closes; the geometries must be in the file by then.
     Utils::Settings::instance()->sync();
     QMainWindow::closeEvent(event);
@@ -197,6 +215,10 @@ void MainWindow::on_actExpand_triggered()
     ui->actExpand->setIcon(QIcon(QStringLiteral(":icons/%1-all.png").arg(iconWord)));
     ui->actExpand->setToolTip(tr("%1 all").arg(label));
     ui->actExpand->setText(label);
+    if (d->rosterCollapsed)
+        d->rosterWidget->expandAll();
+    else
+        d->rosterWidget->collapseAll();
     d->rosterCollapsed = !d->rosterCollapsed;
 }
 

@@ -228,87 +228,92 @@ p, li { white-space: pre-wrap; }
 <context>
     <name>QuorvelClient::GUI::MainWindow</name>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="148"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="77"/>
+        <source>Cameras</source>
+        <translation>Камеры</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="166"/>
         <source>Videoserver &quot;%1&quot; (IP %2): %3</source>
         <translation>Видеосервер &quot;%1&quot; (IP %2): %3</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="170"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="188"/>
         <source>Are you sure?</source>
         <translation>Вы уверены?</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="170"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="188"/>
         <source>Are you sure you want to sign out?</source>
         <translation>Вы уверены, что хотите выйти?</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="183"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="201"/>
         <source>off%1</source>
         <translation>выкл</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="183"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="201"/>
         <source>on%1</source>
         <translation>вкл</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="185"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="203"/>
         <source>Turn off</source>
         <translation>Выключить</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="185"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="203"/>
         <source>Turn on</source>
         <translation>Включить</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="187"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="205"/>
         <source>%1 sound</source>
         <translation>%1 звук</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="188"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="206"/>
         <source>Sound %1</source>
         <translation>Звук %1</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="195"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="213"/>
         <source>collapse</source>
         <translation>collapse</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="195"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="213"/>
         <source>expand</source>
         <translation>expand</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="196"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="214"/>
         <source>Collapse</source>
         <translation>Свернуть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="196"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="214"/>
         <source>Expand</source>
         <translation>Развернуть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="198"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="216"/>
         <source>%1 all</source>
         <translation>%1 все</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="235"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="257"/>
         <source>Could not check for updates</source>
         <translation>Не удалось проверить обновления</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="240"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="262"/>
         <source>Checking for updates...</source>
         <translation>Проверка обновлений...</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="245"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="267"/>
         <source>Updates checked</source>
         <translation>Обновления проверены</translation>
     </message>

@@ -216,6 +216,7 @@ void tst_LogInDialog::signInOpensTheMainWindow()
 {
     QFETCH(bool, localOnly);
     storeCredentials(false, localOnly);
+    net->service.clearRequests();
     QPointer<MainWindow> window;
     {
         LogInDialog dialog;
@@ -226,6 +227,17 @@ void tst_LogInDialog::signInOpensTheMainWindow()
         QTRY_VERIFY_WITH_TIMEOUT(window = shownMainWindow(), 20000);
         QVERIFY(!dialog.isVisible());
         QVERIFY(window->findChild<QTimer*>(QStringLiteral("updateCheckTimer"))->isActive());
+        // The roster starts with the window: the account's servers are asked for at once, in local access never.
+        auto rosterRequests = [&] {
+            int count = 0;
+            for (const TestSupport::PeerRequest& request : net->service.requests())
+                count += request.path.endsWith("public/roster");
+            return count;
+        };
+        if (localOnly)
+            QCOMPARE(rosterRequests(), 0);
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(rosterRequests(), 1, 20000);
     }
     // The dialog takes the window with it.
     QVERIFY(!window);

@@ -1,6 +1,9 @@
 #include "core/LocalVideoServer.h"
+#include "core/SessionManager.h"
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/roster/RosterWidget.h"
+#include "gui/roster/ServerTreeItem.h"
 #include "peer/FakeNetwork.h"
 #include "support/TestEnvironment.h"
 #include "support/Widgets.h"
@@ -8,6 +11,7 @@
 #include "utils/SettingsKeys.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -16,12 +20,15 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <memory>
 
 using QuorvelClient::Core::LocalVideoServer;
 using QuorvelClient::GUI::DialogSeam;
 using QuorvelClient::GUI::MainWindow;
+using QuorvelClient::GUI::RosterWidget;
 namespace Core = QuorvelClient::Core;
 using TestSupport::child;
 
@@ -68,6 +75,21 @@ bool sameIcon(const QIcon& icon, const QString& path)
     return !expected.isNull() && icon.pixmap(28).toImage() == expected;
 }
 
+RosterWidget* roster(QWidget* window)
+{
+    return window->findChild<RosterWidget*>();
+}
+
+QList<QTreeWidgetItem*> serverRows(QWidget* window)
+{
+    QList<QTreeWidgetItem*> rows;
+    for (QTreeWidgetItemIterator it(roster(window)->findChild<QTreeWidget*>()); *it; ++it) {
+        if ((*it)->type() == QuorvelClient::GUI::ServerTreeItem::Type)
+            rows << *it;
+    }
+    return rows;
+}
+
 QMessageBox* updateBox(QWidget* window)
 {
     const QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>();
@@ -93,6 +115,8 @@ private slots:
     void updatesActionShowsTheKnownState();
     void signOutAsksFirst_data();
     void signOutAsksFirst();
+    void endedSessionsAskForSignOut_data();
+    void endedSessionsAskForSignOut();
     void toggleActionsNameTheNextClick_data();
     void toggleActionsNameTheNextClick();
     void dialogsOpenFromTheToolbar();
@@ -116,7 +140,13 @@ void tst_MainWindow::initTestCase()
     QCoreApplication::setApplicationVersion(QStringLiteral("5.6.0 Build 232"));
     net = new TestSupport::FakeNetwork(this);
     QVERIFY(net->start());
+    net->service.addAccount(QStringLiteral("user@quorvel.example"), QStringLiteral("right"));
     net->useProxy();
+    QuorvelClient::Core::SessionManager::create(QStringLiteral("user@quorvel.example"), QStringLiteral("right"));
+    QSignalSpy signedIn(QuorvelClient::Core::SessionManager::instance(),
+                        &QuorvelClient::Core::SessionManager::newSessionId);
+    QuorvelClient::Core::SessionManager::instance()->requestSessionId();
+    QVERIFY(signedIn.wait(20000));
 }
 
 void tst_MainWindow::init()
@@ -153,6 +183,12 @@ void tst_MainWindow::constructionLaysOutTheWindow()
     QVERIFY(!window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Quorvel Client"));
     QCOMPARE(window->size(), QSize(850, 520));
+    auto* cameras = child<QDockWidget>(window.get(), "camerasDock");
+    QCOMPARE(cameras->windowTitle(), QStringLiteral("Cameras"));
+    QCOMPARE(cameras->widget(), roster(window.get()));
+    QCOMPARE(window->dockWidgetArea(cameras), Qt::LeftDockWidgetArea);
+    QCOMPARE(int(cameras->features()),
+             int(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable));
 
     QStringList order;
     for (QAction* a : toolBar(window.get())->actions())
@@ -168,6 +204,8 @@ void tst_MainWindow::constructionLaysOutTheWindow()
     QTRY_COMPARE_WITH_TIMEOUT(statusBar(window.get())->currentMessage(), QStringLiteral("Updates checked"), 20000);
     QCOMPARE(statusTimeout(window.get()), 2700);
     QCOMPARE(versionRequests(), 1);
+    window->show();
+    QCOMPARE(cameras->width(), 250);
 }
 
 void tst_MainWindow::codecKeysGetADefault_data()
@@ -346,25 +384,64 @@ void tst_MainWindow::signOutAsksFirst()
     QCOMPARE(emitted, expected);
 }
 
+void tst_MainWindow::endedSessionsAskForSignOut_data()
+{
+    QTest::addColumn<int>("serviceCode");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("signed in elsewhere") << 10017 << 10017;
+    QTest::newRow("session rejected") << 10002 << 10002;
+}
+
+void tst_MainWindow::endedSessionsAskForSignOut()
+{
+    QFETCH(int, serviceCode);
+    QFETCH(int, expected);
+    auto window = makeWindow();
+    QSignalSpy signout(window.get(), &MainWindow::signoutRequired);
+    net->service.enqueueReply(TestSupport::FakeService::failure(serviceCode));
+    window->init(false);
+    QTRY_COMPARE_WITH_TIMEOUT(signout.count(), 1, 20000);
+    QCOMPARE(signout.first().first().toInt(), expected);
+    window->deinit();
+    QTest::qWait(100);
+    QCOMPARE(signout.count(), 1);
+}
+
 void tst_MainWindow::toggleActionsNameTheNextClick_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("afterFirst"); // text, tooltip, icon
-    QTest::addColumn<QVariantList>("sound");
+    QTest::addColumn<QStringList>("effects");    // after each click
     QTest::newRow("sound") << "actSound" << QStringList{"Sound on", "Turn on sound", ":/icons/sound-off.png"}
-                           << QVariantList{false, true};
+                           << QStringList{"sound off, rows collapsed", "sound on, rows collapsed"};
     QTest::newRow("expand") << "actExpand" << QStringList{"Collapse", "Collapse all", ":/icons/collapse-all.png"}
-                            << QVariantList{};
+                            << QStringList{"rows expanded", "rows collapsed"};
 }
 
 void tst_MainWindow::toggleActionsNameTheNextClick()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, afterFirst);
-    QFETCH(QVariantList, sound);
+    QFETCH(QStringList, effects);
     auto window = makeWindow();
+    window->init(false);
     window->show();
+    QTRY_COMPARE_WITH_TIMEOUT(serverRows(window.get()).size(), 2, 20000);
+    roster(window.get())->findChild<QTreeWidget*>()->collapseAll();
     QSignalSpy soundSpy(window.get(), &MainWindow::soundSet);
+    auto effect = [&] {
+        QStringList seen;
+        for (const QList<QVariant>& args : soundSpy)
+            seen << (args.first().toBool() ? "sound on" : "sound off");
+        soundSpy.clear();
+        int expanded = 0;
+        for (QTreeWidgetItem* row : serverRows(window.get()))
+            expanded += row->isExpanded();
+        seen << (expanded == 0                                 ? "rows collapsed"
+                 : expanded == serverRows(window.get()).size() ? "rows expanded"
+                                                               : "rows partly expanded");
+        return seen.join(", ");
+    };
     QAction* a = action(window.get(), qPrintable(name));
     const QString text = a->text();
     const QString tip = a->toolTip();
@@ -374,15 +451,14 @@ void tst_MainWindow::toggleActionsNameTheNextClick()
     QCOMPARE(a->text(), afterFirst[0]);
     QCOMPARE(a->toolTip(), afterFirst[1]);
     QVERIFY(sameIcon(a->icon(), afterFirst[2]));
+    QCOMPARE(effect(), effects[0]);
 
     QTest::mouseClick(buttonOf(window.get(), qPrintable(name)), Qt::LeftButton);
     QCOMPARE(a->text(), text);
     QCOMPARE(a->toolTip(), tip);
     QCOMPARE(a->icon().pixmap(28).toImage(), icon);
-    QVariantList emitted;
-    for (const QList<QVariant>& args : soundSpy)
-        emitted << args.first();
-    QCOMPARE(emitted, sound);
+    QCOMPARE(effect(), effects[1]);
+    window->deinit();
 }
 
 void tst_MainWindow::dialogsOpenFromTheToolbar()
@@ -434,9 +510,7 @@ void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
     auto window = makeWindow();
     LocalVideoServer server(LocalVideoServer::Offline, QStringLiteral("127.0.0.1"), 8080, name, QString(), false,
                             false);
-    QVERIFY(QMetaObject::invokeMethod(
-        window.get(), "onLocalVideoserverStateChanged", Q_ARG(Core::LocalVideoServer*, &server),
-        Q_ARG(Core::LocalVideoServer::LocalVideoServerState, LocalVideoServer::LocalVideoServerState(state))));
+    emit roster(window.get())->localVideoserverStateChanged(&server, LocalVideoServer::LocalVideoServerState(state));
     QCOMPARE(statusBar(window.get())->currentMessage(), expected);
     QCOMPARE(statusTimeout(window.get()), 3500);
 }
@@ -451,7 +525,7 @@ void tst_MainWindow::closingStoresTheGeometries()
         window->setGeometry(120, 90, 1000, 640);
         placed = window->geometry();
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
-        QByteArray written;
+        QList<QByteArray> written;
         QTimer::singleShot(0, window.get(), [&] {
             window->close();
             // In the file at once, before the store's own delayed write; read from a copy, since settings objects
@@ -459,7 +533,9 @@ void tst_MainWindow::closingStoresTheGeometries()
             const QString copy = TestSupport::rootDir() + QStringLiteral("/closed.ini");
             QFile::remove(copy);
             QFile::copy(Utils::Settings::instance()->fileName(), copy);
-            written = QSettings(copy, QSettings::IniFormat).value(QStringLiteral("mainWindow/geometry")).toByteArray();
+            const QSettings file(copy, QSettings::IniFormat);
+            for (const char* key : {"mainWindow/geometry", "roster/geometry"})
+                written << file.value(QLatin1String(key)).toByteArray();
         });
         // Closing the last window ends the program's event loop.
         QTimer guard;
@@ -467,7 +543,7 @@ void tst_MainWindow::closingStoresTheGeometries()
         guard.start(10000);
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(lastClosed.count(), 1);
-        QCOMPARE(written, window->saveGeometry());
+        QCOMPARE(written, (QList<QByteArray>{window->saveGeometry(), roster(window.get())->saveGeometry()}));
     }
     auto window = makeWindow();
     window->show();
