@@ -4,6 +4,7 @@
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/AboutDialog.h"
 #include "gui/mainwindow/SettingsDialog.h"
+#include "gui/playback/PlaybackWindow2.h"
 #include "gui/roster/RosterWidget.h"
 #include "ui_MainWindow.h"
 #include "utils/Intervals.h"
@@ -30,6 +31,7 @@ public:
     QTimer* blinkTimer = nullptr;
     bool sound = true;
     bool rosterCollapsed = true;
+    PlaybackWindow2* playbackWindow = nullptr;
     RosterWidget* rosterWidget = nullptr;
     SettingsDialog* settingsDialog = nullptr;
     // Made at its first showing and reused, so a repeated notice refreshes the open box instead of stacking boxes.
@@ -81,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     addDockWidget(Qt::LeftDockWidgetArea, camerasDock);
     // Before the window is shown a dock takes its content's size hint, not a width set on the dock itself.
     resizeDocks({camerasDock}, {250}, Qt::Horizontal);
+    connect(d->rosterWidget, &RosterWidget::openCamerasRequested, this, &MainWindow::openCameras);
     connect(d->rosterWidget, &RosterWidget::localVideoserverStateChanged, this,
             &MainWindow::onLocalVideoserverStateChanged);
     connect(d->rosterWidget, &RosterWidget::relogin, this, &MainWindow::onRelogin);
@@ -91,11 +94,31 @@ MainWindow::MainWindow(QWidget* parent)
         bar->setStyleSheet(QStringLiteral("color: white"));
 
     createUpdateMachinery();
+
+    d->playbackWindow = new PlaybackWindow2;
+    PlaybackWindow2* playback = d->playbackWindow;
+    playback->setSound(d->sound);
+    connect(this, &MainWindow::soundSet, playback, &PlaybackWindow2::setSound);
+    connect(ui->actionClose_all, &QAction::triggered, playback, &PlaybackWindow2::removeAllCameras);
+    connect(playback, &PlaybackWindow2::showMessage, this, &MainWindow::showStatusText);
+    connect(playback, &PlaybackWindow2::relogin, this, &MainWindow::onRelogin);
+    connect(playback, &PlaybackWindow2::closeAllNeeded, this, &MainWindow::showCloseAll);
+    connect(playback, &PlaybackWindow2::cameraClosed, this, &MainWindow::onCameraClosed);
+    connect(playback, &PlaybackWindow2::cameraOpened, this, &MainWindow::onCameraOpened);
+    connect(playback, &PlaybackWindow2::allCamerasClosed, this, &MainWindow::onAllCamerasClosed);
+    setCentralWidget(playback);
+
     applySettings();
     d->updateManager->checkForUpdates();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The docked and central widgets are destroyed after this object's own part; nothing they report on their
+    // way out may reach it.
+    d->playbackWindow->disconnect(this);
+    d->rosterWidget->disconnect(this);
+}
 
 void MainWindow::createUpdateMachinery()
 {
@@ -125,6 +148,7 @@ void MainWindow::applySettings()
     storeDefaultCodec(Utils::Keys::videoArchiveCodec());
     restoreGeometry(Utils::Keys::mainWindowGeometry().value());
     d->rosterWidget->restoreGeometry(Utils::Keys::rosterGeometry().value());
+    d->playbackWindow->restoreGeometry(Utils::Keys::playbackWindowGeometry().value());
 }
 
 void MainWindow::init(bool localOnly)
@@ -135,6 +159,7 @@ void MainWindow::init(bool localOnly)
 
 void MainWindow::deinit()
 {
+    d->playbackWindow->removeAllCameras();
     d->rosterWidget->deinit();
     d->updateManager->stop();
 }
@@ -143,9 +168,37 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     Utils::Keys::mainWindowGeometry().setValue(saveGeometry());
     Utils::Keys::rosterGeometry().setValue(d->rosterWidget->saveGeometry());
+    Utils::Keys::playbackWindowGeometry().setValue(d->playbackWindow->saveGeometry());
     // The program may end right after the last window closes; the geometries must be in the file by then.
     Utils::Settings::instance()->sync();
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::openCameras(Core::GlobalCameraList cameras, bool newTab)
+{
+    if (newTab)
+        d->playbackWindow->removeAllCameras();
+    d->playbackWindow->addCameras(cameras);
+}
+
+void MainWindow::onCameraOpened(Core::CameraPtr camera)
+{
+    d->rosterWidget->addOpenedCamera(camera);
+}
+
+void MainWindow::onCameraClosed(Core::CameraPtr camera)
+{
+    d->rosterWidget->removeOpenedCamera(camera);
+}
+
+void MainWindow::onAllCamerasClosed()
+{
+    d->rosterWidget->removeAllOpenedCameras();
+}
+
+void MainWindow::showCloseAll(bool show)
+{
+    ui->actionClose_all->setVisible(show);
 }
 
 void MainWindow::showStatus(const QString& text, int timeout)

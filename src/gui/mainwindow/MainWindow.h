@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Camera.h"
 #include "core/LocalVideoServer.h"
 
 #include <QMainWindow>
@@ -40,6 +41,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
+    void openCameras(Core::GlobalCameraList cameras, bool newTab = true);
+    void onCameraOpened(Core::CameraPtr camera);
+    void onCameraClosed(Core::CameraPtr camera);
+    void onAllCamerasClosed();
+    void showCloseAll(bool show);
     void showStatusText(QString text);
     void onLocalVideoserverStateChanged(Core::LocalVideoServer* server,
                                         Core::LocalVideoServer::LocalVideoServerState state);

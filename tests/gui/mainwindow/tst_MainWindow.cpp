@@ -2,8 +2,11 @@
 #include "core/SessionManager.h"
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/playback/PlaybackWindow2.h"
+#include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/RosterWidget.h"
 #include "gui/roster/ServerTreeItem.h"
+#include "gui/video/VideoContainer.h"
 #include "peer/FakeNetwork.h"
 #include "support/TestEnvironment.h"
 #include "support/Widgets.h"
@@ -90,6 +93,24 @@ QList<QTreeWidgetItem*> serverRows(QWidget* window)
     return rows;
 }
 
+// The record of a camera row, null when the tree has no row for it.
+QuorvelClient::Core::CameraPtr cameraRecord(QWidget* window, const QString& serverId, int id = 1)
+{
+    for (QTreeWidgetItemIterator it(roster(window)->findChild<QTreeWidget*>()); *it; ++it) {
+        if ((*it)->type() == QuorvelClient::GUI::CameraTreeItem::Type) {
+            const Core::CameraPtr camera = static_cast<QuorvelClient::GUI::CameraTreeItem*>(*it)->camera();
+            if (camera->globalId() == Core::camera_global_id_t(serverId, id))
+                return camera;
+        }
+    }
+    return nullptr;
+}
+
+int players(QWidget* window)
+{
+    return window->findChild<QuorvelClient::GUI::VideoContainer*>()->players().size();
+}
+
 QMessageBox* updateBox(QWidget* window)
 {
     const QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>();
@@ -117,6 +138,7 @@ private slots:
     void signOutAsksFirst();
     void endedSessionsAskForSignOut_data();
     void endedSessionsAskForSignOut();
+    void openedCamerasFollowThePlayers();
     void toggleActionsNameTheNextClick_data();
     void toggleActionsNameTheNextClick();
     void dialogsOpenFromTheToolbar();
@@ -186,6 +208,7 @@ void tst_MainWindow::constructionLaysOutTheWindow()
     auto* cameras = child<QDockWidget>(window.get(), "camerasDock");
     QCOMPARE(cameras->windowTitle(), QStringLiteral("Cameras"));
     QCOMPARE(cameras->widget(), roster(window.get()));
+    QVERIFY(qobject_cast<QuorvelClient::GUI::PlaybackWindow2*>(window->centralWidget()));
     QCOMPARE(window->dockWidgetArea(cameras), Qt::LeftDockWidgetArea);
     QCOMPARE(int(cameras->features()),
              int(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable));
@@ -196,14 +219,15 @@ void tst_MainWindow::constructionLaysOutTheWindow()
     QCOMPARE(order.join(' '), QStringLiteral("actExpand actEditServer actAddServer | actSound actSettings | "
                                              "actInformation actCheckUpdates actSignOut  actionClose_all"));
     QVERIFY(!action(window.get(), "actionClose_all")->isVisible());
-    for (QAction* a : toolBar(window.get())->actions()) {
-        if (!a->isSeparator() && !a->objectName().isEmpty() && a->isVisible())
-            QVERIFY2(!a->icon().pixmap(28).isNull(), qPrintable(a->objectName()));
-    }
+    for (const char* name :
+         {"actExpand", "actSound", "actSettings", "actInformation", "actCheckUpdates", "actSignOut", "actionClose_all"})
+        QVERIFY2(!action(window.get(), name)->icon().pixmap(28).isNull(), name);
 
     QTRY_COMPARE_WITH_TIMEOUT(statusBar(window.get())->currentMessage(), QStringLiteral("Updates checked"), 20000);
     QCOMPARE(statusTimeout(window.get()), 2700);
     QCOMPARE(versionRequests(), 1);
+    // The playback window needs 625 of the form's 850 pixels; a wider window gives the dock its own width.
+    window->resize(1000, 600);
     window->show();
     QCOMPARE(cameras->width(), 250);
 }
@@ -407,6 +431,50 @@ void tst_MainWindow::endedSessionsAskForSignOut()
     QCOMPARE(signout.count(), 1);
 }
 
+void tst_MainWindow::openedCamerasFollowThePlayers()
+{
+    auto window = makeWindow();
+    window->init(false);
+    window->show();
+    QTRY_COMPARE_WITH_TIMEOUT(serverRows(window.get()).size(), 2, 20000);
+    const Core::CameraPtr office = cameraRecord(window.get(), QStringLiteral("srv-office"));
+    const Core::CameraPtr home = cameraRecord(window.get(), QStringLiteral("srv-home"));
+    QAction* closeAll = action(window.get(), "actionClose_all");
+    RosterWidget* tree = roster(window.get());
+    auto open = [&](const Core::CameraPtr& camera, bool newLayout) {
+        emit tree->openCamerasRequested(Core::GlobalCameraList{{camera->globalId(), camera}}, newLayout);
+        return QStringLiteral("%1 %2").arg(players(window.get())).arg(closeAll->isVisible() ? "close all" : "-");
+    };
+    QCOMPARE(open(office, true), QStringLiteral("1 -"));
+    QCOMPARE(open(home, false), QStringLiteral("2 close all"));
+    QCOMPARE(open(home, true), QStringLiteral("1 -"));
+    QCOMPARE(open(office, false), QStringLiteral("2 close all"));
+
+    // The roster keeps the record of an open camera when the camera leaves its server's list and comes back.
+    auto leaveAndReturn = [&] {
+        QVariantMap servers = TestSupport::FakeService::sampleRoster();
+        QVariantMap server = servers.value("a").toMap();
+        server.insert("cameras", QVariantMap{{"2", server.value("cameras").toMap().value("2")}});
+        servers.insert("a", server);
+        for (const QVariantMap& reply : {servers, TestSupport::FakeService::sampleRoster()}) {
+            net->service.setRoster(reply);
+            QMetaObject::invokeMethod(tree, "requestServerList");
+            const bool listed = reply.value("a").toMap().value("cameras").toMap().size() == 2;
+            [&] {
+                QTRY_COMPARE_WITH_TIMEOUT(bool(cameraRecord(window.get(), QStringLiteral("srv-office"))), listed,
+                                          20000);
+            }();
+        }
+        return cameraRecord(window.get(), QStringLiteral("srv-office"));
+    };
+    QCOMPARE(leaveAndReturn(), office);
+    QTest::mouseClick(buttonOf(window.get(), "actionClose_all"), Qt::LeftButton);
+    QCOMPARE(players(window.get()), 0);
+    QVERIFY(!closeAll->isVisible());
+    QVERIFY(leaveAndReturn() != office);
+    window->deinit();
+}
+
 void tst_MainWindow::toggleActionsNameTheNextClick_data()
 {
     QTest::addColumn<QString>("name");
@@ -534,7 +602,7 @@ void tst_MainWindow::closingStoresTheGeometries()
             QFile::remove(copy);
             QFile::copy(Utils::Settings::instance()->fileName(), copy);
             const QSettings file(copy, QSettings::IniFormat);
-            for (const char* key : {"mainWindow/geometry", "roster/geometry"})
+            for (const char* key : {"mainWindow/geometry", "roster/geometry", "playbackWindow/geometry"})
                 written << file.value(QLatin1String(key)).toByteArray();
         });
         // Closing the last window ends the program's event loop.
@@ -543,7 +611,8 @@ void tst_MainWindow::closingStoresTheGeometries()
         guard.start(10000);
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(lastClosed.count(), 1);
-        QCOMPARE(written, (QList<QByteArray>{window->saveGeometry(), roster(window.get())->saveGeometry()}));
+        QCOMPARE(written, (QList<QByteArray>{window->saveGeometry(), roster(window.get())->saveGeometry(),
+                                             window->centralWidget()->saveGeometry()}));
     }
     auto window = makeWindow();
     window->show();
