@@ -7,8 +7,12 @@
 #include "gui/roster/RosterWidget.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "gui/video/VideoContainer.h"
+#include "gui/video/VideoPlayer.h"
+#include "gui/video/VideoWidget.h"
 #include "peer/FakeNetwork.h"
+#include "peer/FlvStreamSource.h"
 #include "support/TestEnvironment.h"
+#include "support/VideoFixtures.h"
 #include "support/Widgets.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
@@ -139,6 +143,7 @@ private slots:
     void endedSessionsAskForSignOut_data();
     void endedSessionsAskForSignOut();
     void openedCamerasFollowThePlayers();
+    void showsTheTreeAndAPlayingCamera();
     void toggleActionsNameTheNextClick_data();
     void toggleActionsNameTheNextClick();
     void dialogsOpenFromTheToolbar();
@@ -472,6 +477,39 @@ void tst_MainWindow::openedCamerasFollowThePlayers()
     QCOMPARE(players(window.get()), 0);
     QVERIFY(!closeAll->isVisible());
     QVERIFY(leaveAndReturn() != office);
+    window->deinit();
+}
+
+void tst_MainWindow::showsTheTreeAndAPlayingCamera()
+{
+    TestSupport::FlvStreamSource server;
+    QVERIFY(TestSupport::serveClip(server));
+    // The players reach the local server through the proxy of the settings, as every stream does.
+    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
+    auto window = makeWindow();
+    window->init(false);
+    window->resize(1280, 800);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTRY_COMPARE_WITH_TIMEOUT(serverRows(window.get()).size(), 2, 20000);
+    const Core::CameraPtr camera = TestSupport::localCamera(1, server.hostAndPort(), QSize(320, 240));
+    emit roster(window.get())->openCamerasRequested(Core::GlobalCameraList{{camera->globalId(), camera}}, true);
+    auto* container = window->findChild<QuorvelClient::GUI::VideoContainer*>();
+    QuorvelClient::GUI::VideoWidget* video = container->players().first()->videoWidget();
+    QTRY_COMPARE_WITH_TIMEOUT(video->playerState(), QuorvelClient::GUI::VideoWidget::Playing, 20000);
+    QTest::qWait(500);
+
+    const QImage shot = window->grab().toImage();
+    const QRect area(video->mapTo(window.get(), QPoint(0, 0)), video->size());
+    int lit = 0;
+    for (int y = area.top(); y <= area.bottom(); y += 4) {
+        for (int x = area.left(); x <= area.right(); x += 4)
+            lit += qGray(shot.pixel(x, y)) > 40;
+    }
+    QVERIFY2(lit > area.width() * area.height() / 16 / 2, qPrintable(QString::number(lit)));
+    auto* tree = roster(window.get())->findChild<QTreeWidget*>();
+    for (QTreeWidgetItem* row : serverRows(window.get()))
+        QVERIFY(tree->viewport()->rect().intersects(tree->visualItemRect(row)));
     window->deinit();
 }
 
