@@ -192,11 +192,10 @@ void tst_MainWindow::constructionLaysOutTheWindow()
     QCOMPARE(int(cameras->features()), 7);
 
     QStringList order;
-    for (QAction* a : child<QToolBar>(&window, "mainToolBar")->actions())
+    for (QAction* a : child<QToolBar>(&window, "mainToolBar")->actions()) {
         order << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
-    for (const char* name :
-         {"actExpand", "actSound", "actSettings", "actInformation", "actCheckUpdates", "actSignOut", "actionClose_all"})
-        QVERIFY2(!action(&window, name)->icon().pixmap(28).isNull(), name);
+        QVERIFY2(a->objectName().isEmpty() || !a->icon().pixmap(28).isNull(), qPrintable(a->objectName()));
+    }
     QCOMPARE(order.join(' '), QStringLiteral("actExpand actEditServer actAddServer | actSound actSettings | "
                                              "actInformation actCheckUpdates actSignOut  actionClose_all"));
     QVERIFY(!action(&window, "actionClose_all")->isVisible());
