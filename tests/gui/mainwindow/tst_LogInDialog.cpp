@@ -2,6 +2,7 @@
 #include "gui/mainwindow/LogInDialog.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "peer/FakeNetwork.h"
+#include "peer/FakeVideoServer.h"
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
@@ -11,6 +12,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -217,6 +221,20 @@ void tst_LogInDialog::signInOpensTheMainWindow()
     QFETCH(bool, localOnly);
     storeCredentials(false, localOnly);
     net->service.clearRequests();
+    TestSupport::FakeVideoServer local;
+    QVERIFY(local.start());
+    net->proxy.map(QStringLiteral("127.0.0.1"), local.port(), QHostAddress::LocalHost, local.port());
+    QFile list(QStringLiteral("local_roster.txt"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(
+        QJsonDocument(QJsonArray{QJsonObject{{"ip", "127.0.0.1"}, {"name", "Lab"}, {"port", local.port()}}}).toJson());
+    list.close();
+    auto asked = [](const TestSupport::FakeHttpServer& peer, const QByteArray& command) {
+        int count = 0;
+        for (const TestSupport::PeerRequest& request : peer.requests())
+            count += request.path.endsWith(command);
+        return count;
+    };
     QPointer<MainWindow> window;
     {
         LogInDialog dialog;
@@ -227,20 +245,13 @@ void tst_LogInDialog::signInOpensTheMainWindow()
         QTRY_VERIFY_WITH_TIMEOUT(window = shownMainWindow(), 20000);
         QVERIFY(!dialog.isVisible());
         QVERIFY(window->findChild<QTimer*>(QStringLiteral("updateCheckTimer"))->isActive());
-        // The roster starts with the window: the account's servers are asked for at once, in local access never.
-        auto rosterRequests = [&] {
-            int count = 0;
-            for (const TestSupport::PeerRequest& request : net->service.requests())
-                count += request.path.endsWith("public/roster");
-            return count;
-        };
-        if (localOnly)
-            QCOMPARE(rosterRequests(), 0);
-        else
-            QTRY_COMPARE_WITH_TIMEOUT(rosterRequests(), 1, 20000);
+        // The tree starts with the window: local servers are asked at once, the account's servers only with one.
+        QTRY_COMPARE_WITH_TIMEOUT(asked(local, "/streams/info"), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(asked(net->service, "/public/roster"), localOnly ? 0 : 1, 20000);
     }
     // The dialog takes the window with it.
     QVERIFY(!window);
+    list.remove();
 }
 
 void tst_LogInDialog::refusedSignInShowsTheServiceMessage()

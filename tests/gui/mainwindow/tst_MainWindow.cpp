@@ -9,6 +9,7 @@
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "peer/FakeNetwork.h"
+#include "peer/FakeVideoServer.h"
 #include "peer/FlvStreamSource.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -17,6 +18,9 @@
 #include "utils/SettingsKeys.h"
 
 #include <QDockWidget>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -454,10 +458,27 @@ void tst_MainWindow::dialogsOpenOnce()
 
 void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
 {
+    TestSupport::FakeVideoServer server;
+    server.setPassword(QStringLiteral("pw"));
+    QVERIFY(server.start());
+    const QString name = QStringLiteral("Lab %2 \"Север\" 100%");
+    QFile list(QStringLiteral("local_roster.txt"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(QJsonDocument(QJsonArray{QJsonObject{
+                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
+                   .toJson());
+    list.close();
+    Utils::Keys::proxyUseProxy().setValue(false);
     auto window = makeWindow(false);
-    LocalVideoServer server(LocalVideoServer::Offline, "127.0.0.1", 8080, "Lab %2 \"Север\" 100%", "", false, false);
-    emit roster(window.get())->localVideoserverStateChanged(&server, LocalVideoServer::Offline);
-    QCOMPARE(status(window.get()), "Videoserver \"Lab %2 \"Север\" 100%\" (IP 127.0.0.1): offline (3500)");
+    window->init(true);
+    const QString text = QStringLiteral("Videoserver \"%1\" (IP 127.0.0.1): ").arg(name);
+    QTRY_COMPARE_WITH_TIMEOUT(status(window.get()), text + QStringLiteral("online (3500)"), 20000);
+    server.close();
+    QMetaObject::invokeMethod(roster(window.get()), "updateLocalServersStatuses");
+    QTRY_COMPARE_WITH_TIMEOUT(status(window.get()), text + QStringLiteral("offline (3500)"), 20000);
+    window->deinit();
+    list.remove();
+    net->useProxy();
 }
 
 void tst_MainWindow::closingStoresTheGeometries()
