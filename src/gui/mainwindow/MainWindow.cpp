@@ -275,6 +275,16 @@ void MainWindow::on_actExpand_triggered()
     d->rosterCollapsed = !d->rosterCollapsed;
 }
 
+void MainWindow::on_actAddServer_triggered()
+{
+    d->rosterWidget->addLocalServer();
+}
+
+void MainWindow::on_actEditServer_triggered()
+{
+    d->rosterWidget->showProperties();
+}
+
 void MainWindow::on_actSettings_triggered()
 {
     if (!d->settingsDialog)

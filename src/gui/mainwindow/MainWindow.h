@@ -56,6 +56,8 @@ private slots:
     void on_actSignOut_triggered();
     void on_actSound_triggered();
     void on_actExpand_triggered();
+    void on_actAddServer_triggered();
+    void on_actEditServer_triggered();
     void on_actSettings_triggered();
     void on_actInformation_triggered();
     void on_actCheckUpdates_triggered();

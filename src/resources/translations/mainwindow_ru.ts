@@ -228,92 +228,92 @@ p, li { white-space: pre-wrap; }
 <context>
     <name>QuorvelClient::GUI::MainWindow</name>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="77"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="79"/>
         <source>Cameras</source>
         <translation>Камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="166"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="219"/>
         <source>Videoserver &quot;%1&quot; (IP %2): %3</source>
         <translation>Видеосервер &quot;%1&quot; (IP %2): %3</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="188"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="241"/>
         <source>Are you sure?</source>
         <translation>Вы уверены?</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="188"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="241"/>
         <source>Are you sure you want to sign out?</source>
         <translation>Вы уверены, что хотите выйти?</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="201"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="254"/>
         <source>off%1</source>
         <translation>выкл</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="201"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="254"/>
         <source>on%1</source>
         <translation>вкл</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="203"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="256"/>
         <source>Turn off</source>
         <translation>Выключить</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="203"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="256"/>
         <source>Turn on</source>
         <translation>Включить</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="205"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="258"/>
         <source>%1 sound</source>
         <translation>%1 звук</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="206"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="259"/>
         <source>Sound %1</source>
         <translation>Звук %1</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="213"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="266"/>
         <source>collapse</source>
         <translation>collapse</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="213"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="266"/>
         <source>expand</source>
         <translation>expand</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="214"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="267"/>
         <source>Collapse</source>
         <translation>Свернуть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="214"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="267"/>
         <source>Expand</source>
         <translation>Развернуть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="216"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="269"/>
         <source>%1 all</source>
         <translation>%1 все</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="257"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="320"/>
         <source>Could not check for updates</source>
         <translation>Не удалось проверить обновления</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="262"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="325"/>
         <source>Checking for updates...</source>
         <translation>Проверка обновлений...</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="267"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="330"/>
         <source>Updates checked</source>
         <translation>Обновления проверены</translation>
     </message>

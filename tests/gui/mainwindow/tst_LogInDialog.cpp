@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -36,6 +37,22 @@ MainWindow* shownMainWindow()
             return main;
     }
     return nullptr;
+}
+
+// The window a sign-in opened has had its update check answered, so that no request of it reaches a later test.
+void settle()
+{
+    MainWindow* window = shownMainWindow();
+    QVERIFY(window);
+    QTRY_VERIFY_WITH_TIMEOUT(window->statusBar()->currentMessage() != QStringLiteral("Checking for updates..."), 20000);
+}
+
+int asked(const TestSupport::FakeHttpServer& peer, const QByteArray& command)
+{
+    int count = 0;
+    for (const TestSupport::PeerRequest& request : peer.requests())
+        count += request.path.endsWith(command);
+    return count;
 }
 
 Utils::Settings* settings()
@@ -157,6 +174,7 @@ void tst_LogInDialog::rememberedCredentialsSignInAfterCountdown()
     child<QCheckBox>(&dialog, "saveAuth")->setChecked(false);
     QVERIFY(!capture.contains(QStringLiteral("Start for local service")));
     QTRY_VERIFY_WITH_TIMEOUT(capture.contains(QStringLiteral("Start for local service")), 10000);
+    settle();
     QCOMPARE(settings()->value(QStringLiteral("auth/saveAuth")).toBool(), true);
 }
 
@@ -206,6 +224,7 @@ void tst_LogInDialog::signInStoresCredentialsOnlyWhenRemembered()
         QCOMPARE(settings()->value(QStringLiteral("auth/saveAuth")).toBool(), true);
         QCOMPARE(settings()->value(QStringLiteral("auth/password")).toString(), QStringLiteral("kept"));
         QCOMPARE(settings()->value(QStringLiteral("auth/localOnly")).toBool(), true);
+        settle();
     }
 }
 
@@ -229,12 +248,6 @@ void tst_LogInDialog::signInOpensTheMainWindow()
     list.write(
         QJsonDocument(QJsonArray{QJsonObject{{"ip", "127.0.0.1"}, {"name", "Lab"}, {"port", local.port()}}}).toJson());
     list.close();
-    auto asked = [](const TestSupport::FakeHttpServer& peer, const QByteArray& command) {
-        int count = 0;
-        for (const TestSupport::PeerRequest& request : peer.requests())
-            count += request.path.endsWith(command);
-        return count;
-    };
     QPointer<MainWindow> window;
     {
         LogInDialog dialog;
@@ -247,6 +260,7 @@ void tst_LogInDialog::signInOpensTheMainWindow()
         QVERIFY(window->findChild<QTimer*>(QStringLiteral("updateCheckTimer"))->isActive());
         // The tree starts with the window: local servers are asked at once, the account's servers only with one.
         QTRY_COMPARE_WITH_TIMEOUT(asked(local, "/streams/info"), 1, 20000);
+        settle();
         QTRY_COMPARE_WITH_TIMEOUT(asked(net->service, "/public/roster"), localOnly ? 0 : 1, 20000);
     }
     // The dialog takes the window with it.
@@ -279,6 +293,8 @@ void tst_LogInDialog::refusedSignInShowsTheServiceMessage()
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!QuorvelClient::Core::SessionManager::instance()->sessionId().isEmpty(), 20000);
     QCOMPARE(boxes.count(), 0);
+    settle();
+    QTRY_VERIFY_WITH_TIMEOUT(asked(net->service, "/public/roster"), 20000);
 }
 
 void tst_LogInDialog::unreachableServiceOffersLocalAccess_data()
@@ -307,7 +323,7 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     QCOMPARE(boxes.last().buttons.size(), 2);
     QVERIFY(boxes.last().buttons.contains(QStringLiteral("Close this window")));
     QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
-    QVERIFY(shownMainWindow());
+    settle();
     QVERIFY(!dialog.isVisible());
     net->useProxy();
     net->service.clearScript();

@@ -11,8 +11,8 @@
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
 #include "peer/FlvStreamSource.h"
+#include "support/TestClips.h"
 #include "support/TestEnvironment.h"
-#include "support/VideoFixtures.h"
 #include "support/Widgets.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
@@ -21,6 +21,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -79,14 +80,23 @@ QList<QTreeWidgetItem*> rows(QWidget* window, int type)
     return found;
 }
 
-// The record of the first camera row of a server, null when the tree shows none.
-Core::CameraPtr camera(QWidget* window, const QString& serverId)
+// The row of a server's first camera, null when the tree shows none.
+CameraTreeItem* cameraRow(QWidget* window, const QString& serverId)
 {
     for (QTreeWidgetItem* row : rows(window, CameraTreeItem::Type)) {
         if (static_cast<CameraTreeItem*>(row)->camera()->globalId() == Core::camera_global_id_t(serverId, 1))
-            return static_cast<CameraTreeItem*>(row)->camera();
+            return static_cast<CameraTreeItem*>(row);
     }
     return nullptr;
+}
+
+// The list of local servers the tree reads when it is made: one server on loopback.
+void writeLocalRoster(const QString& name, quint16 port)
+{
+    QFile list(QStringLiteral("local_roster.txt"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    const QJsonObject server{{"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", port}};
+    list.write(QJsonDocument(QJsonArray{server}).toJson());
 }
 
 QList<VideoPlayer*> players(QWidget* window)
@@ -392,14 +402,25 @@ void tst_MainWindow::togglesNameTheNextClick()
 
 void tst_MainWindow::camerasOpenFromTheTree()
 {
-    TestSupport::FlvStreamSource server;
-    QVERIFY(TestSupport::serveClip(server));
-    // The players reach the local server through the proxy of the settings, as every stream does.
+    TestSupport::FakeVideoServer server;
+    TestSupport::FlvStreamSource stream;
+    QVERIFY(stream.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
+    stream.attachTo(&server);
+    server.setPassword(QStringLiteral("pw"));
+    server.setCameras({{1, "Door"}});
+    QVERIFY(server.start());
+    writeLocalRoster(QStringLiteral("Lab"), server.port());
+    // The local server is reached through the proxy of the settings, as every peer is.
     net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
     auto window = makeWindow();
     window->resize(1280, 800);
-    const Core::CameraPtr local = TestSupport::localCamera(1, server.hostAndPort(), QSize(320, 240));
-    open(window.get(), local, true);
+    const QString lab = QStringLiteral("127.0.0.1:%1").arg(server.port());
+    QTRY_VERIFY_WITH_TIMEOUT(cameraRow(window.get(), lab), 20000);
+    auto* tree = roster(window.get())->findChild<QTreeWidget*>();
+    tree->scrollToItem(cameraRow(window.get(), lab));
+    QTest::qWait(50);
+    QTest::mouseClick(tree->itemWidget(cameraRow(window.get(), lab), 0)->findChild<QLabel*>(), Qt::LeftButton);
+    QCOMPARE(players(window.get()).size(), 1);
     VideoWidget* video = players(window.get()).first()->videoWidget();
     QTRY_COMPARE_WITH_TIMEOUT(video->playerState(), VideoWidget::Playing, 20000);
     QTest::qWait(300);
@@ -411,12 +432,12 @@ void tst_MainWindow::camerasOpenFromTheTree()
             lit += qGray(shot.pixel(x, y)) > 40;
     }
     QVERIFY2(lit > area.width() * area.height() / 32, qPrintable(QString::number(lit)));
-    auto* tree = roster(window.get())->findChild<QTreeWidget*>();
-    for (QTreeWidgetItem* row : rows(window.get(), ServerTreeItem::Type))
-        QVERIFY(tree->viewport()->rect().intersects(tree->visualItemRect(row)));
+    QVERIFY(tree->isVisible());
+    QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(cameraRow(window.get(), lab))));
 
     // Opened cameras replace the open ones or join them; "Close all windows" shows while more than one plays.
-    const Core::CameraPtr office = camera(window.get(), QStringLiteral("srv-office"));
+    const Core::CameraPtr local = cameraRow(window.get(), lab)->camera();
+    const Core::CameraPtr office = cameraRow(window.get(), QStringLiteral("srv-office"))->camera();
     QAction* closeAll = action(window.get(), "actionClose_all");
     open(window.get(), office, false);
     QVERIFY(players(window.get()).size() == 2 && closeAll->isVisible());
@@ -428,12 +449,13 @@ void tst_MainWindow::camerasOpenFromTheTree()
     QTest::mouseClick(button(window.get(), "actionClose_all"), Qt::LeftButton);
     QVERIFY(players(window.get()).isEmpty() && !closeAll->isVisible());
     window->deinit();
+    QFile::remove(QStringLiteral("local_roster.txt"));
 }
 
 void tst_MainWindow::dialogsOpenOnce()
 {
-    auto window = makeWindow(false);
-    window->show();
+    auto window = makeWindow();
+    rows(window.get(), ServerTreeItem::Type).first()->setSelected(true);
     QList<QDialog*> dialogs;
     QStringList seen;
     DialogSeam::setAnswerer([&](QDialog* dialog) {
@@ -449,11 +471,15 @@ void tst_MainWindow::dialogsOpenOnce()
     QTest::mouseClick(button(window.get(), "actSettings"), Qt::LeftButton);
     QTest::mouseClick(button(window.get(), "actSettings"), Qt::LeftButton);
     QTest::mouseClick(button(window.get(), "actInformation"), Qt::LeftButton);
+    QTest::mouseClick(button(window.get(), "actEditServer"), Qt::LeftButton);
+    QTest::mouseClick(button(window.get(), "actAddServer"), Qt::LeftButton);
     DialogSeam::setAnswerer({});
     const QString settings = QStringLiteral("QuorvelClient::GUI::SettingsDialog");
-    QCOMPARE(seen, (QStringList{settings, "authTab", settings, "authTab", "AboutDialog"}));
+    QCOMPARE(seen, (QStringList{settings, "authTab", settings, "authTab", "AboutDialog",
+                                "QuorvelClient::GUI::ServerPropertiesDialog", "LocalServerDialog"}));
     QCOMPARE(dialogs[0], dialogs[1]);
     QCOMPARE(dialogs[0]->parentWidget(), window.get());
+    window->deinit();
 }
 
 void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
@@ -462,12 +488,7 @@ void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
     server.setPassword(QStringLiteral("pw"));
     QVERIFY(server.start());
     const QString name = QStringLiteral("Lab %2 \"Север\" 100%");
-    QFile list(QStringLiteral("local_roster.txt"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(QJsonDocument(QJsonArray{QJsonObject{
-                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
-                   .toJson());
-    list.close();
+    writeLocalRoster(name, server.port());
     Utils::Keys::proxyUseProxy().setValue(false);
     auto window = makeWindow(false);
     window->init(true);
@@ -477,7 +498,7 @@ void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
     QMetaObject::invokeMethod(roster(window.get()), "updateLocalServersStatuses");
     QTRY_COMPARE_WITH_TIMEOUT(status(window.get()), text + QStringLiteral("offline (3500)"), 20000);
     window->deinit();
-    list.remove();
+    QFile::remove(QStringLiteral("local_roster.txt"));
     net->useProxy();
 }
 
