@@ -5,6 +5,7 @@
 #include "gui/mainwindow/AboutDialog.h"
 #include "gui/mainwindow/SettingsDialog.h"
 #include "gui/playback/PlaybackWindow2.h"
+#include "gui/playback/export/ExportWidget.h"
 #include "gui/roster/RosterWidget.h"
 #include "ui_MainWindow.h"
 #include "utils/Intervals.h"
@@ -33,6 +34,8 @@ public:
     bool rosterCollapsed = true;
     PlaybackWindow2* playbackWindow = nullptr;
     RosterWidget* rosterWidget = nullptr;
+    ExportWidget* exportWidget = nullptr;
+    QDockWidget* exportDock = nullptr;
     SettingsDialog* settingsDialog = nullptr;
     // Made at its first showing and reused, so a repeated notice refreshes the open box instead of stacking boxes.
     QMessageBox* updateMessageBox = nullptr;
@@ -89,6 +92,20 @@ MainWindow::MainWindow(QWidget* parent)
     connect(d->rosterWidget, &RosterWidget::relogin, this, &MainWindow::onRelogin);
     connect(d->rosterWidget, &RosterWidget::badSession, this, &MainWindow::onBadSession);
 
+    d->exportDock = new QDockWidget;
+    d->exportDock->setObjectName(QStringLiteral("exportDock"));
+    // Not closable until an export has ended.
+    d->exportDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
+                               QDockWidget::DockWidgetVerticalTitleBar);
+    d->exportWidget = new ExportWidget;
+    d->exportDock->setWidget(d->exportWidget);
+    addDockWidget(Qt::BottomDockWidgetArea, d->exportDock);
+    connect(d->exportWidget, &ExportWidget::exportStarted, this, &MainWindow::onExportStarted);
+    connect(d->exportWidget, &ExportWidget::exportFinished, this, &MainWindow::onExportFinished);
+    connect(d->exportWidget, &ExportWidget::exportError, this, &MainWindow::onExportError);
+    connect(d->exportWidget, &ExportWidget::showSettings, this, &MainWindow::showExportSettings);
+    d->exportDock->hide();
+
     setWindowTitle(QCoreApplication::applicationName());
     if (QStatusBar* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
         bar->setStyleSheet(QStringLiteral("color: white"));
@@ -103,9 +120,13 @@ MainWindow::MainWindow(QWidget* parent)
     connect(playback, &PlaybackWindow2::showMessage, this, &MainWindow::showStatusText);
     connect(playback, &PlaybackWindow2::relogin, this, &MainWindow::onRelogin);
     connect(playback, &PlaybackWindow2::closeAllNeeded, this, &MainWindow::showCloseAll);
+    connect(playback, &PlaybackWindow2::exportAccepted, this, &MainWindow::onExportAccepted);
     connect(playback, &PlaybackWindow2::cameraClosed, this, &MainWindow::onCameraClosed);
     connect(playback, &PlaybackWindow2::cameraOpened, this, &MainWindow::onCameraOpened);
     connect(playback, &PlaybackWindow2::allCamerasClosed, this, &MainWindow::onAllCamerasClosed);
+    connect(d->exportWidget, &ExportWidget::exportStarted, playback, &PlaybackWindow2::onExportStarted);
+    connect(d->exportWidget, &ExportWidget::exportFinished, playback, &PlaybackWindow2::onExportFinished);
+    connect(d->exportWidget, &ExportWidget::exportError, playback, &PlaybackWindow2::onExportError);
     setCentralWidget(playback);
 
     applySettings();
@@ -118,6 +139,7 @@ MainWindow::~MainWindow()
     // way out may reach it.
     d->playbackWindow->disconnect(this);
     d->rosterWidget->disconnect(this);
+    d->exportWidget->disconnect(this);
 }
 
 void MainWindow::createUpdateMachinery()
@@ -219,6 +241,39 @@ void MainWindow::onLocalVideoserverStateChanged(Core::LocalVideoServer* server,
     showStatus(tr("Videoserver \"%1\" (IP %2): %3")
                    .arg(server->name(), server->host(), Core::LocalVideoServer::stateText(state)),
                3500);
+}
+
+void MainWindow::onExportAccepted(Core::CameraPtr cam, QDateTime start, QDateTime end, qint64 duration)
+{
+    const QString path = ExportWidget::exportPath();
+    const int code = d->exportWidget->checkPath(path);
+    if (code != 0) {
+        QMessageBox box(QMessageBox::Warning, tr("Export path error"), d->exportWidget->pathErrorText(code, path),
+                        QMessageBox::Ok, this);
+        DialogSeam::exec(&box);
+        // The strip leaves the state it took for the export.
+        d->playbackWindow->onExportError();
+        return;
+    }
+    d->exportDock->setVisible(true);
+    d->exportWidget->startExport(cam, start, end, duration);
+}
+
+void MainWindow::onExportStarted()
+{
+    d->exportDock->setFeatures(d->exportDock->features() & ~QDockWidget::DockWidgetClosable);
+}
+
+void MainWindow::onExportFinished()
+{
+    d->exportDock->setFeatures(d->exportDock->features() | QDockWidget::DockWidgetClosable);
+    showStatusText(tr("Archive export done."));
+}
+
+void MainWindow::onExportError()
+{
+    d->exportDock->setFeatures(d->exportDock->features() | QDockWidget::DockWidgetClosable);
+    showStatusText(tr("Archive export interrupted"));
 }
 
 void MainWindow::showExportSettings()

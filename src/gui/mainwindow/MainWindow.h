@@ -3,6 +3,7 @@
 #include "core/Camera.h"
 #include "core/LocalVideoServer.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 
 #include <memory>
@@ -49,6 +50,10 @@ private slots:
     void showStatusText(QString text);
     void onLocalVideoserverStateChanged(Core::LocalVideoServer* server,
                                         Core::LocalVideoServer::LocalVideoServerState state);
+    void onExportAccepted(Core::CameraPtr cam, QDateTime start, QDateTime end, qint64 duration);
+    void onExportStarted();
+    void onExportFinished();
+    void onExportError();
     void showExportSettings();
     void onRelogin();
     void onBadSession();

@@ -228,92 +228,107 @@ p, li { white-space: pre-wrap; }
 <context>
     <name>QuorvelClient::GUI::MainWindow</name>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="79"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="82"/>
         <source>Cameras</source>
         <translation>Камеры</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="219"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="241"/>
         <source>Videoserver &quot;%1&quot; (IP %2): %3</source>
         <translation>Видеосервер &quot;%1&quot; (IP %2): %3</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="241"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="251"/>
+        <source>Export path error</source>
+        <translation>Ошибка пути экспорта</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="270"/>
+        <source>Archive export done.</source>
+        <translation>Экспорт архива завершён.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="276"/>
+        <source>Archive export interrupted</source>
+        <translation>Экспорт архива прерван</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="296"/>
         <source>Are you sure?</source>
         <translation>Вы уверены?</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="241"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="296"/>
         <source>Are you sure you want to sign out?</source>
         <translation>Вы уверены, что хотите выйти?</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="254"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="309"/>
         <source>off%1</source>
         <translation>выкл</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="254"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="309"/>
         <source>on%1</source>
         <translation>вкл</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="256"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="311"/>
         <source>Turn off</source>
         <translation>Выключить</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="256"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="311"/>
         <source>Turn on</source>
         <translation>Включить</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="258"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="313"/>
         <source>%1 sound</source>
         <translation>%1 звук</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="259"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="314"/>
         <source>Sound %1</source>
         <translation>Звук %1</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="266"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="321"/>
         <source>collapse</source>
         <translation>collapse</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="266"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="321"/>
         <source>expand</source>
         <translation>expand</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="267"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="322"/>
         <source>Collapse</source>
         <translation>Свернуть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="267"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="322"/>
         <source>Expand</source>
         <translation>Развернуть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="269"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="324"/>
         <source>%1 all</source>
         <translation>%1 все</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="320"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="375"/>
         <source>Could not check for updates</source>
         <translation>Не удалось проверить обновления</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="325"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="380"/>
         <source>Checking for updates...</source>
         <translation>Проверка обновлений...</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/MainWindow.cpp" line="330"/>
+        <location filename="../../gui/mainwindow/MainWindow.cpp" line="385"/>
         <source>Updates checked</source>
         <translation>Обновления проверены</translation>
     </message>

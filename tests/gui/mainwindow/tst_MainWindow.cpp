@@ -2,6 +2,7 @@
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/playback/PlaybackWindow2.h"
+#include "gui/playback/export/ExportWidget.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/RosterWidget.h"
 #include "gui/roster/ServerTreeItem.h"
@@ -11,9 +12,12 @@
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
 #include "peer/FlvStreamSource.h"
+#include "support/BoxAnswerer.h"
 #include "support/TestClips.h"
 #include "support/TestEnvironment.h"
+#include "support/VideoFixtures.h"
 #include "support/Widgets.h"
+#include "utils/DiskSpace.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
@@ -127,6 +131,8 @@ private slots:
     void togglesNameTheNextClick_data();
     void togglesNameTheNextClick();
     void camerasOpenFromTheTree();
+    void exportChecksTheFolderFirst_data();
+    void exportChecksTheFolderFirst();
     void dialogsOpenOnce();
     void localServerStatusShowsTheNameAsTyped();
     void closingStoresTheGeometries();
@@ -452,6 +458,68 @@ void tst_MainWindow::camerasOpenFromTheTree()
     QFile::remove(QStringLiteral("local_roster.txt"));
 }
 
+void tst_MainWindow::exportChecksTheFolderFirst_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("free"); // bytes free to the user
+    QTest::addColumn<QString>("refusal");
+    const QString exports = TestSupport::rootDir() + QStringLiteral("/exports");
+    QTest::newRow("usable") << exports << 200000000 << QString();
+    QTest::newRow("cannot be made") << "/proc/quorvel" << 200000000 << "Path /proc/quorvel does not exist. ";
+    QTest::newRow("drive full") << exports << 1000 << "It is less than 100 Mb free on drive ";
+}
+
+void tst_MainWindow::exportChecksTheFolderFirst()
+{
+    QFETCH(QString, folder);
+    QFETCH(int, free);
+    QFETCH(QString, refusal);
+    Utils::Keys::arcExportPath().setValue(folder);
+    Utils::setFreeSpaceForTesting(
+        [free](const std::string&, quint64*, quint64* user, quint64*) { return (*user = quint64(free), true); });
+    TestSupport::FlvStreamSource server;
+    QVERIFY(TestSupport::serveClip(server, TestSupport::Clip::H264, true));
+    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
+    auto window = makeWindow(false);
+    window->show();
+    const Core::CameraPtr camera = TestSupport::localCamera(3, server.hostAndPort(), QSize(320, 240));
+    open(window.get(), camera, true);
+    auto* dock = child<QDockWidget>(window.get(), "exportDock");
+    auto* panel = window->findChild<ExportWidget*>();
+    QCOMPARE(dock->widget(), panel);
+    QVERIFY(!dock->isVisible());
+    // The dock's features and the strip's export button, as the window has them after each step.
+    auto* exportButton = child<QPushButton>(window.get(), "btnExport");
+    auto state = [&] { return QStringLiteral("%1 %2").arg(int(dock->features())).arg(exportButton->isEnabled()); };
+    QStringList seen{state()};
+    connect(panel, &ExportWidget::exportStarted, dock, [&] { seen << state(); });
+
+    TestSupport::BoxAnswerer boxes(QStringLiteral("OK"));
+    exportButton->setEnabled(false); // as the strip leaves it when it hands the range over
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-3600);
+    emit window->findChild<PlaybackWindow2*>()->exportAccepted(camera, start, start.addSecs(4), 4000);
+    Utils::setFreeSpaceForTesting({});
+    if (!refusal.isEmpty()) {
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QStringLiteral("Export path error"));
+        QVERIFY2(boxes.last().text.startsWith(refusal), qPrintable(boxes.last().text));
+        QVERIFY(!dock->isVisible());
+        QCOMPARE((seen << state()).join(", "), QStringLiteral("14 1, 14 1"));
+        QTest::qWait(200);
+        for (const TestSupport::FlvStreamSource::Request& request : server.requests())
+            QVERIFY(request.path != "/flv/archive");
+        return;
+    }
+    QCOMPARE(boxes.count(), 0);
+    QVERIFY(dock->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(status(window.get()), QStringLiteral("Archive export done. (5000)"), 30000);
+    seen << state();
+    emit panel->exportStarted();
+    emit panel->exportError();
+    QCOMPARE(status(window.get()), QStringLiteral("Archive export interrupted (5000)"));
+    QCOMPARE((seen << state()).join(", "), QStringLiteral("14 1, 14 0, 15 1, 14 0, 15 1"));
+}
+
 void tst_MainWindow::dialogsOpenOnce()
 {
     auto window = makeWindow();
@@ -469,7 +537,7 @@ void tst_MainWindow::dialogsOpenOnce()
         return dialog->result();
     });
     QTest::mouseClick(button(window.get(), "actSettings"), Qt::LeftButton);
-    QTest::mouseClick(button(window.get(), "actSettings"), Qt::LeftButton);
+    emit window->findChild<ExportWidget*>()->showSettings();
     QTest::mouseClick(button(window.get(), "actInformation"), Qt::LeftButton);
     QTest::mouseClick(button(window.get(), "actEditServer"), Qt::LeftButton);
     QTest::mouseClick(button(window.get(), "actAddServer"), Qt::LeftButton);
