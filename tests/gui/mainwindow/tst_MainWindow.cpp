@@ -40,7 +40,6 @@
 
 using namespace QuorvelClient;
 using namespace QuorvelClient::GUI;
-using Core::LocalVideoServer;
 using TestSupport::child;
 
 namespace {
@@ -50,9 +49,10 @@ QAction* action(QWidget* window, const char* name)
     return window->findChild<QAction*>(QLatin1String(name));
 }
 
-QWidget* button(QWidget* window, const char* name)
+void click(QWidget* window, const char* actionName)
 {
-    return child<QToolBar>(window, "mainToolBar")->widgetForAction(action(window, name));
+    QTest::mouseClick(child<QToolBar>(window, "mainToolBar")->widgetForAction(action(window, actionName)),
+                      Qt::LeftButton);
 }
 
 // The status text and how long it stays: the interval of the status bar's clearing timer, 0 for good.
@@ -69,15 +69,10 @@ bool sameIcon(const QIcon& icon, const QString& path)
     return !expected.isNull() && icon.pixmap(28).toImage() == expected;
 }
 
-RosterWidget* roster(QWidget* window)
-{
-    return window->findChild<RosterWidget*>();
-}
-
 QList<QTreeWidgetItem*> rows(QWidget* window, int type)
 {
     QList<QTreeWidgetItem*> found;
-    for (QTreeWidgetItemIterator it(roster(window)->findChild<QTreeWidget*>()); *it; ++it) {
+    for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget*>()); *it; ++it) {
         if ((*it)->type() == type)
             found << *it;
     }
@@ -94,23 +89,14 @@ CameraTreeItem* cameraRow(QWidget* window, const QString& serverId)
     return nullptr;
 }
 
-// The list of local servers the tree reads when it is made: one server on loopback.
-void writeLocalRoster(const QString& name, quint16 port)
+int players(QWidget* window)
 {
-    QFile list(QStringLiteral("local_roster.txt"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    const QJsonObject server{{"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", port}};
-    list.write(QJsonDocument(QJsonArray{server}).toJson());
-}
-
-QList<VideoPlayer*> players(QWidget* window)
-{
-    return window->findChild<VideoContainer*>()->players();
+    return window->findChild<VideoContainer*>()->players().size();
 }
 
 void open(QWidget* window, const Core::CameraPtr& camera, bool newLayout)
 {
-    emit roster(window)->openCamerasRequested(Core::GlobalCameraList{{camera->globalId(), camera}}, newLayout);
+    emit window->findChild<RosterWidget*>()->openCamerasRequested({{camera->globalId(), camera}}, newLayout);
 }
 
 } // namespace
@@ -130,15 +116,14 @@ private slots:
     void signOutRequests();
     void togglesNameTheNextClick_data();
     void togglesNameTheNextClick();
-    void camerasOpenFromTheTree();
+    void camerasOfTheTreePlay();
     void exportChecksTheFolderFirst_data();
     void exportChecksTheFolderFirst();
     void dialogsOpenOnce();
-    void localServerStatusShowsTheNameAsTyped();
     void closingStoresTheGeometries();
 
 private:
-    // A window whose first update check has been answered, started for an account session.
+    // A window whose first update check has been answered; a started one shows the account's two servers.
     std::unique_ptr<MainWindow> makeWindow(bool started = true);
 
     TestSupport::FakeNetwork* net = nullptr;
@@ -162,7 +147,6 @@ void tst_MainWindow::init()
 {
     net->service.clearScript();
     net->service.clearRequests();
-    net->service.setRoster(TestSupport::FakeService::sampleRoster());
     net->service.setClientVersion(QStringLiteral("5.6.0"));
     Utils::Keys::mainWindowGeometry().remove();
 }
@@ -170,10 +154,10 @@ void tst_MainWindow::init()
 std::unique_ptr<MainWindow> tst_MainWindow::makeWindow(bool started)
 {
     auto window = std::make_unique<MainWindow>();
+    window->show();
     [&] { QTRY_VERIFY_WITH_TIMEOUT(!status(window.get()).startsWith("Checking"), 20000); }();
     if (started) {
         window->init(false);
-        window->show();
         [&] { QTRY_COMPARE_WITH_TIMEOUT(rows(window.get(), ServerTreeItem::Type).size(), 2, 20000); }();
     }
     return window;
@@ -186,7 +170,6 @@ void tst_MainWindow::constructionLaysOutTheWindow_data()
     QTest::newRow("no codec") << QVariant() << QVariant("MPEG4");
     QTest::newRow("empty codec") << QVariant("") << QVariant("MPEG4");
     QTest::newRow("a codec") << QVariant("H264") << QVariant("H264");
-    QTest::newRow("a number") << QVariant(5) << QVariant(5);
     QTest::newRow("a list") << QVariant(QStringList{"a", "b"}) << QVariant(QStringList{"a", "b"});
 }
 
@@ -203,26 +186,11 @@ void tst_MainWindow::constructionLaysOutTheWindow()
     QCOMPARE(Utils::Keys::videoLiveCodec().stored(), expected);
     QCOMPARE(Utils::Keys::videoArchiveCodec().stored(), expected);
     QCOMPARE(status(&window), QStringLiteral("Checking for updates... (0)"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Quorvel Client"));
-    QVERIFY(qobject_cast<PlaybackWindow2*>(window.centralWidget()));
     auto* cameras = child<QDockWidget>(&window, "camerasDock");
-    QCOMPARE(cameras->windowTitle(), QStringLiteral("Cameras"));
-    QCOMPARE(cameras->widget(), roster(&window));
     QCOMPARE(window.dockWidgetArea(cameras), Qt::LeftDockWidgetArea);
-    QCOMPARE(int(cameras->features()), 7);
-
-    QStringList order;
-    for (QAction* a : child<QToolBar>(&window, "mainToolBar")->actions()) {
-        order << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
-        QVERIFY2(a->objectName().isEmpty() || !a->icon().pixmap(28).isNull(), qPrintable(a->objectName()));
-    }
-    QCOMPARE(order.join(' '), QStringLiteral("actExpand actEditServer actAddServer | actSound actSettings | "
-                                             "actInformation actCheckUpdates actSignOut  actionClose_all"));
     QVERIFY(!action(&window, "actionClose_all")->isVisible());
-
     QTRY_COMPARE_WITH_TIMEOUT(status(&window), QStringLiteral("Updates checked (2700)"), 20000);
     QCOMPARE(net->service.requests().size(), 1);
-    QCOMPARE(net->service.lastRequest().path, QByteArray("/3.1/public/version/client"));
     // The playback window needs 625 of the form's 850 pixels; a wider window gives the dock its own width.
     window.resize(1000, 600);
     window.show();
@@ -235,25 +203,19 @@ void tst_MainWindow::updateNotices_data()
     QTest::addColumn<QString>("icon");
     QTest::addColumn<QString>("tooltip");
     QTest::addColumn<int>("box"); // the message box's icon, -1 for no box
-    QTest::addColumn<QString>("status");
     const auto version = [](const char* text) {
         return TestSupport::FakeService::envelope(QVariantMap{{"version", QString::fromLatin1(text)}});
     };
-    const QString fine = QStringLiteral("Updates checked (2700)");
-    const QString failed = QStringLiteral("Could not check for updates (2000)");
-    const QString plain = QStringLiteral(":/branded-icons/quorvel/update");
-    QTest::newRow("1: available") << version("5.6.1") << plain + "-not-important.png"
-                                  << "New version is avaliable" << -1 << fine;
-    QTest::newRow("2: important") << version("5.7.0") << plain + "-important.png"
-                                  << "New version is avaliable!" << int(QMessageBox::Information) << fine;
-    QTest::newRow("3: critical") << version("6.0.0") << plain + "-critical.png"
-                                 << "New version is avaliable!" << int(QMessageBox::Warning) << fine;
-    QTest::newRow("HTTP 500") << TestSupport::PeerReply::json("{}", 500) << plain + ".png"
-                              << "Check for updates..." << -1 << failed;
-    QTest::newRow("not JSON") << TestSupport::PeerReply::json("<html/>") << plain + ".png"
-                              << "Check for updates..." << -1 << failed;
-    QTest::newRow("two numbers") << version("6.0") << plain + ".png"
-                                 << "Check for updates..." << -1 << failed;
+    const QString icon = QStringLiteral(":/branded-icons/quorvel/update%1.png");
+    const char* const latest = "Check for updates...";
+    QTest::newRow("1") << version("5.6.1") << icon.arg("-not-important") << "New version is avaliable" << -1;
+    QTest::newRow("2") << version("5.7.0") << icon.arg("-important") << "New version is avaliable!"
+                       << int(QMessageBox::Information);
+    QTest::newRow("3") << version("6.0.0") << icon.arg("-critical") << "New version is avaliable!"
+                       << int(QMessageBox::Warning);
+    QTest::newRow("HTTP 500") << TestSupport::PeerReply::json("{}", 500) << icon.arg("") << latest << -1;
+    QTest::newRow("not JSON") << TestSupport::PeerReply::json("<html/>") << icon.arg("") << latest << -1;
+    QTest::newRow("two numbers") << version("6.0") << icon.arg("") << latest << -1;
 }
 
 void tst_MainWindow::updateNotices()
@@ -262,19 +224,18 @@ void tst_MainWindow::updateNotices()
     QFETCH(QString, icon);
     QFETCH(QString, tooltip);
     QFETCH(int, box);
-    QFETCH(QString, status);
+    const bool found = !icon.endsWith(QStringLiteral("update.png"));
     net->service.enqueueReply(reply);
     auto window = makeWindow(false);
-    window->show();
-    QCOMPARE(::status(window.get()), status);
-    QVERIFY(sameIcon(action(window.get(), "actCheckUpdates")->icon(), icon));
-    QCOMPARE(action(window.get(), "actCheckUpdates")->toolTip(), tooltip);
-    QWidget* updates = button(window.get(), "actCheckUpdates");
+    QCOMPARE(status(window.get()), found ? "Updates checked (2700)" : "Could not check for updates (2000)");
+    QAction* updates = action(window.get(), "actCheckUpdates");
+    QVERIFY(sameIcon(updates->icon(), icon));
+    QCOMPARE(updates->toolTip(), tooltip);
+    QWidget* button = child<QToolBar>(window.get(), "mainToolBar")->widgetForAction(updates);
     const QString highlight = QStringLiteral(
         "background-color: qradialgradient(spread:pad, cx:0.5, cy:0.5, radius:0.5,fx:0.5, fy:0.5, stop:0.685714 "
         "rgba(255, 255, 255, 255), stop:1 rgba(85, 85, 85, 255))");
-    QCOMPARE(updates->styleSheet(), status == QStringLiteral("Updates checked (2700)") ? highlight : QString());
-
+    QCOMPARE(button->styleSheet(), found ? highlight : QString());
     const QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), box < 0 ? 0 : 1);
     if (box >= 0) {
@@ -283,34 +244,34 @@ void tst_MainWindow::updateNotices()
         // The notice leaves the window usable.
         QVERIFY(!QApplication::activeModalWidget());
         QSignalSpy sound(window.get(), &MainWindow::soundSet);
-        QTest::mouseClick(button(window.get(), "actSound"), Qt::LeftButton);
+        click(window.get(), "actSound");
         QCOMPARE(sound.count(), 1);
     }
     // Updates asks again and shows what is known meanwhile, in the one box.
-    QTest::mouseClick(button(window.get(), "actCheckUpdates"), Qt::LeftButton);
-    QCOMPARE(::status(window.get()), QStringLiteral("Checking for updates... (0)"));
+    click(window.get(), "actCheckUpdates");
+    QCOMPARE(status(window.get()), QStringLiteral("Checking for updates... (0)"));
     QTRY_COMPARE_WITH_TIMEOUT(net->service.requests().size(), 2, 20000);
     QCOMPARE(window->findChildren<QMessageBox*>().size(), 1);
     QMessageBox* shown = window->findChildren<QMessageBox*>().first();
     QVERIFY(shown->isVisible());
-    QCOMPARE(shown->text().startsWith("You have the latest version of Quorvel Client"), !status.startsWith("Upd"));
+    QCOMPARE(shown->text().startsWith("You have the latest version of Quorvel Client"), !found);
     auto* blink = window->findChild<QTimer*>(QStringLiteral("blinkTimer"));
     auto* repeat = window->findChild<QTimer*>(QStringLiteral("updateMessageTimer"));
     const bool critical = box == int(QMessageBox::Warning);
     QCOMPARE(blink->isActive() && repeat->isActive(), critical);
     if (!critical)
         return;
-    QVERIFY(boxes[0]->text().startsWith(QStringLiteral("CRITICAL update of Quorvel Client is out!")));
+    QVERIFY(shown->text().startsWith(QStringLiteral("CRITICAL update of Quorvel Client is out!")));
     QCOMPARE(repeat->interval(), 600000);
-    QTRY_COMPARE_WITH_TIMEOUT(updates->styleSheet(), QStringLiteral("background-color: rgba(85, 85, 85, 255);"), 1500);
-    QTRY_COMPARE_WITH_TIMEOUT(updates->styleSheet(), highlight + ';', 1500);
+    QTRY_COMPARE_WITH_TIMEOUT(button->styleSheet(), QStringLiteral("background-color: rgba(85, 85, 85, 255);"), 1500);
+    QTRY_COMPARE_WITH_TIMEOUT(button->styleSheet(), highlight + ';', 1500);
     // The notice outlives sessions and comes back in the same box.
     window->deinit();
     window->init(false);
     QVERIFY(blink->isActive() && repeat->isActive());
-    boxes[0]->hide();
+    shown->hide();
     repeat->start(50);
-    QTRY_VERIFY(boxes[0]->isVisible());
+    QTRY_VERIFY(shown->isVisible());
     QCOMPARE(window->findChildren<QMessageBox*>().size(), 1);
 }
 
@@ -331,7 +292,6 @@ void tst_MainWindow::signOutRequests()
     QFETCH(QString, how);
     QFETCH(QVariantList, expected);
     auto window = makeWindow(false);
-    window->show();
     QSignalSpy signout(window.get(), &MainWindow::signoutRequired);
     if (how.toInt()) {
         net->service.enqueueReply(TestSupport::FakeService::failure(how.toInt()));
@@ -340,19 +300,19 @@ void tst_MainWindow::signOutRequests()
     } else if (how == QStringLiteral("playback")) {
         emit window->findChild<PlaybackWindow2*>()->relogin();
     } else {
-        QStringList seen;
+        QString asked;
         DialogSeam::setAnswerer([&](QDialog* dialog) {
-            auto* box = qobject_cast<QMessageBox*>(dialog);
-            seen << box->windowTitle() << box->text() << box->defaultButton()->text();
+            auto* box = static_cast<QMessageBox*>(dialog);
+            asked = box->text() + " / " + box->defaultButton()->text();
             if (how == QStringLiteral("Escape"))
                 QTest::keyClick(box, Qt::Key_Escape);
             else
                 box->button(how == QStringLiteral("Yes") ? QMessageBox::Yes : QMessageBox::No)->click();
             return box->result();
         });
-        QTest::mouseClick(button(window.get(), "actSignOut"), Qt::LeftButton);
+        click(window.get(), "actSignOut");
         DialogSeam::setAnswerer({});
-        QCOMPARE(seen, (QStringList{"Are you sure?", "Are you sure you want to sign out?", "&No"}));
+        QCOMPARE(asked, QStringLiteral("Are you sure you want to sign out? / &No"));
     }
     QVariantList emitted;
     for (const QList<QVariant>& args : signout)
@@ -367,9 +327,9 @@ void tst_MainWindow::togglesNameTheNextClick_data()
     QTest::addColumn<QStringList>("afterFirst"); // text, tooltip, icon
     QTest::addColumn<QStringList>("effects");    // of each click
     QTest::newRow("sound") << "actSound" << QStringList{"Sound on", "Turn on sound", ":/icons/sound-off.png"}
-                           << QStringList{"sound off, rows collapsed", "sound on, rows collapsed"};
+                           << QStringList{"sound off, 0 rows expanded", "sound on, 0 rows expanded"};
     QTest::newRow("expand") << "actExpand" << QStringList{"Collapse", "Collapse all", ":/icons/collapse-all.png"}
-                            << QStringList{"rows expanded", "rows collapsed"};
+                            << QStringList{"2 rows expanded", "0 rows expanded"};
 }
 
 void tst_MainWindow::togglesNameTheNextClick()
@@ -378,7 +338,7 @@ void tst_MainWindow::togglesNameTheNextClick()
     QFETCH(QStringList, afterFirst);
     QFETCH(QStringList, effects);
     auto window = makeWindow();
-    roster(window.get())->findChild<QTreeWidget*>()->collapseAll();
+    window->findChild<QTreeWidget*>()->collapseAll();
     QSignalSpy sound(window.get(), &MainWindow::soundSet);
     auto effect = [&] {
         QStringList seen;
@@ -388,25 +348,23 @@ void tst_MainWindow::togglesNameTheNextClick()
         int expanded = 0;
         for (QTreeWidgetItem* row : rows(window.get(), ServerTreeItem::Type))
             expanded += row->isExpanded();
-        seen << (expanded == 0 ? "rows collapsed" : expanded == 2 ? "rows expanded" : "some rows expanded");
-        return seen.join(", ");
+        return (seen << QStringLiteral("%1 rows expanded").arg(expanded)).join(", ");
     };
     QAction* toggle = action(window.get(), qPrintable(name));
     const QStringList form{toggle->text(), toggle->toolTip()};
     const QImage formIcon = toggle->icon().pixmap(28).toImage();
-
-    QTest::mouseClick(button(window.get(), qPrintable(name)), Qt::LeftButton);
+    click(window.get(), qPrintable(name));
     QCOMPARE((QStringList{toggle->text(), toggle->toolTip()}), afterFirst.mid(0, 2));
     QVERIFY(sameIcon(toggle->icon(), afterFirst[2]));
     QCOMPARE(effect(), effects[0]);
-    QTest::mouseClick(button(window.get(), qPrintable(name)), Qt::LeftButton);
+    click(window.get(), qPrintable(name));
     QCOMPARE((QStringList{toggle->text(), toggle->toolTip()}), form);
     QCOMPARE(toggle->icon().pixmap(28).toImage(), formIcon);
     QCOMPARE(effect(), effects[1]);
     window->deinit();
 }
 
-void tst_MainWindow::camerasOpenFromTheTree()
+void tst_MainWindow::camerasOfTheTreePlay()
 {
     TestSupport::FakeVideoServer server;
     TestSupport::FlvStreamSource stream;
@@ -415,19 +373,30 @@ void tst_MainWindow::camerasOpenFromTheTree()
     server.setPassword(QStringLiteral("pw"));
     server.setCameras({{1, "Door"}});
     QVERIFY(server.start());
-    writeLocalRoster(QStringLiteral("Lab"), server.port());
     // The local server is reached through the proxy of the settings, as every peer is.
     net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
+    // A name with placeholders, quotes and Cyrillic letters, shown as typed.
+    const QString name = QStringLiteral("Lab %2 \"Север\" 100%");
+    QFile list(QStringLiteral("local_roster.txt"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(QJsonDocument(QJsonArray{QJsonObject{
+                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
+                   .toJson());
+    list.close();
     auto window = makeWindow();
+    QTRY_COMPARE(status(window.get()), "Videoserver \"" + name + "\" (IP 127.0.0.1): online (3500)");
+    list.remove();
+
+    // A click on the local camera plays it beside the tree.
     window->resize(1280, 800);
     const QString lab = QStringLiteral("127.0.0.1:%1").arg(server.port());
-    QTRY_VERIFY_WITH_TIMEOUT(cameraRow(window.get(), lab), 20000);
-    auto* tree = roster(window.get())->findChild<QTreeWidget*>();
+    QTRY_VERIFY(cameraRow(window.get(), lab));
+    auto* tree = window->findChild<QTreeWidget*>();
     tree->scrollToItem(cameraRow(window.get(), lab));
     QTest::qWait(50);
     QTest::mouseClick(tree->itemWidget(cameraRow(window.get(), lab), 0)->findChild<QLabel*>(), Qt::LeftButton);
-    QCOMPARE(players(window.get()).size(), 1);
-    VideoWidget* video = players(window.get()).first()->videoWidget();
+    QCOMPARE(players(window.get()), 1);
+    VideoWidget* video = window->findChild<VideoContainer*>()->players().first()->videoWidget();
     QTRY_COMPARE_WITH_TIMEOUT(video->playerState(), VideoWidget::Playing, 20000);
     QTest::qWait(300);
     const QImage shot = window->grab().toImage();
@@ -438,7 +407,6 @@ void tst_MainWindow::camerasOpenFromTheTree()
             lit += qGray(shot.pixel(x, y)) > 40;
     }
     QVERIFY2(lit > area.width() * area.height() / 32, qPrintable(QString::number(lit)));
-    QVERIFY(tree->isVisible());
     QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(cameraRow(window.get(), lab))));
 
     // Opened cameras replace the open ones or join them; "Close all windows" shows while more than one plays.
@@ -446,16 +414,14 @@ void tst_MainWindow::camerasOpenFromTheTree()
     const Core::CameraPtr office = cameraRow(window.get(), QStringLiteral("srv-office"))->camera();
     QAction* closeAll = action(window.get(), "actionClose_all");
     open(window.get(), office, false);
-    QVERIFY(players(window.get()).size() == 2 && closeAll->isVisible());
+    QVERIFY(players(window.get()) == 2 && closeAll->isVisible());
     open(window.get(), office, true);
-    QVERIFY(players(window.get()).size() == 1 && !closeAll->isVisible());
+    QVERIFY(players(window.get()) == 1 && !closeAll->isVisible());
     open(window.get(), local, false);
-    QVERIFY(players(window.get()).size() == 2 && closeAll->isVisible());
-
-    QTest::mouseClick(button(window.get(), "actionClose_all"), Qt::LeftButton);
-    QVERIFY(players(window.get()).isEmpty() && !closeAll->isVisible());
+    QVERIFY(players(window.get()) == 2 && closeAll->isVisible());
+    click(window.get(), "actionClose_all");
+    QVERIFY(players(window.get()) == 0 && !closeAll->isVisible());
     window->deinit();
-    QFile::remove(QStringLiteral("local_roster.txt"));
 }
 
 void tst_MainWindow::exportChecksTheFolderFirst_data()
@@ -481,7 +447,6 @@ void tst_MainWindow::exportChecksTheFolderFirst()
     QVERIFY(TestSupport::serveClip(server, TestSupport::Clip::H264, true));
     net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
     auto window = makeWindow(false);
-    window->show();
     const Core::CameraPtr camera = TestSupport::localCamera(3, server.hostAndPort(), QSize(320, 240));
     open(window.get(), camera, true);
     auto* dock = child<QDockWidget>(window.get(), "exportDock");
@@ -536,11 +501,11 @@ void tst_MainWindow::dialogsOpenOnce()
         dialog->reject();
         return dialog->result();
     });
-    QTest::mouseClick(button(window.get(), "actSettings"), Qt::LeftButton);
+    click(window.get(), "actSettings");
     emit window->findChild<ExportWidget*>()->showSettings();
-    QTest::mouseClick(button(window.get(), "actInformation"), Qt::LeftButton);
-    QTest::mouseClick(button(window.get(), "actEditServer"), Qt::LeftButton);
-    QTest::mouseClick(button(window.get(), "actAddServer"), Qt::LeftButton);
+    click(window.get(), "actInformation");
+    click(window.get(), "actEditServer");
+    click(window.get(), "actAddServer");
     DialogSeam::setAnswerer({});
     const QString settings = QStringLiteral("QuorvelClient::GUI::SettingsDialog");
     QCOMPARE(seen, (QStringList{settings, "authTab", settings, "authTab", "AboutDialog",
@@ -550,33 +515,11 @@ void tst_MainWindow::dialogsOpenOnce()
     window->deinit();
 }
 
-void tst_MainWindow::localServerStatusShowsTheNameAsTyped()
-{
-    TestSupport::FakeVideoServer server;
-    server.setPassword(QStringLiteral("pw"));
-    QVERIFY(server.start());
-    const QString name = QStringLiteral("Lab %2 \"Север\" 100%");
-    writeLocalRoster(name, server.port());
-    Utils::Keys::proxyUseProxy().setValue(false);
-    auto window = makeWindow(false);
-    window->init(true);
-    const QString text = QStringLiteral("Videoserver \"%1\" (IP 127.0.0.1): ").arg(name);
-    QTRY_COMPARE_WITH_TIMEOUT(status(window.get()), text + QStringLiteral("online (3500)"), 20000);
-    server.close();
-    QMetaObject::invokeMethod(roster(window.get()), "updateLocalServersStatuses");
-    QTRY_COMPARE_WITH_TIMEOUT(status(window.get()), text + QStringLiteral("offline (3500)"), 20000);
-    window->deinit();
-    QFile::remove(QStringLiteral("local_roster.txt"));
-    net->useProxy();
-}
-
 void tst_MainWindow::closingStoresTheGeometries()
 {
     QRect placed;
     {
         auto window = makeWindow(false);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->setGeometry(120, 90, 1000, 640);
         placed = window->geometry();
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
@@ -598,7 +541,7 @@ void tst_MainWindow::closingStoresTheGeometries()
         guard.start(10000);
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(lastClosed.count(), 1);
-        QCOMPARE(written, (QList<QByteArray>{window->saveGeometry(), roster(window.get())->saveGeometry(),
+        QCOMPARE(written, (QList<QByteArray>{window->saveGeometry(), window->findChild<RosterWidget*>()->saveGeometry(),
                                              window->centralWidget()->saveGeometry()}));
     }
     MainWindow restored;
