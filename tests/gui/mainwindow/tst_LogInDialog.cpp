@@ -5,6 +5,7 @@
 #include "peer/FakeVideoServer.h"
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
+#include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 #include "support/Widgets.h"
 #include "utils/Settings.h"
@@ -39,14 +40,6 @@ MainWindow* shownMainWindow()
     return nullptr;
 }
 
-// The window a sign-in opened has had its update check answered, so that no request of it reaches a later test.
-void settle()
-{
-    MainWindow* window = shownMainWindow();
-    QVERIFY(window);
-    QTRY_VERIFY_WITH_TIMEOUT(window->statusBar()->currentMessage() != QStringLiteral("Checking for updates..."), 20000);
-}
-
 int asked(const TestSupport::FakeHttpServer& peer, const QByteArray& command)
 {
     int count = 0;
@@ -75,6 +68,7 @@ class tst_LogInDialog : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void init();
     void opensIdleWithoutRememberedCredentials();
     void signInNeedsBothFieldsInAccountMode();
     void localModeHidesAccountRows();
@@ -88,7 +82,12 @@ private slots:
     void settingsOpenOnTheProxyTab();
 
 private:
+    // Waits until every request of the test has been answered, so that none of a window a sign-in opened reaches a
+    // later test or outlives the window: an answer is what releases the client that carried it.
+    void settle() { QTRY_COMPARE_WITH_TIMEOUT(census->alive("QuorvelClient::Core::RestClient"), 0, 20000); }
+
     TestSupport::FakeNetwork* net = nullptr;
+    std::unique_ptr<TestSupport::ObjectCensus> census;
 };
 
 // Every sign-in of these tests reaches the fake service through the fake proxy.
@@ -98,6 +97,12 @@ void tst_LogInDialog::initTestCase()
     QVERIFY(net->start());
     net->service.addAccount(QStringLiteral("user@quorvel.example"), QStringLiteral("right"));
     net->useProxy();
+}
+
+void tst_LogInDialog::init()
+{
+    census.reset(); // one census at a time: each chains to the hook it found
+    census = std::make_unique<TestSupport::ObjectCensus>();
 }
 
 void tst_LogInDialog::opensIdleWithoutRememberedCredentials()
