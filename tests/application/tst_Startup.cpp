@@ -1,3 +1,4 @@
+#include "support/ClientRun.h"
 #include "support/TestEnvironment.h"
 
 #include <QDateTime>
@@ -7,114 +8,7 @@
 #include <QProcess>
 #include <QSettings>
 
-namespace {
-
-// One start of the real program in a folder of its own: its working directory, config home and temp folder.
-class ClientRun
-{
-public:
-    explicit ClientRun(const QString& name, const QStringList& extraEnv = {})
-        : m_root(TestSupport::rootDir() + QStringLiteral("/runs/") + name)
-    {
-        QDir().mkpath(workDir());
-        QDir().mkpath(configHome());
-        QDir().mkpath(m_root + QStringLiteral("/tmp"));
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
-        m_env.insert(QStringLiteral("HOME"), m_root);
-        m_env.insert(QStringLiteral("TMPDIR"), m_root + QStringLiteral("/tmp"));
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
-        m_env.remove(QStringLiteral("LC_ALL"));
-        m_env.remove(QStringLiteral("LC_MESSAGES"));
-        for (const QString& entry : extraEnv)
-            m_env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-    }
-
-    ~ClientRun() { stop(); }
-
-    QString workDir() const { return m_root + QStringLiteral("/work"); }
-    QString tmpDir() const { return m_root + QStringLiteral("/tmp"); }
-    QString configHome() const { return m_root + QStringLiteral("/config"); }
-    QString oldDir() const { return configHome() + QStringLiteral("/TarnwellLabs"); }
-    QString oldSettings() const { return oldDir() + QStringLiteral("/QuorvelClient.ini"); }
-    QString logPath() const { return workDir() + QStringLiteral("/quorvel_client_log.txt"); }
-
-    QProcess* start()
-    {
-        auto* process = new QProcess;
-        process->setWorkingDirectory(workDir());
-        process->setProcessEnvironment(m_env);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        process->start(QStringLiteral(QUORVEL_CLIENT_BINARY), {});
-        m_processes << process;
-        return process;
-    }
-
-    // Starts the program and waits for the line it writes last at start-up (the sign-in dialog's drive check,
-    // or the language when the dialog is not reached).
-    bool startAndWait(const QString& lastLine = QStringLiteral("Drive type:"))
-    {
-        QProcess* process = start();
-        if (!process->waitForStarted(10000))
-            return false;
-        for (int i = 0; i < 300; ++i) {
-            if (log().contains(lastLine))
-                return true;
-            if (process->state() == QProcess::NotRunning)
-                return false;
-            process->waitForFinished(100);
-        }
-        return false;
-    }
-
-    QString log() const
-    {
-        QFile file(logPath());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
-    void stop()
-    {
-        for (QProcess* process : m_processes) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(5000)) {
-                    process->kill();
-                    process->waitForFinished(5000);
-                }
-            }
-            delete process;
-        }
-        m_processes.clear();
-    }
-
-    void writeOldSettings(const QByteArray& content)
-    {
-        QDir().mkpath(oldDir());
-        writeFile(oldSettings(), content);
-    }
-
-    static void writeFile(const QString& path, const QByteArray& content)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    static QByteArray readFile(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-private:
-    QString m_root;
-    QProcessEnvironment m_env;
-    QList<QProcess*> m_processes;
-};
-
-} // namespace
+using TestSupport::ClientRun;
 
 class tst_Startup : public QObject
 {
@@ -171,7 +65,8 @@ void tst_Startup::oldSettingsAreMovedIntoWorkingDirectory()
     const QString log = run.log();
     QVERIFY(log.contains(QStringLiteral("Copied old settings file \"%1\"").arg(run.oldSettings())));
     QVERIFY(log.contains(QStringLiteral("Removed old settings file \"%1\"").arg(run.oldSettings())));
-    QVERIFY(log.indexOf(QStringLiteral("Copied old settings file")) < log.indexOf(QStringLiteral("Settings are loading from:")));
+    QVERIFY(log.indexOf(QStringLiteral("Copied old settings file")) <
+            log.indexOf(QStringLiteral("Settings are loading from:")));
 }
 
 void tst_Startup::existingSettingsBlockTheMove()
@@ -222,8 +117,8 @@ void tst_Startup::languageFollowsSettingsOrLocale_data()
     QTest::newRow("neutral locale") << QByteArray() << "C"
                                     << QStringList{"Setup locale: \"C\"", "Loading language: \"en\""}
                                     << QStringList{"Loading language: \"C\""};
-    QTest::newRow("german locale") << QByteArray() << "de_DE.UTF-8"
-                                   << QStringList{"Loading language: \"de\""} << QStringList{};
+    QTest::newRow("german locale") << QByteArray() << "de_DE.UTF-8" << QStringList{"Loading language: \"de\""}
+                                   << QStringList{};
 }
 
 void tst_Startup::languageFollowsSettingsOrLocale()
@@ -232,8 +127,7 @@ void tst_Startup::languageFollowsSettingsOrLocale()
     QFETCH(QString, locale);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, unexpected);
-    ClientRun run(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'),
-                  {QStringLiteral("LANG=") + locale});
+    ClientRun run(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'), {QStringLiteral("LANG=") + locale});
     if (!ini.isEmpty())
         ClientRun::writeFile(run.workDir() + QStringLiteral("/QuorvelClient.ini"), ini);
     QVERIFY(run.startAndWait());

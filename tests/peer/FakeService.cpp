@@ -32,7 +32,7 @@ FakeService::FakeService(QObject* parent, const QByteArray& apiVersion)
             m_heldRosters << socket;
             return;
         }
-        sendReply(socket, envelope(m_roster));
+        sendReply(socket, rosterReply());
     });
 }
 
@@ -74,7 +74,7 @@ void FakeService::releaseHeldRosters()
 {
     for (const QPointer<QTcpSocket>& socket : std::as_const(m_heldRosters)) {
         if (socket && socket->state() == QAbstractSocket::ConnectedState)
-            sendReply(socket, envelope(m_roster));
+            sendReply(socket, rosterReply());
     }
     m_heldRosters.clear();
 }

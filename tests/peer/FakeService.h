@@ -31,6 +31,8 @@ public:
     // set by then (to connections still open).
     void setRosterHeld(bool held) { m_rosterHeld = held; }
     void releaseHeldRosters();
+    // While not 0, "public/roster" (a released one too) is answered with failure(code).
+    void setRosterFailure(int code) { m_rosterFailure = code; }
     static QVariantMap sampleRoster();
     // Servers "srv-000" ... named "Server 0" ..., online, paid, with speed play and archive search, each with
     // cameras 1 to camerasEach, online at 1280 x 720.
@@ -43,6 +45,7 @@ public:
     static PeerReply failure(int code);
 
 private:
+    PeerReply rosterReply() const { return m_rosterFailure ? failure(m_rosterFailure) : envelope(m_roster); }
     void onSessions(const PeerRequest& request, QTcpSocket* socket);
 
     QByteArray m_prefix;
@@ -55,6 +58,7 @@ private:
     QString m_info;
     QVariantMap m_roster;
     bool m_rosterHeld = false;
+    int m_rosterFailure = 0;
     QList<QPointer<QTcpSocket>> m_heldRosters;
     QStringList m_sessions;
     int m_signInsToDrop = 0;

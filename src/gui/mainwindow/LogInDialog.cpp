@@ -1,17 +1,18 @@
 #include "gui/mainwindow/LogInDialog.h"
 
-#include "ui_LogInDialog.h"
 #include "core/RestClient.h"
 #include "core/SessionManager.h"
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/mainwindow/SettingsDialog.h"
+#include "ui_LogInDialog.h"
 #include "utils/DriveType.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
 #include <QDebug>
 #include <QEvent>
+#include <QEventLoopLocker>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -19,10 +20,7 @@ namespace QuorvelClient {
 namespace GUI {
 
 LogInDialog::LogInDialog(QWidget* parent)
-    : QDialog(parent)
-    , ui(new Ui::LogInDialog)
-    , autoLoginTimer(nullptr)
-    , canStorePassword(true)
+    : QDialog(parent), ui(new Ui::LogInDialog), autoLoginTimer(nullptr), canStorePassword(true)
 {
     ui->setupUi(this);
 
@@ -161,8 +159,12 @@ void LogInDialog::on_btnCancel_clicked()
 
 void LogInDialog::createMainWindow(bool localOnly)
 {
-    if (!mainWindow)
+    if (!mainWindow) {
         mainWindow = std::make_unique<MainWindow>();
+        // Queued: the roster or the playback window that asks is still on the stack when it emits, and the
+        // sign-out stops them.
+        connect(mainWindow.get(), &MainWindow::signoutRequired, this, &LogInDialog::signout, Qt::QueuedConnection);
+    }
     mainWindow->init(localOnly);
     mainWindow->show();
     close();
@@ -197,11 +199,10 @@ void LogInDialog::onLoginError(int code)
         setIdleState();
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QObject::tr("Could not sign in"),
-                    QObject::tr("Could not sign in.\n%1.\nError code: %2.")
-                        .arg(Core::RestClient::errorString(code))
-                        .arg(code),
-                    QMessageBox::NoButton, this);
+    QMessageBox box(
+        QMessageBox::Warning, QObject::tr("Could not sign in"),
+        QObject::tr("Could not sign in.\n%1.\nError code: %2.").arg(Core::RestClient::errorString(code)).arg(code),
+        QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("loginErrorBox"));
     QPushButton* localButton = nullptr;
     if (code == -4 || code == -3) {
@@ -220,12 +221,43 @@ void LogInDialog::onLoginError(int code)
     setIdleState();
 }
 
+void LogInDialog::signout(int error)
+{
+    // The roster and the playback window can both report one rejected session; the first one signs out.
+    if (!mainWindow || !mainWindow->isVisible()) {
+        qDebug() << "Sign-out ignored, no session runs:" << error;
+        return;
+    }
+    qDebug() << "Sign out:" << error;
+    // Between closing the main window and showing the dialog no window is visible.
+    QEventLoopLocker keepRunning;
+    mainWindow->deinit();
+    mainWindow->close();
+    setIdleState();
+    show();
+    if (error == 10017)
+        showReloginNotice();
+    else if (error == 10002)
+        showBadSessionNotice();
+    else
+        ui->password->clear();
+}
+
+void LogInDialog::showBadSessionNotice()
+{
+    showSignOutNotice(QObject::tr("You have been signed out.\nThis may have happened because of service error or "
+                                  "because your session has expired.\nPlease sign in again."));
+}
+
 void LogInDialog::showReloginNotice()
 {
-    QMessageBox box(QMessageBox::Warning, QObject::tr("Sign-Out Notice"),
-                    QObject::tr("You have been signed out.\nThis may have happened because you signed in on another "
-                                "computer or device.\nPlease sign in again."),
-                    QMessageBox::NoButton, this);
+    showSignOutNotice(QObject::tr("You have been signed out.\nThis may have happened because you signed in on another "
+                                  "computer or device.\nPlease sign in again."));
+}
+
+void LogInDialog::showSignOutNotice(const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Sign-Out Notice"), text, QMessageBox::NoButton, this);
     box.addButton(QObject::tr("OK"), QMessageBox::AcceptRole);
     DialogSeam::exec(&box);
 }

@@ -36,6 +36,7 @@ private slots:
     void updateButtons();
     void showSettings();
     void selectServiceType(bool localOnly);
+    void signout(int error);
 
 private:
     void loadSettings();
@@ -43,7 +44,9 @@ private:
     static bool isRemovableDrive();
     void setBusyState();
     void setIdleState();
+    void showBadSessionNotice();
     void showReloginNotice();
+    void showSignOutNotice(const QString& text);
 
     Ui::LogInDialog* ui;
     // Made at the first sign-in and kept for every later one; goes after the form.

@@ -12,22 +12,22 @@
 <context>
     <name>QObject</name>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="118"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="119"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="129"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="130"/>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="190"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="205"/>
         <source>Could not sign in</source>
         <translation>Не удалось войти</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="191"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="206"/>
         <source>Could not sign in.
 %1.
 Error code: %2.</source>
@@ -36,28 +36,37 @@ Error code: %2.</source>
 Код ошибки: %2.</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="198"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="213"/>
         <source>Enter for local access only</source>
         <translation>Войти только для локального доступа</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="200"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="215"/>
         <source>Close this window</source>
         <translation>Закрыть это окно</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="202"/>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="218"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="217"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="265"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="214"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="252"/>
+        <source>You have been signed out.
+This may have happened because of service error or because your session has expired.
+Please sign in again.</source>
+        <translation>Вы вышли из системы.
+Возможно, это произошло из-за ошибки сервиса или потому, что срок вашего сеанса истёк.
+Пожалуйста, войдите снова.</translation>
+    </message>
+    <message>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="264"/>
         <source>Sign-Out Notice</source>
         <translation>Уведомление о выходе</translation>
     </message>
     <message>
-        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="215"/>
+        <location filename="../../gui/mainwindow/LogInDialog.cpp" line="258"/>
         <source>You have been signed out.
 This may have happened because you signed in on another computer or device.
 Please sign in again.</source>

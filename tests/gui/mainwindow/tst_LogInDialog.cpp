@@ -1,6 +1,9 @@
 #include "core/SessionManager.h"
+#include "gui/DialogSeam.h"
 #include "gui/mainwindow/LogInDialog.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/playback/PlaybackWindow2.h"
+#include "gui/roster/RosterWidget.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
 #include "support/BoxAnswerer.h"
@@ -10,6 +13,7 @@
 #include "support/Widgets.h"
 #include "utils/Settings.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -25,8 +29,11 @@
 #include <QTabWidget>
 #include <QTimer>
 
+using QuorvelClient::GUI::DialogSeam;
 using QuorvelClient::GUI::LogInDialog;
 using QuorvelClient::GUI::MainWindow;
+using QuorvelClient::GUI::PlaybackWindow2;
+using QuorvelClient::GUI::RosterWidget;
 using TestSupport::child;
 
 namespace {
@@ -51,6 +58,14 @@ int asked(const TestSupport::FakeHttpServer& peer, const QByteArray& command)
 Utils::Settings* settings()
 {
     return Utils::Settings::instance();
+}
+
+QStringList authKeys()
+{
+    QStringList values;
+    for (const char* key : {"auth/email", "auth/password", "auth/saveAuth", "auth/localOnly"})
+        values << settings()->value(QLatin1String(key)).toString();
+    return values;
 }
 
 void storeCredentials(bool saveAuth, bool localOnly)
@@ -80,6 +95,9 @@ private slots:
     void unreachableServiceOffersLocalAccess_data();
     void unreachableServiceOffersLocalAccess();
     void settingsOpenOnTheProxyTab();
+    void settingsDuringSignInKeepTheAnswer();
+    void signOutReturnsToTheDialog_data();
+    void signOutReturnsToTheDialog();
 
 private:
     // Waits until every request of the test has been answered, so that none of a window a sign-in opened reaches a
@@ -308,6 +326,7 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     else
         net->service.enqueueReply(TestSupport::PeerReply::json("{}", 503));
     storeCredentials(false, false);
+    net->service.clearRequests();
     TestSupport::BoxAnswerer boxes(QStringLiteral("Enter for local access only"));
 
     LogInDialog dialog;
@@ -321,6 +340,9 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     QCOMPARE(child<QComboBox>(&dialog, "serviceTypeSelector")->currentIndex(), 1);
     settle();
     QVERIFY(!dialog.isVisible());
+    // A local-only session: the window is up, and the account's servers are not asked for.
+    QVERIFY(shownMainWindow());
+    QCOMPARE(asked(net->service, "/public/roster"), 0);
     net->useProxy();
     net->service.clearScript();
 }
@@ -346,6 +368,126 @@ void tst_LogInDialog::settingsOpenOnTheProxyTab()
     QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Close"));
     for (QWidget* window : QApplication::topLevelWidgets())
         QVERIFY(!window->inherits("QuorvelClient::GUI::SettingsDialog"));
+}
+
+void tst_LogInDialog::settingsDuringSignInKeepTheAnswer()
+{
+    storeCredentials(false, false);
+    TestSupport::BoxAnswerer boxes;
+    LogInDialog dialog;
+    dialog.show();
+    QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("right"));
+    QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
+    // The settings dialog opens while the sign-in is on its way.
+    bool idleUnderSettings = false;
+    boxes.setDialogHandler([&](QDialog* settingsDialog) {
+        idleUnderSettings = child<QPushButton>(&dialog, "btnOk")->isEnabled() &&
+                            child<QPushButton>(&dialog, "btnCancel")->text() == QStringLiteral("Close");
+        settingsDialog->reject();
+        return settingsDialog->result();
+    });
+    child<QPushButton>(&dialog, "settings")->click();
+    QVERIFY(idleUnderSettings);
+    QTRY_VERIFY_WITH_TIMEOUT(shownMainWindow(), 20000);
+    QVERIFY(!dialog.isVisible());
+    settle();
+}
+
+void tst_LogInDialog::signOutReturnsToTheDialog_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<bool>("passwordKept");
+    const QString elsewhere = QStringLiteral("You have been signed out.\nThis may have happened because you signed "
+                                             "in on another computer or device.\nPlease sign in again.");
+    QTest::newRow("user says Yes") << "Yes" << QString() << false;
+    QTest::newRow("unknown code") << "555" << QString() << false;
+    QTest::newRow("rejected session") << "badSession"
+                                      << QStringLiteral(
+                                             "You have been signed out.\nThis may have "
+                                             "happened because of service error or because your session has expired.\n"
+                                             "Please sign in again.")
+                                      << true;
+    QTest::newRow("signed in elsewhere") << "relogin" << elsewhere << true;
+    // The roster and an archive request can both report one session that was taken over.
+    QTest::newRow("two reports in a row") << "relogin twice" << elsewhere << true;
+}
+
+void tst_LogInDialog::signOutReturnsToTheDialog()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, notice);
+    QFETCH(bool, passwordKept);
+    storeCredentials(false, false);
+    TestSupport::MessageCapture capture;
+    LogInDialog dialog;
+    dialog.show();
+    auto* password = child<QLineEdit>(&dialog, "password");
+    password->setText(QStringLiteral("secret"));
+    child<QCheckBox>(&dialog, "saveAuth")->setChecked(true);
+    child<QComboBox>(&dialog, "serviceTypeSelector")->setCurrentIndex(1);
+    QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
+    const QPointer<MainWindow> window = shownMainWindow();
+    QVERIFY(window);
+    const QStringList stored = authKeys();
+    QCOMPARE(stored.at(1), QStringLiteral("secret"));
+
+    struct Box
+    {
+        QString text;
+        bool dialogShown;
+        bool windowShown;
+    };
+    QList<Box> boxes;
+    DialogSeam::setAnswerer([&](QDialog* shown) {
+        auto* box = qobject_cast<QMessageBox*>(shown);
+        if (!box)
+            return int(QDialog::Rejected);
+        boxes << Box{box->text(), dialog.isVisible(), window->isVisible()};
+        if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+            yes->click();
+        else
+            box->buttons().first()->click();
+        return box->result();
+    });
+    if (how == QStringLiteral("Yes"))
+        window->findChild<QAction*>(QStringLiteral("actSignOut"))->trigger();
+    else if (how.toInt())
+        emit window->signoutRequired(how.toInt());
+    else if (how == QStringLiteral("badSession"))
+        emit window->findChild<RosterWidget*>()->badSession();
+    else if (how == QStringLiteral("relogin"))
+        emit window->findChild<RosterWidget*>()->relogin();
+    else {
+        emit window->findChild<RosterWidget*>()->relogin();
+        emit window->findChild<PlaybackWindow2*>()->relogin();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isVisible(), 10000);
+    QTest::qWait(50); // a second report would be handled by now
+    DialogSeam::setAnswerer({});
+
+    QVERIFY(!window->isVisible());
+    QCOMPARE(capture.count(QStringLiteral("Sign out:")), 1);
+    QCOMPARE(boxes.size(), int(how == QStringLiteral("Yes")) + int(!notice.isEmpty()));
+    if (!notice.isEmpty()) {
+        QCOMPARE(boxes.last().text, notice);
+        QVERIFY(boxes.last().dialogShown);
+        QVERIFY(!boxes.last().windowShown);
+    }
+    QCOMPARE(password->text(), passwordKept ? QStringLiteral("secret") : QString());
+    QVERIFY(!child<QCheckBox>(&dialog, "saveAuth")->isChecked());
+    QCOMPARE(child<QPushButton>(&dialog, "btnCancel")->text(), QStringLiteral("Close"));
+    QVERIFY(child<QPushButton>(&dialog, "btnOk")->isEnabled());
+    QCOMPARE(authKeys(), stored);
+
+    // The next sign-in brings back the same window, and its next sign-out is handled once again.
+    QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
+    QCOMPARE(shownMainWindow(), window.data());
+    QVERIFY(!dialog.isVisible());
+    emit window->signoutRequired(0);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isVisible(), 10000);
+    QCOMPARE(capture.count(QStringLiteral("Sign out:")), 2);
+    settle();
 }
 
 QUORVEL_TEST_MAIN(tst_LogInDialog)
