@@ -14,6 +14,7 @@ FakePeerSet::FakePeerSet()
     streamer.setCameras({{1, QStringLiteral("Entrance"), 1, QStringLiteral("h264"), 1280, 720},
                          {2, QStringLiteral("Yard"), 1, QStringLiteral("h264"), 1280, 720}});
     streamer.fillSampleRecords(QDateTime::currentDateTime());
+    addStream(&streamer, 300, 2000);
 }
 
 FakePeerSet::~FakePeerSet() = default;
@@ -39,21 +40,26 @@ FakeVideoServer* FakePeerSet::addLocal(const QString& password, const QList<Fake
     server->setPassword(password);
     server->setCameras(cameras);
     server->fillSampleRecords(QDateTime::currentDateTime());
-    const QString clip = clipPath(Clip::H264);
-    if (!clip.isEmpty()) {
-        auto stream = std::make_unique<FlvStreamSource>();
-        stream->setLiveClip(clip);
-        stream->setArchiveClip(clip);
-        stream->setArchiveLoops(archiveLoops);
-        stream->setBurst(burstMs);
-        stream->attachTo(server.get());
-        m_streams.push_back(std::move(stream));
-    }
+    addStream(server.get(), archiveLoops, burstMs);
     if (!server->start(QHostAddress::LocalHost, port))
         return nullptr;
     proxy.map(QStringLiteral("127.0.0.1"), server->port(), QHostAddress::LocalHost, server->port());
     locals.push_back(std::move(server));
     return locals.back().get();
+}
+
+void FakePeerSet::addStream(FakeVideoServer* server, int archiveLoops, int burstMs)
+{
+    const QString clip = clipPath(Clip::H264);
+    if (clip.isEmpty())
+        return;
+    auto stream = std::make_unique<FlvStreamSource>();
+    stream->setLiveClip(clip);
+    stream->setArchiveClip(clip);
+    stream->setArchiveLoops(archiveLoops);
+    stream->setBurst(burstMs);
+    stream->attachTo(server);
+    m_streams.push_back(std::move(stream));
 }
 
 QString FakePeerSet::caFile() const

@@ -12,7 +12,8 @@ namespace TestSupport {
 
 // The peers of a whole client on loopback, mapped on one proxy as the client meets them: the service (TLS with the
 // test CA) on the API host's port 443, the streaming server on the streamer host's port 80, and local video servers
-// on 127.0.0.1 at their own ports. The client reaches all of them through its proxy settings.
+// on 127.0.0.1 at their own ports. The streaming server and the local servers stream the test clip. The client reaches
+// all of them through its proxy settings.
 class FakePeerSet
 {
 public:
@@ -37,6 +38,9 @@ public:
     std::vector<std::unique_ptr<FakeVideoServer>> locals;
 
 private:
+    // The test clip live and as archive on the server's "/flv/" routes.
+    void addStream(FakeVideoServer* server, int archiveLoops, int burstMs);
+
     std::vector<std::unique_ptr<FlvStreamSource>> m_streams;
 };
 
