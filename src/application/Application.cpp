@@ -3,6 +3,7 @@
 #include "application/Language.h"
 #include "application/Log.h"
 #include "application/SingleApplication.h"
+#include "core/media/Vlc.h"
 #include "gui/mainwindow/LogInDialog.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
@@ -45,6 +46,8 @@ int runApplication(int& argc, char** argv)
     {
         GUI::LogInDialog dialog;
         dialog.show();
+        // The engine loads while the user signs in.
+        Core::Vlc::startEarly();
         result = app->exec();
     }
     Utils::Settings::instance()->sync();

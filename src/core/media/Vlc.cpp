@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <future>
 
 namespace QuorvelClient {
 namespace Core {
@@ -151,16 +152,9 @@ void setProxyEnvironment()
     qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, password);
 }
 
-} // namespace
-
-Vlc* Vlc::instance()
-{
-    if (!g_instance)
-        g_instance = new Vlc(QCoreApplication::instance());
-    return g_instance;
-}
-
-Vlc::Vlc(QObject* parent) : QObject(parent)
+// Everything that goes before libvlc_new, on the calling thread: the proxy in the environment, the arguments in
+// g_args and the library hooks. Returns the number of arguments.
+int prepareEngine()
 {
     const QStringList args = {
         QStringLiteral("-I"),
@@ -195,7 +189,45 @@ Vlc::Vlc(QObject* parent) : QObject(parent)
 
     silenceSoundLibrary();
     routeFfmpegLog();
-    m_instance = libvlc_new(count, g_args);
+    return count;
+}
+
+// An engine started ahead of its first use; released at exit when nobody took it.
+std::future<libvlc_instance_t*> g_early;
+
+void releaseUntakenEngine()
+{
+    if (g_early.valid()) {
+        if (libvlc_instance_t* instance = g_early.get())
+            libvlc_release(instance);
+    }
+}
+
+} // namespace
+
+Vlc* Vlc::instance()
+{
+    if (!g_instance)
+        g_instance = new Vlc(QCoreApplication::instance());
+    return g_instance;
+}
+
+void Vlc::startEarly()
+{
+    if (g_instance || g_early.valid())
+        return;
+    const int count = prepareEngine();
+    // libvlc_new loads every plug-in (the plug-in cache is off), which takes a good part of a second.
+    g_early = std::async(std::launch::async, [count] { return libvlc_new(count, g_args); });
+    qAddPostRoutine(releaseUntakenEngine);
+}
+
+Vlc::Vlc(QObject* parent) : QObject(parent)
+{
+    if (g_early.valid())
+        m_instance = g_early.get();
+    else
+        m_instance = libvlc_new(prepareEngine(), g_args);
     if (!m_instance) {
         qCritical() << "libvlc cannot be started:" << libvlc_errmsg();
         return;

@@ -16,6 +16,8 @@ class Vlc : public QObject, public Utils::MemoryChecker
 {
 public:
     static Vlc* instance();
+    // Starts loading the engine on a thread of its own, so that instance() later finds it ready.
+    static void startEarly();
 
     ~Vlc() override;
 
