@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStorageInfo>
 
 using TestSupport::ClientRun;
@@ -95,9 +96,14 @@ private:
 
 void tst_SessionRoad::initTestCase()
 {
-    if (!screen.start())
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         QSKIP("Xvfb or xdotool is missing (scripts/setup installs them)");
+    QVERIFY2(screen.start(), "Xvfb does not start");
     QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LD_PRELOAD"));
+    probe.setProcessEnvironment(env);
     probe.start(QStringLiteral("unshare"), {"--user", "--map-root-user", "--mount", "true"});
     if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
         QSKIP("user namespaces are not allowed here: the client cannot be made to trust the test CA");

@@ -9,6 +9,20 @@
 
 namespace TestSupport {
 
+namespace {
+
+// The system's X server and xdotool run without a sanitizer runtime the tests may preload.
+QProcessEnvironment toolEnvironment(const QString& display)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LD_PRELOAD"));
+    if (!display.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), display);
+    return env;
+}
+
+} // namespace
+
 VirtualScreen::VirtualScreen() = default;
 
 VirtualScreen::~VirtualScreen()
@@ -28,6 +42,7 @@ bool VirtualScreen::start()
         QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         return false;
     m_server = new QProcess;
+    m_server->setProcessEnvironment(toolEnvironment(QString()));
     // Xvfb picks a free display and writes its number to the descriptor it is given.
     m_server->start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
@@ -49,9 +64,7 @@ bool VirtualScreen::start()
 QString VirtualScreen::xdotool(const QStringList& arguments) const
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(toolEnvironment(m_display));
     process.start(QStringLiteral("xdotool"), arguments);
     process.waitForFinished(10000);
     return QString::fromUtf8(process.readAllStandardOutput());
