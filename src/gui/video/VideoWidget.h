@@ -17,14 +17,14 @@ struct libvlc_media_player_t;
 class QMouseEvent;
 class QPainter;
 class QRegion;
-class QStaticText;
 
 namespace QuorvelClient {
 namespace GUI {
 
 namespace Internal {
 class VideoWidgetPrivate;
-}
+struct LaidOutText;
+} // namespace Internal
 
 // Posted by libvlc's video thread when a newly opened stream delivers its first pictures.
 using QuorvelVideoResizeEvent = Core::VideoResizeEvent;
@@ -149,8 +149,10 @@ private:
     void drawStatusText(QPainter& painter);
     void setProgressVisible(bool on);
     void drawInfoText(QPainter& painter);
-    void drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, QStaticText& laidOut,
-                     const QString& text);
+    QSizeF layOutTime(const QString& time, int room);
+    QString elidedName(int room);
+    void drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const Internal::LaidOutText& text,
+                     const QSizeF& size);
 
     // The engine every playback slot forwards to; it goes first when the widget goes.
     std::unique_ptr<Core::StreamPlayer> m_player;
