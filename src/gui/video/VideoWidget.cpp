@@ -249,10 +249,10 @@ void VideoWidget::updatePictureRect()
     }
 }
 
-void VideoWidget::saveFrame(const QString& fileName)
+bool VideoWidget::saveFrame(const QString& fileName)
 {
     QMutexLocker locker(m_player->frameMutex());
-    m_player->frame().save(fileName, "jpg");
+    return m_player->frame().save(fileName, "jpg");
 }
 
 void VideoWidget::resizeEvent(QResizeEvent* event)

@@ -61,7 +61,8 @@ public:
     bool setFrameSize(const QSize& size) { return m_player->setFrameSize(size); }
     QSize sizeHint() const override { return m_player->frameSize(); }
 
-    void saveFrame(const QString& fileName);
+    // Writes the picture as JPEG whatever the name says; false when nothing was written.
+    bool saveFrame(const QString& fileName);
     void setSingle(bool single);
     // A part of the widget that its holder covers with a control of its own: new frames leave it unpainted.
     void setCoveredRect(const QRect& rect);
