@@ -319,7 +319,7 @@ void tst_MainWindow::signOutRequests()
             return box->result();
         });
         click(window.get(), "actSignOut");
-        DialogSeam::setAnswerer({});
+        TestSupport::failOnUnexpectedBoxes();
         QCOMPARE(asked, QStringLiteral("Are you sure you want to sign out? / &No"));
     }
     QVariantList emitted;
@@ -588,7 +588,7 @@ void tst_MainWindow::dialogsOpenOnce()
     click(window.get(), "actInformation");
     click(window.get(), "actEditServer");
     click(window.get(), "actAddServer");
-    DialogSeam::setAnswerer({});
+    TestSupport::failOnUnexpectedBoxes();
     const QString settings = QStringLiteral("QuorvelClient::GUI::SettingsDialog");
     QCOMPARE(seen, (QStringList{settings, "authTab", settings, "authTab", "AboutDialog",
                                 "QuorvelClient::GUI::ServerPropertiesDialog", "LocalServerDialog"}));
