@@ -128,6 +128,10 @@ private slots:
 private:
     // A window whose first update check has been answered; a started one shows the account's two servers.
     std::unique_ptr<MainWindow> makeWindow(bool started = true);
+    // Starts a local server whose cameras stream the clip live, reached through the proxy as every peer is, and
+    // lists it under the name in the local server file that the next window reads.
+    bool startLocal(TestSupport::FakeVideoServer& server, TestSupport::FlvStreamSource& stream,
+                    const QList<TestSupport::FakeCamera>& cameras, const QString& name);
 
     TestSupport::FakeNetwork* net = nullptr;
     std::unique_ptr<TestSupport::ObjectCensus> census;
@@ -167,6 +171,26 @@ std::unique_ptr<MainWindow> tst_MainWindow::makeWindow(bool started)
         [&] { QTRY_COMPARE_WITH_TIMEOUT(rows(window.get(), ServerTreeItem::Type).size(), 2, 20000); }();
     }
     return window;
+}
+
+bool tst_MainWindow::startLocal(TestSupport::FakeVideoServer& server, TestSupport::FlvStreamSource& stream,
+                                const QList<TestSupport::FakeCamera>& cameras, const QString& name)
+{
+    if (!stream.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)))
+        return false;
+    stream.attachTo(&server);
+    server.setPassword(QStringLiteral("pw"));
+    server.setCameras(cameras);
+    if (!server.start())
+        return false;
+    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
+    QFile list(QStringLiteral("local_roster.txt"));
+    if (!list.open(QIODevice::WriteOnly))
+        return false;
+    list.write(QJsonDocument(QJsonArray{QJsonObject{
+                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
+                   .toJson());
+    return true;
 }
 
 void tst_MainWindow::constructionLaysOutTheWindow_data()
@@ -376,24 +400,12 @@ void tst_MainWindow::camerasOfTheTreePlay()
 {
     TestSupport::FakeVideoServer server;
     TestSupport::FlvStreamSource stream;
-    QVERIFY(stream.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
-    stream.attachTo(&server);
-    server.setPassword(QStringLiteral("pw"));
-    server.setCameras({{1, "Door"}});
-    QVERIFY(server.start());
-    // The local server is reached through the proxy of the settings, as every peer is.
-    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
     // A name with placeholders, quotes and Cyrillic letters, shown as typed.
     const QString name = QStringLiteral("Lab %2 \"Север\" 100%");
-    QFile list(QStringLiteral("local_roster.txt"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(QJsonDocument(QJsonArray{QJsonObject{
-                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
-                   .toJson());
-    list.close();
+    QVERIFY(startLocal(server, stream, {{1, "Door"}}, name));
     auto window = makeWindow();
     QTRY_COMPARE(status(window.get()), "Videoserver \"" + name + "\" (IP 127.0.0.1): online (3500)");
-    list.remove();
+    QFile::remove(QStringLiteral("local_roster.txt"));
 
     // A click on the local camera plays it beside the tree.
     window->resize(1280, 800);
@@ -440,24 +452,13 @@ void tst_MainWindow::sixteenCellsKeepTheirTexts()
 {
     TestSupport::FakeVideoServer server;
     TestSupport::FlvStreamSource stream;
-    QVERIFY(stream.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
-    stream.attachTo(&server);
-    server.setPassword(QStringLiteral("pw"));
     QList<TestSupport::FakeCamera> cameras;
     for (int id = 1; id <= 16; ++id)
         cameras.append({id, QStringLiteral("L%1").arg(id, 2, 10, QLatin1Char('0'))});
     cameras[5].name = QStringLiteral("Entrance north, parking level 2");
-    server.setCameras(cameras);
-    QVERIFY(server.start());
-    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
-    QFile list(QStringLiteral("local_roster.txt"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(QJsonDocument(QJsonArray{QJsonObject{
-                                 {"ip", "127.0.0.1"}, {"name", "Lab"}, {"password", "pw"}, {"port", server.port()}}})
-                   .toJson());
-    list.close();
+    QVERIFY(startLocal(server, stream, cameras, QStringLiteral("Lab")));
     auto window = makeWindow();
-    list.remove();
+    QFile::remove(QStringLiteral("local_roster.txt"));
     QCOMPARE(window->size(), QSize(850, 520));
     const QString lab = QStringLiteral("127.0.0.1:%1").arg(server.port());
     QTRY_VERIFY_WITH_TIMEOUT(cameraRow(window.get(), lab), 20000);
