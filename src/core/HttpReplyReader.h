@@ -13,8 +13,10 @@ namespace ReplyLimits {
 // Status line, headers and chunk trailers together.
 inline constexpr qsizetype head = 64 * 1024;
 inline constexpr int headerLines = 128;
-// JSON documents: envelopes, rosters, archive lists.
+// JSON documents: envelopes, rosters, archive days.
 inline constexpr qint64 json = 8 * 1024 * 1024;
+// Archive lists, read without a document tree: a day of records at one a second and some more.
+inline constexpr qint64 archiveList = 16 * 1024 * 1024;
 // Raw bodies: camera previews.
 inline constexpr qint64 raw = 8 * 1024 * 1024;
 } // namespace ReplyLimits

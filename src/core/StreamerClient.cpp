@@ -1,5 +1,6 @@
 #include "core/StreamerClient.h"
 
+#include "core/ArchiveList.h"
 #include "core/HttpExchange.h"
 #include "utils/Mask.h"
 #include "utils/PathAndQuery.h"
@@ -15,6 +16,8 @@ namespace Core {
 
 namespace Internal {
 
+enum class ReplyForm { Raw, Json, ArchiveList };
+
 class StreamerClientPrivate
 {
 public:
@@ -22,7 +25,7 @@ public:
     QString host;
     int port = 0;
     QString version;
-    bool parsingNeeded = true;
+    ReplyForm form = ReplyForm::Json;
     QVariantMap params;
 };
 
@@ -58,10 +61,21 @@ void StreamerClient::setTransferTimeout(int milliseconds)
 
 void StreamerClient::request(const QString& command, const QVariantMap& params, bool parsingNeeded)
 {
-    d->params = params;
-    d->parsingNeeded = parsingNeeded;
+    d->form = parsingNeeded ? Internal::ReplyForm::Json : Internal::ReplyForm::Raw;
     d->http.setMaxBodyBytes(parsingNeeded ? ReplyLimits::json : ReplyLimits::raw);
+    send(command, params);
+}
 
+void StreamerClient::requestArchiveList(const QString& command, const QVariantMap& params)
+{
+    d->form = Internal::ReplyForm::ArchiveList;
+    d->http.setMaxBodyBytes(ReplyLimits::archiveList);
+    send(command, params);
+}
+
+void StreamerClient::send(const QString& command, const QVariantMap& params)
+{
+    d->params = params;
     const QString path =
         d->version.isEmpty() ? QStringLiteral("/%1").arg(command) : QStringLiteral("/%1/%2").arg(d->version, command);
     HttpExchange::RawHeaders headers;
@@ -88,18 +102,33 @@ void StreamerClient::onHttpDone(bool errorOccured)
         emit error(-2, status);
         return;
     }
-    if (!d->parsingNeeded) {
-        emit responceReceived(QVariant(body));
-        return;
+    QVariant response;
+    bool parsed = true;
+    switch (d->form) {
+    case Internal::ReplyForm::Raw:
+        response = body;
+        break;
+    case Internal::ReplyForm::Json: {
+        QJsonParseError parseError;
+        response = QJsonDocument::fromJson(body, &parseError).toVariant();
+        parsed = parseError.error == QJsonParseError::NoError;
+        break;
     }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
+    case Internal::ReplyForm::ArchiveList: {
+        ArchiveList list;
+        parsed = list.read(body);
+        response = QVariant::fromValue(list);
+        break;
+    }
+    }
+    if (!parsed) {
         qDebug() << "HTTP bad data: cannot parse responce:" << Utils::logExcerpt(body);
         emit error(-2, status);
         return;
     }
-    emit responceReceived(document.toVariant());
+    // The text is read; only what was read out of it is kept while the receivers work.
+    body = QByteArray();
+    emit responceReceived(response);
 }
 
 } // namespace Core

@@ -38,11 +38,15 @@ signals:
 
 public slots:
     void request(const QString& command, const QVariantMap& params, bool parsingNeeded = true);
+    // The same with the reply read in one pass into a Core::ArchiveList, for the long lists of "archive/list".
+    void requestArchiveList(const QString& command, const QVariantMap& params);
 
 private slots:
     void onHttpDone(bool errorOccured);
 
 private:
+    void send(const QString& command, const QVariantMap& params);
+
     std::unique_ptr<Internal::StreamerClientPrivate> d;
 };
 

@@ -1,3 +1,4 @@
+#include "core/ArchiveList.h"
 #include "core/StreamerClient.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
@@ -65,6 +66,8 @@ private slots:
     void queryIsWrittenByteExactly();
     void repliesMapToCodes_data();
     void repliesMapToCodes();
+    void archiveListsAreReadAsTheyCome_data();
+    void archiveListsAreReadAsTheyCome();
     void droppedRequestsAreNotSentAgain_data();
     void droppedRequestsAreNotSentAgain();
     void redirectsNameTheirHost();
@@ -229,6 +232,44 @@ void tst_StreamerClient::repliesMapToCodes()
     QTEST(outcome.errors, "errors");
     QCOMPARE(outcome.replies, response.isValid() ? QList<QVariant>{response} : QList<QVariant>());
     QCOMPARE(log.count("HTTP reply too large:"), reply.fillerBytes > 5000 ? 1 : 0);
+}
+
+void tst_StreamerClient::archiveListsAreReadAsTheyCome_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("elements");  // -1: the reply fails with -2
+    QTest::addColumn<bool>("document"); // the same reply read as a document succeeds
+    const QByteArray twelveMegabytes = '[' + QByteArray("{},").repeated(4 << 20) + "{}]";
+    QTest::newRow("list") << QByteArray("[{\"startTime\":5000,\"duration\":1000},7]") << 2 << true;
+    QTest::newRow("object") << QByteArray("{\"error\":1}") << 0 << true;
+    QTest::newRow("not json") << QByteArray("[{\"startTime\":5000}") << -1 << false;
+    QTest::newRow("12 MB") << twelveMegabytes << (4 << 20) + 1 << false;
+    QTest::newRow("17 MB") << twelveMegabytes.chopped(1) + QByteArray(",{}").repeated(2 << 20) + ']' << -1 << false;
+}
+
+// An "archive/list" reply is read into its elements, up to a longer bound than a document's.
+void tst_StreamerClient::archiveListsAreReadAsTheyCome()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, elements);
+    QFETCH(bool, document);
+    local->setFixedReply(PeerReply::json(body));
+    StreamerClient client("127.0.0.1", local->port());
+    QSignalSpy replies(&client, &StreamerClient::responceReceived);
+    QSignalSpy errors(&client, &StreamerClient::error);
+    MessageCapture log;
+    client.requestArchiveList("archive/list", {{"camera", 1}});
+    QTRY_COMPARE_WITH_TIMEOUT(replies.size() + errors.size(), 1, 20000);
+    if (elements < 0) {
+        QCOMPARE(errors.first(), (QVariantList{-2, 200}));
+        QCOMPARE(log.count("HTTP bad data: cannot parse responce:") + log.count("HTTP reply too large:"), 1);
+    } else {
+        const auto list = replies.first().first().value<QuorvelClient::Core::ArchiveList>();
+        QCOMPARE(list.size(), elements);
+        if (elements == 2)
+            QVERIFY(list.first().startTime == 5000 && list.first().duration == 1000 && list.last().startTime == 0);
+    }
+    QCOMPARE(run(&client, "archive/list", {{"camera", 1}}).errors.isEmpty(), document);
 }
 
 void tst_StreamerClient::droppedRequestsAreNotSentAgain_data()

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QMessageBox>
+#include <QTest>
 
 namespace TestSupport {
 
@@ -24,7 +25,7 @@ BoxAnswerer::BoxAnswerer(const QString& button) : m_default(button)
 
 BoxAnswerer::~BoxAnswerer()
 {
-    QuorvelClient::GUI::DialogSeam::setAnswerer({});
+    failOnUnexpectedBoxes();
 }
 
 void BoxAnswerer::answerNext(const QStringList& buttons)
@@ -66,6 +67,20 @@ int BoxAnswerer::answer(QDialog* dialog)
     }
     box->reject();
     return box->result();
+}
+
+void failOnUnexpectedBoxes()
+{
+    QuorvelClient::GUI::DialogSeam::setAnswerer([](QDialog* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        const QByteArray what = QStringLiteral("%1 \"%2\" %3")
+                                    .arg(QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle(),
+                                         box ? box->text() : QString())
+                                    .toUtf8();
+        QTest::qVerify(false, "no box unanswered", ("Unexpected box: " + what).constData(), __FILE__, __LINE__);
+        dialog->reject();
+        return dialog->result();
+    });
 }
 
 } // namespace TestSupport

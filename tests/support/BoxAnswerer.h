@@ -10,7 +10,8 @@ class QDialog;
 
 namespace TestSupport {
 
-// Answers the program's modal dialogs through GUI::DialogSeam while it lives, and records what each one showed.
+// Answers the program's modal dialogs through GUI::DialogSeam while it lives, and records what each one showed;
+// then boxes fail the test again (failOnUnexpectedBoxes).
 // Answering the next boxes with a button is one line: `TestSupport::BoxAnswerer boxes("Yes");`.
 class BoxAnswerer
 {
@@ -47,5 +48,9 @@ private:
     std::function<int(QDialog*)> m_handler;
     QList<Seen> m_seen;
 };
+
+// Installs the answerer every test starts with and gets back when a BoxAnswerer ends: a box that no test answers
+// fails the running test at once and is rejected, instead of waiting for a click that never comes.
+void failOnUnexpectedBoxes();
 
 } // namespace TestSupport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/BoxAnswerer.h"
+
 #include <QApplication>
 #include <QString>
 #include <QtTest>
@@ -20,18 +22,19 @@ void cleanupEnvironment();
 
 } // namespace TestSupport
 
-#define QUORVEL_TEST_MAIN(TestObject)                                                                              \
-    int main(int argc, char* argv[])                                                                               \
-    {                                                                                                              \
-        TestSupport::prepareEnvironment();                                                                         \
-        int result = 0;                                                                                            \
-        {                                                                                                          \
-            QApplication app(argc, argv);                                                                          \
-            app.setAttribute(Qt::AA_Use96Dpi, true);                                                               \
-            TestObject tc;                                                                                         \
-            QTEST_SET_MAIN_SOURCE_PATH                                                                             \
-            result = QTest::qExec(&tc, argc, argv);                                                                \
-        }                                                                                                          \
-        TestSupport::cleanupEnvironment();                                                                         \
-        return result;                                                                                             \
+#define QUORVEL_TEST_MAIN(TestObject)                                                                                  \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        TestSupport::prepareEnvironment();                                                                             \
+        int result = 0;                                                                                                \
+        {                                                                                                              \
+            QApplication app(argc, argv);                                                                              \
+            app.setAttribute(Qt::AA_Use96Dpi, true);                                                                   \
+            TestSupport::failOnUnexpectedBoxes();                                                                      \
+            TestObject tc;                                                                                             \
+            QTEST_SET_MAIN_SOURCE_PATH                                                                                 \
+            result = QTest::qExec(&tc, argc, argv);                                                                    \
+        }                                                                                                              \
+        TestSupport::cleanupEnvironment();                                                                             \
+        return result;                                                                                                 \
     }

@@ -435,11 +435,7 @@ void PlaybackWindow2::onSaveImageRequested()
 
     d->imageFolder = QFileInfo(fileName).absolutePath();
     qDebug() << "Save frame to:" << fileName << ". Saved path:" << d->imageFolder;
-    // The frame goes out without a word on failure; a file that was not (re)written tells it.
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    d->videoContainer->saveCurrentFrame(fileName);
-    const QFileInfo written(fileName);
-    if (!written.exists() || written.size() == 0 || written.lastModified() < before) {
+    if (!d->videoContainer->saveCurrentFrame(fileName)) {
         qWarning() << "Cannot save frame to:" << fileName;
         emit showMessage(tr("Cannot save the image to %1").arg(QDir::toNativeSeparators(fileName)));
     }

@@ -271,10 +271,9 @@ void VideoContainer::continuePlayback()
         widget->retryLastRequest(-1);
 }
 
-void VideoContainer::saveCurrentFrame(QString filename)
+bool VideoContainer::saveCurrentFrame(QString filename)
 {
-    if (d->activePlayer)
-        d->activePlayer->saveCurrentFrame(filename);
+    return d->activePlayer && d->activePlayer->saveCurrentFrame(filename);
 }
 
 void VideoContainer::setArchiveMode()

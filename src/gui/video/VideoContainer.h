@@ -64,7 +64,8 @@ public slots:
     void stopPlayback(bool saveMode);
     void stopPlayback();
     void continuePlayback();
-    void saveCurrentFrame(QString filename);
+    // False when no picture was written: no active player, no picture yet, or the file could not be written.
+    bool saveCurrentFrame(QString filename);
     void setArchiveMode();
 
 private slots:

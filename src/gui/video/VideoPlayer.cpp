@@ -77,10 +77,9 @@ void VideoPlayer::setOverlayVisible(bool visible)
     d->overlay->setShown(visible);
 }
 
-void VideoPlayer::saveCurrentFrame(const QString& fileName)
+bool VideoPlayer::saveCurrentFrame(const QString& fileName)
 {
-    if (d->widget)
-        d->widget->saveFrame(fileName);
+    return d->widget && d->widget->saveFrame(fileName);
 }
 
 QDateTime VideoPlayer::currentTime() const

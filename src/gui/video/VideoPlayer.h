@@ -27,7 +27,7 @@ public:
 
     VideoWidget* videoWidget() const;
     void setOverlayVisible(bool visible);
-    void saveCurrentFrame(const QString& fileName);
+    bool saveCurrentFrame(const QString& fileName);
     QDateTime currentTime() const;
     void blink();
     void setVolume(int volume);

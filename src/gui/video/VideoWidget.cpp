@@ -25,6 +25,11 @@ using Core::StreamPlayer;
 
 namespace {
 
+// Pixels between the camera's name and the time.
+constexpr int kInfoTextGap = 8;
+// The smallest size the time is drawn in.
+constexpr int kMinInfoPoints = 4;
+
 Utils::SettingKey<int> rotationKey(const Core::CameraPtr& camera)
 {
     const Core::camera_global_id_t id = camera->globalId();
@@ -34,6 +39,26 @@ Utils::SettingKey<int> rotationKey(const Core::CameraPtr& camera)
 } // namespace
 
 namespace Internal {
+
+// A text laid out once for its font, so that a repaint costs no new layout.
+struct LaidOutText
+{
+    QStaticText laidOut;
+    QFont font;
+    bool ready = false;
+
+    QSizeF layOut(const QString& text, const QFont& textFont)
+    {
+        if (!ready || laidOut.text() != text || font != textFont) {
+            ready = true;
+            font = textFont;
+            laidOut.setTextFormat(Qt::PlainText);
+            laidOut.setText(text);
+            laidOut.prepare(QTransform(), font);
+        }
+        return laidOut.size();
+    }
+};
 
 class VideoWidgetPrivate
 {
@@ -50,8 +75,15 @@ public:
     bool infoFontReady = false;
     QFont infoFontBase;
     QFont infoFont;
-    QStaticText nameText;
-    QStaticText timeText;
+    LaidOutText name;
+    LaidOutText time;
+    // The time's font for the room it had last, smaller than the info font only in a narrow cell.
+    QFont timeFont;
+    int timeRoom = -1;
+    // The camera's name cut to the room it had last.
+    QString elidedFrom;
+    int elidedRoom = -1;
+    QString elidedName;
 };
 
 } // namespace Internal
@@ -217,10 +249,10 @@ void VideoWidget::updatePictureRect()
     }
 }
 
-void VideoWidget::saveFrame(const QString& fileName)
+bool VideoWidget::saveFrame(const QString& fileName)
 {
     QMutexLocker locker(m_player->frameMutex());
-    m_player->frame().save(fileName, "jpg");
+    return m_player->frame().save(fileName, "jpg");
 }
 
 void VideoWidget::resizeEvent(QResizeEvent* event)
@@ -321,36 +353,71 @@ void VideoWidget::drawInfoText(QPainter& painter)
         d->infoFontBase = font();
         d->infoFont = font();
         d->infoFont.setPointSize(10);
+        d->timeRoom = -1;
+        d->elidedRoom = -1;
     }
-    painter.setFont(d->infoFont);
     painter.setPen(Qt::white);
     const int w = width();
     const int h = height();
-    drawLaidOut(painter, QRect(QPoint(10, 5), QPoint(w - 11, h - 6)), Qt::AlignLeft, d->nameText,
-                m_player->camera()->name());
-    if (playerState() != NothingSpecial)
-        drawLaidOut(painter, QRect(QPoint(10, 5), QPoint(w - 26, h - 6)), Qt::AlignRight, d->timeText,
-                    currentTime().toString(QStringLiteral("dd.MM.yy hh:mm:ss")));
+    // The time keeps clear of the player's close control; the name ends a gap before the time.
+    QRect nameRect(QPoint(10, 5), QPoint(w - 11, h - 6));
+    const QRect timeRect(QPoint(10, 5), QPoint(w - 26, h - 6));
+    const bool timeShown = playerState() != NothingSpecial;
+    QSizeF timeSize;
+    if (timeShown) {
+        timeSize = layOutTime(currentTime().toString(QStringLiteral("dd.MM.yy hh:mm:ss")), timeRect.width());
+        nameRect.setRight(int(timeRect.x() + timeRect.width() - timeSize.width()) - kInfoTextGap);
+    }
+    const QString name = elidedName(nameRect.width());
+    if (!name.isEmpty())
+        drawLaidOut(painter, nameRect, Qt::AlignLeft, d->name, d->name.layOut(name, d->infoFont));
+    if (timeShown)
+        drawLaidOut(painter, timeRect, Qt::AlignRight, d->time, timeSize);
 }
 
-// Laying a text out costs more than drawing the picture, so each text is laid out again only when it changes.
-// Drawn at the top of the rectangle, aligned left or right, and clipped to it only when it does not fit.
-void VideoWidget::drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, QStaticText& laidOut,
-                              const QString& text)
+// The time is never cut: a cell too narrow for it at 10 points gets it in the largest size that fits.
+QSizeF VideoWidget::layOutTime(const QString& time, int room)
 {
-    if (laidOut.text() != text) {
-        laidOut.setTextFormat(Qt::PlainText);
-        laidOut.setText(text);
+    if (room != d->timeRoom) {
+        d->timeRoom = room;
+        d->timeFont = d->infoFont;
     }
-    laidOut.prepare(QTransform(), painter.font());
-    const QSizeF size = laidOut.size();
+    QSizeF size = d->time.layOut(time, d->timeFont);
+    while (size.width() > room && d->timeFont.pointSize() > kMinInfoPoints) {
+        d->timeFont.setPointSize(d->timeFont.pointSize() - 1);
+        size = d->time.layOut(time, d->timeFont);
+    }
+    return size;
+}
+
+// The camera's name as far as it fits in `room` pixels, cut with "…"; empty when not even its first letter fits.
+QString VideoWidget::elidedName(int room)
+{
+    const QString name = m_player->camera()->name();
+    if (room != d->elidedRoom || name != d->elidedFrom) {
+        d->elidedRoom = room;
+        d->elidedFrom = name;
+        const QFontMetrics metrics(d->infoFont);
+        d->elidedName = room > 0 ? metrics.elidedText(name, Qt::ElideRight, room) : QString();
+        // "…" alone says nothing, and a name of one letter comes back whole even where it does not fit.
+        if ((d->elidedName != name && d->elidedName.size() < 2) || metrics.horizontalAdvance(d->elidedName) > room)
+            d->elidedName.clear();
+    }
+    return d->elidedName;
+}
+
+// Drawn at the top of the rectangle, aligned left or right, and clipped to it only when it does not fit.
+void VideoWidget::drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment,
+                              const Internal::LaidOutText& text, const QSizeF& size)
+{
+    painter.setFont(text.font);
     const qreal x = alignment & Qt::AlignRight ? rect.x() + rect.width() - size.width() : rect.x();
     const bool fits = size.width() <= rect.width() && size.height() <= rect.height();
     if (!fits) {
         painter.save();
         painter.setClipRect(rect, Qt::IntersectClip);
     }
-    painter.drawStaticText(QPointF(x, rect.y()), laidOut);
+    painter.drawStaticText(QPointF(x, rect.y()), text.laidOut);
     if (!fits)
         painter.restore();
 }

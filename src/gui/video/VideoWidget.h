@@ -17,14 +17,14 @@ struct libvlc_media_player_t;
 class QMouseEvent;
 class QPainter;
 class QRegion;
-class QStaticText;
 
 namespace QuorvelClient {
 namespace GUI {
 
 namespace Internal {
 class VideoWidgetPrivate;
-}
+struct LaidOutText;
+} // namespace Internal
 
 // Posted by libvlc's video thread when a newly opened stream delivers its first pictures.
 using QuorvelVideoResizeEvent = Core::VideoResizeEvent;
@@ -61,7 +61,8 @@ public:
     bool setFrameSize(const QSize& size) { return m_player->setFrameSize(size); }
     QSize sizeHint() const override { return m_player->frameSize(); }
 
-    void saveFrame(const QString& fileName);
+    // Writes the picture as JPEG whatever the name says; false when nothing was written.
+    bool saveFrame(const QString& fileName);
     void setSingle(bool single);
     // A part of the widget that its holder covers with a control of its own: new frames leave it unpainted.
     void setCoveredRect(const QRect& rect);
@@ -149,8 +150,10 @@ private:
     void drawStatusText(QPainter& painter);
     void setProgressVisible(bool on);
     void drawInfoText(QPainter& painter);
-    void drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, QStaticText& laidOut,
-                     const QString& text);
+    QSizeF layOutTime(const QString& time, int room);
+    QString elidedName(int room);
+    void drawLaidOut(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const Internal::LaidOutText& text,
+                     const QSizeF& size);
 
     // The engine every playback slot forwards to; it goes first when the widget goes.
     std::unique_ptr<Core::StreamPlayer> m_player;

@@ -53,7 +53,7 @@ void tst_VlcUnavailable::playersShowErrorWithoutEngine()
     widget.playLive(QuorvelClient::Core::QualitySettings::High);
     QTRY_VERIFY_WITH_TIMEOUT(widget.playerState() == VideoWidget::Error && widget.statusText() == "Error", 10000);
     widget.setQuality(QuorvelClient::Core::QualitySettings::Low);
-    widget.saveFrame(TestSupport::workDir() + "/none.jpg");
+    QVERIFY(!widget.saveFrame(TestSupport::workDir() + "/none.jpg"));
     widget.grab();
     widget.stop();
 }

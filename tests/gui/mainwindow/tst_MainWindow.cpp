@@ -1,6 +1,7 @@
 #include "core/SessionManager.h"
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/playback/PaintedTexts.h"
 #include "gui/playback/PlaybackWindow2.h"
 #include "gui/playback/export/ExportWidget.h"
 #include "gui/roster/CameraTreeItem.h"
@@ -118,6 +119,7 @@ private slots:
     void togglesNameTheNextClick_data();
     void togglesNameTheNextClick();
     void camerasOfTheTreePlay();
+    void sixteenCellsKeepTheirTexts();
     void exportChecksTheFolderFirst_data();
     void exportChecksTheFolderFirst();
     void dialogsOpenOnce();
@@ -126,6 +128,10 @@ private slots:
 private:
     // A window whose first update check has been answered; a started one shows the account's two servers.
     std::unique_ptr<MainWindow> makeWindow(bool started = true);
+    // Starts a local server whose cameras stream the clip live, reached through the proxy as every peer is, and
+    // lists it under the name in the local server file that the next window reads.
+    bool startLocal(TestSupport::FakeVideoServer& server, TestSupport::FlvStreamSource& stream,
+                    const QList<TestSupport::FakeCamera>& cameras, const QString& name);
 
     TestSupport::FakeNetwork* net = nullptr;
     std::unique_ptr<TestSupport::ObjectCensus> census;
@@ -165,6 +171,26 @@ std::unique_ptr<MainWindow> tst_MainWindow::makeWindow(bool started)
         [&] { QTRY_COMPARE_WITH_TIMEOUT(rows(window.get(), ServerTreeItem::Type).size(), 2, 20000); }();
     }
     return window;
+}
+
+bool tst_MainWindow::startLocal(TestSupport::FakeVideoServer& server, TestSupport::FlvStreamSource& stream,
+                                const QList<TestSupport::FakeCamera>& cameras, const QString& name)
+{
+    if (!stream.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)))
+        return false;
+    stream.attachTo(&server);
+    server.setPassword(QStringLiteral("pw"));
+    server.setCameras(cameras);
+    if (!server.start())
+        return false;
+    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
+    QFile list(QStringLiteral("local_roster.txt"));
+    if (!list.open(QIODevice::WriteOnly))
+        return false;
+    list.write(QJsonDocument(QJsonArray{QJsonObject{
+                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
+                   .toJson());
+    return true;
 }
 
 void tst_MainWindow::constructionLaysOutTheWindow_data()
@@ -317,7 +343,7 @@ void tst_MainWindow::signOutRequests()
             return box->result();
         });
         click(window.get(), "actSignOut");
-        DialogSeam::setAnswerer({});
+        TestSupport::failOnUnexpectedBoxes();
         QCOMPARE(asked, QStringLiteral("Are you sure you want to sign out? / &No"));
     }
     QVariantList emitted;
@@ -374,24 +400,12 @@ void tst_MainWindow::camerasOfTheTreePlay()
 {
     TestSupport::FakeVideoServer server;
     TestSupport::FlvStreamSource stream;
-    QVERIFY(stream.setLiveClip(TestSupport::clipPath(TestSupport::Clip::H264)));
-    stream.attachTo(&server);
-    server.setPassword(QStringLiteral("pw"));
-    server.setCameras({{1, "Door"}});
-    QVERIFY(server.start());
-    // The local server is reached through the proxy of the settings, as every peer is.
-    net->proxy.map(QStringLiteral("127.0.0.1"), server.port(), QHostAddress::LocalHost, server.port());
     // A name with placeholders, quotes and Cyrillic letters, shown as typed.
     const QString name = QStringLiteral("Lab %2 \"Север\" 100%");
-    QFile list(QStringLiteral("local_roster.txt"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(QJsonDocument(QJsonArray{QJsonObject{
-                                 {"ip", "127.0.0.1"}, {"name", name}, {"password", "pw"}, {"port", server.port()}}})
-                   .toJson());
-    list.close();
+    QVERIFY(startLocal(server, stream, {{1, "Door"}}, name));
     auto window = makeWindow();
     QTRY_COMPARE(status(window.get()), "Videoserver \"" + name + "\" (IP 127.0.0.1): online (3500)");
-    list.remove();
+    QFile::remove(QStringLiteral("local_roster.txt"));
 
     // A click on the local camera plays it beside the tree.
     window->resize(1280, 800);
@@ -430,6 +444,66 @@ void tst_MainWindow::camerasOfTheTreePlay()
     QVERIFY(players(window.get()) == 2 && closeAll->isVisible());
     click(window.get(), "actionClose_all");
     QVERIFY(players(window.get()) == 0 && !closeAll->isVisible());
+    window->deinit();
+}
+
+// Sixteen cameras in the window at its smallest size: each cell's name and time stay apart, the time whole.
+void tst_MainWindow::sixteenCellsKeepTheirTexts()
+{
+    TestSupport::FakeVideoServer server;
+    TestSupport::FlvStreamSource stream;
+    QList<TestSupport::FakeCamera> cameras;
+    for (int id = 1; id <= 16; ++id)
+        cameras.append({id, QStringLiteral("L%1").arg(id, 2, 10, QLatin1Char('0'))});
+    cameras[5].name = QStringLiteral("Entrance north, parking level 2");
+    QVERIFY(startLocal(server, stream, cameras, QStringLiteral("Lab")));
+    auto window = makeWindow();
+    QFile::remove(QStringLiteral("local_roster.txt"));
+    QCOMPARE(window->size(), QSize(850, 520));
+    const QString lab = QStringLiteral("127.0.0.1:%1").arg(server.port());
+    QTRY_VERIFY_WITH_TIMEOUT(cameraRow(window.get(), lab), 20000);
+    Core::GlobalCameraList all;
+    for (QTreeWidgetItem* row : rows(window.get(), CameraTreeItem::Type)) {
+        const Core::CameraPtr camera = static_cast<CameraTreeItem*>(row)->camera();
+        if (camera->serverId() == lab)
+            all.insert(camera->globalId(), camera);
+    }
+    QCOMPARE(all.size(), 16);
+    emit window->findChild<RosterWidget*>()->openCamerasRequested(all, true);
+    QCOMPARE(players(window.get()), 16);
+    const QList<VideoPlayer*> cells = window->findChild<VideoContainer*>()->players();
+    const auto playing = [&] {
+        return std::all_of(cells.cbegin(), cells.cend(), [](VideoPlayer* cell) {
+            return cell->videoWidget()->playerState() == VideoWidget::Playing;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 60000);
+    // In a larger window the names show too, the long one cut.
+    for (const QSize& size : {QSize(850, 520), QSize(1280, 800)}) {
+        window->resize(size);
+        QApplication::processEvents();
+        for (VideoPlayer* cell : cells) {
+            VideoWidget* video = cell->videoWidget();
+            const QString time = video->currentTime().toString("dd.MM.yy hh:mm:ss");
+            const QString name = video->camera()->name();
+            QRectF nameBox, timeBox;
+            QString shown;
+            for (const TestSupport::PaintedText& run : TestSupport::paintedTextRuns(video)) {
+                if (run.text == time)
+                    timeBox = run.box;
+                else if (run.text.startsWith(name.left(1)))
+                    std::tie(shown, nameBox) = std::make_pair(run.text, run.box);
+            }
+            const QString at = QStringLiteral("%1 in %2 px: %3").arg(name).arg(video->width()).arg(shown);
+            QVERIFY2(!timeBox.isNull() && timeBox.right() <= video->width() - 25, qPrintable(at));
+            QVERIFY2(shown.isEmpty() || nameBox.right() < timeBox.left(), qPrintable(at));
+            QVERIFY2(shown == name || (shown.isEmpty() && size.width() == 850) ||
+                         (shown.endsWith(QChar(0x2026)) && name.size() > 20),
+                     qPrintable(at));
+        }
+    }
+    if (qEnvironmentVariableIsSet("QUORVEL_KEEP_TEST_DIR"))
+        window->grab().save(TestSupport::workDir() + "/sixteen.png");
     window->deinit();
 }
 
@@ -515,7 +589,7 @@ void tst_MainWindow::dialogsOpenOnce()
     click(window.get(), "actInformation");
     click(window.get(), "actEditServer");
     click(window.get(), "actAddServer");
-    DialogSeam::setAnswerer({});
+    TestSupport::failOnUnexpectedBoxes();
     const QString settings = QStringLiteral("QuorvelClient::GUI::SettingsDialog");
     QCOMPARE(seen, (QStringList{settings, "authTab", settings, "authTab", "AboutDialog",
                                 "QuorvelClient::GUI::ServerPropertiesDialog", "LocalServerDialog"}));

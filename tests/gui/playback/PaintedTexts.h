@@ -2,13 +2,23 @@
 
 #include <QImage>
 #include <QPaintEngine>
+#include <QRectF>
 #include <QStringList>
+#include <QTextItem>
 #include <QWidget>
 
 namespace TestSupport {
 
-// The texts a widget draws when it paints itself now, each run of text as the painter was given it.
-inline QStringList paintedTexts(QWidget* widget)
+// One run of text as the painter was given it: where it lies (without clipping) and in what size.
+struct PaintedText
+{
+    QString text;
+    QRectF box;
+    int pointSize = 0;
+};
+
+// The runs of text a widget draws when it paints itself now, in the order they are drawn.
+inline QList<PaintedText> paintedTextRuns(QWidget* widget)
 {
     struct Recorder : QPaintEngine
     {
@@ -18,9 +28,14 @@ inline QStringList paintedTexts(QWidget* widget)
         void updateState(const QPaintEngineState&) override {}
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+        void drawPath(const QPainterPath&) override {}
+        void drawTextItem(const QPointF& at, const QTextItem& item) override
+        {
+            const QRectF box(at.x(), at.y() - item.ascent(), item.width(), item.ascent() + item.descent());
+            runs.append({item.text(), box, item.font().pointSize()});
+        }
         Type type() const override { return User; }
-        QStringList texts;
+        QList<PaintedText> runs;
     };
     // An image's size and metrics, painted through the recorder.
     struct Device : QImage
@@ -31,7 +46,16 @@ inline QStringList paintedTexts(QWidget* widget)
     };
     Device device(widget->size(), QImage::Format_ARGB32_Premultiplied);
     widget->render(&device);
-    return device.recorder.texts;
+    return device.recorder.runs;
+}
+
+// The texts a widget draws when it paints itself now, each run of text as the painter was given it.
+inline QStringList paintedTexts(QWidget* widget)
+{
+    QStringList texts;
+    for (const PaintedText& run : paintedTextRuns(widget))
+        texts << run.text;
+    return texts;
 }
 
 } // namespace TestSupport

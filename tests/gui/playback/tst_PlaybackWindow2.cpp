@@ -299,6 +299,7 @@ void tst_PlaybackWindow2::savesTheActiveCamerasPicture()
         if (answer.isEmpty())
             return int(QDialog::Rejected);
         edit->setText(answer);
+        static_cast<QFileDialog*>(dialog)->setOption(QFileDialog::DontConfirmOverwrite);
         dialog->accept();
         return dialog->result();
     });
@@ -332,6 +333,11 @@ void tst_PlaybackWindow2::savesTheActiveCamerasPicture()
     saveAt(lost);
     QVERIFY(log.contains(QString("Cannot save frame to: \"%1\"").arg(lost)));
     QVERIFY(messages.value(0).value(0).toString().contains(lost));
+    // A save that wrote is good, whatever the file system tells of the file afterwards (here: nothing kept).
+    saveAt("/dev/null");
+    QVERIFY(log.contains("Save frame to: \"/dev/null\""));
+    QCOMPARE(log.count("Cannot save frame to:"), 1);
+    QCOMPARE(messages.size(), 1);
 }
 
 void tst_PlaybackWindow2::closingPlayers()

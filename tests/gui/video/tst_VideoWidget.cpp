@@ -1,5 +1,6 @@
 #include "core/Camera.h"
 #include "core/SessionManager.h"
+#include "gui/playback/PaintedTexts.h"
 #include "gui/video/VideoWidget.h"
 #include "peer/FakeHttpServer.h"
 #include "peer/FlvStreamSource.h"
@@ -40,6 +41,8 @@ private slots:
     void playsArchiveUntilEndTime();
     void offlineCameraIsNotAsked();
     void rotationIsKeptPerCamera();
+    void nameAndTimeNeverOverlap_data();
+    void nameAndTimeNeverOverlap();
 };
 
 namespace {
@@ -375,6 +378,58 @@ void tst_VideoWidget::rotationIsKeptPerCamera()
     }
     QCOMPARE(widget.pictureRect(), QRect(QPoint(50, 0), QPoint(349, 399)));
     QCOMPARE(other.pictureRect(), QRect(QPoint(0, 50), QPoint(399, 349)));
+}
+
+void tst_VideoWidget::nameAndTimeNeverOverlap_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("short") << "L01";
+    QTest::newRow("long") << "Entrance north, parking level 2";
+    QTest::newRow("wide letters") << "WWWWWWWWWWWWWWWWWW";
+    QTest::newRow("one letter") << QString::fromUtf8("Ж");
+}
+
+void tst_VideoWidget::nameAndTimeNeverOverlap()
+{
+    QFETCH(QString, name);
+    const QString time = "07.12.26 05:25:49";
+    CameraPtr camera = localCamera("127.0.0.1:7", QSize(320, 240), Camera::Offline);
+    camera->setName(name);
+    VideoWidget widget(camera);
+    widget.show();
+    widget.playLive(QualitySettings::High);
+    widget.setCurrentTime(QDateTime(QDate(2026, 12, 7), QTime(5, 25, 49)));
+    QString shownBefore;
+    QStringList seen;
+    for (int width : {100, 110, 130, 150, 160, 180, 200, 250, 300, 400}) {
+        widget.resize(width, 100);
+        QRectF timeBox, nameBox;
+        QString shown;
+        for (const TestSupport::PaintedText& run : TestSupport::paintedTextRuns(&widget)) {
+            if (run.text == time) {
+                timeBox = run.box;
+                // The time keeps its size while its room takes it.
+                QCOMPARE(run.pointSize == 10, width >= 160);
+            } else if (run.text != widget.statusText()) {
+                shown = run.text;
+                nameBox = run.box;
+            }
+        }
+        const QString at = QString("at %1 px: %2").arg(width).arg(shown);
+        // The time whole, clear of the close control; the name whole, or cut with "…" after a letter at least.
+        QVERIFY2(timeBox.left() >= 10 && timeBox.right() <= width - 25, qPrintable(at));
+        QVERIFY2(shown.isEmpty() || shown == name ||
+                     (shown.endsWith(QChar(0x2026)) && shown.size() >= 2 && name.startsWith(shown.chopped(1))),
+                 qPrintable(at));
+        QVERIFY2(shown.isEmpty() || nameBox.right() + 4 <= timeBox.left(), qPrintable(at));
+        // A wider cell never shows less of the name.
+        QVERIFY2(shown.size() >= shownBefore.size() || shown == name, qPrintable(at));
+        shownBefore = shown;
+        seen << shown;
+    }
+    QCOMPARE(seen.last(), name);
+    if (name.size() > 20)
+        QVERIFY2(seen.contains(QString()) && seen.filter(QChar(0x2026)).size() > 1, qPrintable(seen.join('|')));
 }
 
 QUORVEL_TEST_MAIN(tst_VideoWidget)

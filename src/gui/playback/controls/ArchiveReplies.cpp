@@ -15,6 +15,9 @@ namespace ArchiveReplies {
 
 namespace {
 
+// Records of a reply dropped with lines of their own; the rest are counted in one line.
+constexpr qsizetype kLoggedSkips = 5;
+
 // The reply's seconds are 32-bit unsigned on the wire.
 QDateTime localTime(qint64 seconds)
 {
@@ -50,12 +53,6 @@ private:
     bool m_uniform = false;
 };
 
-// Whole seconds of a millisecond value; the remainder is dropped.
-qint64 seconds(const QVariantMap& element, const QString& key)
-{
-    return element.value(key).toLongLong() / 1000;
-}
-
 bool wholeSeconds(const QVariant& value, qint64* result)
 {
     double number = 0;
@@ -78,55 +75,62 @@ bool wholeSeconds(const QVariant& value, qint64* result)
 
 } // namespace
 
-void parseRecords(QDate day, const QVariantList& records, QList<Core::ArchiveRecordPtr>& out, bool colored)
+void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::ArchiveRecordPtr>& out, bool colored)
 {
     out.clear();
     out.reserve(records.size());
     const QDateTime dayStart = day.startOfDay();
     const QDateTime dayEnd(day, QTime(23, 59, 59));
     const DayClock clock(day);
-    for (const QVariant& item : records) {
-        const QVariantMap element = item.toMap();
-        const int startId = element.value(QStringLiteral("startId")).toInt();
-        const int endId = element.value(QStringLiteral("endId")).toInt();
-        const qint64 startSeconds = seconds(element, QStringLiteral("startTime"));
-        const qint64 durationSeconds = seconds(element, QStringLiteral("duration"));
-        int type = 1;
-        if (colored) {
-            bool ok = false;
-            const int value = element.value(QStringLiteral("type")).toInt(&ok);
-            if (ok)
-                type = value;
-        }
+    qsizetype skipped = 0;
+    qsizetype logged = 0;
+    // Counts `count` equal records dropped; true when one of them gets lines of its own.
+    const auto logNext = [&skipped, &logged](qsizetype count) {
+        skipped += count;
+        return logged < kLoggedSkips && ++logged;
+    };
+    for (const Core::ArchiveList::Run& run : records.runs()) {
+        const Core::ArchiveList::Element& element = run.element;
+        const qint64 startSeconds = element.startTime / 1000;
+        const qint64 durationSeconds = element.duration / 1000;
+        const int type = colored && element.typeRead ? element.type : 1;
 
         // Both bounds one second late, as the servers count them.
         QDateTime start = clock.at(startSeconds + 1);
         QDateTime end = clock.at(startSeconds + 1 + durationSeconds);
         if (start.date() > day || end.date() < day) {
-            qWarning() << "Received record with start.date()" << start.date() << "end.date()" << end.date()
-                       << "but current date is" << day;
+            if (logNext(run.count)) {
+                qWarning() << "Received record with start.date()" << start.date() << "end.date()" << end.date()
+                           << "but current date is" << day;
+            }
             continue;
         }
         if (start.date() < day)
             start = dayStart;
         if (end.date() > day)
             end = dayEnd;
-        try {
-            out.append(std::make_shared<Core::ArchiveRecord>(startId, endId, start, end, type));
-        } catch (const utils::Error& e) {
-            qDebug() << e.what();
+        // A record the constructor refuses is built only to log why.
+        if ((element.endId < element.startId || start >= end) && !logNext(run.count))
+            continue;
+        for (qsizetype i = 0; i < run.count; ++i) {
+            try {
+                out.append(std::make_shared<Core::ArchiveRecord>(element.startId, element.endId, start, end, type));
+            } catch (const utils::Error& e) {
+                qDebug() << e.what();
+                break;
+            }
         }
     }
+    if (skipped > logged)
+        qWarning().noquote() << QStringLiteral("\u2026 and %1 more records skipped").arg(skipped - logged);
 }
 
-bool isRecordsListActual(QDate day, const QVariantList& records)
+bool isRecordsListActual(QDate day, const Core::ArchiveList& records)
 {
     if (records.isEmpty())
         return false;
-    const QVariantMap first = records.first().toMap();
-    const QVariantMap last = records.last().toMap();
-    const qint64 startSeconds = seconds(first, QStringLiteral("startTime"));
-    const qint64 endSeconds = seconds(last, QStringLiteral("startTime")) + seconds(last, QStringLiteral("duration"));
+    const qint64 startSeconds = records.first().startTime / 1000;
+    const qint64 endSeconds = records.last().startTime / 1000 + records.last().duration / 1000;
     const QDate startDate = localTime(startSeconds).date();
     const QDate endDate = localTime(endSeconds).date();
     qDebug() << "Records list received. List start:" << startSeconds << "List end:" << endSeconds;

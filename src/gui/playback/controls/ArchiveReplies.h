@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ArchiveDay.h"
+#include "core/ArchiveList.h"
 #include "core/ArchiveRecord.h"
 
 #include <QDate>
@@ -16,12 +17,13 @@ namespace ArchiveReplies {
 
 // Replaces `out` with the records of `day`: each bound is one second after the reply's whole seconds, a record
 // reaching into another day is cut at the day's edges, and one lying wholly outside it is dropped with a warning.
-// The record type is read only when `colored`; otherwise every record has type 1.
-void parseRecords(QDate day, const QVariantList& records, QList<Core::ArchiveRecordPtr>& out, bool colored);
+// The record type is read only when `colored`; otherwise every record has type 1. Of the records dropped, the
+// first few are logged one by one and the rest in one line with their number.
+void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::ArchiveRecordPtr>& out, bool colored);
 
 // False, with a log line, when the reply's first and last records both lie before `day` or both after it: the
 // reply was asked for another day. An empty list is never actual.
-bool isRecordsListActual(QDate day, const QVariantList& records);
+bool isRecordsListActual(QDate day, const Core::ArchiveList& records);
 
 // The days of a reply in its order, repeats included. A "date" that is no whole number of seconds in the 32-bit
 // range is skipped: it would fall on another day.

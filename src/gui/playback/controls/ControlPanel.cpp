@@ -742,7 +742,7 @@ void ControlPanel::requestRecordsList(Core::camera_global_id_t cameraId, QDateTi
         params.insert(QStringLiteral("x2"), x2);
         params.insert(QStringLiteral("y2"), y2);
     }
-    client->request(QStringLiteral("archive/list"), params);
+    client->requestArchiveList(QStringLiteral("archive/list"), params);
 
     if (removeOld && zone)
         m_timeline->removeSearchResults(cameraId);
@@ -765,7 +765,7 @@ void ControlPanel::onRecordsListReceived(const QVariant& records)
         return;
     m_timeline->hideText();
     const bool search = params.contains(kX1);
-    const QVariantList list = records.toList();
+    const Core::ArchiveList list = records.value<Core::ArchiveList>();
     if (list.isEmpty()) {
         forgetRecords(cameraId, search);
     } else {

@@ -352,16 +352,25 @@ QString ExportWidget::findExecutable(QString name) const
     return QString();
 }
 
-void ExportWidget::openDir()
+// The file manager's path; when it is not on the path, the user and the log are told so and it is empty.
+QString ExportWidget::fileManager()
 {
-    qDebug() << "Open dir:" << filePath;
-    const QString fileManager = findExecutable(QString::fromLatin1(kFileManager));
-    if (fileManager.isEmpty()) {
+    const QString found = findExecutable(QString::fromLatin1(kFileManager));
+    if (found.isEmpty()) {
+        qWarning() << "File manager not found in PATH:" << QLatin1String(kFileManager);
         QMessageBox box(QMessageBox::Warning, tr("Launching file manager failed"),
                         tr("Could not find xdg-open in path to launch the file manager."), QMessageBox::Ok, this);
         DialogSeam::exec(&box);
-        return;
     }
+    return found;
+}
+
+void ExportWidget::openDir()
+{
+    qDebug() << "Open dir:" << filePath;
+    const QString fileManager = this->fileManager();
+    if (fileManager.isEmpty())
+        return;
     // The file manager takes a folder only: a job's file is shown through the folder that holds it.
     const QFileInfo target(filePath);
     const QStringList arguments{QDir::toNativeSeparators(target.isDir() ? filePath : target.absolutePath())};
@@ -374,7 +383,7 @@ void ExportWidget::openFile()
     if (!openAction->isEnabled())
         return;
     const QString url = QUrl::fromLocalFile(filePath).toString();
-    const QString opener = findExecutable(QString::fromLatin1(kFileManager));
+    const QString opener = fileManager();
     if (!opener.isEmpty())
         Core::Vlc::startDetached(opener, {QDir::toNativeSeparators(filePath)});
     qDebug() << "Open file url:" << url;

@@ -67,6 +67,7 @@ private:
     void loadEnvironment();
     QStringList pathDirectories() const;
     QString findExecutable(QString name) const;
+    QString fileManager();
 
     std::unique_ptr<Ui::ExportWidget> ui;
     Core::VideoMuxer muxer;

@@ -3,6 +3,8 @@
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 
+#include <QJsonDocument>
+
 using namespace QuorvelClient;
 namespace Replies = GUI::ArchiveReplies;
 
@@ -22,6 +24,15 @@ QVariantMap record(qint64 startMs, qint64 durationMs, QVariant type = 2, int sta
     return {{"startId", startId}, {"endId", endId}, {"startTime", startMs}, {"duration", durationMs}, {"type", type}};
 }
 
+// The reply as the client reads it off the wire.
+Core::ArchiveList listOf(const QVariantList& reply)
+{
+    Core::ArchiveList list;
+    if (!list.read(QJsonDocument::fromVariant(reply).toJson()))
+        qFatal("not JSON");
+    return list;
+}
+
 } // namespace
 
 class tst_ArchiveReplies : public QObject
@@ -30,6 +41,7 @@ class tst_ArchiveReplies : public QObject
 private slots:
     void records_data();
     void records();
+    void droppedRecordsAreCounted();
     void days_data();
     void days();
     QUORVEL_ZONE_RERUNS
@@ -76,7 +88,7 @@ void tst_ArchiveReplies::records()
     TestSupport::MessageCapture log;
     QList<Core::ArchiveRecordPtr> out{std::make_shared<Core::ArchiveRecord>(
         1, 2, QDateTime::currentDateTime(), QDateTime::currentDateTime().addSecs(5), 1)};
-    Replies::parseRecords(day, reply, out, colored);
+    Replies::parseRecords(day, listOf(reply), out, colored);
     QStringList kept;
     for (const Core::ArchiveRecordPtr& r : out) {
         QCOMPARE(r->start().date(), day);
@@ -86,6 +98,27 @@ void tst_ArchiveReplies::records()
     QTEST(kept, "kept");
     if (!logged.isEmpty())
         QCOMPARE(log.count(logged), 1);
+}
+
+// A reply of thousands of records the day cannot take: a few lines name them, one more counts the rest.
+void tst_ArchiveReplies::droppedRecordsAreCounted()
+{
+    QVariantList reply{record(ms("01:00:00"), 60000)};
+    for (int i = 0; i < 3000; ++i) {
+        reply << record(ms("01:00:00", 1) + i, 60000) << record(ms("02:00:00") + i * 1000, 999)
+              << record(ms("03:00:00") + i * 1000, 60000, 2, 20, 10);
+    }
+    reply << QVariantMap() << QVariantMap() << record(ms("04:00:00"), 60000);
+    TestSupport::MessageCapture log;
+    QList<Core::ArchiveRecordPtr> out;
+    Replies::parseRecords(kDay, listOf(reply), out, false);
+    QCOMPARE(out.size(), 2);
+    QCOMPARE(out.last()->start(), QDateTime(kDay, QTime(4, 0, 1)));
+    // Each of the first five dropped is told with the lines it always had.
+    QCOMPARE(log.count("Received record with start.date()") + log.count("Will not create archive record with bad"), 5);
+    QCOMPARE(log.messages().filter(QString::fromUtf8("more records skipped")),
+             QStringList(QString::fromUtf8("\u2026 and 8997 more records skipped")));
+    QVERIFY2(log.messages().size() < 12, qPrintable(QString::number(log.messages().size())));
 }
 
 void tst_ArchiveReplies::days_data()

@@ -64,6 +64,8 @@ private slots:
     void daysMarkedPerCamera();
     void archiveLimit();
     void refreshKeepsBars();
+    void longReplies_data();
+    void longReplies();
     void closedCameraLeavesNothing();
     void calendarPages_data();
     void calendarPages();
@@ -325,6 +327,43 @@ void tst_ControlPanelArchive::archiveLimit()
     for (const PeerRequest& request : m_local->requests())
         QCOMPARE(request.queryItem("camera"), QStringLiteral("3"));
     QVERIFY(refreshTimer(panel.get())->isActive());
+}
+
+void tst_ControlPanelArchive::longReplies_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("padding"); // empty elements after the first record, each one read as a record of 1970
+    QTest::newRow("a day of 100,000 records") << 100000 << 0;
+    QTest::newRow("3 records among 300,000 empty elements") << 3 << 300000;
+}
+
+// Replies longer than a day's records at one a second are read whole, and what the day cannot take costs the log
+// a line or two.
+void tst_ControlPanelArchive::longReplies()
+{
+    QFETCH(int, records);
+    QFETCH(int, padding);
+    const qint64 midnight = kDay.startOfDay().toMSecsSinceEpoch();
+    const qint64 step = (kDay.addDays(1).startOfDay().toMSecsSinceEpoch() - midnight - 10000) / records;
+    QByteArray body = "[";
+    for (int i = 0; i < records; ++i) {
+        const QByteArray id = QByteArray::number(1000000 + i * 10);
+        body += "{\"duration\":2000,\"endId\":" + id + ",\"startId\":" + id +
+                ",\"startTime\":" + QByteArray::number(midnight + i * step) + ",\"type\":1}";
+        body += i == 0 ? QByteArray(",{}").repeated(padding) + ',' : QByteArray(",");
+    }
+    body.back() = ']';
+    m_local->failNext(QStringLiteral("archive/list"), 1, PeerReply::json(body));
+    MessageCapture log;
+    auto panel = openPanel({localCamera(3)});
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains("Records list received.") || log.contains("Records list receive error"),
+                             20000);
+    panel->playArchive(kDay.startOfDay());
+    QCOMPARE(panel->playlist().size(), records);
+    QCOMPARE(panel->playlist().last().startTime.toSecsSinceEpoch(), (midnight + (records - 1) * step) / 1000 + 1);
+    QCOMPARE(log.messages().filter("more records skipped"),
+             padding ? QStringList(QString::fromUtf8("\u2026 and 299999 more records skipped")) : QStringList());
+    QVERIFY2(log.messages().size() < 40, qPrintable(QString::number(log.messages().size())));
 }
 
 void tst_ControlPanelArchive::refreshKeepsBars()

@@ -227,6 +227,7 @@ void tst_ExportWidget::stopAsksAndNextJobGetsAllTries()
     boxes.answerNext({"No", "Yes"});
     QPushButton* stop = child<QPushButton>(&job.panel, "stopButton");
     QTest::mouseClick(stop, Qt::LeftButton);
+    QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().text, "Are you sure you want to stop archive export?");
     QCOMPARE(job.finished.count(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(stop->isEnabled(), 5000);
@@ -294,11 +295,18 @@ void tst_ExportWidget::withoutFileManager()
     qputenv("PATH", path);
     QSignalSpy settings(&job.panel, &ExportWidget::showSettings);
     TestSupport::BoxAnswerer boxes("OK");
+    // "Open" (as after a job that wrote its file) and "Show in folder" both name what is missing, to the user
+    // and in the log.
+    job.panel.findChild<QAction*>("openAction")->setEnabled(true);
+    QTest::mouseClick(job.fileButton, Qt::LeftButton);
     chooseFromMenu(1);
     emit job.panel.customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(g_menuTexts, QStringList({"Open", "Show in folder", "Settings..."}));
-    QCOMPARE(boxes.last().title + '|' + boxes.last().text,
-             "Launching file manager failed|Could not find xdg-open in path to launch the file manager.");
+    QCOMPARE(boxes.count(), 2);
+    for (const TestSupport::BoxAnswerer::Seen& box : boxes.seen())
+        QCOMPARE(box.title + '|' + box.text,
+                 "Launching file manager failed|Could not find xdg-open in path to launch the file manager.");
+    QCOMPARE(job.log.count("File manager not found in PATH: \"xdg-open\""), 2);
     chooseFromMenu(2);
     emit job.panel.customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(settings.count(), 1);
