@@ -224,6 +224,9 @@ bool FlvStreamSource::serve(QTcpSocket* socket, const QByteArray& target, const 
         socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
         socket->disconnectFromHost();
         break;
+    case Answer::Close:
+        socket->disconnectFromHost();
+        break;
     case Answer::Garbage: {
         QByteArray body(64 * 1024, '\0');
         QRandomGenerator generator(7);

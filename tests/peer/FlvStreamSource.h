@@ -29,7 +29,8 @@ public:
     enum class Answer {
         Stream,   // the clip
         NotFound, // HTTP 404
-        Garbage   // 200 with a body that is not FLV
+        Garbage,  // 200 with a body that is not FLV
+        Close     // the connection closed as soon as the request is read
     };
 
     struct Request

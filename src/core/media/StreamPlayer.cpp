@@ -362,9 +362,7 @@ bool StreamPlayer::openVideoUrl(const QString& videoUrl)
         return false;
     if (libvlc_media_player_is_playing(d->player))
         libvlc_media_player_stop(d->player);
-    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
-    libvlc_media_t* media =
-        libvlc_media_new_location(Vlc::instance()->libvlcInstance(), videoUrl.toLatin1().constData());
+    libvlc_media_t* media = Vlc::instance()->newStreamMedia(videoUrl);
     if (!media)
         return false;
     libvlc_media_player_set_media(d->player, media);

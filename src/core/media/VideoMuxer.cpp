@@ -97,9 +97,7 @@ bool VideoMuxer::start(const QString& sourceUrl, const QString& filePath, int du
         return false;
     }
 
-    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
-    libvlc_media_t* media =
-        libvlc_media_new_location(Vlc::instance()->libvlcInstance(), sourceUrl.toLatin1().constData());
+    libvlc_media_t* media = Vlc::instance()->newStreamMedia(sourceUrl);
     if (!media)
         return false;
     const QString option =

@@ -29,6 +29,8 @@ Vlc* g_instance = nullptr;
 const char kProxyVariable[] = "http_proxy";
 // What "http_proxy" held before the engine's proxy replaced it; children get this back.
 bool g_proxySet = false;
+// The engine's proxy asks for a user name and password.
+bool g_proxyCredentials = false;
 bool g_proxyInherited = false;
 QByteArray g_inheritedProxy;
 
@@ -148,6 +150,7 @@ void setProxyEnvironment()
         g_proxySet = true;
     }
     ::setenv(kProxyVariable, url.constData(), 1);
+    g_proxyCredentials = !user.isEmpty();
     qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, password);
 }
 
@@ -214,6 +217,21 @@ Vlc::~Vlc()
 libvlc_instance_t* Vlc::libvlcInstance() const
 {
     return m_instance;
+}
+
+libvlc_media_t* Vlc::newStreamMedia(const QString& url) const
+{
+    if (!m_instance)
+        return nullptr;
+    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
+    libvlc_media_t* media = libvlc_media_new_location(m_instance, url.toLatin1().constData());
+    // libvlc 3 has two HTTP access modules and tries the older one whenever the newer one fails, which asks the
+    // server a second time. The older one alone reads this option, and refuses to connect through a proxy without
+    // a host; the newer one takes its proxy from the environment. Only the older one answers a proxy's demand for
+    // credentials, so behind such a proxy it stays, and the newer one's request ends at the proxy.
+    if (media && !g_proxyCredentials)
+        libvlc_media_add_option(media, ":http-proxy=none");
+    return media;
 }
 
 QProcessEnvironment Vlc::childEnvironment()

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 struct libvlc_instance_t;
+struct libvlc_media_t;
 
 namespace QuorvelClient {
 namespace Core {
@@ -21,6 +22,9 @@ public:
 
     // Null when the engine could not be started; players then report an error instead of playing.
     libvlc_instance_t* libvlcInstance() const;
+    // A new media that reads the stream at the address (an 8-bit text) through one HTTP access module, so that one
+    // try puts one request on the wire; null when the engine could not be started or refuses the address.
+    libvlc_media_t* newStreamMedia(const QString& url) const;
 
     // The environment for programs the client starts: "http_proxy" as the client found it at its start (absent
     // when it was), never the proxy with its password that the engine reads from the process environment.
