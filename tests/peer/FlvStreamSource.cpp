@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace TestSupport {
 
 namespace {
@@ -189,6 +191,15 @@ int FlvStreamSource::openStreams() const
                 ++count;
         }
         return count;
+    });
+}
+
+int FlvStreamSource::stalledStreams() const
+{
+    return PeerThread::call(this, [this] {
+        return int(std::count_if(m_streams.cbegin(), m_streams.cend(), [this](const Stream* stream) {
+            return stream->socket && m_stallAfter > 0 && stream->sent >= m_stallAfter;
+        }));
     });
 }
 

@@ -69,6 +69,8 @@ public:
     void setStallAfter(qint64 bytes);
 
     int openStreams() const;
+    // Open streams that stalled after the bytes setStallAfter() allows.
+    int stalledStreams() const;
     QList<Request> requests() const;
     int requestCount(const QByteArray& path = QByteArray()) const;
     void clearRequests();

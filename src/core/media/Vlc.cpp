@@ -1,5 +1,6 @@
 #include "core/media/Vlc.h"
 
+#include "core/media/EngineQueue.h"
 #include "utils/Mask.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
@@ -13,6 +14,7 @@
 
 #include <vlc/vlc.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,7 @@ namespace Core {
 namespace {
 
 Vlc* g_instance = nullptr;
+std::atomic<int> g_players{0};
 
 const char kProxyVariable[] = "http_proxy";
 // What "http_proxy" held before the engine's proxy replaced it; children get this back.
@@ -208,6 +211,8 @@ Vlc::Vlc(QObject* parent) : QObject(parent)
 
 Vlc::~Vlc()
 {
+    // Players still being stopped and released on their queues go before the engine does.
+    EngineQueue::waitForAll();
     if (m_instance) {
         libvlc_log_unset(m_instance);
         libvlc_release(m_instance);
@@ -232,6 +237,28 @@ libvlc_media_t* Vlc::newStreamMedia(const QString& url) const
     if (media && !g_proxyCredentials)
         libvlc_media_add_option(media, ":http-proxy=none");
     return media;
+}
+
+libvlc_media_player_t* Vlc::newPlayer() const
+{
+    libvlc_media_player_t* player = m_instance ? libvlc_media_player_new(m_instance) : nullptr;
+    if (player)
+        ++g_players;
+    return player;
+}
+
+void Vlc::releasePlayer(libvlc_media_player_t* player)
+{
+    if (!player)
+        return;
+    libvlc_media_player_stop(player);
+    libvlc_media_player_release(player);
+    --g_players;
+}
+
+int Vlc::playerCount()
+{
+    return g_players;
 }
 
 QProcessEnvironment Vlc::childEnvironment()

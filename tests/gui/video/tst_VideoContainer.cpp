@@ -1,10 +1,12 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "core/media/Vlc.h"
 #include "gui/video/Overlay.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "peer/FlvStreamSource.h"
+#include "support/Heartbeat.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -18,6 +20,7 @@
 
 using QuorvelClient::Core::CameraPtr;
 using QuorvelClient::Core::QualitySettings;
+using QuorvelClient::Core::Vlc;
 using QuorvelClient::GUI::VideoContainer;
 using QuorvelClient::GUI::VideoPlayer;
 using QuorvelClient::GUI::VideoWidget;
@@ -35,6 +38,7 @@ private slots:
     void removingCameras();
     void commandsReachThePlayingWidgets();
     void erringPlayersAreRetried();
+    void stalledServerFreezesNothing();
 };
 
 namespace {
@@ -354,6 +358,52 @@ void tst_VideoContainer::erringPlayersAreRetried()
 
     container.removeAllCameras();
     QVERIFY(!timer->isActive());
+}
+
+// A server that stops sending in the middle of a stream's head keeps the engine waiting in a lock that other
+// players need to start and to stop: a camera opened after it stays opening, and stopping any decoding player
+// waits. Closing them must not hold up the window.
+void tst_VideoContainer::stalledServerFreezesNothing()
+{
+    TestSupport::FlvStreamSource healthy;
+    TestSupport::FlvStreamSource stalled;
+    QVERIFY(TestSupport::serveClip(healthy) && TestSupport::serveClip(stalled));
+    stalled.setStallAfter(40000);
+    // The players of the tests before are released by now.
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 0, 10000);
+    VideoContainer container;
+    fill(container, QSize(640, 480), 0);
+    VideoWidget* playing = container.addCamera(localCamera(1, healthy.hostAndPort()));
+    playing->playLive(container.quality());
+    QTRY_COMPARE_WITH_TIMEOUT(playing->playerState(), VideoWidget::Playing, 20000);
+    VideoWidget* stuck = container.addCamera(localCamera(2, stalled.hostAndPort()));
+    stuck->playLive(container.quality());
+    QTRY_COMPARE_WITH_TIMEOUT(stalled.stalledStreams(), 1, 10000);
+    VideoWidget* opening = container.addCamera(localCamera(3, healthy.hostAndPort()));
+    opening->playLive(container.quality());
+    QTRY_COMPARE_WITH_TIMEOUT(healthy.requestCount(), 2, 10000);
+    // It would play within this time, were the engine free.
+    QTest::qWait(1500);
+    QCOMPARE(opening->playerState(), VideoWidget::Opening);
+    QCOMPARE(stuck->playerState(), VideoWidget::Opening);
+    QCOMPARE(Vlc::playerCount(), 3);
+
+    // Should the window wait for the stalled server after all, it gives up by itself in a while.
+    QTimer::singleShot(10000, &stalled, [&stalled] { stalled.cutStreams(); });
+    const int interval = 5;
+    TestSupport::Heartbeat beat(interval);
+    container.removeCamera(playing->camera()->globalId());
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 2, 10000);
+    // The opening camera's player waits for the stalled server to be stopped and released, and goes once it
+    // closes.
+    container.removeCamera(opening->camera()->globalId());
+    QTest::qWait(300);
+    QCOMPARE(Vlc::playerCount(), 2);
+    stalled.cutStreams();
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 1, 10000);
+    container.removeAllCameras();
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 0, 10000);
+    QVERIFY2(beat.longestGapMs() - interval <= 100, qPrintable(QString::number(beat.longestGapMs())));
 }
 
 QUORVEL_TEST_MAIN(tst_VideoContainer)
