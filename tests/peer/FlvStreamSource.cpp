@@ -147,9 +147,12 @@ void FlvStreamSource::setArchiveLoops(int loops)
     PeerThread::call(this, [this, loops] { m_archiveLoops = qMax(1, loops); });
 }
 
-void FlvStreamSource::setStallAfter(qint64 bytes)
+void FlvStreamSource::setStallAfter(qint64 bytes, int closeAfterMs)
 {
-    PeerThread::call(this, [this, bytes] { m_stallAfter = bytes; });
+    PeerThread::call(this, [this, bytes, closeAfterMs] {
+        m_stallAfter = bytes;
+        m_closeStalledAfter = closeAfterMs;
+    });
 }
 
 void FlvStreamSource::setRefusing(bool refusing)
@@ -327,6 +330,12 @@ bool FlvStreamSource::send(Stream* stream, const QByteArray& bytes)
     if (m_stallAfter > 0 && stream->sent + size >= m_stallAfter) {
         size = m_stallAfter - stream->sent;
         stream->stalled = true;
+        if (m_closeStalledAfter >= 0) {
+            auto* close = new QTimer(stream->socket);
+            close->setSingleShot(true);
+            connect(close, &QTimer::timeout, stream->socket, &QTcpSocket::abort);
+            close->start(m_closeStalledAfter);
+        }
     }
     stream->socket->write(bytes.constData(), size);
     stream->sent += size;

@@ -66,7 +66,8 @@ public:
     // Keeps every open stream connected but sends nothing more on it.
     void stallStreams();
     // Every stream sends this many bytes of its clip (the HTTP head apart), then stalls as above; 0 for no limit.
-    void setStallAfter(qint64 bytes);
+    // A stalled stream is closed `closeAfterMs` later, or kept open with -1.
+    void setStallAfter(qint64 bytes, int closeAfterMs = -1);
 
     int openStreams() const;
     // Open streams that stalled after the bytes setStallAfter() allows.
@@ -124,6 +125,7 @@ private:
     int m_burst = 2000;
     int m_archiveLoops = 1;
     qint64 m_stallAfter = 0;
+    int m_closeStalledAfter = -1;
     // The servers it serves routes of, with the routes' prefix.
     QList<QPair<QPointer<TestSupport::FakeHttpServer>, QByteArray>> m_hosts;
     QList<Request> m_requests;

@@ -173,8 +173,11 @@ public:
     std::shared_ptr<StreamSink> sink = std::make_shared<StreamSink>();
     // Every call that may wait on the network (a stop, a new media, the release) runs there, in order.
     EngineQueue engine;
-    // The state the player has once the queued stop or new media has run; -1 when nothing of that kind waits.
+    // The state the queued calls leave the player in, until they have run: stopped after a stop, opening once
+    // asked to play a media; -1 when no call of that kind waits.
     int expectedState = -1;
+    // A media has been given to the player: asked to play, it opens.
+    bool hasMedia = false;
     // The frame size as last set here, and the room of the buffers last made; the sink takes them once the
     // player has stopped.
     QSize frameSize;
@@ -191,8 +194,10 @@ public:
     int retryCount = 0;
     bool retryPending = false;
     int lastState = 0;
+    // Counts the requests and restarts: a restart's clock set once its stop has run applies to it alone.
+    int request = 0;
 
-    // Queues a call on the player; a stop or a new media names the state it leaves the player in.
+    // Queues a call on the player; a stop, a new media or a start names the state it leaves the player in.
     void post(std::function<void()> call, int leavesState = -1)
     {
         if (!engine.isBusy())
@@ -202,7 +207,7 @@ public:
         engine.post(std::move(call));
     }
 
-    // libvlc's state, or the one a queued stop or new media is about to leave. Never waits.
+    // libvlc's state, or the one the queued calls are about to leave. Never waits.
     int engineState() const
     {
         if (engine.isBusy() && expectedState >= 0)
@@ -401,6 +406,7 @@ void StreamPlayer::reportVideoSize()
 
 void StreamPlayer::playLive(QualitySettings::Type quality)
 {
+    ++d->request;
     d->mode = ModeLive;
     if (quality != d->quality) {
         d->quality = quality;
@@ -422,6 +428,7 @@ void StreamPlayer::playLive(QualitySettings::Type quality)
 void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, QualitySettings::Type quality,
                                ArchivePlaySpeed speed)
 {
+    ++d->request;
     d->mode = ModeArchive;
     if (quality != d->quality) {
         d->quality = quality;
@@ -451,6 +458,7 @@ bool StreamPlayer::openVideoUrl(const QString& videoUrl)
         });
         return false;
     }
+    d->hasMedia = true;
     std::shared_ptr<Internal::StreamSink> sink = d->sink;
     d->post(
         [player, media, sink] {
@@ -512,7 +520,7 @@ bool StreamPlayer::setFrameSize(const QSize& size)
         }
     };
     if (d->player)
-        d->post([resize, player = d->player] { resize(player); }, libvlc_Stopped);
+        d->post([resize, player = d->player] { resize(player); }, d->hasMedia ? libvlc_Opening : libvlc_Stopped);
     else
         resize(nullptr);
     emit frameSizeChanged();
@@ -641,7 +649,7 @@ void StreamPlayer::play()
     if (!d->stateTimer.isActive())
         d->stateTimer.start(kPollInterval);
     if (d->player)
-        d->post([player = d->player] { libvlc_media_player_play(player); });
+        d->post([player = d->player] { libvlc_media_player_play(player); }, d->hasMedia ? libvlc_Opening : -1);
 }
 
 void StreamPlayer::pause()
@@ -660,9 +668,17 @@ void StreamPlayer::unPause()
 {
     if (d->mode == ModeLive) {
         stopPlayer();
-        // Live restarts at the present moment, and so does its clock.
+        // Live restarts at the present moment, and so does its clock: the moment the engine has stopped and
+        // starts again.
         d->startTime = d->currentTime = QDateTime::currentDateTime();
         play();
+        if (d->player) {
+            d->engine.post<QDateTime>([] { return QDateTime::currentDateTime(); }, this,
+                                      [this, request = ++d->request](QDateTime restarted) {
+                                          if (request == d->request)
+                                              d->startTime = d->currentTime = restarted;
+                                      });
+        }
     } else if (d->mode == ModeArchive) {
         if (d->player)
             d->post([player = d->player] { libvlc_media_player_set_pause(player, 0); });

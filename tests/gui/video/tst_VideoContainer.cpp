@@ -368,7 +368,8 @@ void tst_VideoContainer::stalledServerFreezesNothing()
     TestSupport::FlvStreamSource healthy;
     TestSupport::FlvStreamSource stalled;
     QVERIFY(TestSupport::serveClip(healthy) && TestSupport::serveClip(stalled));
-    stalled.setStallAfter(40000);
+    // Should the window wait for the stalled server after all, the server gives up by itself in a while.
+    stalled.setStallAfter(40000, 10000);
     // The players of the tests before are released by now.
     QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 0, 10000);
     VideoContainer container;
@@ -388,8 +389,6 @@ void tst_VideoContainer::stalledServerFreezesNothing()
     QCOMPARE(stuck->playerState(), VideoWidget::Opening);
     QCOMPARE(Vlc::playerCount(), 3);
 
-    // Should the window wait for the stalled server after all, it gives up by itself in a while.
-    QTimer::singleShot(10000, &stalled, [&stalled] { stalled.cutStreams(); });
     const int interval = 5;
     TestSupport::Heartbeat beat(interval);
     container.removeCamera(playing->camera()->globalId());
