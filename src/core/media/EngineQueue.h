@@ -6,8 +6,6 @@
 #include <functional>
 #include <memory>
 
-class QObject;
-
 namespace QuorvelClient {
 namespace Core {
 
@@ -30,8 +28,8 @@ public:
     EngineQueue& operator=(const EngineQueue&) = delete;
 
     void post(std::function<void()> call);
-    // Runs `call` as post() does, then `done` with its result on the engine's thread (the GUI thread, where the
-    // context lives), unless the context has gone by then.
+    // Runs `call` as post() does, then `done` with its result on the thread that made the engine (the GUI thread,
+    // where the context lives), unless the context has gone by then.
     template <typename Result>
     void post(std::function<Result()> call, QObject* context, std::function<void(Result)> done);
 
@@ -44,7 +42,7 @@ public:
     static bool waitForAll(int msecs = -1);
 
 private:
-    // An object of the engine's thread that outlives every call.
+    // An object of the GUI thread that outlives every call.
     static QObject* relay();
 
     std::shared_ptr<Internal::EngineStrand> m_strand;
@@ -53,7 +51,7 @@ private:
 template <typename Result>
 void EngineQueue::post(std::function<Result()> call, QObject* context, std::function<void(Result)> done)
 {
-    // The guard is copied on the worker and read only on the engine's thread.
+    // The guard is copied on the worker and read only on the GUI thread.
     QPointer<QObject> guard(context);
     QObject* target = relay();
     post([call, guard, done, target] {

@@ -184,7 +184,7 @@ void tst_VideoMuxer::measuresTheFileAside()
     VideoMuxer::setDurationProbeForTesting([&](const QString& file) {
         measuredOn = QThread::currentThread();
         ++measures;
-        QThread::msleep(1500);
+        QThread::msleep(1000);
         return QFileInfo(file).size() > 10000 ? qint64(3960) : qint64(0);
     });
 
@@ -205,7 +205,7 @@ void tst_VideoMuxer::measuresTheFileAside()
     QVERIFY(muxer.start(url, TestSupport::workDir() + "/dropped.mp4", 4500, "mp4"));
     QTRY_VERIFY_WITH_TIMEOUT(measures == 2, 20000);
     muxer.stop();
-    QTest::qWait(2000);
+    QTest::qWait(1500);
     VideoMuxer::setDurationProbeForTesting({});
     QVERIFY(done.count() == 1 && failed.count() == 0);
 }
