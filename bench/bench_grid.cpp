@@ -3,6 +3,7 @@
 // The peer runs in this process; each side runs in a child process of its own, so that its CPU time, peak memory
 // and threads are its own, and both measure the same stretch of time. Usage: bench_grid [seconds] (30 by default).
 #include "core/Camera.h"
+#include "core/media/EngineQueue.h"
 #include "core/media/Vlc.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
@@ -335,6 +336,10 @@ int runClient(const QList<quint16>& ports, int seconds, const QString& go)
     result.values["paintMedian"] = painted.median;
     result.values["paintUnder"] = painted.under;
     printResult(result, stretch);
+    // The taps reach the widgets from libvlc's threads: the players stop before the widgets and the taps go.
+    for (VideoPlayer* player : container.players())
+        player->videoWidget()->stop();
+    QuorvelClient::Core::EngineQueue::waitForAll();
     container.removeAllCameras();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;

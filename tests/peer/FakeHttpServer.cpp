@@ -148,47 +148,61 @@ FakeHttpServer::FakeHttpServer(QObject* parent) : QTcpServer(parent)
 
 FakeHttpServer::~FakeHttpServer()
 {
-    close();
-    for (QTcpSocket* socket : m_buffers.keys())
-        socket->abort();
+    stopServing();
+}
+
+void FakeHttpServer::stopServing()
+{
+    PeerThread::release(this, [this] {
+        close();
+        for (QTcpSocket* socket : findChildren<QTcpSocket*>())
+            socket->abort();
+    });
 }
 
 bool FakeHttpServer::start(const QHostAddress& address, quint16 port)
 {
-    return listen(address, port);
+    PeerThread::adopt(this);
+    return PeerThread::call(this, [&] { return listen(address, port); });
 }
 
 void FakeHttpServer::setTls(const QSslCertificate& certificate, const QSslKey& key)
 {
-    m_certificate = certificate;
-    m_key = key;
+    PeerThread::call(this, [&] {
+        m_certificate = certificate;
+        m_key = key;
+    });
 }
 
 void FakeHttpServer::setRoute(const QByteArray& path, const Handler& handler)
 {
-    m_routes.insert(path, handler);
+    PeerThread::call(this, [&] { m_routes.insert(path, handler); });
 }
 
 void FakeHttpServer::removeRoute(const QByteArray& path)
 {
-    m_routes.remove(path);
+    PeerThread::call(this, [&] { m_routes.remove(path); });
 }
 
 void FakeHttpServer::enqueueReply(const PeerReply& reply)
 {
-    m_queue << reply;
+    PeerThread::call(this, [&] { m_queue << reply; });
 }
 
 void FakeHttpServer::setFixedReply(const PeerReply& reply)
 {
-    m_fixed = reply;
-    m_hasFixed = true;
+    PeerThread::call(this, [&] {
+        m_fixed = reply;
+        m_hasFixed = true;
+    });
 }
 
 void FakeHttpServer::clearScript()
 {
-    m_queue.clear();
-    m_hasFixed = false;
+    PeerThread::call(this, [this] {
+        m_queue.clear();
+        m_hasFixed = false;
+    });
 }
 
 void FakeHttpServer::incomingConnection(qintptr socketDescriptor)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "peer/PeerThread.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
@@ -73,7 +75,8 @@ struct PeerReply
 
 // A loopback HTTP/1.1 server (optionally over TLS) that records every request and answers through routes.
 // A route handler gets the request and the socket; it may answer with sendReply() or keep the socket for a
-// stream of its own. Scripted replies, when queued, answer before any route.
+// stream of its own. Scripted replies, when queued, answer before any route. From start() on it serves on the
+// peers' thread (PeerThread): handlers run there, and requestReceived() reaches receivers of other threads queued.
 class FakeHttpServer : public QTcpServer
 {
     Q_OBJECT
@@ -84,15 +87,29 @@ public:
     ~FakeHttpServer() override;
 
     bool start(const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0);
-    quint16 port() const { return serverPort(); }
+    // Stops listening: new connections are refused, those open go on.
+    void close()
+    {
+        PeerThread::call(this, [this] { QTcpServer::close(); });
+    }
+    quint16 port() const
+    {
+        return PeerThread::call(this, [this] { return serverPort(); });
+    }
 
     // Keeps connections open for further requests, and announces no "Connection: close", from the next
     // connection on; by default each connection carries one request.
-    void setKeepAlive(bool keepAlive) { m_keepAlive = keepAlive; }
+    void setKeepAlive(bool keepAlive)
+    {
+        PeerThread::call(this, [this, keepAlive] { m_keepAlive = keepAlive; });
+    }
 
     // Serves TLS with this certificate and key from the next connection on.
     void setTls(const QSslCertificate& certificate, const QSslKey& key);
-    bool isTls() const { return !m_key.isNull(); }
+    bool isTls() const
+    {
+        return PeerThread::call(this, [this] { return !m_key.isNull(); });
+    }
 
     // Routes match the path exactly (encoded, without the query).
     void setRoute(const QByteArray& path, const Handler& handler);
@@ -104,10 +121,22 @@ public:
     void setFixedReply(const PeerReply& reply);
     void clearScript();
 
-    QList<PeerRequest> requests() const { return m_requests; }
-    PeerRequest lastRequest() const { return m_requests.value(m_requests.size() - 1); }
-    void clearRequests() { m_requests.clear(); }
-    int connectionCount() const { return m_connections; }
+    QList<PeerRequest> requests() const
+    {
+        return PeerThread::call(this, [this] { return m_requests; });
+    }
+    PeerRequest lastRequest() const
+    {
+        return PeerThread::call(this, [this] { return m_requests.value(m_requests.size() - 1); });
+    }
+    void clearRequests()
+    {
+        PeerThread::call(this, [this] { m_requests.clear(); });
+    }
+    int connectionCount() const
+    {
+        return PeerThread::call(this, [this] { return m_connections; });
+    }
 
     // Writes a whole reply (or the failure it scripts) and closes the connection when done, unless it is kept
     // alive.
@@ -118,6 +147,9 @@ signals:
     void requestReceived(const TestSupport::PeerRequest& request);
 
 protected:
+    // Stops listening, closes every connection and brings the server back to the calling thread. Subclasses call
+    // it first in their destructor, so that no request reaches their members while they go.
+    void stopServing();
     void incomingConnection(qintptr socketDescriptor) override;
     // Answers a request that no route and no script took: 404.
     virtual void handleUnrouted(const PeerRequest& request, QTcpSocket* socket);

@@ -8,19 +8,31 @@ namespace TestSupport {
 
 FakeProxy::FakeProxy(QObject* parent) : QTcpServer(parent) {}
 
+FakeProxy::~FakeProxy()
+{
+    PeerThread::release(this, [this] {
+        close();
+        for (QTcpSocket* socket : findChildren<QTcpSocket*>())
+            socket->abort();
+    });
+}
+
 bool FakeProxy::start(quint16 port)
 {
-    return listen(QHostAddress::LocalHost, port);
+    PeerThread::adopt(this);
+    return PeerThread::call(this, [this, port] { return listen(QHostAddress::LocalHost, port); });
 }
 
 void FakeProxy::map(const QString& host, int port, const QHostAddress& targetAddress, quint16 targetPort)
 {
-    m_targets.insert(host.toLower() + ':' + QString::number(port), qMakePair(targetAddress, targetPort));
+    PeerThread::call(this, [&] {
+        m_targets.insert(host.toLower() + ':' + QString::number(port), qMakePair(targetAddress, targetPort));
+    });
 }
 
 void FakeProxy::requireCredentials(const QByteArray& user, const QByteArray& password)
 {
-    m_credentials = "Basic " + (user + ':' + password).toBase64();
+    PeerThread::call(this, [&] { m_credentials = "Basic " + (user + ':' + password).toBase64(); });
 }
 
 void FakeProxy::incomingConnection(qintptr socketDescriptor)

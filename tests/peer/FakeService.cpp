@@ -36,6 +36,11 @@ FakeService::FakeService(QObject* parent, const QByteArray& apiVersion)
     });
 }
 
+FakeService::~FakeService()
+{
+    stopServing();
+}
+
 QVariantMap FakeService::generatedRoster(int servers, int camerasEach)
 {
     const QVariantMap services{{"enabled", QVariantMap{{"active", "true"}}},
@@ -67,29 +72,35 @@ QVariantMap FakeService::generatedRoster(int servers, int camerasEach)
 
 void FakeService::addAccount(const QString& login, const QString& password)
 {
-    m_accounts.insert(login, password);
+    PeerThread::call(this, [&] { m_accounts.insert(login, password); });
 }
 
 void FakeService::releaseHeldRosters()
 {
-    for (const QPointer<QTcpSocket>& socket : std::as_const(m_heldRosters)) {
-        if (socket && socket->state() == QAbstractSocket::ConnectedState)
-            sendReply(socket, rosterReply());
-    }
-    m_heldRosters.clear();
+    PeerThread::call(this, [this] {
+        for (const QPointer<QTcpSocket>& socket : std::as_const(m_heldRosters)) {
+            if (socket && socket->state() == QAbstractSocket::ConnectedState)
+                sendReply(socket, rosterReply());
+        }
+        m_heldRosters.clear();
+    });
 }
 
 void FakeService::setPartner(const QString& partnerId, const QString& name, const QString& loginUri)
 {
-    m_partnerId = partnerId;
-    m_partnerName = name;
-    m_loginUri = loginUri;
+    PeerThread::call(this, [&] {
+        m_partnerId = partnerId;
+        m_partnerName = name;
+        m_loginUri = loginUri;
+    });
 }
 
 void FakeService::setClientVersion(const QString& version, const QString& info)
 {
-    m_version = version;
-    m_info = info;
+    PeerThread::call(this, [&] {
+        m_version = version;
+        m_info = info;
+    });
 }
 
 PeerReply FakeService::envelope(const QVariant& response)

@@ -18,28 +18,47 @@ class FakeService : public FakeHttpServer
     Q_OBJECT
 public:
     explicit FakeService(QObject* parent = nullptr, const QByteArray& apiVersion = "3.1");
+    ~FakeService() override;
 
     void addAccount(const QString& login, const QString& password);
     void setPartner(const QString& partnerId, const QString& name, const QString& loginUri);
-    void setUserId(int userId) { m_userId = userId; }
+    void setUserId(int userId)
+    {
+        PeerThread::call(this, [this, userId] { m_userId = userId; });
+    }
     void setClientVersion(const QString& version, const QString& info = QString());
     // The next sign-ins are read and then dropped: the connection closes without an answer.
-    void dropSignIns(int count) { m_signInsToDrop = count; }
+    void dropSignIns(int count)
+    {
+        PeerThread::call(this, [this, count] { m_signInsToDrop = count; });
+    }
     // The payload of "public/roster": an object whose values are server objects.
-    void setRoster(const QVariantMap& servers) { m_roster = servers; }
+    void setRoster(const QVariantMap& servers)
+    {
+        PeerThread::call(this, [&] { m_roster = servers; });
+    }
     // While held, "public/roster" requests stay unanswered until releaseHeldRosters() answers them with the roster
     // set by then (to connections still open).
-    void setRosterHeld(bool held) { m_rosterHeld = held; }
+    void setRosterHeld(bool held)
+    {
+        PeerThread::call(this, [this, held] { m_rosterHeld = held; });
+    }
     void releaseHeldRosters();
     // While not 0, "public/roster" (a released one too) is answered with failure(code).
-    void setRosterFailure(int code) { m_rosterFailure = code; }
+    void setRosterFailure(int code)
+    {
+        PeerThread::call(this, [this, code] { m_rosterFailure = code; });
+    }
     static QVariantMap sampleRoster();
     // Servers "srv-000" ... named "Server 0" ..., online, paid, with speed play and archive search, each with
     // cameras 1 to camerasEach, online at 1280 x 720.
     static QVariantMap generatedRoster(int servers, int camerasEach);
 
     // Session ids handed out so far.
-    QStringList sessions() const { return m_sessions; }
+    QStringList sessions() const
+    {
+        return PeerThread::call(this, [this] { return m_sessions; });
+    }
 
     static PeerReply envelope(const QVariant& response);
     static PeerReply failure(int code);

@@ -80,6 +80,11 @@ FakeVideoServer::FakeVideoServer(QObject* parent, const QByteArray& version)
     });
 }
 
+FakeVideoServer::~FakeVideoServer()
+{
+    stopServing();
+}
+
 QByteArray FakeVideoServer::commandPath(const QString& command) const
 {
     return m_prefix + command.toUtf8();
@@ -118,31 +123,39 @@ void FakeVideoServer::serve(const QString& command, const CommandHandler& handle
 
 void FakeVideoServer::failNext(const QString& command, int count, const PeerReply& reply)
 {
-    for (int i = 0; i < count; ++i)
-        m_nextFailures[command].append(reply);
+    PeerThread::call(this, [&] {
+        for (int i = 0; i < count; ++i)
+            m_nextFailures[command].append(reply);
+    });
 }
 
 void FakeVideoServer::clearFailures()
 {
-    m_failures.clear();
-    m_nextFailures.clear();
+    PeerThread::call(this, [this] {
+        m_failures.clear();
+        m_nextFailures.clear();
+    });
 }
 
 void FakeVideoServer::holdReplies(const QString& command, bool hold)
 {
-    if (hold)
-        m_held.insert(command);
-    else
-        m_held.remove(command);
+    PeerThread::call(this, [&] {
+        if (hold)
+            m_held.insert(command);
+        else
+            m_held.remove(command);
+    });
 }
 
 void FakeVideoServer::releaseHeld()
 {
-    const QList<HeldRequest> held = std::exchange(m_heldRequests, {});
-    for (const HeldRequest& h : held) {
-        if (h.socket)
-            serve(h.command, h.handler, h.request, h.socket);
-    }
+    PeerThread::call(this, [this] {
+        const QList<HeldRequest> held = std::exchange(m_heldRequests, {});
+        for (const HeldRequest& h : held) {
+            if (h.socket)
+                serve(h.command, h.handler, h.request, h.socket);
+        }
+    });
 }
 
 bool FakeVideoServer::accessGranted(const PeerRequest& request) const
@@ -177,7 +190,7 @@ QList<FakeRecord> FakeVideoServer::recordsIn(const PeerRequest& request) const
 
 void FakeVideoServer::fillSampleRecords(const QDateTime& now)
 {
-    for (const FakeCamera& c : m_cameras) {
+    for (const FakeCamera& c : cameras()) {
         QList<FakeRecord> records;
         int id = 1;
         for (int day = 3; day >= 1; --day) {
@@ -194,7 +207,7 @@ void FakeVideoServer::fillSampleRecords(const QDateTime& now)
                 id += 100;
             }
         }
-        m_records.insert(c.id, records);
+        setRecords(c.id, records);
     }
 }
 

@@ -45,20 +45,46 @@ class FakeVideoServer : public FakeHttpServer
     Q_OBJECT
 public:
     explicit FakeVideoServer(QObject* parent = nullptr, const QByteArray& version = QByteArray());
+    ~FakeVideoServer() override;
 
-    void setPassword(const QString& password) { m_password = password; }
-    QString password() const { return m_password; }
-    void setSessionCheck(const std::function<bool(const QString&)>& check) { m_sessionCheck = check; }
+    void setPassword(const QString& password)
+    {
+        PeerThread::call(this, [&] { m_password = password; });
+    }
+    QString password() const
+    {
+        return PeerThread::call(this, [this] { return m_password; });
+    }
+    // The check runs on the peers' thread.
+    void setSessionCheck(const std::function<bool(const QString&)>& check)
+    {
+        PeerThread::call(this, [&] { m_sessionCheck = check; });
+    }
 
-    void setCameras(const QList<FakeCamera>& cameras) { m_cameras = cameras; }
-    QList<FakeCamera> cameras() const { return m_cameras; }
-    void setFunctions(const QStringList& functions) { m_functions = functions; }
-    void setRecords(int camera, const QList<FakeRecord>& records) { m_records.insert(camera, records); }
+    void setCameras(const QList<FakeCamera>& cameras)
+    {
+        PeerThread::call(this, [&] { m_cameras = cameras; });
+    }
+    QList<FakeCamera> cameras() const
+    {
+        return PeerThread::call(this, [this] { return m_cameras; });
+    }
+    void setFunctions(const QStringList& functions)
+    {
+        PeerThread::call(this, [&] { m_functions = functions; });
+    }
+    void setRecords(int camera, const QList<FakeRecord>& records)
+    {
+        PeerThread::call(this, [&] { m_records.insert(camera, records); });
+    }
     // A few records per camera on each of the last three days before `now`.
     void fillSampleRecords(const QDateTime& now);
 
     // Answers every request for the command ("preview/live", "vs_info/", ...) with this reply until cleared.
-    void failCommand(const QString& command, const PeerReply& reply) { m_failures.insert(command, reply); }
+    void failCommand(const QString& command, const PeerReply& reply)
+    {
+        PeerThread::call(this, [&] { m_failures.insert(command, reply); });
+    }
     // Answers the next `count` requests of the command with this reply, then serves it again.
     void failNext(const QString& command, int count, const PeerReply& reply);
     void clearFailures();
@@ -66,7 +92,10 @@ public:
     // While on, the requests of the command wait unanswered; releaseHeld() answers those waiting, in arrival order
     // and with the failures scripted at that moment.
     void holdReplies(const QString& command, bool hold = true);
-    int heldCount() const { return m_heldRequests.size(); }
+    int heldCount() const
+    {
+        return PeerThread::call(this, [this] { return int(m_heldRequests.size()); });
+    }
     void releaseHeld();
 
     // The path of a command on this server ("/archive/list" or "/<version>/archive/list").

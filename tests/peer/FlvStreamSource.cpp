@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace TestSupport {
 
 namespace {
@@ -36,6 +38,9 @@ const int kFrameGap = 40;
 FlvStreamSource::FlvStreamSource(QObject* parent) : QObject(parent)
 {
     m_clock.start();
+    // Children, so that they move to the peers' thread with the source.
+    m_server.setParent(this);
+    m_pump.setParent(this);
     connect(&m_server, &QTcpServer::newConnection, this, &FlvStreamSource::onNewConnection);
     connect(&m_pump, &QTimer::timeout, this, &FlvStreamSource::pump);
     m_pump.setInterval(10);
@@ -43,25 +48,41 @@ FlvStreamSource::FlvStreamSource(QObject* parent) : QObject(parent)
 
 FlvStreamSource::~FlvStreamSource()
 {
+    // The servers it is attached to stop handing it requests before it goes.
+    for (const auto& [host, prefix] : std::as_const(m_hosts)) {
+        if (host) {
+            host->removeRoute(prefix + "/flv/live");
+            host->removeRoute(prefix + "/flv/archive");
+        }
+    }
+    PeerThread::release(this, [this] {
+        m_pump.stop();
+        m_server.close();
+        for (QTcpSocket* socket : findChildren<QTcpSocket*>())
+            socket->abort();
+    });
     qDeleteAll(m_streams);
 }
 
 bool FlvStreamSource::listen(quint16 port)
 {
-    if (!m_server.listen(QHostAddress::LocalHost, port))
-        return false;
-    m_port = m_server.serverPort();
-    return true;
+    PeerThread::adopt(this);
+    return PeerThread::call(this, [this, port] {
+        if (!m_server.listen(QHostAddress::LocalHost, port))
+            return false;
+        m_port = m_server.serverPort();
+        return true;
+    });
 }
 
 quint16 FlvStreamSource::port() const
 {
-    return m_port;
+    return PeerThread::call(this, [this] { return m_port; });
 }
 
 QString FlvStreamSource::hostAndPort() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+    return QStringLiteral("127.0.0.1:%1").arg(port());
 }
 
 bool FlvStreamSource::loadClip(const QString& path, Clip* clip)
@@ -95,81 +116,116 @@ bool FlvStreamSource::loadClip(const QString& path, Clip* clip)
 
 bool FlvStreamSource::setLiveClip(const QString& path)
 {
-    return loadClip(path, &m_live);
+    Clip clip;
+    if (!loadClip(path, &clip))
+        return false;
+    PeerThread::call(this, [&] { m_live = clip; });
+    return true;
 }
 
 bool FlvStreamSource::setArchiveClip(const QString& path)
 {
-    return loadClip(path, &m_archive);
+    Clip clip;
+    if (!loadClip(path, &clip))
+        return false;
+    PeerThread::call(this, [&] { m_archive = clip; });
+    return true;
 }
 
 void FlvStreamSource::setAnswer(Answer answer)
 {
-    m_answer = answer;
+    PeerThread::call(this, [this, answer] { m_answer = answer; });
 }
 
 void FlvStreamSource::setBurst(int milliseconds)
 {
-    m_burst = milliseconds;
+    PeerThread::call(this, [this, milliseconds] { m_burst = milliseconds; });
 }
 
 void FlvStreamSource::setArchiveLoops(int loops)
 {
-    m_archiveLoops = qMax(1, loops);
+    PeerThread::call(this, [this, loops] { m_archiveLoops = qMax(1, loops); });
+}
+
+void FlvStreamSource::setStallAfter(qint64 bytes, int closeAfterMs)
+{
+    PeerThread::call(this, [this, bytes, closeAfterMs] {
+        m_stallAfter = bytes;
+        m_closeStalledAfter = closeAfterMs;
+    });
 }
 
 void FlvStreamSource::setRefusing(bool refusing)
 {
-    if (refusing)
-        m_server.close();
-    else if (!m_server.isListening())
-        m_server.listen(QHostAddress::LocalHost, m_port);
+    PeerThread::call(this, [this, refusing] {
+        if (refusing)
+            m_server.close();
+        else if (!m_server.isListening())
+            m_server.listen(QHostAddress::LocalHost, m_port);
+    });
 }
 
 void FlvStreamSource::cutStreams()
 {
-    for (Stream* stream : std::as_const(m_streams)) {
-        if (stream->socket)
-            stream->socket->abort();
-    }
-    qDeleteAll(m_streams);
-    m_streams.clear();
+    PeerThread::call(this, [this] {
+        for (Stream* stream : std::as_const(m_streams)) {
+            if (stream->socket)
+                stream->socket->abort();
+        }
+        qDeleteAll(m_streams);
+        m_streams.clear();
+    });
 }
 
 void FlvStreamSource::stallStreams()
 {
-    for (Stream* stream : std::as_const(m_streams))
-        stream->stalled = true;
+    PeerThread::call(this, [this] {
+        for (Stream* stream : std::as_const(m_streams))
+            stream->stalled = true;
+    });
 }
 
 int FlvStreamSource::openStreams() const
 {
-    int count = 0;
-    for (const Stream* stream : m_streams) {
-        if (stream->socket && stream->socket->state() == QAbstractSocket::ConnectedState)
-            ++count;
-    }
-    return count;
+    return PeerThread::call(this, [this] {
+        int count = 0;
+        for (const Stream* stream : m_streams) {
+            if (stream->socket && stream->socket->state() == QAbstractSocket::ConnectedState)
+                ++count;
+        }
+        return count;
+    });
+}
+
+int FlvStreamSource::stalledStreams() const
+{
+    return PeerThread::call(this, [this] {
+        return int(std::count_if(m_streams.cbegin(), m_streams.cend(), [this](const Stream* stream) {
+            return stream->socket && m_stallAfter > 0 && stream->sent >= m_stallAfter;
+        }));
+    });
 }
 
 QList<FlvStreamSource::Request> FlvStreamSource::requests() const
 {
-    return m_requests;
+    return PeerThread::call(this, [this] { return m_requests; });
 }
 
 int FlvStreamSource::requestCount(const QByteArray& path) const
 {
-    int count = 0;
-    for (const Request& request : m_requests) {
-        if (path.isEmpty() || request.path.endsWith(path))
-            ++count;
-    }
-    return count;
+    return PeerThread::call(this, [&] {
+        int count = 0;
+        for (const Request& request : m_requests) {
+            if (path.isEmpty() || request.path.endsWith(path))
+                ++count;
+        }
+        return count;
+    });
 }
 
 void FlvStreamSource::clearRequests()
 {
-    m_requests.clear();
+    PeerThread::call(this, [this] { m_requests.clear(); });
 }
 
 void FlvStreamSource::onNewConnection()
@@ -199,6 +255,9 @@ void FlvStreamSource::onReadyRead(QTcpSocket* socket)
 
 void FlvStreamSource::attachTo(TestSupport::FakeHttpServer* server, const QByteArray& prefix)
 {
+    // The server's sockets are written by this source's pump: both serve on the peers' thread.
+    PeerThread::adopt(this);
+    m_hosts << qMakePair(QPointer<FakeHttpServer>(server), prefix);
     const auto route = [this](const TestSupport::PeerRequest& request, QTcpSocket* socket) {
         QByteArray head = request.requestLine + "\r\n";
         for (const auto& header : request.headers)
@@ -222,6 +281,9 @@ bool FlvStreamSource::serve(QTcpSocket* socket, const QByteArray& target, const 
     switch (m_answer) {
     case Answer::NotFound:
         socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+        socket->disconnectFromHost();
+        break;
+    case Answer::Close:
         socket->disconnectFromHost();
         break;
     case Answer::Garbage: {
@@ -250,16 +312,34 @@ void FlvStreamSource::startStream(QTcpSocket* socket, bool live)
     }
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nCache-Control: no-cache\r\n"
                   "Connection: close\r\n\r\n");
-    socket->write(clip->header);
     auto* stream = new Stream;
     stream->socket = socket;
     stream->clip = clip;
     stream->live = live;
     stream->clock.start();
     m_streams.append(stream);
+    send(stream, clip->header);
     pump();
     if (!m_pump.isActive())
         m_pump.start();
+}
+
+bool FlvStreamSource::send(Stream* stream, const QByteArray& bytes)
+{
+    qint64 size = bytes.size();
+    if (m_stallAfter > 0 && stream->sent + size >= m_stallAfter) {
+        size = m_stallAfter - stream->sent;
+        stream->stalled = true;
+        if (m_closeStalledAfter >= 0) {
+            auto* close = new QTimer(stream->socket);
+            close->setSingleShot(true);
+            connect(close, &QTimer::timeout, stream->socket, &QTcpSocket::abort);
+            close->start(m_closeStalledAfter);
+        }
+    }
+    stream->socket->write(bytes.constData(), size);
+    stream->sent += size;
+    return !stream->stalled;
 }
 
 void FlvStreamSource::pump()
@@ -293,7 +373,8 @@ void FlvStreamSource::pump()
                 continue;
             QByteArray bytes = tag.bytes;
             writeTime(&bytes, time);
-            socket->write(bytes);
+            if (!send(stream, bytes))
+                break;
         }
         if (finished) {
             socket->disconnectFromHost();

@@ -21,7 +21,8 @@ namespace TestSupport {
 // Serves "/flv/live" and "/flv/archive" from FLV clips the way a streaming server does: the first seconds in one
 // burst, then tag by tag at the clip's own rate. Live loops the clip for ever with growing time stamps; archive
 // sends it once and closes. Streams can be cut, stalled, refused or answered with errors on cue, and every
-// request is recorded. It listens on loopback by itself, or serves as two routes of a fake HTTP server.
+// request is recorded. It listens on loopback by itself, or serves as two routes of a fake HTTP server; either
+// way it serves on the peers' thread (PeerThread) from then on.
 class FlvStreamSource : public QObject
 {
     Q_OBJECT
@@ -29,7 +30,8 @@ public:
     enum class Answer {
         Stream,   // the clip
         NotFound, // HTTP 404
-        Garbage   // 200 with a body that is not FLV
+        Garbage,  // 200 with a body that is not FLV
+        Close     // the connection closed as soon as the request is read
     };
 
     struct Request
@@ -63,8 +65,13 @@ public:
     void cutStreams();
     // Keeps every open stream connected but sends nothing more on it.
     void stallStreams();
+    // Every stream sends this many bytes of its clip (the HTTP head apart), then stalls as above; 0 for no limit.
+    // A stalled stream is closed `closeAfterMs` later, or kept open with -1.
+    void setStallAfter(qint64 bytes, int closeAfterMs = -1);
 
     int openStreams() const;
+    // Open streams that stalled after the bytes setStallAfter() allows.
+    int stalledStreams() const;
     QList<Request> requests() const;
     int requestCount(const QByteArray& path = QByteArray()) const;
     void clearRequests();
@@ -96,6 +103,7 @@ private:
         bool stalled = false;
         int next = 0;
         int loop = 0;
+        qint64 sent = 0;
         QElapsedTimer clock;
     };
 
@@ -106,6 +114,8 @@ private:
     // Answers a request; false when the path is not a stream path.
     bool serve(QTcpSocket* socket, const QByteArray& target, const QByteArray& head);
     void startStream(QTcpSocket* socket, bool live);
+    // Writes what the stall limit leaves of the bytes; false once the stream has stalled.
+    bool send(Stream* stream, const QByteArray& bytes);
 
     QTcpServer m_server;
     quint16 m_port = 0;
@@ -114,6 +124,10 @@ private:
     Answer m_answer = Answer::Stream;
     int m_burst = 2000;
     int m_archiveLoops = 1;
+    qint64 m_stallAfter = 0;
+    int m_closeStalledAfter = -1;
+    // The servers it serves routes of, with the routes' prefix.
+    QList<QPair<QPointer<TestSupport::FakeHttpServer>, QByteArray>> m_hosts;
     QList<Request> m_requests;
     QList<Stream*> m_streams;
     QTimer m_pump;

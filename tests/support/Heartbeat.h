@@ -24,7 +24,8 @@ public:
         m_clock.start();
     }
 
-    double longestGapMs() const { return m_longest / 1e6; }
+    // The gap still running counts: the loop may have been kept from running until just now.
+    double longestGapMs() const { return std::max(m_longest, m_clock.nsecsElapsed() - m_last) / 1e6; }
 
 private:
     QElapsedTimer m_clock;

@@ -1,6 +1,7 @@
 #include "core/media/StreamPlayer.h"
 
 #include "core/CameraEndpoint.h"
+#include "core/media/EngineQueue.h"
 #include "core/media/Vlc.h"
 #include "utils/Mask.h"
 
@@ -13,6 +14,8 @@
 #include <vlc/vlc.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -37,6 +40,128 @@ size_t bufferBytes(int width, int height)
 
 namespace Internal {
 
+// Two frame buffers made on the GUI thread for the sink to take once its player has stopped.
+struct FrameBuffers
+{
+    std::unique_ptr<unsigned char[]> front;
+    std::unique_ptr<unsigned char[]> back;
+    size_t bytes = 0;
+
+    // Room for a frame of the size; false when it cannot be had.
+    bool allocate(int width, int height)
+    {
+        const size_t size = bufferBytes(width, height);
+        front.reset(new (std::nothrow) unsigned char[size]);
+        back.reset(new (std::nothrow) unsigned char[size]);
+        bytes = front && back ? size : 0;
+        return bytes > 0;
+    }
+};
+
+// What libvlc's threads reach through the player's callbacks: the two frame buffers, the shown picture and the
+// frame size. The calls queued for the engine share it, so that it outlives the libvlc player; its owner is cleared
+// when the stream player goes, so that no callback reaches the player, nor the widget that paints it, after that.
+class StreamSink
+{
+public:
+    // Held by a callback while it signals the owner, and by the owner's destructor while it clears it.
+    QMutex ownerMutex;
+    StreamPlayer* owner = nullptr;
+
+    // The shown picture wraps the front buffer; libvlc decodes into the back one, and the display step swaps
+    // them while the shown picture has been painted. Both are guarded by the frame mutex.
+    QImage image;
+    mutable QMutex frameMutex;
+    std::unique_ptr<unsigned char[]> front;
+    std::unique_ptr<unsigned char[]> back;
+    // The size libvlc delivers, guarded by the size mutex; it changes only while the player is stopped.
+    int frameWidth = -1;
+    int frameHeight = -1;
+    mutable QMutex sizeMutex;
+    std::atomic<bool> sizeReport{false};
+    std::atomic<bool> sizeReportPosted{false};
+    std::atomic<bool> painted{true};
+    std::atomic<qint64> frameCounter{0};
+    // Read and restarted on libvlc's video thread only.
+    QElapsedTimer repaintClock;
+
+    // libvlc 3 polls a stream that failed to open as ended; its error event is kept until the next request.
+    std::atomic<bool> errorSeen{false};
+
+    static void* lockCallback(void* opaque, void** planes) { return static_cast<StreamSink*>(opaque)->lock(planes); }
+    static void unlockCallback(void*, void*, void* const*) {}
+    static void displayCallback(void* opaque, void*) { static_cast<StreamSink*>(opaque)->display(); }
+    static void onPlayerError(const libvlc_event_t*, void* opaque)
+    {
+        static_cast<StreamSink*>(opaque)->errorSeen = true;
+    }
+
+    void* lock(void** planes)
+    {
+        int width;
+        int height;
+        {
+            QMutexLocker locker(&sizeMutex);
+            width = frameWidth;
+            height = frameHeight;
+        }
+        // The video size is asked for on the GUI thread: asking libvlc from its own video thread can wait for a
+        // stop that waits for this thread.
+        if (sizeReport && !sizeReportPosted.exchange(true)) {
+            QMutexLocker locker(&ownerMutex);
+            if (owner)
+                QCoreApplication::postEvent(owner, new VideoResizeEvent(-1, -1, width, height));
+        }
+        // Only the display step swaps the buffers, and it runs on this thread after this picture is decoded.
+        planes[0] = back.get();
+        return planes[0];
+    }
+
+    void display()
+    {
+        int width;
+        int height;
+        {
+            QMutexLocker locker(&sizeMutex);
+            width = frameWidth;
+            height = frameHeight;
+        }
+        // A picture decoded while the shown one waits for its paint is dropped, so libvlc never waits for the GUI.
+        if (painted.exchange(false)) {
+            QMutexLocker locker(&frameMutex);
+            std::swap(front, back);
+            image = QImage(front.get(), width, height, width * 4, QImage::Format_RGB32);
+        }
+        const bool first = frameCounter == 0;
+        if (first) {
+            repaintClock.start();
+            frameCounter = 1;
+        } else if (repaintClock.elapsed() > kRepaintInterval) {
+            repaintClock.restart();
+        } else {
+            return;
+        }
+        QMutexLocker locker(&ownerMutex);
+        if (!owner)
+            return;
+        emit owner->frameReady();
+        // The state poll would see the stream playing only up to 300 ms later; the first picture shows now.
+        if (first)
+            QMetaObject::invokeMethod(owner, &StreamPlayer::pollState, Qt::QueuedConnection);
+    }
+
+    // Called while no callback runs (the player stopped, or none).
+    void takeBuffers(FrameBuffers* buffers)
+    {
+        QMutexLocker locker(&frameMutex);
+        // The shown picture must not point into a buffer about to be freed.
+        if (!image.isNull())
+            image = image.copy();
+        front = std::move(buffers->front);
+        back = std::move(buffers->back);
+    }
+};
+
 class StreamPlayerPrivate
 {
 public:
@@ -45,19 +170,18 @@ public:
     CameraPtr camera;
     QTimer stateTimer;
     libvlc_media_player_t* player = nullptr;
-
-    // The shown picture wraps the front buffer; libvlc decodes into the back one, and the display step swaps
-    // them while the shown picture has been painted. Both are guarded by the frame mutex.
-    QImage image;
-    mutable QMutex frameMutex;
-    std::unique_ptr<unsigned char[]> front;
-    std::unique_ptr<unsigned char[]> back;
+    std::shared_ptr<StreamSink> sink = std::make_shared<StreamSink>();
+    // Every call that may wait on the network (a stop, a new media, the release) runs there, in order.
+    EngineQueue engine;
+    // The state the queued calls leave the player in, until they have run: stopped after a stop, opening once
+    // asked to play a media; -1 when no call of that kind waits.
+    int expectedState = -1;
+    // A media has been given to the player: asked to play, it opens.
+    bool hasMedia = false;
+    // The frame size as last set here, and the room of the buffers last made; the sink takes them once the
+    // player has stopped.
+    QSize frameSize;
     size_t bufferSize = 0;
-    int frameWidth = -1;
-    int frameHeight = -1;
-    mutable QMutex sizeMutex;
-    std::atomic<bool> sizeReport{false};
-    std::atomic<bool> sizeReportPosted{false};
 
     QDateTime currentTime;
     QDateTime startTime;
@@ -69,33 +193,26 @@ public:
     int endId = 0;
     int retryCount = 0;
     bool retryPending = false;
-    std::atomic<bool> painted{true};
-    std::atomic<qint64> frameCounter{0};
-    QElapsedTimer repaintClock;
     int lastState = 0;
+    // Counts the requests and restarts: a restart's clock set once its stop has run applies to it alone.
+    int request = 0;
 
-    // libvlc 3 polls a stream that failed to open as ended; its error event is kept until the next request.
-    std::atomic<bool> errorSeen{false};
-
-    static void onPlayerError(const libvlc_event_t*, void* opaque)
+    // Queues a call on the player; a stop, a new media or a start names the state it leaves the player in.
+    void post(std::function<void()> call, int leavesState = -1)
     {
-        static_cast<StreamPlayerPrivate*>(opaque)->errorSeen = true;
+        if (!engine.isBusy())
+            expectedState = -1;
+        if (leavesState >= 0)
+            expectedState = leavesState;
+        engine.post(std::move(call));
     }
 
-    bool allocateBuffers(int width, int height)
+    // libvlc's state, or the one the queued calls are about to leave. Never waits.
+    int engineState() const
     {
-        const size_t bytes = bufferBytes(width, height);
-        std::unique_ptr<unsigned char[]> a(new (std::nothrow) unsigned char[bytes]);
-        std::unique_ptr<unsigned char[]> b(new (std::nothrow) unsigned char[bytes]);
-        if (!a || !b)
-            return false;
-        // The shown picture must not point into a buffer about to be freed.
-        if (!image.isNull())
-            image = image.copy();
-        front = std::move(a);
-        back = std::move(b);
-        bufferSize = bytes;
-        return true;
+        if (engine.isBusy() && expectedState >= 0)
+            return expectedState;
+        return libvlc_media_player_get_state(player);
     }
 };
 
@@ -112,39 +229,55 @@ VideoResizeEvent::~VideoResizeEvent() = default;
 StreamPlayer::StreamPlayer(CameraPtr camera, QObject* parent) : QObject(parent), d(new Internal::StreamPlayerPrivate)
 {
     d->camera = std::move(camera);
+    Internal::StreamSink* sink = d->sink.get();
+    sink->owner = this;
 
     // A camera that reports no size plays at the size its quality table falls back to.
     QSize size = d->camera->resolution();
     if (size.width() < 1 || size.height() < 1)
         size = QSize(640, 480);
-    d->frameWidth = size.width();
-    d->frameHeight = size.height();
+    d->frameSize = size;
+    sink->frameWidth = size.width();
+    sink->frameHeight = size.height();
     qDebug() << "Cam resolution:" << size << ", buf:" << qMax(size.width(), kMinBufferWidth) << "x"
              << qMax(size.height(), kMinBufferHeight);
-    const bool buffers = d->allocateBuffers(size.width(), size.height());
-    if (!buffers)
+    Internal::FrameBuffers buffers;
+    if (buffers.allocate(size.width(), size.height())) {
+        d->bufferSize = buffers.bytes;
+        sink->takeBuffers(&buffers);
+    } else {
         qCritical() << "Cannot allocate frame buffers:" << size;
+    }
 
-    if (libvlc_instance_t* instance = Vlc::instance()->libvlcInstance())
-        d->player = buffers ? libvlc_media_player_new(instance) : nullptr;
+    if (d->bufferSize > 0)
+        d->player = Vlc::instance()->newPlayer();
     if (d->player) {
         libvlc_audio_set_mute(d->player, !d->sound);
-        libvlc_video_set_format(d->player, "RV32", d->frameWidth, d->frameHeight, d->frameWidth * 4);
+        libvlc_video_set_format(d->player, "RV32", size.width(), size.height(), size.width() * 4);
         libvlc_event_attach(libvlc_media_player_event_manager(d->player), libvlc_MediaPlayerEncounteredError,
-                            &Internal::StreamPlayerPrivate::onPlayerError, d.get());
-        libvlc_video_set_callbacks(d->player, lockCallback, unlockCallback, displayCallback, this);
+                            &Internal::StreamSink::onPlayerError, sink);
+        libvlc_video_set_callbacks(d->player, &Internal::StreamSink::lockCallback,
+                                   &Internal::StreamSink::unlockCallback, &Internal::StreamSink::displayCallback, sink);
     }
     connect(&d->stateTimer, &QTimer::timeout, this, &StreamPlayer::pollState);
 }
 
 StreamPlayer::~StreamPlayer()
 {
-    // Stopping waits for libvlc's threads, so no callback touches the buffers once they go.
+    {
+        QMutexLocker locker(&d->sink->ownerMutex);
+        d->sink->owner = nullptr;
+    }
+    // Stopping may wait for a stalled server, even another player's: the player goes on its queue, and the
+    // buffers its callbacks fill go with it.
     if (d->player) {
-        libvlc_media_player_stop(d->player);
-        libvlc_event_detach(libvlc_media_player_event_manager(d->player), libvlc_MediaPlayerEncounteredError,
-                            &Internal::StreamPlayerPrivate::onPlayerError, d.get());
-        libvlc_media_player_release(d->player);
+        libvlc_media_player_t* player = d->player;
+        std::shared_ptr<Internal::StreamSink> sink = d->sink;
+        d->post([player, sink] {
+            libvlc_event_detach(libvlc_media_player_event_manager(player), libvlc_MediaPlayerEncounteredError,
+                                &Internal::StreamSink::onPlayerError, sink.get());
+            Vlc::releasePlayer(player);
+        });
         d->player = nullptr;
     }
 }
@@ -183,7 +316,7 @@ bool StreamPlayer::isPlaying() const
 {
     if (!d->player)
         return false;
-    const int state = libvlc_media_player_get_state(d->player);
+    const int state = d->engineState();
     return state >= libvlc_Opening && state <= libvlc_Paused;
 }
 
@@ -204,88 +337,42 @@ libvlc_media_player_t* StreamPlayer::mediaPlayer() const
 
 QSize StreamPlayer::frameSize() const
 {
-    QMutexLocker locker(&d->sizeMutex);
-    return QSize(d->frameWidth, d->frameHeight);
+    return d->frameSize;
 }
 
 QMutex* StreamPlayer::frameMutex() const
 {
-    return &d->frameMutex;
+    return &d->sink->frameMutex;
 }
 
 const QImage& StreamPlayer::frame() const
 {
-    return d->image;
+    return d->sink->image;
 }
 
 void StreamPlayer::setPainted()
 {
-    d->painted = true;
+    d->sink->painted = true;
 }
 
 void StreamPlayer::clearFrame()
 {
-    QMutexLocker locker(&d->frameMutex);
-    d->image.fill(0);
+    QMutexLocker locker(&d->sink->frameMutex);
+    d->sink->image.fill(0);
 }
 
 // ---- libvlc's video thread ----
 
 void* StreamPlayer::lockCallback(void* opaque, void** planes)
 {
-    return static_cast<StreamPlayer*>(opaque)->lockFrame(planes);
+    return static_cast<StreamPlayer*>(opaque)->d->sink->lock(planes);
 }
 
 void StreamPlayer::unlockCallback(void*, void*, void* const*) {}
 
 void StreamPlayer::displayCallback(void* opaque, void*)
 {
-    static_cast<StreamPlayer*>(opaque)->displayFrame();
-}
-
-void* StreamPlayer::lockFrame(void** planes)
-{
-    int width;
-    int height;
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        width = d->frameWidth;
-        height = d->frameHeight;
-    }
-    // The video size is asked for on the GUI thread: asking libvlc from its own video thread can wait for a stop
-    // that waits for this thread.
-    if (d->sizeReport && !d->sizeReportPosted.exchange(true))
-        QCoreApplication::postEvent(this, new VideoResizeEvent(-1, -1, width, height));
-    // Only the display step swaps the buffers, and it runs on this thread after this picture is decoded.
-    planes[0] = d->back.get();
-    return planes[0];
-}
-
-void StreamPlayer::displayFrame()
-{
-    int width;
-    int height;
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        width = d->frameWidth;
-        height = d->frameHeight;
-    }
-    // A picture decoded while the shown one waits for its paint is dropped, so libvlc never waits for the GUI.
-    if (d->painted.exchange(false)) {
-        QMutexLocker locker(&d->frameMutex);
-        std::swap(d->front, d->back);
-        d->image = QImage(d->front.get(), width, height, width * 4, QImage::Format_RGB32);
-    }
-    if (d->frameCounter == 0) {
-        d->repaintClock.start();
-        d->frameCounter = 1;
-        emit frameReady();
-        // The state poll would see the stream playing only up to 300 ms later; the first picture shows now.
-        QMetaObject::invokeMethod(this, &StreamPlayer::pollState, Qt::QueuedConnection);
-    } else if (d->repaintClock.elapsed() > kRepaintInterval) {
-        d->repaintClock.restart();
-        emit frameReady();
-    }
+    static_cast<StreamPlayer*>(opaque)->d->sink->display();
 }
 
 // ---- GUI thread ----
@@ -302,21 +389,24 @@ bool StreamPlayer::event(QEvent* e)
 
 void StreamPlayer::reportVideoSize()
 {
-    if (!d->sizeReport)
+    Internal::StreamSink* sink = d->sink.get();
+    if (!sink->sizeReport)
         return;
     unsigned width = 0;
     unsigned height = 0;
-    if (!d->player || libvlc_video_get_size(d->player, 0, &width, &height) != 0) {
+    // Asking while a queued call runs would wait for it.
+    if (!d->player || d->engine.isBusy() || libvlc_video_get_size(d->player, 0, &width, &height) != 0) {
         // Not known yet: the next picture asks again.
-        d->sizeReportPosted = false;
+        sink->sizeReportPosted = false;
         return;
     }
-    d->sizeReport = false;
+    sink->sizeReport = false;
     qDebug() << "Video size is" << QSize(int(width), int(height));
 }
 
 void StreamPlayer::playLive(QualitySettings::Type quality)
 {
+    ++d->request;
     d->mode = ModeLive;
     if (quality != d->quality) {
         d->quality = quality;
@@ -324,7 +414,6 @@ void StreamPlayer::playLive(QualitySettings::Type quality)
     }
     d->speed = SpeedX1;
     d->startTime = d->currentTime = QDateTime::currentDateTime();
-    d->frameCounter = 0;
 
     if (d->camera->flags() != Camera::CameraFlags()) {
         stop(false);
@@ -339,6 +428,7 @@ void StreamPlayer::playLive(QualitySettings::Type quality)
 void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, QualitySettings::Type quality,
                                ArchivePlaySpeed speed)
 {
+    ++d->request;
     d->mode = ModeArchive;
     if (quality != d->quality) {
         d->quality = quality;
@@ -349,7 +439,6 @@ void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, Q
     d->endId = endId;
     d->startTime = d->currentTime = QDateTime::fromSecsSinceEpoch(from);
     d->endTime = QDateTime::fromSecsSinceEpoch(to);
-    d->frameCounter = 0;
 
     openVideoUrl(CameraEndpoint(d->camera).archiveUrl(startId, endId, from, d->quality, speed));
     play();
@@ -360,18 +449,30 @@ bool StreamPlayer::openVideoUrl(const QString& videoUrl)
     qDebug() << "Play path:" << Utils::maskUrlSecrets(videoUrl);
     if (!d->player)
         return false;
-    if (libvlc_media_player_is_playing(d->player))
-        libvlc_media_player_stop(d->player);
-    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
-    libvlc_media_t* media =
-        libvlc_media_new_location(Vlc::instance()->libvlcInstance(), videoUrl.toLatin1().constData());
-    if (!media)
+    libvlc_media_player_t* player = d->player;
+    libvlc_media_t* media = Vlc::instance()->newStreamMedia(videoUrl);
+    if (!media) {
+        d->post([player] {
+            if (libvlc_media_player_is_playing(player))
+                libvlc_media_player_stop(player);
+        });
         return false;
-    libvlc_media_player_set_media(d->player, media);
-    libvlc_media_release(media);
-    d->errorSeen = false;
-    d->sizeReportPosted = false;
-    d->sizeReport = true;
+    }
+    d->hasMedia = true;
+    std::shared_ptr<Internal::StreamSink> sink = d->sink;
+    d->post(
+        [player, media, sink] {
+            if (libvlc_media_player_is_playing(player))
+                libvlc_media_player_stop(player);
+            libvlc_media_player_set_media(player, media);
+            libvlc_media_release(media);
+            // The old stream has stopped: its error, its first picture and its size no longer count.
+            sink->errorSeen = false;
+            sink->frameCounter = 0;
+            sink->sizeReportPosted = false;
+            sink->sizeReport = true;
+        },
+        libvlc_NothingSpecial);
     return true;
 }
 
@@ -391,28 +492,38 @@ bool StreamPlayer::setFrameSize(const QSize& size)
         return false;
 
     qDebug() << "Set new size:" << size;
-    if (d->player)
-        libvlc_media_player_stop(d->player);
-    // The player is stopped, so no callback touches the buffers while they grow.
+    auto fresh = std::make_shared<Internal::FrameBuffers>();
     if (size_t(width) * size_t(height) * 4 > d->bufferSize) {
-        QMutexLocker locker(&d->frameMutex);
-        if (!d->allocateBuffers(width, height)) {
+        if (!fresh->allocate(width, height)) {
             qDebug() << "Frame size refused, no memory for it:" << size;
             if (d->player)
-                libvlc_media_player_play(d->player);
+                d->post([player = d->player] { libvlc_media_player_play(player); });
             return false;
         }
+        d->bufferSize = fresh->bytes;
     }
-    {
-        QMutexLocker locker(&d->sizeMutex);
-        d->frameWidth = width;
-        d->frameHeight = height;
-        if (d->player)
-            libvlc_video_set_format(d->player, "RV32", width, height, width * 4);
-    }
-    emit frameSizeChanged();
+    d->frameSize = size;
+    // The sink takes the size and the buffers while the player is stopped, so no callback touches them meanwhile.
+    std::shared_ptr<Internal::StreamSink> sink = d->sink;
+    const auto resize = [sink, fresh, width, height](libvlc_media_player_t* player) {
+        if (player)
+            libvlc_media_player_stop(player);
+        if (fresh->bytes > 0)
+            sink->takeBuffers(fresh.get());
+        QMutexLocker locker(&sink->sizeMutex);
+        sink->frameWidth = width;
+        sink->frameHeight = height;
+        if (player) {
+            libvlc_video_set_format(player, "RV32", width, height, width * 4);
+            locker.unlock();
+            libvlc_media_player_play(player);
+        }
+    };
     if (d->player)
-        libvlc_media_player_play(d->player);
+        d->post([resize, player = d->player] { resize(player); }, d->hasMedia ? libvlc_Opening : libvlc_Stopped);
+    else
+        resize(nullptr);
+    emit frameSizeChanged();
     return true;
 }
 
@@ -420,20 +531,22 @@ int StreamPlayer::readState() const
 {
     if (!d->player)
         return libvlc_Error;
-    const int state = libvlc_media_player_get_state(d->player);
-    if (d->errorSeen && (state == libvlc_Ended || state == libvlc_Error))
+    const int state = d->engineState();
+    if (d->sink->errorSeen && (state == libvlc_Ended || state == libvlc_Error))
         return libvlc_Error;
     return state;
 }
 
 void StreamPlayer::pollState()
 {
-    qint64 time = d->player ? libvlc_media_player_get_time(d->player) : 0;
+    // The player's time waits for a queued call to finish: the clock stays until then.
+    const bool timed = d->player && !d->engine.isBusy();
+    qint64 time = timed ? libvlc_media_player_get_time(d->player) : 0;
     if (d->mode == ModeArchive)
         time *= speedMultiplier(d->speed);
     int state = readState();
     d->lastState = state;
-    if (state >= libvlc_Opening && state <= libvlc_Paused)
+    if (timed && state >= libvlc_Opening && state <= libvlc_Paused)
         d->currentTime = d->startTime.addMSecs(time);
 
     if (d->mode == ModeArchive && d->endTime.addSecs(1) < d->currentTime && state >= libvlc_Opening &&
@@ -536,41 +649,53 @@ void StreamPlayer::play()
     if (!d->stateTimer.isActive())
         d->stateTimer.start(kPollInterval);
     if (d->player)
-        libvlc_media_player_play(d->player);
+        d->post([player = d->player] { libvlc_media_player_play(player); }, d->hasMedia ? libvlc_Opening : -1);
 }
 
 void StreamPlayer::pause()
 {
     if (d->player)
-        libvlc_media_player_set_pause(d->player, 1);
+        d->post([player = d->player] { libvlc_media_player_set_pause(player, 1); });
 }
 
 void StreamPlayer::togglePause()
 {
     if (d->player)
-        libvlc_media_player_pause(d->player);
+        d->post([player = d->player] { libvlc_media_player_pause(player); });
 }
 
 void StreamPlayer::unPause()
 {
     if (d->mode == ModeLive) {
-        if (d->player)
-            libvlc_media_player_stop(d->player);
-        // Live restarts at the present moment, and so does its clock.
+        stopPlayer();
+        // Live restarts at the present moment, and so does its clock: the moment the engine has stopped and
+        // starts again.
         d->startTime = d->currentTime = QDateTime::currentDateTime();
         play();
+        if (d->player) {
+            d->engine.post<QDateTime>([] { return QDateTime::currentDateTime(); }, this,
+                                      [this, request = ++d->request](QDateTime restarted) {
+                                          if (request == d->request)
+                                              d->startTime = d->currentTime = restarted;
+                                      });
+        }
     } else if (d->mode == ModeArchive) {
         if (d->player)
-            libvlc_media_player_set_pause(d->player, 0);
+            d->post([player = d->player] { libvlc_media_player_set_pause(player, 0); });
     }
 }
 
 void StreamPlayer::stop(bool saveMode)
 {
-    if (d->player)
-        libvlc_media_player_stop(d->player);
+    stopPlayer();
     if (!saveMode)
         d->mode = ModeNone;
+}
+
+void StreamPlayer::stopPlayer()
+{
+    if (d->player)
+        d->post([player = d->player] { libvlc_media_player_stop(player); }, libvlc_Stopped);
 }
 
 void StreamPlayer::setSound(bool on)

@@ -47,9 +47,11 @@ private:
 // the stream URLs, polls the player every 300 ms, re-issues a failed request up to three times and stops archive
 // at the end of its interval. The decoded picture is handed over to the GUI thread, which paints it.
 //
-// Threads: everything but the three video callbacks runs on the thread the player lives on (the GUI thread).
-// The callbacks run on libvlc's video thread; they touch only the buffers, the picture (under frameMutex()), the
-// frame size (under its own mutex) and atomic flags.
+// Threads: everything but the three video callbacks runs on the thread the player lives on (the GUI thread); the
+// calls into libvlc that may wait on the network (stopping, a new media, the release) run in order on a worker
+// of the player's own, and a poll reads the player only while none of them is pending. The callbacks run on
+// libvlc's video thread; they touch only the buffers, the picture (under frameMutex()), the frame size (under its
+// own mutex) and atomic flags, and reach the player only while it exists.
 class StreamPlayer : public QObject
 {
     Q_OBJECT
@@ -133,10 +135,9 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    void* lockFrame(void** planes);
-    void displayFrame();
     void reportVideoSize();
     int readState() const;
+    void stopPlayer();
 
     std::unique_ptr<Internal::StreamPlayerPrivate> d;
 };

@@ -10,6 +10,8 @@
 
 #include <vlc/vlc.h>
 
+#include <atomic>
+
 namespace QuorvelClient {
 namespace Core {
 
@@ -29,9 +31,8 @@ QString quotedOptionValue(const QString& value)
 
 // The length in ms of the media in a written file, or 0. The engine's own access and demuxer options are for
 // streams and refuse a file, so the file's are named here.
-qint64 writtenDuration(const QString& filePath)
+qint64 writtenDuration(libvlc_instance_t* instance, const QString& filePath)
 {
-    libvlc_instance_t* instance = Vlc::instance()->libvlcInstance();
     if (!instance || !QFile::exists(filePath))
         return 0;
     libvlc_media_t* media = libvlc_media_new_path(instance, QFile::encodeName(filePath).constData());
@@ -52,31 +53,54 @@ qint64 writtenDuration(const QString& filePath)
     return length;
 }
 
+VideoMuxer::DurationProbe& durationProbe()
+{
+    static VideoMuxer::DurationProbe probe;
+    return probe;
+}
+
 } // namespace
 
-VideoMuxer::VideoMuxer()
+namespace Internal {
+
+class MuxerPlayer
 {
-    if (libvlc_instance_t* instance = Vlc::instance()->libvlcInstance())
-        m_player = libvlc_media_player_new(instance);
+public:
+    // Latched by libvlc's error event: a stream that failed has written nothing worth measuring.
+    std::atomic<bool> errorSeen{false};
+
+    static void onPlayerError(const libvlc_event_t*, void* opaque)
+    {
+        static_cast<MuxerPlayer*>(opaque)->errorSeen = true;
+    }
+};
+
+} // namespace Internal
+
+VideoMuxer::VideoMuxer() : m_shared(std::make_shared<Internal::MuxerPlayer>())
+{
+    m_player = Vlc::instance()->newPlayer();
     if (m_player)
         libvlc_event_attach(libvlc_media_player_event_manager(m_player), libvlc_MediaPlayerEncounteredError,
-                            &VideoMuxer::onPlayerError, this);
+                            &Internal::MuxerPlayer::onPlayerError, m_shared.get());
     connect(&m_timer, &QTimer::timeout, this, &VideoMuxer::handlePlayerState);
 }
 
 VideoMuxer::~VideoMuxer()
 {
     if (m_player) {
-        libvlc_media_player_stop(m_player);
-        libvlc_event_detach(libvlc_media_player_event_manager(m_player), libvlc_MediaPlayerEncounteredError,
-                            &VideoMuxer::onPlayerError, this);
-        libvlc_media_player_release(m_player);
+        std::shared_ptr<Internal::MuxerPlayer> shared = m_shared;
+        m_engine.post([player = m_player, shared] {
+            libvlc_event_detach(libvlc_media_player_event_manager(player), libvlc_MediaPlayerEncounteredError,
+                                &Internal::MuxerPlayer::onPlayerError, shared.get());
+            Vlc::releasePlayer(player);
+        });
     }
 }
 
-void VideoMuxer::onPlayerError(const libvlc_event_t*, void* opaque)
+void VideoMuxer::setDurationProbeForTesting(DurationProbe probe)
 {
-    static_cast<VideoMuxer*>(opaque)->m_errorSeen = true;
+    durationProbe() = std::move(probe);
 }
 
 bool VideoMuxer::start(const QString& sourceUrl, const QString& filePath, int duration, const QString& mux)
@@ -87,39 +111,47 @@ bool VideoMuxer::start(const QString& sourceUrl, const QString& filePath, int du
     m_lastState = 0;
     m_loadedTime = 0;
     m_filePath = filePath;
+    ++m_job;
+    m_measuring = false;
     if (!m_player)
         return false;
-    if (libvlc_media_player_is_playing(m_player))
-        libvlc_media_player_stop(m_player);
+    libvlc_media_player_t* player = m_player;
+    m_engine.post([player] {
+        if (libvlc_media_player_is_playing(player))
+            libvlc_media_player_stop(player);
+    });
     // The progress is a share of the duration; a stretch without length cannot be exported.
     if (m_duration <= 0) {
         qDebug() << "Muxer: invalid duration:" << duration;
         return false;
     }
 
-    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
-    libvlc_media_t* media =
-        libvlc_media_new_location(Vlc::instance()->libvlcInstance(), sourceUrl.toLatin1().constData());
+    libvlc_media_t* media = Vlc::instance()->newStreamMedia(sourceUrl);
     if (!media)
         return false;
     const QString option =
         QStringLiteral(":sout=#std{access=file,mux=%1,dst=%2}").arg(mux, quotedOptionValue(filePath));
     libvlc_media_add_option(media, option.toUtf8().constData());
-    libvlc_media_player_set_media(m_player, media);
-    libvlc_media_release(media);
-    m_errorSeen = false;
+    std::shared_ptr<Internal::MuxerPlayer> shared = m_shared;
+    m_engine.post([player, media, shared] {
+        libvlc_media_player_set_media(player, media);
+        libvlc_media_release(media);
+        shared->errorSeen = false;
+        libvlc_media_player_play(player);
+    });
 
     if (!m_timer.isActive())
         m_timer.start(kPollInterval);
-    libvlc_media_player_play(m_player);
     return true;
 }
 
 void VideoMuxer::stop()
 {
     m_timer.stop();
+    ++m_job;
+    m_measuring = false;
     if (m_player)
-        libvlc_media_player_stop(m_player);
+        m_engine.post([player = m_player] { libvlc_media_player_stop(player); });
 }
 
 int VideoMuxer::percent() const
@@ -134,6 +166,9 @@ qint64 VideoMuxer::loadedTime() const
 
 void VideoMuxer::handlePlayerState()
 {
+    // Reading the player waits for a queued call; the next poll reads it.
+    if (!m_player || m_measuring || m_engine.isBusy())
+        return;
     // Kept at its highest: a measured length outlives the zero time polls go on reading after the end.
     m_loadedTime = qMax(m_loadedTime, libvlc_media_player_get_time(m_player));
     if (m_loadedTime >= m_duration) {
@@ -159,21 +194,44 @@ void VideoMuxer::handlePlayerState()
     case libvlc_Error:
         // A stream that arrives faster than it plays ends with the player's time behind what was written (none at
         // all when it ended before the first poll), so the file itself tells how much it holds.
-        if (!m_errorSeen) {
+        if (!m_shared->errorSeen) {
+            m_measuring = true;
+            const QString filePath = m_filePath;
             // The stream output finishes the file (an mp4's index) only when the player stops.
-            libvlc_media_player_stop(m_player);
-            m_loadedTime = qMax(m_loadedTime, writtenDuration(m_filePath));
-            qDebug() << "Muxer: written length:" << m_loadedTime;
-            updatePercent();
+            m_engine.post<qint64>(
+                [player = m_player, instance = Vlc::instance()->libvlcInstance(), filePath] {
+                    libvlc_media_player_stop(player);
+                    const DurationProbe probe = durationProbe();
+                    return probe ? probe(filePath) : writtenDuration(instance, filePath);
+                },
+                this, [this, job = m_job](qint64 written) { judgeWritten(job, written); });
+            return;
         }
-        if (m_loadedTime <= 0 || m_duration - m_loadedTime > 9999 || m_percent <= 79)
-            emit loadingError();
-        else
-            emit recordLoaded();
+        judge();
         break;
     default:
         break;
     }
+}
+
+void VideoMuxer::judgeWritten(int job, qint64 written)
+{
+    // A start or a stop since the measure was asked for has made it moot.
+    if (job != m_job)
+        return;
+    m_measuring = false;
+    m_loadedTime = qMax(m_loadedTime, written);
+    qDebug() << "Muxer: written length:" << m_loadedTime;
+    updatePercent();
+    judge();
+}
+
+void VideoMuxer::judge()
+{
+    if (m_loadedTime <= 0 || m_duration - m_loadedTime > 9999 || m_percent <= 79)
+        emit loadingError();
+    else
+        emit recordLoaded();
 }
 
 void VideoMuxer::updatePercent()

@@ -1,5 +1,6 @@
 #include "core/media/Vlc.h"
 
+#include "core/media/EngineQueue.h"
 #include "utils/Mask.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
@@ -13,6 +14,7 @@
 
 #include <vlc/vlc.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -26,10 +28,13 @@ namespace Core {
 namespace {
 
 Vlc* g_instance = nullptr;
+std::atomic<int> g_players{0};
 
 const char kProxyVariable[] = "http_proxy";
 // What "http_proxy" held before the engine's proxy replaced it; children get this back.
 bool g_proxySet = false;
+// The engine's proxy asks for a user name and password.
+bool g_proxyCredentials = false;
 bool g_proxyInherited = false;
 QByteArray g_inheritedProxy;
 
@@ -149,6 +154,7 @@ void setProxyEnvironment()
         g_proxySet = true;
     }
     ::setenv(kProxyVariable, url.constData(), 1);
+    g_proxyCredentials = !user.isEmpty();
     qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, password);
 }
 
@@ -237,6 +243,8 @@ Vlc::Vlc(QObject* parent) : QObject(parent)
 
 Vlc::~Vlc()
 {
+    // Players still being stopped and released on their queues go before the engine does.
+    EngineQueue::waitForAll();
     if (m_instance) {
         libvlc_log_unset(m_instance);
         libvlc_release(m_instance);
@@ -246,6 +254,43 @@ Vlc::~Vlc()
 libvlc_instance_t* Vlc::libvlcInstance() const
 {
     return m_instance;
+}
+
+libvlc_media_t* Vlc::newStreamMedia(const QString& url) const
+{
+    if (!m_instance)
+        return nullptr;
+    // libvlc 3 takes a path given to libvlc_media_new_path for a local file, so URLs go in as locations.
+    libvlc_media_t* media = libvlc_media_new_location(m_instance, url.toLatin1().constData());
+    // libvlc 3 has two HTTP access modules and tries the older one whenever the newer one fails, which asks the
+    // server a second time. The older one alone reads this option, and refuses to connect through a proxy without
+    // a host; the newer one takes its proxy from the environment. Only the older one answers a proxy's demand for
+    // credentials, so behind such a proxy it stays, and the newer one's request ends at the proxy.
+    if (media && !g_proxyCredentials)
+        libvlc_media_add_option(media, ":http-proxy=none");
+    return media;
+}
+
+libvlc_media_player_t* Vlc::newPlayer() const
+{
+    libvlc_media_player_t* player = m_instance ? libvlc_media_player_new(m_instance) : nullptr;
+    if (player)
+        ++g_players;
+    return player;
+}
+
+void Vlc::releasePlayer(libvlc_media_player_t* player)
+{
+    if (!player)
+        return;
+    libvlc_media_player_stop(player);
+    libvlc_media_player_release(player);
+    --g_players;
+}
+
+int Vlc::playerCount()
+{
+    return g_players;
 }
 
 QProcessEnvironment Vlc::childEnvironment()

@@ -7,6 +7,8 @@
 #include <QStringList>
 
 struct libvlc_instance_t;
+struct libvlc_media_t;
+struct libvlc_media_player_t;
 
 namespace QuorvelClient {
 namespace Core {
@@ -23,6 +25,15 @@ public:
 
     // Null when the engine could not be started; players then report an error instead of playing.
     libvlc_instance_t* libvlcInstance() const;
+    // A new media that reads the stream at the address (an 8-bit text) through one HTTP access module, so that one
+    // try puts one request on the wire; null when the engine could not be started or refuses the address.
+    libvlc_media_t* newStreamMedia(const QString& url) const;
+    // A new media player, or null when the engine could not be started; counted until releasePlayer().
+    libvlc_media_player_t* newPlayer() const;
+    // Stops and releases a player. Stopping may wait on the network: call it on the player's engine queue.
+    static void releasePlayer(libvlc_media_player_t* player);
+    // The players made and not yet released.
+    static int playerCount();
 
     // The environment for programs the client starts: "http_proxy" as the client found it at its start (absent
     // when it was), never the proxy with its password that the engine reads from the process environment.

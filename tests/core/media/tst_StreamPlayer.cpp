@@ -1,3 +1,4 @@
+#include "core/media/EngineQueue.h"
 #include "core/media/StreamPlayer.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -55,7 +56,9 @@ void tst_StreamPlayer::framesNeverOutgrowBuffers()
     QVERIFY(player.setFrameSize(QSize(2560, 1440)));
     QCOMPARE(player.frameSize(), QSize(2560, 1440));
 
-    // Frames delivered at the new size land whole in the picture.
+    // Frames delivered at the new size land whole in the picture, once the player has taken the new buffers
+    // (stopped on its queue).
+    QVERIFY(QuorvelClient::Core::EngineQueue::waitForAll(10000));
     deliver(&player, 0x7f, QSize(2560, 1440));
     QCOMPARE(shownGrey(player, QPoint(2559, 1439)), 0x7f);
     player.clearFrame();

@@ -1,10 +1,12 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "core/media/Vlc.h"
 #include "gui/video/Overlay.h"
 #include "gui/video/VideoContainer.h"
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "peer/FlvStreamSource.h"
+#include "support/Heartbeat.h"
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -14,10 +16,13 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 #include <vlc/vlc.h>
 
 using QuorvelClient::Core::CameraPtr;
 using QuorvelClient::Core::QualitySettings;
+using QuorvelClient::Core::Vlc;
 using QuorvelClient::GUI::VideoContainer;
 using QuorvelClient::GUI::VideoPlayer;
 using QuorvelClient::GUI::VideoWidget;
@@ -35,6 +40,7 @@ private slots:
     void removingCameras();
     void commandsReachThePlayingWidgets();
     void erringPlayersAreRetried();
+    void stalledServerFreezesNothing();
 };
 
 namespace {
@@ -354,6 +360,65 @@ void tst_VideoContainer::erringPlayersAreRetried()
 
     container.removeAllCameras();
     QVERIFY(!timer->isActive());
+}
+
+// A server that stops sending in the middle of a stream's head keeps the engine waiting in a lock that other
+// players need to start and to stop: a camera opened after it stays opening, and stopping any decoding player
+// waits. Closing them must not hold up the window.
+void tst_VideoContainer::stalledServerFreezesNothing()
+{
+    TestSupport::FlvStreamSource healthy;
+    TestSupport::FlvStreamSource stalled;
+    QVERIFY(TestSupport::serveClip(healthy) && TestSupport::serveClip(stalled));
+    // Should the window wait for the stalled server after all, the server gives up by itself in a while.
+    stalled.setStallAfter(40000, 10000);
+    // The players of the tests before are released by now.
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 0, 10000);
+    VideoContainer container;
+    fill(container, QSize(640, 480), 0);
+    VideoWidget* playing = container.addCamera(localCamera(1, healthy.hostAndPort()));
+    playing->playLive(container.quality());
+    QTRY_COMPARE_WITH_TIMEOUT(playing->playerState(), VideoWidget::Playing, 20000);
+    VideoWidget* stuck = container.addCamera(localCamera(2, stalled.hostAndPort()));
+    stuck->playLive(container.quality());
+    QTRY_COMPARE_WITH_TIMEOUT(stalled.stalledStreams(), 1, 10000);
+    VideoWidget* opening = container.addCamera(localCamera(3, healthy.hostAndPort()));
+    opening->playLive(container.quality());
+    QTRY_COMPARE_WITH_TIMEOUT(healthy.requestCount(), 2, 10000);
+    // It would play within this time, were the engine free.
+    QTest::qWait(1500);
+    QCOMPARE(opening->playerState(), VideoWidget::Opening);
+    QCOMPARE(stuck->playerState(), VideoWidget::Opening);
+    QCOMPARE(Vlc::playerCount(), 3);
+    // Asked again, the opening camera's new request waits behind its stop, which the stalled server holds up;
+    // meanwhile it counts as opening, as its start will leave it.
+    opening->playLive(container.quality());
+    QVERIFY(opening->isPlaying());
+    QTest::qWait(400);
+    QCOMPARE(opening->playerState(), VideoWidget::Opening);
+
+    // The window is kept from running no longer than 100 ms by a close and the deletions that follow it.
+    const auto closing = [](const std::function<void()>& close) {
+        const int interval = 5;
+        TestSupport::Heartbeat beat(interval);
+        close();
+        QTest::qWait(50);
+        return beat.longestGapMs() - interval;
+    };
+    const double closingPlaying = closing([&] { container.removeCamera(playing->camera()->globalId()); });
+    QVERIFY2(closingPlaying <= 100, qPrintable(QString::number(closingPlaying)));
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 2, 10000);
+    // The opening camera's player waits for the stalled server to be stopped and released, and goes once it
+    // closes.
+    const double closingOpening = closing([&] { container.removeCamera(opening->camera()->globalId()); });
+    QVERIFY2(closingOpening <= 100, qPrintable(QString::number(closingOpening)));
+    QTest::qWait(250);
+    QCOMPARE(Vlc::playerCount(), 2);
+    stalled.cutStreams();
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 1, 10000);
+    const double closingAll = closing([&] { container.removeAllCameras(); });
+    QVERIFY2(closingAll <= 100, qPrintable(QString::number(closingAll)));
+    QTRY_COMPARE_WITH_TIMEOUT(Vlc::playerCount(), 0, 10000);
 }
 
 QUORVEL_TEST_MAIN(tst_VideoContainer)

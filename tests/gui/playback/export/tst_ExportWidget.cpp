@@ -180,6 +180,7 @@ void tst_ExportWidget::failedJobs_data()
     QTest::addColumn<int>("tries");
     QTest::newRow("404") << int(FlvStreamSource::Answer::NotFound) << 4;
     QTest::newRow("not flv") << int(FlvStreamSource::Answer::Garbage) << 4;
+    QTest::newRow("closed at once") << int(FlvStreamSource::Answer::Close) << 4;
     QTest::newRow("refused") << -1 << 4;
     QTest::newRow("cut after data") << int(FlvStreamSource::Answer::Stream) << 1;
 }
@@ -206,6 +207,8 @@ void tst_ExportWidget::failedJobs()
     QTest::qWait(700);
     QCOMPARE(job.failed.count() + job.finished.count(), 1);
     QCOMPARE(job.tries(), tries);
+    // Each try reaches the server once.
+    QCOMPARE(peer.requestCount("/flv/archive"), failure < 0 ? 0 : tries);
     QVERIFY(job.bar->text().startsWith("Interrupted ") && job.bar->styleSheet().contains("rgb(249,172,155)"));
     QCOMPARE(job.panel.findChild<QAction*>("openAction")->isEnabled(), written);
     QCOMPARE(QFileInfo(job.file()).size() > 10000, written);
