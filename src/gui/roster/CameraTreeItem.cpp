@@ -2,6 +2,7 @@
 
 #include "core/PreviewLoader.h"
 #include "gui/roster/CameraWidget.h"
+#include "gui/roster/RosterTree.h"
 
 #include <QPointer>
 #include <QTreeWidget>
@@ -29,6 +30,7 @@ CameraTreeItem::CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent)
     d->camera = camera;
     connect(camera.get(), &Core::Camera::flagsChanged, this, &CameraTreeItem::setState);
     connect(camera.get(), &Core::Camera::previewChanged, this, &CameraTreeItem::onPreviewChanged);
+    setSizeHint(0, RosterTree::cameraWidgetSize(camera->flags() != Core::Camera::CameraFlags()));
 }
 
 CameraTreeItem::~CameraTreeItem()
@@ -45,8 +47,14 @@ void CameraTreeItem::createWidget()
     auto* widget = new CameraWidget(d->camera->name(), QString(), d->camera->flags() == Core::Camera::CameraFlags(),
                                     treeWidget()->viewport());
     treeWidget()->setItemWidget(this, 0, widget);
+    // From now on the row is as high as its widget.
+    setData(0, Qt::SizeHintRole, QVariant());
     d->widget = widget;
     setState(d->camera->flags());
+    // A row made again for a camera that already has a preview shows it at once.
+    const QByteArray preview = d->camera->preview();
+    if (!preview.isEmpty())
+        widget->setPreview(preview);
     connect(widget, &CameraWidget::previewOn, this, &CameraTreeItem::onPreviewShow);
     connect(widget, &CameraWidget::previewOff, this, &CameraTreeItem::onPreviewHide);
 }
@@ -54,14 +62,6 @@ void CameraTreeItem::createWidget()
 Core::CameraPtr CameraTreeItem::camera() const
 {
     return d->camera;
-}
-
-void CameraTreeItem::createWidgets(QTreeWidgetItem* serverRow)
-{
-    for (int i = 0; i < serverRow->childCount(); ++i) {
-        if (serverRow->child(i)->type() == Type)
-            static_cast<CameraTreeItem*>(serverRow->child(i))->createWidget();
-    }
 }
 
 void CameraTreeItem::removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId)
@@ -99,6 +99,8 @@ void CameraTreeItem::setState(Core::Camera::CameraFlags flags)
     if (d->widget) {
         d->widget->setState(status);
         d->widget->setOnline(online);
+    } else {
+        setSizeHint(0, RosterTree::cameraWidgetSize(!online));
     }
 }
 

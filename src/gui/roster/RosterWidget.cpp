@@ -10,6 +10,7 @@
 #include "gui/mainwindow/ServerPropertiesDialog.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
+#include "gui/roster/RosterTree.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "ui_RosterWidget.h"
 #include "utils/Intervals.h"
@@ -551,6 +552,8 @@ void RosterWidget::onServersListReceived(QVariant serversList)
 {
     if (!takeReply() || !d->internetRoot)
         return;
+    // A reply may change every row.
+    d->ui.treeWidget->deferLayout();
     const bool firstFill = d->internetRoot->childCount() == 0;
     QSet<QString> seen;
     int built = 0;
@@ -589,7 +592,6 @@ void RosterWidget::mergeServer(const Core::VideoServerPtr& fresh)
         auto* item = new ServerTreeItem(fresh);
         connect(item, &ServerTreeItem::invalidated, this, &RosterWidget::serverItemInvalidated);
         d->internetRoot->addChild(item);
-        item->createWidget();
         return;
     }
 
@@ -635,6 +637,7 @@ void RosterWidget::onServersListRequestError(int errorCode)
     if (!takeReply())
         return;
     qWarning() << "Servers list request error:" << errorCode;
+    d->ui.treeWidget->deferLayout();
     for (const Core::VideoServerPtr& server : std::as_const(d->servers)) {
         server->setFlags(Core::VideoServer::Offline);
         const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
@@ -711,9 +714,7 @@ void RosterWidget::saveLocalRoster()
 
 void RosterWidget::addLocalServerItem(Core::LocalVideoServerPtr server)
 {
-    auto* item = new LocalServerTreeItem(server);
-    d->localRoot->addChild(item);
-    item->createWidget();
+    d->localRoot->addChild(new LocalServerTreeItem(server));
     d->localServers.insert(server->id(), server);
     connect(server.get(), &Core::LocalVideoServer::stateChanged, this, &RosterWidget::onLocalVideoserverStateChanged);
 }

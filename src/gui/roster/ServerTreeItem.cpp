@@ -2,6 +2,7 @@
 
 #include "gui/roster/CameraCount.h"
 #include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/RosterTree.h"
 #include "gui/roster/ServerWidget.h"
 
 #include <QDebug>
@@ -52,6 +53,7 @@ ServerTreeItem::ServerTreeItem(Core::VideoServerPtr server, QTreeWidgetItem* par
     connect(record, &Core::VideoServer::invalidated, this, &ServerTreeItem::invalidated);
 
     setText(1, QString::number(server->flags().toInt()));
+    setSizeHint(0, RosterTree::serverWidgetSize(!Core::VideoServer::flagsToString(server->flags()).isEmpty()));
     const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
     for (const Core::CameraPtr& camera : cameras)
         addCameraItem(new CameraTreeItem(camera));
@@ -69,8 +71,8 @@ void ServerTreeItem::createWidget()
 {
     d->widget = new ServerWidget(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
     treeWidget()->setItemWidget(this, 0, d->widget);
+    setData(0, Qt::SizeHintRole, QVariant());
     setState(d->server->flags());
-    CameraTreeItem::createWidgets(this);
     treeWidget()->update();
 }
 
@@ -87,12 +89,14 @@ void ServerTreeItem::setState(Core::VideoServer::VideoServerFlags flags)
     if (d->widget) {
         d->widget->setState(Core::VideoServer::flagsToString(flags));
         d->widget->setBold(available);
+    } else {
+        setSizeHint(0, RosterTree::serverWidgetSize(!Core::VideoServer::flagsToString(flags).isEmpty()));
     }
     if (available) {
-        setIcon(0, QIcon(QStringLiteral(":icons/server-icon.png")));
+        setIcon(0, RosterTree::icon(QStringLiteral(":icons/server-icon.png")));
         setToolTip(0, tr("Videoserver \"%1\" is online").arg(d->server->alias()));
     } else {
-        setIcon(0, QIcon(QStringLiteral(":icons/off-server-icon.png")));
+        setIcon(0, RosterTree::icon(QStringLiteral(":icons/off-server-icon.png")));
         setToolTip(0, tr("Videoserver \"%1\" is %2")
                           .arg(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags())));
     }
@@ -116,9 +120,7 @@ void ServerTreeItem::setName(QString)
 
 void ServerTreeItem::onCameraAdded(Core::CameraPtr camera)
 {
-    auto* item = new CameraTreeItem(camera);
-    addCameraItem(item);
-    item->createWidget();
+    addCameraItem(new CameraTreeItem(camera));
 }
 
 void ServerTreeItem::addCameraItem(CameraTreeItem* item)

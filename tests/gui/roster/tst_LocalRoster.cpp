@@ -1,5 +1,6 @@
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
+#include "gui/roster/ServerWidget.h"
 #include "peer/FakeVideoServer.h"
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
@@ -62,6 +63,7 @@ QString describe(LocalServerTreeItem* row)
         if (row->icon(0).pixmap(24).toImage() == QIcon(QString(":icons/%1.png").arg(name)).pixmap(24).toImage())
             icon = name;
     }
+    row->treeWidget()->viewport()->repaint();
     QWidget* widget = row->treeWidget()->itemWidget(row, 0);
     const QLabel* name = widget->findChild<QLabel*>("name");
     return QStringList({row->text(1), icon, row->font(0).bold() ? "bold" : "normal", row->toolTip(0),
@@ -88,6 +90,7 @@ private slots:
     void loadsTheListFile_data();
     void loadsTheListFile();
     void savesTheListFileSafely();
+    void longListsMakeWidgetsForShownRowsOnly();
     void pollsEachServer();
     void followsTheServerState_data();
     void followsTheServerState();
@@ -217,6 +220,29 @@ void tst_LocalRoster::savesTheListFileSafely()
     QCOMPARE(fileBytes(), QByteArray("[]"));
     QMetaObject::invokeMethod(&widget, "saveLocalRoster");
     QCOMPARE(fileBytes(kFile + ".bad"), QByteArray("{\"ip\":"));
+}
+
+void tst_LocalRoster::longListsMakeWidgetsForShownRowsOnly()
+{
+    QByteArrayList entries;
+    for (int i = 0; i < 3000; ++i)
+        entries << entry("10.0." + QByteArray::number(i / 256) + '.' + QByteArray::number(i % 256), "80");
+    writeFile('[' + entries.join(',') + ']');
+    TestSupport::MessageCapture capture;
+    GUI::RosterWidget widget;
+    widget.resize(250, 780);
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+    auto* tree = widget.findChild<QTreeWidget*>("treeWidget");
+    tree->viewport()->repaint();
+    const QList<LocalServerTreeItem*> rows = localRows(&widget);
+    QCOMPARE(rows.size(), 3000);
+    int shown = 0;
+    while (shown < rows.size() && tree->itemWidget(rows[shown], 0))
+        ++shown;
+    QVERIFY(shown > 0 && shown < 40);
+    QVERIFY(!tree->viewport()->rect().contains(tree->visualItemRect(rows[shown])));
+    QCOMPARE(widget.findChildren<ServerWidget*>().size(), shown);
 }
 
 void tst_LocalRoster::pollsEachServer()
