@@ -7,6 +7,10 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <functional>
+
+#include <sys/resource.h>
+
 namespace {
 
 // One start of the real program in a folder of its own: its working directory, config home and temp folder.
@@ -33,6 +37,9 @@ public:
 
     ~ClientRun() { stop(); }
 
+    // Runs in the program's process before it starts.
+    void setChildSetup(const std::function<void()>& setup) { m_childSetup = setup; }
+
     QString workDir() const { return m_root + QStringLiteral("/work"); }
     QString tmpDir() const { return m_root + QStringLiteral("/tmp"); }
     QString configHome() const { return m_root + QStringLiteral("/config"); }
@@ -46,6 +53,8 @@ public:
         process->setWorkingDirectory(workDir());
         process->setProcessEnvironment(m_env);
         process->setProcessChannelMode(QProcess::MergedChannels);
+        if (m_childSetup)
+            process->setChildProcessModifier(m_childSetup);
         process->start(QStringLiteral(QUORVEL_CLIENT_BINARY), {});
         m_processes << process;
         return process;
@@ -67,6 +76,8 @@ public:
         }
         return false;
     }
+
+    qint64 processId() const { return m_processes.isEmpty() ? 0 : m_processes.last()->processId(); }
 
     QString log() const
     {
@@ -111,6 +122,7 @@ public:
 private:
     QString m_root;
     QProcessEnvironment m_env;
+    std::function<void()> m_childSetup;
     QList<QProcess*> m_processes;
 };
 
@@ -127,6 +139,7 @@ private slots:
     void languageFollowsSettingsOrLocale_data();
     void languageFollowsSettingsOrLocale();
     void unopenableLogStopsBeforeSettings();
+    void openFileLimitIsRaised();
 };
 
 void tst_Startup::secondStartLeavesRunningInstanceAlone()
@@ -171,7 +184,8 @@ void tst_Startup::oldSettingsAreMovedIntoWorkingDirectory()
     const QString log = run.log();
     QVERIFY(log.contains(QStringLiteral("Copied old settings file \"%1\"").arg(run.oldSettings())));
     QVERIFY(log.contains(QStringLiteral("Removed old settings file \"%1\"").arg(run.oldSettings())));
-    QVERIFY(log.indexOf(QStringLiteral("Copied old settings file")) < log.indexOf(QStringLiteral("Settings are loading from:")));
+    QVERIFY(log.indexOf(QStringLiteral("Copied old settings file")) <
+            log.indexOf(QStringLiteral("Settings are loading from:")));
 }
 
 void tst_Startup::existingSettingsBlockTheMove()
@@ -222,8 +236,8 @@ void tst_Startup::languageFollowsSettingsOrLocale_data()
     QTest::newRow("neutral locale") << QByteArray() << "C"
                                     << QStringList{"Setup locale: \"C\"", "Loading language: \"en\""}
                                     << QStringList{"Loading language: \"C\""};
-    QTest::newRow("german locale") << QByteArray() << "de_DE.UTF-8"
-                                   << QStringList{"Loading language: \"de\""} << QStringList{};
+    QTest::newRow("german locale") << QByteArray() << "de_DE.UTF-8" << QStringList{"Loading language: \"de\""}
+                                   << QStringList{};
 }
 
 void tst_Startup::languageFollowsSettingsOrLocale()
@@ -232,8 +246,7 @@ void tst_Startup::languageFollowsSettingsOrLocale()
     QFETCH(QString, locale);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, unexpected);
-    ClientRun run(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'),
-                  {QStringLiteral("LANG=") + locale});
+    ClientRun run(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'), {QStringLiteral("LANG=") + locale});
     if (!ini.isEmpty())
         ClientRun::writeFile(run.workDir() + QStringLiteral("/QuorvelClient.ini"), ini);
     QVERIFY(run.startAndWait());
@@ -254,6 +267,32 @@ void tst_Startup::unopenableLogStopsBeforeSettings()
     QCOMPARE(process->exitStatus(), QProcess::CrashExit);
     QVERIFY(QString::fromUtf8(process->readAll()).contains(QStringLiteral("Cannot open log file")));
     QVERIFY(!QFile::exists(run.workDir() + QStringLiteral("/QuorvelClient.ini")));
+}
+
+void tst_Startup::openFileLimitIsRaised()
+{
+    rlimit limit;
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max <= 256)
+        QSKIP("The hard limit of open files is too low to lower the soft one");
+    ClientRun run(QStringLiteral("filelimit"));
+    run.setChildSetup([] {
+        rlimit low;
+        ::getrlimit(RLIMIT_NOFILE, &low);
+        low.rlim_cur = 256;
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    });
+    QVERIFY(run.startAndWait());
+    // "Max open files            <soft>               <hard>               files"
+    const QByteArray limits = ClientRun::readFile(QStringLiteral("/proc/%1/limits").arg(run.processId()));
+    QStringList soft;
+    for (const QByteArray& line : limits.split('\n')) {
+        if (line.startsWith("Max open files"))
+            soft = QString::fromLatin1(line.mid(14)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }
+    const QString hard =
+        limit.rlim_max == RLIM_INFINITY ? QStringLiteral("unlimited") : QString::number(limit.rlim_max);
+    QCOMPARE(soft.mid(0, 2), QStringList({hard, hard}));
 }
 
 QUORVEL_TEST_MAIN(tst_Startup)

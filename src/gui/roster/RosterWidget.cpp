@@ -52,6 +52,10 @@ enum RequestState { Idle = 0, Pending = 1, Applied = 2 };
 // The playback window holds no more players.
 const int kMaxCameras = 16;
 
+// Local servers asked at once, two connections each; the others wait their turn, so that a long list cannot use up
+// the process's file handles.
+const int kMaxPolledServers = 32;
+
 QFont rootFont(const QTreeWidgetItem* item)
 {
     QFont font = item->font(0);
@@ -323,6 +327,9 @@ public:
     // The running "streams/info" and "vs_info/" requests, each to the id of the server asked.
     QMap<Core::StreamerClient*, QString> pendingCameraLists;
     QMap<Core::StreamerClient*, QString> pendingServerInfos;
+    // Ids of the local servers of a poll cycle still waiting for their turn, in order, and the same as a set.
+    QList<QString> pollQueue;
+    QSet<QString> pollQueued;
 };
 
 } // namespace Internal
@@ -463,6 +470,9 @@ void RosterWidget::deinit()
     releasePendingRequest();
     d->requestState = Idle;
     d->servers.clear();
+    // Servers not yet asked in this cycle are not asked any more.
+    d->pollQueue.clear();
+    d->pollQueued.clear();
     delete d->internetRoot;
     d->internetRoot = nullptr;
     d->pollTimer->stop();
@@ -721,10 +731,32 @@ void RosterWidget::addLocalServerItem(Core::LocalVideoServerPtr server)
 
 void RosterWidget::updateLocalServersStatuses()
 {
-    const QList<Core::LocalVideoServerPtr> servers = d->localServers.values();
-    for (const Core::LocalVideoServerPtr& server : servers) {
+    for (auto it = d->localServers.cbegin(); it != d->localServers.cend(); ++it) {
+        if (!d->pollQueued.contains(it.key())) {
+            d->pollQueued.insert(it.key());
+            d->pollQueue.append(it.key());
+        }
+    }
+    pollWaitingServers();
+}
+
+void RosterWidget::pollWaitingServers()
+{
+    QSet<QString> asked;
+    for (const auto* pending : {&d->pendingCameraLists, &d->pendingServerInfos}) {
+        for (const QString& id : *pending)
+            asked.insert(id);
+    }
+    while (!d->pollQueue.isEmpty() && asked.size() < kMaxPolledServers) {
+        const QString id = d->pollQueue.takeFirst();
+        d->pollQueued.remove(id);
+        // Gone meanwhile, or replaced by a server at the same address, which is asked instead.
+        const Core::LocalVideoServerPtr server = d->localServers.value(id);
+        if (!server)
+            continue;
         getLocalServerCameras(server);
         getLocalServerInfo(server);
+        asked.insert(id);
     }
 }
 
@@ -772,6 +804,7 @@ Core::LocalVideoServerPtr RosterWidget::takeLocalReply(bool cameraList)
         return nullptr;
     const QString id = found.value();
     pending.erase(found);
+    pollWaitingServers();
     return d->localServers.value(id);
 }
 

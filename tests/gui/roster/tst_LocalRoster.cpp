@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <csignal>
@@ -92,6 +93,7 @@ private slots:
     void savesTheListFileSafely();
     void longListsMakeWidgetsForShownRowsOnly();
     void pollsEachServer();
+    void pollsManyServersAFewAtATime();
     void followsTheServerState_data();
     void followsTheServerState();
     void silentServersTimeOut();
@@ -272,6 +274,65 @@ void tst_LocalRoster::pollsEachServer()
     poll();
     QTRY_COMPARE(localRows(roster.get())[0]->text(2), QString("Lab0 (0 camera)"));
     QVERIFY(capture.absent("a b&c%") && capture.absent("a%20b%26c%25"));
+}
+
+void tst_LocalRoster::pollsManyServersAFewAtATime()
+{
+    // One peer on every loopback address stands for 300 servers, 127.0.1.1 to 127.0.2.50.
+    TestSupport::FakeVideoServer peer;
+    peer.setPassword("pw");
+    // Connections beyond the backlog would be tried again a second later.
+    peer.setListenBacklogSize(256);
+    QVERIFY(peer.start(QHostAddress::AnyIPv4));
+    peer.holdReplies("streams/info");
+    peer.holdReplies("vs_info/");
+    QByteArrayList entries;
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray host = "127.0." + QByteArray::number(1 + i / 250) + '.' + QByteArray::number(1 + i % 250);
+        entries << entry(host, QByteArray::number(peer.port()), "S", "pw");
+    }
+    writeFile('[' + entries.join(',') + ']');
+    TestSupport::MessageCapture capture;
+
+    // Under a limit of 256 open files, which the client and the peer share here: each request costs two.
+    struct FileLimit
+    {
+        rlimit old;
+        FileLimit(rlim_t soft)
+        {
+            ::getrlimit(RLIMIT_NOFILE, &old);
+            rlimit low = old;
+            low.rlim_cur = soft;
+            ::setrlimit(RLIMIT_NOFILE, &low);
+        }
+        ~FileLimit() { ::setrlimit(RLIMIT_NOFILE, &old); }
+    } limit(256);
+    roster = std::make_unique<GUI::RosterWidget>();
+    roster->init(true);
+    roster->findChild<QTimer*>("localPollTimer")->stop();
+
+    // 32 servers at a time, the next ones as soon as answers free their places, each asked once in the cycle.
+    QSet<QByteArray> asked;
+    while (asked.size() < 300) {
+
+        const int expected = 2 * qMin(32, 300 - int(asked.size()));
+        QTRY_COMPARE(peer.heldCount(), expected);
+        QSet<QByteArray> batch;
+        for (const TestSupport::PeerRequest& request : peer.requests())
+            batch.insert(request.header("Host"));
+        batch.subtract(asked);
+        QCOMPARE(batch.size(), expected / 2);
+        asked.unite(batch);
+        peer.releaseHeld();
+    }
+    QCOMPARE(peer.requests().size(), 600);
+    QTRY_VERIFY(
+        std::all_of(localRows(roster.get()).cbegin(), localRows(roster.get()).cend(),
+                    [](LocalServerTreeItem* row) { return row->server()->state() == LocalVideoServer::Online; }));
+    QVERIFY(capture.absent("Roster: local roster update error"));
+    QFile file("still-opens.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.remove();
 }
 
 void tst_LocalRoster::followsTheServerState_data()
