@@ -265,6 +265,30 @@ int askUser(QWidget* parent, QMessageBox::Icon icon, const QString& title, const
     return added.indexOf(box.clickedButton());
 }
 
+// Replaces the file as a whole with the bytes, readable and writable by its owner only (it holds passwords); false
+// with the reason when it cannot, the file then as it was.
+bool writeOwnerOnly(const QString& name, const QByteArray& bytes, QString* reason)
+{
+    QSaveFile file(name);
+    // Unbuffered, so that a write cut short says why. A short write still commits, so each step is checked first.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                   file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + done, bytes.size() - done);
+        written = count > 0;
+        done += count;
+    }
+    if (!written) {
+        *reason = file.errorString();
+        file.cancelWriting();
+    }
+    if (file.commit())
+        return true;
+    if (reason->isEmpty())
+        *reason = file.errorString();
+    return false;
+}
+
 // Cameras keep a copy of their server's password for their previews and players.
 void setPassword(const Core::LocalVideoServerPtr& server, const QString& password)
 {
@@ -691,17 +715,31 @@ void RosterWidget::loadLocalRoster()
 void RosterWidget::saveLocalRoster()
 {
     const QString& name = d->localRosterFile;
-    if (d->keepBadLocalRoster) {
+    QString reason;
+    if (d->keepBadLocalRoster && QFileInfo::exists(name)) {
         const QString bad = name + QStringLiteral(".bad");
-        QFile::remove(bad);
-        if (!QFile::copy(name, bad)) {
-            qWarning() << "Cannot keep the unreadable local roster as" << bad;
+        QFile source(name);
+        QByteArray bytes;
+        if (source.open(QIODevice::ReadOnly))
+            bytes = source.readAll();
+        if (source.error() != QFileDevice::NoError)
+            reason = source.errorString();
+        else
+            writeOwnerOnly(bad, bytes, &reason);
+        if (!reason.isEmpty()) {
+            qWarning() << "Cannot keep the unreadable local roster as" << bad << reason;
             qWarning() << "Cannot save local roster" << name;
+            askUser(this, QMessageBox::Warning, tr("Local videoservers have not been saved"),
+                    tr("The list of local videoservers \"%1\" could not be read at start, and it cannot be kept as "
+                       "\"%2\": %3.\n\nThe list is not overwritten, so your change is not saved and lasts only until "
+                       "the program is closed.")
+                        .arg(QFileInfo(name).absoluteFilePath(), QFileInfo(bad).absoluteFilePath(), reason),
+                    {tr("I see")});
             return;
         }
         qWarning() << "Unreadable local roster kept as" << bad;
-        d->keepBadLocalRoster = false;
     }
+    d->keepBadLocalRoster = false;
 
     QVariantList list;
     for (const Core::LocalVideoServerPtr& server : std::as_const(d->localServers)) {
@@ -710,16 +748,14 @@ void RosterWidget::saveLocalRoster()
                             {QStringLiteral("password"), server->password()},
                             {QStringLiteral("port"), server->port()}};
     }
-    const QByteArray bytes = QJsonDocument::fromVariant(list).toJson(QJsonDocument::Compact);
-    QSaveFile file(name);
-    // The file holds passwords. A short write still commits, so each step is checked before the commit.
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         file.write(bytes) == bytes.size() && file.flush();
-    if (!written)
-        file.cancelWriting();
-    if (!file.commit())
-        qWarning() << "Cannot save local roster" << name << file.errorString();
+    if (writeOwnerOnly(name, QJsonDocument::fromVariant(list).toJson(QJsonDocument::Compact), &reason))
+        return;
+    qWarning() << "Cannot save local roster" << name << reason;
+    askUser(this, QMessageBox::Warning, tr("Local videoservers have not been saved"),
+            tr("The list of local videoservers cannot be saved to the file \"%1\": %2.\n\nYour change lasts only "
+               "until the program is closed.")
+                .arg(QFileInfo(name).absoluteFilePath(), reason),
+            {tr("I see")});
 }
 
 void RosterWidget::addLocalServerItem(Core::LocalVideoServerPtr server)

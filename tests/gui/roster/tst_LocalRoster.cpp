@@ -2,6 +2,7 @@
 #include "gui/roster/RosterWidget.h"
 #include "gui/roster/ServerWidget.h"
 #include "peer/FakeVideoServer.h"
+#include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
@@ -185,6 +186,7 @@ void tst_LocalRoster::loadsTheListFile()
 
 void tst_LocalRoster::savesTheListFileSafely()
 {
+    TestSupport::BoxAnswerer boxes("I see");
     writeFile('[' + entry("10.0.0.9", "80", "A", "") + ",{}," + entry("10.0.0.10", "80", "B") + ']',
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     {
@@ -211,17 +213,48 @@ void tst_LocalRoster::savesTheListFileSafely()
         QVERIFY(capture.contains("Cannot save local roster \"local_roster.txt\""));
         QCOMPARE(fileBytes(), QByteArray("[]"));
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList(kFile));
+        // The user is told at once, with the file and the reason.
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Local videoservers have not been saved"));
+        QCOMPARE(boxes.last().text, "The list of local videoservers cannot be saved to the file \"" +
+                                        QDir().absoluteFilePath(kFile) +
+                                        "\": File too large.\n\nYour change lasts only until the program is closed.");
+        QCOMPARE(boxes.last().buttons, QStringList("I see"));
     }
 
-    // A file that could not be read is kept aside before the first save replaces it, and only then.
+    // A file that could not be read is kept aside, owner-only, before the first save replaces it, and only then.
+    writeFile("{\"ip\":", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    {
+        GUI::RosterWidget widget;
+        TestSupport::MessageCapture capture;
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QVERIFY(capture.contains("local_roster.txt.bad"));
+        QCOMPARE(fileBytes(), QByteArray("[]"));
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QCOMPARE(fileBytes(kFile + ".bad"), QByteArray("{\"ip\":"));
+        struct stat info;
+        QCOMPARE(::stat("local_roster.txt.bad", &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QCOMPARE(boxes.count(), 1);
+    }
+
+    // When it cannot be kept aside, no change is saved over it, and each one is told.
+    QFile::remove(kFile + ".bad");
+    QVERIFY(QDir().mkpath(kFile + ".bad/taken"));
     writeFile("{\"ip\":");
     GUI::RosterWidget widget;
-    TestSupport::MessageCapture capture;
-    QMetaObject::invokeMethod(&widget, "saveLocalRoster");
-    QVERIFY(capture.contains("local_roster.txt.bad"));
-    QCOMPARE(fileBytes(), QByteArray("[]"));
-    QMetaObject::invokeMethod(&widget, "saveLocalRoster");
-    QCOMPARE(fileBytes(kFile + ".bad"), QByteArray("{\"ip\":"));
+    for (int save = 0; save < 2; ++save) {
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QCOMPARE(fileBytes(), QByteArray("{\"ip\":"));
+    }
+    QCOMPARE(boxes.count(), 3);
+    QVERIFY2(boxes.last().text.startsWith("The list of local videoservers \"" + QDir().absoluteFilePath(kFile) +
+                                          "\" could not be read at start, and it cannot be kept as \"" +
+                                          QDir().absoluteFilePath(kFile + ".bad") + "\": "),
+             qPrintable(boxes.last().text));
+    QVERIFY(boxes.last().text.endsWith(".\n\nThe list is not overwritten, so your change is not saved and lasts only "
+                                       "until the program is closed."));
+    QDir(kFile + ".bad").removeRecursively();
 }
 
 void tst_LocalRoster::longListsMakeWidgetsForShownRowsOnly()
