@@ -11,8 +11,10 @@
 #include "gui/roster/RosterWidget.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
+#include "support/EventLoopRuns.h"
 #include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
+#include "support/PeerThread.h"
 #include "support/TestEnvironment.h"
 #include "utils/ServiceHosts.h"
 
@@ -31,6 +33,9 @@
 #include <malloc.h>
 
 using namespace QuorvelClient;
+using TestSupport::runFor;
+using TestSupport::runUntil;
+using TestSupport::threadCpuMs;
 
 namespace {
 
@@ -54,36 +59,9 @@ struct Peers
     }
 };
 
-double threadCpuMs()
-{
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
 double heapMb()
 {
     return mallinfo2().uordblks / 1048576.0;
-}
-
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Checks every 20 ms: counting objects is not free.
-void runUntil(const std::function<bool()>& done)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(20);
-    loop.exec();
 }
 
 struct Step
@@ -101,7 +79,8 @@ Step measure(const std::function<void()>& start, const std::function<bool()>& do
     wall.start();
     const double cpu = threadCpuMs();
     start();
-    runUntil(done);
+    // Counting objects is not free: checked every 20 ms.
+    runUntil(done, 20);
     const double wallMs = wall.nsecsElapsed() / 1e6;
     runFor(300);
     return Step{wallMs, threadCpuMs() - cpu, heartbeat.longestGapMs()};
@@ -138,14 +117,11 @@ struct Sizes
     Step offline;
 };
 
-Sizes account(QObject* peerContext, Peers* peers, int servers, int camerasEach)
+Sizes account(TestSupport::PeerThread<Peers>& peers, int servers, int camerasEach)
 {
     const int cameras = servers * camerasEach;
     const QVariantMap roster = TestSupport::FakeService::generatedRoster(servers, camerasEach);
-    auto setRoster = [&](const QVariantMap& reply) {
-        QMetaObject::invokeMethod(
-            peerContext, [&] { peers->net.service.setRoster(reply); }, Qt::BlockingQueuedConnection);
-    };
+    auto setRoster = [&](const QVariantMap& reply) { peers.run([&] { peers->net.service.setRoster(reply); }); };
     setRoster(roster);
     auto* widget = new GUI::RosterWidget;
     widget->resize(250, 780);
@@ -228,15 +204,8 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    QThread peerThread;
-    peerThread.start();
-    QObject context;
-    context.moveToThread(&peerThread);
-    Peers* peers = nullptr;
-    bool started = false;
-    QMetaObject::invokeMethod(
-        &context, [&] { started = (peers = new Peers)->start(); }, Qt::BlockingQueuedConnection);
-    if (!started) {
+    TestSupport::PeerThread<Peers> peers;
+    if (!peers.start()) {
         std::printf("cannot start the fake peers\n");
         return 1;
     }
@@ -247,15 +216,10 @@ int main(int argc, char* argv[])
     Core::SessionManager::instance()->requestSessionId();
     signIn.exec();
 
-    const Sizes small = account(&context, peers, 100, 20);
-    const Sizes large = account(&context, peers, 250, 40);
-    account(&context, peers, 1000, 40);
+    const Sizes small = account(peers, 100, 20);
+    const Sizes large = account(peers, 250, 40);
+    account(peers, 1000, 40);
     localList(130000);
-
-    QMetaObject::invokeMethod(
-        &context, [&] { delete peers; }, Qt::BlockingQueuedConnection);
-    peerThread.quit();
-    peerThread.wait();
     std::printf("10,000 / 2,000 cameras: first fill %.2f (GUI CPU %.2f), unchanged refresh %.2f, offline refresh "
                 "%.2f\n",
                 large.fill.wallMs / small.fill.wallMs, large.fill.cpuMs / small.fill.cpuMs,

@@ -30,7 +30,8 @@ CameraTreeItem::CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent)
     d->camera = camera;
     connect(camera.get(), &Core::Camera::flagsChanged, this, &CameraTreeItem::setState);
     connect(camera.get(), &Core::Camera::previewChanged, this, &CameraTreeItem::onPreviewChanged);
-    setSizeHint(0, RosterTree::cameraWidgetSize(camera->flags() != Core::Camera::CameraFlags()));
+    // The tooltip from the start: the widget comes only when the row is first painted.
+    setState(camera->flags());
 }
 
 CameraTreeItem::~CameraTreeItem()

@@ -52,12 +52,11 @@ ServerTreeItem::ServerTreeItem(Core::VideoServerPtr server, QTreeWidgetItem* par
     connect(record, &Core::VideoServer::camerasRemoved, this, &ServerTreeItem::removeCameras);
     connect(record, &Core::VideoServer::invalidated, this, &ServerTreeItem::invalidated);
 
-    setText(1, QString::number(server->flags().toInt()));
-    setSizeHint(0, RosterTree::serverWidgetSize(!Core::VideoServer::flagsToString(server->flags()).isEmpty()));
     const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
     for (const Core::CameraPtr& camera : cameras)
         addCameraItem(new CameraTreeItem(camera));
-    updateText();
+    // The row's state, icon and tooltip from the start: its widget comes only when the row is first painted.
+    setState(server->flags());
 }
 
 ServerTreeItem::~ServerTreeItem() = default;

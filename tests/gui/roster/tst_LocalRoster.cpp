@@ -359,9 +359,12 @@ void tst_LocalRoster::pollsManyServersAFewAtATime()
         peer.releaseHeld();
     }
     QCOMPARE(peer.requests().size(), 600);
-    QTRY_VERIFY(
-        std::all_of(localRows(roster.get()).cbegin(), localRows(roster.get()).cend(),
-                    [](LocalServerTreeItem* row) { return row->server()->state() == LocalVideoServer::Online; }));
+    const auto allOnline = [this] {
+        const QList<LocalServerTreeItem*> rows = localRows(roster.get());
+        return std::all_of(rows.cbegin(), rows.cend(),
+                           [](LocalServerTreeItem* row) { return row->server()->state() == LocalVideoServer::Online; });
+    };
+    QTRY_VERIFY(allOnline());
     QVERIFY(capture.absent("Roster: local roster update error"));
     QFile file("still-opens.txt");
     QVERIFY(file.open(QIODevice::WriteOnly));
