@@ -2,7 +2,6 @@
 
 #include "core/PreviewLoader.h"
 #include "gui/roster/CameraWidget.h"
-#include "gui/roster/RosterTree.h"
 
 #include <QPointer>
 #include <QTreeWidget>
@@ -48,8 +47,6 @@ void CameraTreeItem::createWidget()
     auto* widget = new CameraWidget(d->camera->name(), QString(), d->camera->flags() == Core::Camera::CameraFlags(),
                                     treeWidget()->viewport());
     treeWidget()->setItemWidget(this, 0, widget);
-    // From now on the row is as high as its widget.
-    setData(0, Qt::SizeHintRole, QVariant());
     d->widget = widget;
     setState(d->camera->flags());
     // A row made again for a camera that already has a preview shows it at once.
@@ -100,8 +97,6 @@ void CameraTreeItem::setState(Core::Camera::CameraFlags flags)
     if (d->widget) {
         d->widget->setState(status);
         d->widget->setOnline(online);
-    } else {
-        setSizeHint(0, RosterTree::cameraWidgetSize(!online));
     }
 }
 

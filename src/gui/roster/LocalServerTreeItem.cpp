@@ -56,7 +56,6 @@ void LocalServerTreeItem::createWidget()
         return;
     d->widget = new ServerWidget(d->server->name(), Core::LocalVideoServer::shortStateText(d->server->state()));
     treeWidget()->setItemWidget(this, 0, d->widget);
-    setData(0, Qt::SizeHintRole, QVariant());
     setState(d->server->state());
     treeWidget()->update();
 }
@@ -74,8 +73,6 @@ void LocalServerTreeItem::setState(Core::LocalVideoServer::LocalVideoServerState
     if (d->widget) {
         d->widget->setState(LocalVideoServer::shortStateText(state));
         d->widget->setBold(state == LocalVideoServer::Online);
-    } else {
-        setSizeHint(0, RosterTree::serverWidgetSize(!LocalVideoServer::shortStateText(state).isEmpty()));
     }
 
     const QString name = d->server->name();

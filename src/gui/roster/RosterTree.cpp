@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QHash>
+#include <QStyledItemDelegate>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -31,14 +32,71 @@ bool createWidget(QTreeWidgetItem* item)
     }
 }
 
+// The height of a row's widget with and without its state line.
+int widgetHeight(int type, bool withState)
+{
+    static int heights[2][2] = {{-1, -1}, {-1, -1}};
+    const bool camera = type == CameraTreeItem::Type;
+    int& height = heights[camera][withState];
+    if (height < 0) {
+        const QString state = withState ? QStringLiteral("A") : QString();
+        height = camera ? CameraWidget(QStringLiteral("A"), state, true).sizeHint().height()
+                        : ServerWidget(QStringLiteral("A"), state).sizeHint().height();
+    }
+    return height;
+}
+
+// Whether the row's widget will show a state line, or -1 for a row without a widget of its own.
+int withStateLine(const QTreeWidgetItem* item)
+{
+    switch (item->type()) {
+    case CameraTreeItem::Type:
+        return static_cast<const CameraTreeItem*>(item)->camera()->flags() != Core::Camera::CameraFlags();
+    case ServerTreeItem::Type:
+        return !Core::VideoServer::flagsToString(static_cast<const ServerTreeItem*>(item)->server()->flags()).isEmpty();
+    case LocalServerTreeItem::Type:
+        return !Core::LocalVideoServer::shortStateText(static_cast<const LocalServerTreeItem*>(item)->server()->state())
+                    .isEmpty();
+    default:
+        return -1;
+    }
+}
+
+// Sizes a row that has no widget yet as the view will size it with its widget: the taller of the widget and what
+// the row draws itself.
+class RowDelegate : public QStyledItemDelegate
+{
+public:
+    explicit RowDelegate(RosterTree* tree) : QStyledItemDelegate(tree), m_tree(tree) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (index.column() != 0 || m_tree->indexWidget(index))
+            return size;
+        const QTreeWidgetItem* item = m_tree->itemFromIndex(index);
+        const int withState = item ? withStateLine(item) : -1;
+        if (withState < 0)
+            return size;
+        size.setHeight(qMax(size.height(), widgetHeight(item->type(), withState)));
+        return size;
+    }
+
+private:
+    RosterTree* m_tree;
+};
+
 } // namespace
 
-RosterTree::RosterTree(QWidget* parent) : QTreeWidget(parent) {}
+RosterTree::RosterTree(QWidget* parent) : QTreeWidget(parent)
+{
+    setItemDelegate(new RowDelegate(this));
+}
 
 void RosterTree::loadShownRows()
 {
     const int bottom = viewport()->height();
-    // New widgets change the heights of rows that had a size from before, which may bring more rows into view.
+    // Should a widget come out of another height than its row had, other rows come into view.
     for (int round = 0; round < 3; ++round) {
         QList<QTreeWidgetItem*> missing;
         for (QTreeWidgetItem* item = itemAt(0, 0); item; item = itemBelow(item)) {
@@ -60,24 +118,6 @@ void RosterTree::deferLayout()
 {
     // While a layout is pending the view takes changed rows without placing them.
     scheduleDelayedItemsLayout();
-}
-
-QSize RosterTree::cameraWidgetSize(bool withState)
-{
-    static QSize sizes[2];
-    QSize& size = sizes[withState];
-    if (!size.isValid())
-        size = CameraWidget(QStringLiteral("A"), withState ? QStringLiteral("A") : QString(), true).sizeHint();
-    return size;
-}
-
-QSize RosterTree::serverWidgetSize(bool withState)
-{
-    static QSize sizes[2];
-    QSize& size = sizes[withState];
-    if (!size.isValid())
-        size = ServerWidget(QStringLiteral("A"), withState ? QStringLiteral("A") : QString()).sizeHint();
-    return size;
 }
 
 QIcon RosterTree::icon(const QString& resource)

@@ -1,15 +1,14 @@
 #pragma once
 
 #include <QIcon>
-#include <QSize>
 #include <QTreeWidget>
 
 namespace QuorvelClient {
 namespace GUI {
 
 // The roster's tree. Its rows get their item widgets when they are first about to be painted, so that rows under a
-// collapsed server or below the shown part of the tree cost no widget; until then a row is as high as its widget
-// will be and shows nothing.
+// collapsed server or below the shown part of the tree cost no widget; until then a row is as high as it will be
+// with its widget, and shows nothing but its icon.
 class RosterTree : public QTreeWidget
 {
     Q_OBJECT
@@ -22,9 +21,6 @@ public:
     // place costs as much as the rows between it and the top of the view.
     void deferLayout();
 
-    // The size of a row's widget with and without its state line, which a row takes until it has its widget.
-    static QSize cameraWidgetSize(bool withState);
-    static QSize serverWidgetSize(bool withState);
     // The rows' icons, decoded once for all rows.
     static QIcon icon(const QString& resource);
 

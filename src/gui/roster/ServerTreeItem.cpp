@@ -70,7 +70,6 @@ void ServerTreeItem::createWidget()
 {
     d->widget = new ServerWidget(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
     treeWidget()->setItemWidget(this, 0, d->widget);
-    setData(0, Qt::SizeHintRole, QVariant());
     setState(d->server->flags());
     treeWidget()->update();
 }
@@ -88,8 +87,6 @@ void ServerTreeItem::setState(Core::VideoServer::VideoServerFlags flags)
     if (d->widget) {
         d->widget->setState(Core::VideoServer::flagsToString(flags));
         d->widget->setBold(available);
-    } else {
-        setSizeHint(0, RosterTree::serverWidgetSize(!Core::VideoServer::flagsToString(flags).isEmpty()));
     }
     if (available) {
         setIcon(0, RosterTree::icon(QStringLiteral(":icons/server-icon.png")));
