@@ -14,8 +14,10 @@
 #include "gui/roster/ServerTreeItem.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
+#include "support/EventLoopRuns.h"
 #include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
+#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "utils/ServiceHosts.h"
 
@@ -35,6 +37,9 @@
 #include <vector>
 
 using namespace QuorvelClient;
+using TestSupport::runFor;
+using TestSupport::runUntil;
+using TestSupport::threadCpuMs;
 
 namespace {
 
@@ -75,33 +80,6 @@ struct Peers
     }
 };
 
-double threadCpuMs()
-{
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-// Both wait in the event loop rather than spin, so that the thread's CPU time counts only work.
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void runUntil(const std::function<bool()>& done)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(2);
-    loop.exec();
-}
-
 struct Cycle
 {
     double cpuMs = 0;
@@ -117,7 +95,7 @@ Cycle measure(const std::function<void()>& start)
     TestSupport::Heartbeat heartbeat(10);
     const double cpu = threadCpuMs();
     start();
-    runUntil([&] { return census.alive("QuorvelClient::Core::StreamerClient") == 0; });
+    runUntil([&] { return census.alive("QuorvelClient::Core::StreamerClient") == 0; }, 2);
     runFor(100);
     return Cycle{threadCpuMs() - cpu, heartbeat.longestGapMs()};
 }
@@ -156,15 +134,8 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    QThread peerThread;
-    peerThread.start();
-    QObject context;
-    context.moveToThread(&peerThread);
-    Peers* peers = nullptr;
-    bool started = false;
-    QMetaObject::invokeMethod(
-        &context, [&] { started = (peers = new Peers)->start(); }, Qt::BlockingQueuedConnection);
-    if (!started) {
+    TestSupport::PeersOnThread<Peers> peers;
+    if (!peers.start()) {
         std::printf("cannot start the fake peers\n");
         return 1;
     }
@@ -199,7 +170,7 @@ int main(int argc, char* argv[])
     roster->findChild<QTimer*>("rosterRequestTimer")->stop();
     roster->findChild<QTimer*>("localPollTimer")->stop();
     const int cameras = 100 * 20 + kLocalServers * kLocalCameras;
-    runUntil([&] { return rowsOf(tree, GUI::CameraTreeItem::Type) == cameras; });
+    runUntil([&] { return rowsOf(tree, GUI::CameraTreeItem::Type) == cameras; }, 2);
     roster->expandAll();
     runFor(1000);
     Core::PreviewLoader::instance()->stop();
@@ -226,10 +197,6 @@ int main(int argc, char* argv[])
 
     roster->deinit();
     delete roster;
-    QMetaObject::invokeMethod(
-        &context, [&] { delete peers; }, Qt::BlockingQueuedConnection);
-    peerThread.quit();
-    peerThread.wait();
     std::printf("ratio: %.2f\n", median(rosterCpu) / median(bareCpu));
     std::fflush(stdout);
     TestSupport::cleanupEnvironment();

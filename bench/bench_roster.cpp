@@ -1,106 +1,94 @@
-// The roster signed in to the fake service and filled from generated account rosters of 100 x 20 and 250 x 40
-// cameras, shown offscreen. Measures how long the GUI thread stalls (the longest gap of a 1 ms heartbeat) on the
-// first fill, against building the same row widgets alone, and on a refresh equal to the last reply, against
-// parsing that reply alone. The last line is the ratio of the expanded unchanged refresh to the parse.
+// The roster signed in to the fake service (whose peers run on a thread of their own) and filled from generated
+// account rosters of 2,000 (100 x 20), 10,000 (250 x 40) and 40,000 (1,000 x 40; the client reads no larger reply)
+// cameras, shown offscreen at the dock's size. For each size: the first fill (wall time until every row is in, the
+// GUI thread's CPU time, its longest stall as the longest gap of a 1 ms heartbeat, heap growth per camera row with
+// its record, and the widgets made), expanding every server, a refresh equal to the last reply and one that turns
+// every camera offline or back online; the medians of five rounds for the first two sizes. Then a local server list
+// file of 130,000 servers read at start and shown. The last lines compare 10,000 cameras with 2,000.
 #include "core/SessionManager.h"
 #include "gui/roster/CameraTreeItem.h"
-#include "gui/roster/CameraWidget.h"
+#include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
-#include "gui/roster/ServerTreeItem.h"
-#include "gui/roster/ServerWidget.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
+#include "support/EventLoopRuns.h"
 #include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
+#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "utils/ServiceHosts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
-#include <memory>
+#include <malloc.h>
+#include <vector>
 
 using namespace QuorvelClient;
+using TestSupport::runFor;
+using TestSupport::runUntil;
+using TestSupport::threadCpuMs;
 
 namespace {
 
-double vmRssMb()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return 0;
-}
-
-// Runs the event loop until done() holds and then for settleMs more, and returns the longest gap in ms between
-// beats of a 1 ms timer meanwhile.
-double stall(const std::function<void()>& start, const std::function<bool()>& done, int settleMs = 300)
-{
-    TestSupport::Heartbeat heartbeat(1);
-    start();
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < settleMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return heartbeat.longestGapMs();
-}
-
-void settle(int ms = 300)
-{
-    stall([] {}, [] { return true; }, ms);
-}
-
-// Counts the signals of objects and models connected to it.
-class SignalCounter : public QObject
-{
-    Q_OBJECT
-public:
-    int count = 0;
-    void watch(QObject* object)
-    {
-        const QMetaMethod hit = metaObject()->method(metaObject()->indexOfSlot("hit()"));
-        for (int i = 0; i < object->metaObject()->methodCount(); ++i) {
-            const QMetaMethod method = object->metaObject()->method(i);
-            // Previews come from the preview loader's own refresh, not from the roster reply.
-            if (method.methodType() == QMetaMethod::Signal && method.name() != "destroyed" &&
-                method.name() != "previewChanged")
-                connect(object, method, this, hit);
-        }
-    }
-public slots:
-    void hit() { ++count; }
-};
-
-struct Bench
+struct Peers
 {
     TestSupport::FakeNetwork net;
     TestSupport::FakeVideoServer streamer;
 
-    int rosterRequests() const
+    bool start()
     {
-        int count = 0;
-        for (const TestSupport::PeerRequest& request : net.service.requests())
-            count += request.path.endsWith("/public/roster");
-        return count;
+        if (!net.start() || !streamer.start())
+            return false;
+        net.service.addAccount("bench@quorvel.example", "bench");
+        streamer.setSessionCheck([](const QString&) { return true; });
+        QList<TestSupport::FakeCamera> cameras;
+        for (int c = 1; c <= 40; ++c)
+            cameras << TestSupport::FakeCamera{c, QString("Camera %1").arg(c)};
+        streamer.setCameras(cameras);
+        net.proxy.map(Utils::ServiceHosts::streamerHost, 80, QHostAddress::LocalHost, streamer.port());
+        return true;
     }
 };
 
-int itemCount(QTreeWidget* tree, int type)
+double heapMb()
+{
+    return mallinfo2().uordblks / 1048576.0;
+}
+
+struct Step
+{
+    double wallMs = 0;
+    double cpuMs = 0;
+    double longestGapMs = 0;
+};
+
+// Runs the loop from start() until done() holds and 300 ms more; the wall time is taken when done() holds.
+Step measure(const std::function<void()>& start, const std::function<bool()>& done)
+{
+    TestSupport::Heartbeat heartbeat(1);
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu = threadCpuMs();
+    start();
+    // Counting objects is not free: checked every 20 ms.
+    runUntil(done, 20);
+    const double wallMs = wall.nsecsElapsed() / 1e6;
+    runFor(300);
+    return Step{wallMs, threadCpuMs() - cpu, heartbeat.longestGapMs()};
+}
+
+int rowsOf(QTreeWidget* tree, int type)
 {
     int count = 0;
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
@@ -108,49 +96,142 @@ int itemCount(QTreeWidget* tree, int type)
     return count;
 }
 
-double widgetsAloneMs(int servers, int camerasEach)
+QVariantMap allOffline(QVariantMap roster)
 {
-    std::vector<std::unique_ptr<QWidget>> widgets;
-    QElapsedTimer timer;
-    timer.start();
-    for (int s = 0; s < servers; ++s) {
-        widgets.emplace_back(new ServerWidget(QString("Server %1 (%2 cameras)").arg(s).arg(camerasEach), QString()));
-        for (int c = 1; c <= camerasEach; ++c)
-            widgets.emplace_back(new CameraWidget(QString("Camera %1").arg(c), QString(), true));
+    for (QVariant& server : roster) {
+        QVariantMap object = server.toMap();
+        QVariantMap cameras = object.value("cameras").toMap();
+        for (QVariant& camera : cameras) {
+            QVariantMap map = camera.toMap();
+            map.insert("online", false);
+            camera = map;
+        }
+        object.insert("cameras", cameras);
+        server = object;
     }
-    return timer.nsecsElapsed() / 1e6;
-}
-
-// Fills a new roster from the generated roster; returns it shown and filled.
-GUI::RosterWidget* firstFill(Bench& bench, int servers, int camerasEach)
-{
-    const int cameras = servers * camerasEach;
-    bench.net.service.setRoster(TestSupport::FakeService::generatedRoster(servers, camerasEach));
-    auto* roster = new GUI::RosterWidget;
-    roster->resize(250, 780);
-    roster->show();
-    settle();
-    auto* tree = roster->findChild<QTreeWidget*>("treeWidget");
-    const double rssBefore = vmRssMb();
-    const int widgetsBefore = QApplication::allWidgets().size();
-    const double ms =
-        stall([&] { roster->init(false); }, [&] { return itemCount(tree, GUI::CameraTreeItem::Type) == cameras; });
-    const double rssGrowth = vmRssMb() - rssBefore;
-    const int widgets = QApplication::allWidgets().size() - widgetsBefore;
-    const double alone = widgetsAloneMs(servers, camerasEach);
-    std::printf("first fill, %5d cameras: stall %7.0f ms, VmRSS +%5.0f MB, %6d widgets; the widgets alone %7.0f ms "
-                "(%.2fx)\n",
-                cameras, ms, rssGrowth, widgets, alone, ms / alone);
     return roster;
 }
 
-double unchangedMerge(Bench& bench, GUI::RosterWidget* roster)
+struct Sizes
 {
+    Step fill;
+    Step unchanged;
+    Step changed;
+};
+
+// Measures from start() until the roster's request is answered, its REST client released, and done() holds.
+Step measureRequest(const std::function<void()>& start, const std::function<bool()>& done)
+{
+    // Made for the step alone: it keeps every object made meanwhile, and asking it walks them all.
     TestSupport::ObjectCensus census;
-    const int asked = bench.rosterRequests();
-    return stall(
-        [&] { QMetaObject::invokeMethod(roster, "requestServerList"); },
-        [&] { return bench.rosterRequests() > asked && census.alive("QuorvelClient::Core::RestClient") == 0; });
+    return measure(start, [&] { return census.alive("QuorvelClient::Core::RestClient") == 0 && done(); });
+}
+
+Step median(std::vector<Step> steps)
+{
+    std::sort(steps.begin(), steps.end(), [](const Step& a, const Step& b) { return a.wallMs < b.wallMs; });
+    return steps[steps.size() / 2];
+}
+
+// Each step is measured `rounds` times and its median taken: the first fill each time in a new roster, the
+// refreshes in the last one.
+Sizes account(TestSupport::PeersOnThread<Peers>& peers, int servers, int camerasEach, int rounds)
+{
+    const int cameras = servers * camerasEach;
+    const QVariantMap roster = TestSupport::FakeService::generatedRoster(servers, camerasEach);
+    const QVariantMap offline = allOffline(roster);
+    auto setRoster = [&](const QVariantMap& reply) { peers.run([&] { peers->net.service.setRoster(reply); }); };
+    setRoster(roster);
+    GUI::RosterWidget* widget = nullptr;
+    std::vector<Step> fills;
+    double perRow = 0;
+    int widgetsBefore = 0;
+    int widgets = 0;
+    for (int round = 0; round < rounds; ++round) {
+        if (widget) {
+            widget->deinit();
+            delete widget;
+        }
+        widget = new GUI::RosterWidget;
+        widget->resize(250, 780);
+        widget->show();
+        runFor(300);
+        auto* tree = widget->findChild<QTreeWidget*>("treeWidget");
+        const double heap = heapMb();
+        widgetsBefore = QApplication::allWidgets().size();
+        fills.push_back(measureRequest([&] { widget->init(false); },
+                                       [&] { return rowsOf(tree, GUI::CameraTreeItem::Type) == cameras; }));
+        perRow = (heapMb() - heap) * 1048576.0 / cameras;
+        widgets = QApplication::allWidgets().size() - widgetsBefore;
+        widget->findChild<QTimer*>("rosterRequestTimer")->stop();
+        widget->findChild<QTimer*>("localPollTimer")->stop();
+    }
+    Sizes sizes;
+    sizes.fill = median(fills);
+    std::printf("%6d cameras, first fill: %6.0f ms, GUI CPU %6.0f ms, longest stall %5.0f ms; heap %5.0f bytes per "
+                "camera row, %d widgets\n",
+                cameras, sizes.fill.wallMs, sizes.fill.cpuMs, sizes.fill.longestGapMs, perRow, widgets);
+
+    const Step expand = measure([&] { widget->expandAll(); }, [] { return true; });
+    std::printf("%6d cameras, all expanded: longest stall %5.0f ms, %d widgets\n", cameras, expand.longestGapMs,
+                int(QApplication::allWidgets().size() - widgetsBefore));
+
+    // Unchanged, and every camera going offline or coming back.
+    std::vector<Step> unchanged, changed;
+    for (int round = 0; round < rounds; ++round) {
+        const auto refresh = [&] {
+            return measureRequest([&] { QMetaObject::invokeMethod(widget, "requestServerList"); }, [] { return true; });
+        };
+        unchanged.push_back(refresh());
+        setRoster(round % 2 == 0 ? offline : roster);
+        changed.push_back(refresh());
+    }
+    sizes.unchanged = median(unchanged);
+    sizes.changed = median(changed);
+    std::printf("%6d cameras, refresh: unchanged %5.0f ms (GUI CPU %5.0f ms, longest stall %5.0f ms), every camera "
+                "changed %5.0f ms (GUI CPU %5.0f ms, longest stall %5.0f ms)\n",
+                cameras, sizes.unchanged.wallMs, sizes.unchanged.cpuMs, sizes.unchanged.longestGapMs,
+                sizes.changed.wallMs, sizes.changed.cpuMs, sizes.changed.longestGapMs);
+    std::fflush(stdout);
+    widget->deinit();
+    delete widget;
+    runFor(300);
+    return sizes;
+}
+
+void localList(int servers)
+{
+    QFile file("local_roster.txt");
+    file.open(QIODevice::WriteOnly);
+    file.write("[");
+    for (int i = 0; i < servers; ++i) {
+        file.write(QString("%1{\"ip\":\"10.%2.%3.%4\",\"name\":\"Local %5\",\"password\":\"pw\",\"port\":80}")
+                       .arg(i ? "," : "")
+                       .arg(i / 65536)
+                       .arg(i / 256 % 256)
+                       .arg(i % 256)
+                       .arg(i)
+                       .toUtf8());
+    }
+    file.write("]");
+    file.close();
+    const double heap = heapMb();
+    const int widgetsBefore = QApplication::allWidgets().size();
+    GUI::RosterWidget* widget = nullptr;
+    const Step load = measure(
+        [&] {
+            widget = new GUI::RosterWidget;
+            widget->resize(250, 780);
+            widget->show();
+        },
+        [] { return true; });
+    auto* tree = widget->findChild<QTreeWidget*>("treeWidget");
+    std::printf("%d local servers in the list file: read and shown in %.0f ms, GUI CPU %.0f ms, longest stall %.0f "
+                "ms, heap %.0f bytes per server, %d rows, %d widgets\n",
+                servers, load.wallMs, load.cpuMs, load.longestGapMs, (heapMb() - heap) * 1048576.0 / servers,
+                rowsOf(tree, GUI::LocalServerTreeItem::Type), int(QApplication::allWidgets().size() - widgetsBefore));
+    delete widget;
+    QFile::remove("local_roster.txt");
 }
 
 } // namespace
@@ -160,75 +241,29 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    Bench bench;
-    if (!bench.net.start()) {
-        std::printf("cannot start the fake service\n");
+    TestSupport::PeersOnThread<Peers> peers;
+    if (!peers.start()) {
+        std::printf("cannot start the fake peers\n");
         return 1;
     }
-    bench.net.useProxy();
-    bench.net.service.addAccount("bench@quorvel.example", "bench");
-    bench.streamer.setSessionCheck([](const QString&) { return true; });
-    QList<TestSupport::FakeCamera> cameras;
-    for (int c = 1; c <= 40; ++c)
-        cameras << TestSupport::FakeCamera{c, QString("Camera %1").arg(c)};
-    bench.streamer.setCameras(cameras);
-    bench.streamer.start();
-    bench.net.proxy.map(Utils::ServiceHosts::streamerHost, 80, QHostAddress::LocalHost, bench.streamer.port());
+    peers->net.useProxy();
     Core::SessionManager::create("bench@quorvel.example", "bench");
     QEventLoop signIn;
     QObject::connect(Core::SessionManager::instance(), &Core::SessionManager::newSessionId, &signIn, &QEventLoop::quit);
     Core::SessionManager::instance()->requestSessionId();
     signIn.exec();
 
-    // 2,000 cameras: first fill, then a reply equal to the last one with the servers collapsed and expanded.
-    GUI::RosterWidget* roster = firstFill(bench, 100, 20);
-    auto* tree = roster->findChild<QTreeWidget*>("treeWidget");
-    SignalCounter records;
-    SignalCounter model;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if ((*it)->type() == GUI::ServerTreeItem::Type)
-            records.watch(static_cast<GUI::ServerTreeItem*>(*it)->server().get());
-        else if ((*it)->type() == GUI::CameraTreeItem::Type)
-            records.watch(static_cast<GUI::CameraTreeItem*>(*it)->camera().get());
-    }
-    const QMetaMethod hit = model.metaObject()->method(model.metaObject()->indexOfSlot("hit()"));
-    for (const char* signal : {"dataChanged(QModelIndex,QModelIndex,QList<int>)", "rowsInserted(QModelIndex,int,int)",
-                               "rowsRemoved(QModelIndex,int,int)"}) {
-        const QMetaObject* meta = tree->model()->metaObject();
-        QObject::connect(tree->model(), meta->method(meta->indexOfSignal(signal)), &model, hit);
-    }
-    roster->collapseAll();
-    settle();
-    const double collapsed = unchangedMerge(bench, roster);
-    roster->expandAll();
-    settle(1000);
-    const double expanded = unchangedMerge(bench, roster);
-
-    const QByteArray bytes =
-        TestSupport::FakeService::envelope(TestSupport::FakeService::generatedRoster(100, 20)).body;
-    double parse = 1e9;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        const QVariant parsed = QJsonDocument::fromJson(bytes).toVariant();
-        parse = std::min(parse, timer.nsecsElapsed() / 1e6);
-    }
-    std::printf("unchanged refresh, 2000 cameras: stall %.1f ms collapsed, %.1f ms expanded; parse alone %.1f ms "
-                "(%d KB); record signals %d, model signals %d\n",
-                collapsed, expanded, parse, int(bytes.size() / 1024), records.count, model.count);
-    roster->deinit();
-    delete roster;
-    settle();
-
-    // 10,000 cameras: first fill only.
-    roster = firstFill(bench, 250, 40);
-    roster->deinit();
-    delete roster;
-
-    std::printf("ratio: %.2f\n", expanded / parse);
+    const Sizes small = account(peers, 100, 20, 5);
+    const Sizes large = account(peers, 250, 40, 5);
+    account(peers, 1000, 40, 1);
+    localList(130000);
+    std::printf("10,000 / 2,000 cameras: first fill %.2f (GUI CPU %.2f), unchanged refresh %.2f (GUI CPU %.2f), "
+                "changed refresh %.2f (GUI CPU %.2f)\n",
+                large.fill.wallMs / small.fill.wallMs, large.fill.cpuMs / small.fill.cpuMs,
+                large.unchanged.wallMs / small.unchanged.wallMs, large.unchanged.cpuMs / small.unchanged.cpuMs,
+                large.changed.wallMs / small.changed.wallMs, large.changed.cpuMs / small.changed.cpuMs);
+    std::printf("ratio: %.2f\n", large.fill.wallMs / small.fill.wallMs);
     std::fflush(stdout);
     TestSupport::cleanupEnvironment();
     return 0;
 }
-
-#include "bench_roster.moc"

@@ -9,6 +9,7 @@
 // The last line is `ratio: median(T - C) / median(B)`.
 #include "peer/FakePeerSet.h"
 #include "support/ClientRun.h"
+#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "support/VirtualScreen.h"
 
@@ -69,31 +70,21 @@ int main(int argc, char* argv[])
     }
 
     // The peers answer on a thread of their own, so that the waits below do not delay them.
-    QThread peerThread;
-    peerThread.start();
-    QObject context;
-    context.moveToThread(&peerThread);
-    FakePeerSet* peers = nullptr;
+    PeersOnThread<FakePeerSet> peers;
     std::atomic<qint64> firstPreview{0};
-    bool started = false;
-    QMetaObject::invokeMethod(
-        &context,
-        [&] {
-            peers = new FakePeerSet;
-            peers->service.addAccount(kEmail, kPassword);
-            peers->service.setRoster(FakeService::generatedRoster(1, 5));
-            peers->streamer.setSessionCheck([](const QString&) { return true; });
-            QObject::connect(&peers->streamer, &FakeHttpServer::requestReceived, [&](const PeerRequest& request) {
-                if (request.path.endsWith("/preview/live") && !firstPreview)
-                    firstPreview = QDateTime::currentMSecsSinceEpoch();
-            });
-            started = peers->start();
-        },
-        Qt::BlockingQueuedConnection);
-    if (!started) {
+    if (!peers.start()) {
         std::fprintf(stderr, "cannot start the fake peers\n");
         return 1;
     }
+    peers.run([&] {
+        peers->service.addAccount(kEmail, kPassword);
+        peers->service.setRoster(FakeService::generatedRoster(1, 5));
+        peers->streamer.setSessionCheck([](const QString&) { return true; });
+        QObject::connect(&peers->streamer, &FakeHttpServer::requestReceived, [&](const PeerRequest& request) {
+            if (request.path.endsWith("/preview/live") && !firstPreview)
+                firstPreview = QDateTime::currentMSecsSinceEpoch();
+        });
+    });
     const QStringList wrapper{QStringLiteral(QUORVEL_SOURCE_DIR "/scripts/with-test-ca"), peers->caFile()};
     // The wrapper prepares its certificate folder at its first run; that is not part of a start.
     QProcess::execute(wrapper.first(), wrapper.mid(1) << QStringLiteral("true"));
@@ -151,9 +142,5 @@ int main(int argc, char* argv[])
     tc.print("T - C");
     b.print("B");
     std::printf("ratio: %.2f\n", b.median() ? double(tc.median()) / double(b.median()) : 0.0);
-    QMetaObject::invokeMethod(
-        &context, [&] { delete peers; }, Qt::BlockingQueuedConnection);
-    peerThread.quit();
-    peerThread.wait();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "application/SingleApplication.h"
 #include "core/media/Vlc.h"
 #include "gui/mainwindow/LogInDialog.h"
+#include "utils/OpenFileLimit.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
 
@@ -23,6 +24,8 @@ namespace Application {
 
 int runApplication(int& argc, char** argv)
 {
+    // Local video servers are asked over many connections at once.
+    Utils::raiseOpenFileLimit();
     auto app = std::make_unique<SingleApplication>(argc, argv);
     if (app->isRunning())
         return 0;

@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
+
+#include <sys/resource.h>
 
 using TestSupport::ClientRun;
 
@@ -21,6 +24,7 @@ private slots:
     void languageFollowsSettingsOrLocale_data();
     void languageFollowsSettingsOrLocale();
     void unopenableLogStopsBeforeSettings();
+    void openFileLimitIsRaised();
 };
 
 void tst_Startup::secondStartLeavesRunningInstanceAlone()
@@ -148,6 +152,28 @@ void tst_Startup::unopenableLogStopsBeforeSettings()
     QCOMPARE(process->exitStatus(), QProcess::CrashExit);
     QVERIFY(QString::fromUtf8(process->readAll()).contains(QStringLiteral("Cannot open log file")));
     QVERIFY(!QFile::exists(run.workDir() + QStringLiteral("/QuorvelClient.ini")));
+}
+
+void tst_Startup::openFileLimitIsRaised()
+{
+    rlimit limit;
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max <= 256)
+        QSKIP("The hard limit of open files is too low to lower the soft one");
+    ClientRun run(QStringLiteral("filelimit"));
+    run.setChildSetup([] {
+        rlimit low;
+        ::getrlimit(RLIMIT_NOFILE, &low);
+        low.rlim_cur = 256;
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    });
+    QVERIFY(run.startAndWait());
+    // The soft and the hard limit.
+    const QString limits =
+        QString::fromLatin1(ClientRun::readFile(QStringLiteral("/proc/%1/limits").arg(run.process()->processId())));
+    const QString hard = limit.rlim_max == RLIM_INFINITY ? "unlimited" : QString::number(limit.rlim_max);
+    QCOMPARE(QRegularExpression("Max open files +(\\S+) +(\\S+)").match(limits).capturedTexts().mid(1),
+             QStringList({hard, hard}));
 }
 
 QUORVEL_TEST_MAIN(tst_Startup)

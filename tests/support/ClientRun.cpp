@@ -88,6 +88,8 @@ QProcess* ClientRun::start()
     process->setWorkingDirectory(workDir());
     process->setProcessEnvironment(m_env);
     process->setProcessChannelMode(QProcess::MergedChannels);
+    if (m_childSetup)
+        process->setChildProcessModifier(m_childSetup);
     const QString client = QStringLiteral(QUORVEL_CLIENT_BINARY);
     if (m_wrapper.isEmpty())
         process->start(client, {});

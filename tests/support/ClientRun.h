@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QProcess;
 
 namespace TestSupport {
@@ -26,6 +28,8 @@ public:
 
     // The program runs on this X display instead of the offscreen platform.
     void setDisplay(const QString& display);
+    // Runs in the program's process before it starts.
+    void setChildSetup(const std::function<void()>& setup) { m_childSetup = setup; }
     // The program is started through this command, the program's path appended to it.
     void setWrapper(const QStringList& command);
 
@@ -53,6 +57,7 @@ private:
     QString m_root;
     QProcessEnvironment m_env;
     QStringList m_wrapper;
+    std::function<void()> m_childSetup;
     QList<QProcess*> m_processes;
 };
 

@@ -29,6 +29,8 @@ CameraTreeItem::CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent)
     d->camera = camera;
     connect(camera.get(), &Core::Camera::flagsChanged, this, &CameraTreeItem::setState);
     connect(camera.get(), &Core::Camera::previewChanged, this, &CameraTreeItem::onPreviewChanged);
+    // The tooltip from the start: the widget comes only when the row is first painted.
+    setState(camera->flags());
 }
 
 CameraTreeItem::~CameraTreeItem()
@@ -47,6 +49,10 @@ void CameraTreeItem::createWidget()
     treeWidget()->setItemWidget(this, 0, widget);
     d->widget = widget;
     setState(d->camera->flags());
+    // A row made again for a camera that already has a preview shows it at once.
+    const QByteArray preview = d->camera->preview();
+    if (!preview.isEmpty())
+        widget->setPreview(preview);
     connect(widget, &CameraWidget::previewOn, this, &CameraTreeItem::onPreviewShow);
     connect(widget, &CameraWidget::previewOff, this, &CameraTreeItem::onPreviewHide);
 }
@@ -54,14 +60,6 @@ void CameraTreeItem::createWidget()
 Core::CameraPtr CameraTreeItem::camera() const
 {
     return d->camera;
-}
-
-void CameraTreeItem::createWidgets(QTreeWidgetItem* serverRow)
-{
-    for (int i = 0; i < serverRow->childCount(); ++i) {
-        if (serverRow->child(i)->type() == Type)
-            static_cast<CameraTreeItem*>(serverRow->child(i))->createWidget();
-    }
 }
 
 void CameraTreeItem::removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId)

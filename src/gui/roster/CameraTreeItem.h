@@ -27,12 +27,12 @@ public:
     explicit CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent = nullptr);
     ~CameraTreeItem() override;
 
-    // Puts a new item widget on the row; the row must be in a tree widget.
+    // Puts a new item widget on the row; the row must be in a tree widget. Until then the row is as high as its
+    // widget will be, and shows nothing.
     void createWidget();
     Core::CameraPtr camera() const;
 
-    // The camera rows under a server row: new widgets for all, and taking out one camera's rows or all of them.
-    static void createWidgets(QTreeWidgetItem* serverRow);
+    // The camera rows under a server row: taking out one camera's rows or all of them.
     static void removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId);
     // False, with nothing done, when the server row has no rows under it.
     static bool removeAllRows(QTreeWidgetItem* serverRow);

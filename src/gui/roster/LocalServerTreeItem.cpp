@@ -2,6 +2,7 @@
 
 #include "gui/roster/CameraCount.h"
 #include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/RosterTree.h"
 #include "gui/roster/ServerWidget.h"
 
 #include <QDebug>
@@ -56,7 +57,6 @@ void LocalServerTreeItem::createWidget()
     d->widget = new ServerWidget(d->server->name(), Core::LocalVideoServer::shortStateText(d->server->state()));
     treeWidget()->setItemWidget(this, 0, d->widget);
     setState(d->server->state());
-    CameraTreeItem::createWidgets(this);
     treeWidget()->update();
 }
 
@@ -100,7 +100,7 @@ void LocalServerTreeItem::setState(Core::LocalVideoServer::LocalVideoServerState
         QFont font = this->font(0);
         font.setWeight(state == LocalVideoServer::Offline ? QFont::Normal : QFont::Bold);
         setFont(0, font);
-        setIcon(0, QIcon(icon));
+        setIcon(0, RosterTree::icon(icon));
         setToolTip(0, tooltip);
         if (state == LocalVideoServer::AccessDenied || state == LocalVideoServer::IncorrectAnswer)
             CameraTreeItem::removeAllRows(this);
@@ -125,10 +125,7 @@ void LocalServerTreeItem::setName(QString)
 
 void LocalServerTreeItem::onCameraAdded(Core::CameraPtr camera)
 {
-    auto* item = new CameraTreeItem(camera);
-    addCameraItem(item);
-    if (treeWidget())
-        item->createWidget();
+    addCameraItem(new CameraTreeItem(camera));
 }
 
 void LocalServerTreeItem::addCameraItem(CameraTreeItem* item)

@@ -10,6 +10,7 @@
 #include "gui/mainwindow/ServerPropertiesDialog.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
+#include "gui/roster/RosterTree.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "ui_RosterWidget.h"
 #include "utils/Intervals.h"
@@ -50,6 +51,10 @@ enum RequestState { Idle = 0, Pending = 1, Applied = 2 };
 
 // The playback window holds no more players.
 const int kMaxCameras = 16;
+
+// Local servers asked at once, two connections each; the others wait their turn, so that a long list cannot use up
+// the process's file handles.
+const int kMaxPolledServers = 32;
 
 QFont rootFont(const QTreeWidgetItem* item)
 {
@@ -260,6 +265,30 @@ int askUser(QWidget* parent, QMessageBox::Icon icon, const QString& title, const
     return added.indexOf(box.clickedButton());
 }
 
+// Replaces the file as a whole with the bytes, readable and writable by its owner only (it holds passwords); false
+// with the reason when it cannot, the file then as it was.
+bool writeOwnerOnly(const QString& name, const QByteArray& bytes, QString* reason)
+{
+    QSaveFile file(name);
+    // Unbuffered, so that a write cut short says why. A short write still commits, so each step is checked first.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                   file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + done, bytes.size() - done);
+        written = count > 0;
+        done += count;
+    }
+    if (!written) {
+        *reason = file.errorString();
+        file.cancelWriting();
+    }
+    if (file.commit())
+        return true;
+    if (reason->isEmpty())
+        *reason = file.errorString();
+    return false;
+}
+
 // Cameras keep a copy of their server's password for their previews and players.
 void setPassword(const Core::LocalVideoServerPtr& server, const QString& password)
 {
@@ -322,6 +351,9 @@ public:
     // The running "streams/info" and "vs_info/" requests, each to the id of the server asked.
     QMap<Core::StreamerClient*, QString> pendingCameraLists;
     QMap<Core::StreamerClient*, QString> pendingServerInfos;
+    // Ids of the local servers of a poll cycle still waiting for their turn, in order, and the same as a set.
+    QList<QString> pollQueue;
+    QSet<QString> pollQueued;
 };
 
 } // namespace Internal
@@ -462,6 +494,9 @@ void RosterWidget::deinit()
     releasePendingRequest();
     d->requestState = Idle;
     d->servers.clear();
+    // Servers not yet asked in this cycle are not asked any more.
+    d->pollQueue.clear();
+    d->pollQueued.clear();
     delete d->internetRoot;
     d->internetRoot = nullptr;
     d->pollTimer->stop();
@@ -551,6 +586,8 @@ void RosterWidget::onServersListReceived(QVariant serversList)
 {
     if (!takeReply() || !d->internetRoot)
         return;
+    // A reply may change every row.
+    d->ui.treeWidget->deferLayout();
     const bool firstFill = d->internetRoot->childCount() == 0;
     QSet<QString> seen;
     int built = 0;
@@ -589,7 +626,6 @@ void RosterWidget::mergeServer(const Core::VideoServerPtr& fresh)
         auto* item = new ServerTreeItem(fresh);
         connect(item, &ServerTreeItem::invalidated, this, &RosterWidget::serverItemInvalidated);
         d->internetRoot->addChild(item);
-        item->createWidget();
         return;
     }
 
@@ -635,6 +671,7 @@ void RosterWidget::onServersListRequestError(int errorCode)
     if (!takeReply())
         return;
     qWarning() << "Servers list request error:" << errorCode;
+    d->ui.treeWidget->deferLayout();
     for (const Core::VideoServerPtr& server : std::as_const(d->servers)) {
         server->setFlags(Core::VideoServer::Offline);
         const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
@@ -678,17 +715,31 @@ void RosterWidget::loadLocalRoster()
 void RosterWidget::saveLocalRoster()
 {
     const QString& name = d->localRosterFile;
-    if (d->keepBadLocalRoster) {
+    QString reason;
+    if (d->keepBadLocalRoster && QFileInfo::exists(name)) {
         const QString bad = name + QStringLiteral(".bad");
-        QFile::remove(bad);
-        if (!QFile::copy(name, bad)) {
-            qWarning() << "Cannot keep the unreadable local roster as" << bad;
+        QFile source(name);
+        QByteArray bytes;
+        if (source.open(QIODevice::ReadOnly))
+            bytes = source.readAll();
+        if (source.error() != QFileDevice::NoError)
+            reason = source.errorString();
+        else
+            writeOwnerOnly(bad, bytes, &reason);
+        if (!reason.isEmpty()) {
+            qWarning() << "Cannot keep the unreadable local roster as" << bad << reason;
             qWarning() << "Cannot save local roster" << name;
+            askUser(this, QMessageBox::Warning, tr("Local videoservers have not been saved"),
+                    tr("The list of local videoservers \"%1\" could not be read at start, and it cannot be kept as "
+                       "\"%2\": %3.\n\nThe list is not overwritten, so your change is not saved and lasts only until "
+                       "the program is closed.")
+                        .arg(QFileInfo(name).absoluteFilePath(), QFileInfo(bad).absoluteFilePath(), reason),
+                    {tr("I see")});
             return;
         }
         qWarning() << "Unreadable local roster kept as" << bad;
-        d->keepBadLocalRoster = false;
     }
+    d->keepBadLocalRoster = false;
 
     QVariantList list;
     for (const Core::LocalVideoServerPtr& server : std::as_const(d->localServers)) {
@@ -697,33 +748,51 @@ void RosterWidget::saveLocalRoster()
                             {QStringLiteral("password"), server->password()},
                             {QStringLiteral("port"), server->port()}};
     }
-    const QByteArray bytes = QJsonDocument::fromVariant(list).toJson(QJsonDocument::Compact);
-    QSaveFile file(name);
-    // The file holds passwords. A short write still commits, so each step is checked before the commit.
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         file.write(bytes) == bytes.size() && file.flush();
-    if (!written)
-        file.cancelWriting();
-    if (!file.commit())
-        qWarning() << "Cannot save local roster" << name << file.errorString();
+    if (writeOwnerOnly(name, QJsonDocument::fromVariant(list).toJson(QJsonDocument::Compact), &reason))
+        return;
+    qWarning() << "Cannot save local roster" << name << reason;
+    askUser(this, QMessageBox::Warning, tr("Local videoservers have not been saved"),
+            tr("The list of local videoservers cannot be saved to the file \"%1\": %2.\n\nYour change lasts only "
+               "until the program is closed.")
+                .arg(QFileInfo(name).absoluteFilePath(), reason),
+            {tr("I see")});
 }
 
 void RosterWidget::addLocalServerItem(Core::LocalVideoServerPtr server)
 {
-    auto* item = new LocalServerTreeItem(server);
-    d->localRoot->addChild(item);
-    item->createWidget();
+    d->localRoot->addChild(new LocalServerTreeItem(server));
     d->localServers.insert(server->id(), server);
     connect(server.get(), &Core::LocalVideoServer::stateChanged, this, &RosterWidget::onLocalVideoserverStateChanged);
 }
 
 void RosterWidget::updateLocalServersStatuses()
 {
-    const QList<Core::LocalVideoServerPtr> servers = d->localServers.values();
-    for (const Core::LocalVideoServerPtr& server : servers) {
+    for (auto it = d->localServers.cbegin(); it != d->localServers.cend(); ++it) {
+        if (!d->pollQueued.contains(it.key())) {
+            d->pollQueued.insert(it.key());
+            d->pollQueue.append(it.key());
+        }
+    }
+    pollWaitingServers();
+}
+
+void RosterWidget::pollWaitingServers()
+{
+    QSet<QString> asked;
+    for (const auto* pending : {&d->pendingCameraLists, &d->pendingServerInfos}) {
+        for (const QString& id : *pending)
+            asked.insert(id);
+    }
+    while (!d->pollQueue.isEmpty() && asked.size() < kMaxPolledServers) {
+        const QString id = d->pollQueue.takeFirst();
+        d->pollQueued.remove(id);
+        // Gone meanwhile, or replaced by a server at the same address, which is asked instead.
+        const Core::LocalVideoServerPtr server = d->localServers.value(id);
+        if (!server)
+            continue;
         getLocalServerCameras(server);
         getLocalServerInfo(server);
+        asked.insert(id);
     }
 }
 
@@ -771,6 +840,7 @@ Core::LocalVideoServerPtr RosterWidget::takeLocalReply(bool cameraList)
         return nullptr;
     const QString id = found.value();
     pending.erase(found);
+    pollWaitingServers();
     return d->localServers.value(id);
 }
 

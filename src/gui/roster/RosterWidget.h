@@ -90,6 +90,8 @@ private:
     void sortTree();
     // Takes a local server into the map with its row under the local root; neither saves nor polls.
     void addLocalServerItem(Core::LocalVideoServerPtr server);
+    // Asks the servers waiting in the poll cycle while fewer than a fixed number of servers are being asked.
+    void pollWaitingServers();
     // Sends "streams/info" (or "vs_info/") to the server unless one is still pending.
     void askLocalServer(const Core::LocalVideoServerPtr& server, bool cameraList);
     // Takes the row of an equal server out of the tree and the server's id out of the map; neither saves nor polls.

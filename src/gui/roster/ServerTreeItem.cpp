@@ -2,6 +2,7 @@
 
 #include "gui/roster/CameraCount.h"
 #include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/RosterTree.h"
 #include "gui/roster/ServerWidget.h"
 
 #include <QDebug>
@@ -51,11 +52,11 @@ ServerTreeItem::ServerTreeItem(Core::VideoServerPtr server, QTreeWidgetItem* par
     connect(record, &Core::VideoServer::camerasRemoved, this, &ServerTreeItem::removeCameras);
     connect(record, &Core::VideoServer::invalidated, this, &ServerTreeItem::invalidated);
 
-    setText(1, QString::number(server->flags().toInt()));
     const QMap<Core::camera_id_t, Core::CameraPtr> cameras = server->cameras();
     for (const Core::CameraPtr& camera : cameras)
         addCameraItem(new CameraTreeItem(camera));
-    updateText();
+    // The row's state, icon and tooltip from the start: its widget comes only when the row is first painted.
+    setState(server->flags());
 }
 
 ServerTreeItem::~ServerTreeItem() = default;
@@ -70,7 +71,6 @@ void ServerTreeItem::createWidget()
     d->widget = new ServerWidget(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
     treeWidget()->setItemWidget(this, 0, d->widget);
     setState(d->server->flags());
-    CameraTreeItem::createWidgets(this);
     treeWidget()->update();
 }
 
@@ -89,10 +89,10 @@ void ServerTreeItem::setState(Core::VideoServer::VideoServerFlags flags)
         d->widget->setBold(available);
     }
     if (available) {
-        setIcon(0, QIcon(QStringLiteral(":icons/server-icon.png")));
+        setIcon(0, RosterTree::icon(QStringLiteral(":icons/server-icon.png")));
         setToolTip(0, tr("Videoserver \"%1\" is online").arg(d->server->alias()));
     } else {
-        setIcon(0, QIcon(QStringLiteral(":icons/off-server-icon.png")));
+        setIcon(0, RosterTree::icon(QStringLiteral(":icons/off-server-icon.png")));
         setToolTip(0, tr("Videoserver \"%1\" is %2")
                           .arg(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags())));
     }
@@ -116,9 +116,7 @@ void ServerTreeItem::setName(QString)
 
 void ServerTreeItem::onCameraAdded(Core::CameraPtr camera)
 {
-    auto* item = new CameraTreeItem(camera);
-    addCameraItem(item);
-    item->createWidget();
+    addCameraItem(new CameraTreeItem(camera));
 }
 
 void ServerTreeItem::addCameraItem(CameraTreeItem* item)

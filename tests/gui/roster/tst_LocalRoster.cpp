@@ -1,6 +1,7 @@
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
 #include "peer/FakeVideoServer.h"
+#include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <csignal>
@@ -62,6 +64,7 @@ QString describe(LocalServerTreeItem* row)
         if (row->icon(0).pixmap(24).toImage() == QIcon(QString(":icons/%1.png").arg(name)).pixmap(24).toImage())
             icon = name;
     }
+    row->treeWidget()->viewport()->repaint();
     QWidget* widget = row->treeWidget()->itemWidget(row, 0);
     const QLabel* name = widget->findChild<QLabel*>("name");
     return QStringList({row->text(1), icon, row->font(0).bold() ? "bold" : "normal", row->toolTip(0),
@@ -89,6 +92,7 @@ private slots:
     void loadsTheListFile();
     void savesTheListFileSafely();
     void pollsEachServer();
+    void pollsLongListsAFewAtATime();
     void followsTheServerState_data();
     void followsTheServerState();
     void silentServersTimeOut();
@@ -180,6 +184,7 @@ void tst_LocalRoster::loadsTheListFile()
 
 void tst_LocalRoster::savesTheListFileSafely()
 {
+    TestSupport::BoxAnswerer boxes("I see");
     writeFile('[' + entry("10.0.0.9", "80", "A", "") + ",{}," + entry("10.0.0.10", "80", "B") + ']',
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     {
@@ -206,17 +211,47 @@ void tst_LocalRoster::savesTheListFileSafely()
         QVERIFY(capture.contains("Cannot save local roster \"local_roster.txt\""));
         QCOMPARE(fileBytes(), QByteArray("[]"));
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList(kFile));
+        // The user is told at once, with the file and the reason.
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Local videoservers have not been saved"));
+        QCOMPARE(boxes.last().text, "The list of local videoservers cannot be saved to the file \"" +
+                                        QDir().absoluteFilePath(kFile) +
+                                        "\": File too large.\n\nYour change lasts only until the program is closed.");
+        QCOMPARE(boxes.last().buttons, QStringList("I see"));
     }
 
-    // A file that could not be read is kept aside before the first save replaces it, and only then.
+    // A file that could not be read is kept aside, owner-only, before the first save replaces it, and only then.
+    writeFile("{\"ip\":", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    {
+        GUI::RosterWidget widget;
+        TestSupport::MessageCapture capture;
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QVERIFY(capture.contains("local_roster.txt.bad"));
+        QCOMPARE(fileBytes(), QByteArray("[]"));
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QCOMPARE(fileBytes(kFile + ".bad"), QByteArray("{\"ip\":"));
+        struct stat info;
+        QCOMPARE(::stat("local_roster.txt.bad", &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QCOMPARE(boxes.count(), 1);
+    }
+
+    // When it cannot be kept aside, no change is saved over it, and each one is told.
+    QFile::remove(kFile + ".bad");
+    QVERIFY(QDir().mkpath(kFile + ".bad/taken"));
     writeFile("{\"ip\":");
     GUI::RosterWidget widget;
-    TestSupport::MessageCapture capture;
-    QMetaObject::invokeMethod(&widget, "saveLocalRoster");
-    QVERIFY(capture.contains("local_roster.txt.bad"));
-    QCOMPARE(fileBytes(), QByteArray("[]"));
-    QMetaObject::invokeMethod(&widget, "saveLocalRoster");
-    QCOMPARE(fileBytes(kFile + ".bad"), QByteArray("{\"ip\":"));
+    for (int save = 0; save < 2; ++save) {
+        QMetaObject::invokeMethod(&widget, "saveLocalRoster");
+        QCOMPARE(fileBytes(), QByteArray("{\"ip\":"));
+    }
+    QCOMPARE(boxes.count(), 3);
+    QCOMPARE(boxes.last().text, "The list of local videoservers \"" + QDir().absoluteFilePath(kFile) +
+                                    "\" could not be read at start, and it cannot be kept as \"" +
+                                    QDir().absoluteFilePath(kFile + ".bad") +
+                                    "\": Filename refers to a directory.\n\nThe list is not overwritten, so your "
+                                    "change is not saved and lasts only until the program is closed.");
+    QDir(kFile + ".bad").removeRecursively();
 }
 
 void tst_LocalRoster::pollsEachServer()
@@ -246,6 +281,67 @@ void tst_LocalRoster::pollsEachServer()
     poll();
     QTRY_COMPARE(localRows(roster.get())[0]->text(2), QString("Lab0 (0 camera)"));
     QVERIFY(capture.absent("a b&c%") && capture.absent("a%20b%26c%25"));
+}
+
+void tst_LocalRoster::pollsLongListsAFewAtATime()
+{
+    // One peer on every loopback address stands for 300 servers, 127.0.1.1 to 127.0.2.50.
+    TestSupport::FakeVideoServer peer;
+    peer.setPassword("pw");
+    // Connections beyond the backlog would be tried again a second later.
+    peer.setListenBacklogSize(256);
+    QVERIFY(peer.start(QHostAddress::AnyIPv4));
+    peer.holdReplies("streams/info");
+    peer.holdReplies("vs_info/");
+    QByteArrayList entries;
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray host = "127.0." + QByteArray::number(1 + i / 250) + '.' + QByteArray::number(1 + i % 250);
+        entries << entry(host, QByteArray::number(peer.port()), "S", "pw");
+    }
+    writeFile('[' + entries.join(',') + ']');
+    TestSupport::MessageCapture capture;
+
+    // Under a limit of 256 open files, which the client and the peer share here: each request costs two.
+    rlimit old, low;
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    low = {256, old.rlim_max};
+    ::setrlimit(RLIMIT_NOFILE, &low);
+    const std::shared_ptr<void> restore(nullptr, [&](void*) { ::setrlimit(RLIMIT_NOFILE, &old); });
+    roster = std::make_unique<GUI::RosterWidget>();
+    roster->resize(250, 780);
+    roster->show();
+    QVERIFY(QTest::qWaitForWindowExposed(roster.get()));
+    roster->init(true);
+    roster->findChild<QTimer*>("localPollTimer")->stop();
+    // Only the rows in view have a widget.
+    auto* tree = roster->findChild<QTreeWidget*>("treeWidget");
+    tree->viewport()->repaint();
+    const QList<LocalServerTreeItem*> rows = localRows(roster.get());
+    const qsizetype shown =
+        std::count_if(rows.cbegin(), rows.cend(), [&](auto* row) { return tree->itemWidget(row, 0); });
+    QVERIFY(shown > 0 && shown < 40 && tree->itemWidget(rows[shown - 1], 0) && !tree->itemWidget(rows[shown], 0));
+
+    // 32 servers at a time, the next ones as soon as answers free their places, each asked once in the cycle.
+    QSet<QByteArray> asked;
+    while (asked.size() < 300) {
+
+        const int expected = 2 * qMin(32, 300 - int(asked.size()));
+        QTRY_COMPARE(peer.heldCount(), expected);
+        QSet<QByteArray> batch;
+        for (const TestSupport::PeerRequest& request : peer.requests())
+            batch.insert(request.header("Host"));
+        batch.subtract(asked);
+        QCOMPARE(batch.size(), expected / 2);
+        asked.unite(batch);
+        peer.releaseHeld();
+    }
+    QCOMPARE(peer.requests().size(), 600);
+    for (LocalServerTreeItem* row : rows)
+        QTRY_COMPARE(row->server()->state(), LocalVideoServer::Online);
+    QVERIFY(capture.absent("Roster: local roster update error"));
+    QFile file("still-opens.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.remove();
 }
 
 void tst_LocalRoster::followsTheServerState_data()

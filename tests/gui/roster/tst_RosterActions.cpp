@@ -229,7 +229,8 @@ QStringList tst_RosterActions::requests() const
 void tst_RosterActions::clicksOpenCameras()
 {
     row("A")->setExpanded(true);
-    QTest::qWait(0);
+    // Paints the rows, which gives them their widgets.
+    tree->viewport()->repaint();
     auto click = [&](const QString& name, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mouseClick(tree->itemWidget(row(name), 0)->findChild<QLabel*>(), button, modifiers);
     };

@@ -1,6 +1,7 @@
 #include "core/PreviewLoader.h"
 #include "core/SessionManager.h"
 #include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/CameraWidget.h"
 #include "gui/roster/RosterWidget.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "peer/FakeNetwork.h"
@@ -13,6 +14,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -63,8 +65,10 @@ QVariantMap rosterOf(const QVariantList& servers)
     return map;
 }
 
+// A row gets its widget when the tree is painted.
 QLabel* label(QTreeWidgetItem* item, const char* name)
 {
+    item->treeWidget()->viewport()->repaint();
     return item->treeWidget()->itemWidget(item, 0)->findChild<QLabel*>(name);
 }
 
@@ -96,6 +100,7 @@ private slots:
     void showsTheAccountRoster();
     void firstFillExpandsSmallRosters_data();
     void firstFillExpandsSmallRosters();
+    void onlyShownRowsHaveWidgets();
     void mergesLaterReplies();
     void repliesBuildRecords_data();
     void repliesBuildRecords();
@@ -263,16 +268,79 @@ void tst_RosterWidget::firstFillExpandsSmallRosters()
     if (expanded)
         return;
 
-    // Previews are asked for once a row is painted, again after each time it was hidden, and never for rows
-    // under a collapsed server.
-    QWidget* widget = tree->itemWidget(cameraRow(idA, 1), 0);
+    // Rows under a collapsed server have no widget. Previews are asked for once a row is painted, again after each
+    // time it was hidden, and never for rows under a collapsed server.
+    QVERIFY(!tree->itemWidget(cameraRow(idA, 1), 0));
     serverRow("A")->setExpanded(true);
     QTRY_COMPARE(previews(idA, 1), 1);
+    QWidget* widget = tree->itemWidget(cameraRow(idA, 1), 0);
     serverRow("A")->setExpanded(false);
     QTRY_VERIFY(!widget->isVisible());
     serverRow("A")->setExpanded(true);
     QTRY_COMPARE(previews(idA, 1), 2);
     QCOMPARE(previews(idB), 0);
+}
+
+void tst_RosterWidget::onlyShownRowsHaveWidgets()
+{
+    start(TestSupport::FakeService::generatedRoster(30, 20), 30);
+    // The rows with a widget once the tree is painted.
+    const auto widgetRows = [this] {
+        tree->viewport()->repaint();
+        QList<CameraTreeItem*> rows;
+        for (CameraTreeItem* row : rowsOf<CameraTreeItem>(tree)) {
+            if (tree->itemWidget(row, 0))
+                rows << row;
+        }
+        return rows;
+    };
+    QCOMPARE(widgetRows().size(), 0);
+    QCOMPARE(roster->findChildren<CameraWidget*>().size(), 0);
+
+    roster->expandAll();
+    QList<CameraTreeItem*> shown = widgetRows();
+    QVERIFY(!shown.isEmpty());
+    for (CameraTreeItem* row : std::as_const(shown)) {
+        QVERIFY(tree->viewport()->rect().intersects(tree->visualItemRect(row)));
+        QCOMPARE(tree->itemWidget(row, 0)->geometry(), tree->visualItemRect(row));
+    }
+    QVERIFY(!tree->viewport()->rect().contains(tree->visualItemRect(rowsOf<CameraTreeItem>(tree)[shown.size()])));
+
+    // A row is as high before its widget is made as after: server and camera rows, with a state line or without.
+    CameraTreeItem* last = rowsOf<CameraTreeItem>(tree).last();
+    QTreeWidgetItem* lastServer = last->QTreeWidgetItem::parent();
+    QVERIFY(!tree->itemWidget(lastServer, 0));
+    static_cast<ServerTreeItem*>(lastServer)->server()->setFlags(VideoServer::Offline);
+    last->camera()->setFlags(Camera::Offline);
+    QHash<QTreeWidgetItem*, int> heights;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        heights.insert(*it, tree->visualItemRect(*it).height());
+    tree->scrollToItem(lastServer, QAbstractItemView::PositionAtTop);
+    widgetRows();
+    QVERIFY(tree->itemWidget(lastServer, 0) && !tree->itemWidget(last, 0));
+    tree->scrollToItem(last);
+    shown = widgetRows();
+    QVERIFY(shown.contains(last));
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        QCOMPARE(tree->visualItemRect(*it).height(), heights.value(*it));
+    QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(last)));
+    QCOMPARE(roster->findChildren<CameraWidget*>().size(), shown.size());
+    QVERIFY(shown.size() < 30);
+
+    // Only painted rows of online cameras ask for previews.
+    shown.removeOne(last);
+    const QRegularExpression generated("^srv-\\d+$");
+    QSet<Core::camera_global_id_t> asked;
+    const auto askedFor = [&] {
+        for (const TestSupport::PeerRequest& request : streamer->requests()) {
+            if (generated.match(request.queryItem("server")).hasMatch())
+                asked.insert({request.queryItem("server"), request.queryItem("camera").toInt()});
+        }
+        return asked.size();
+    };
+    QTRY_COMPARE(askedFor(), shown.size());
+    for (CameraTreeItem* row : std::as_const(shown))
+        QVERIFY(asked.contains(row->camera()->globalId()));
 }
 
 void tst_RosterWidget::mergesLaterReplies()
