@@ -6,7 +6,6 @@
 #include <QDebug>
 
 #include <algorithm>
-#include <limits>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -15,18 +14,6 @@ namespace {
 
 // How far a player may run ahead of the common clock before it waits.
 const qint64 kAheadMs = 250;
-const qint64 kMsPerDay = 24 * 3600 * 1000;
-
-// A time as milliseconds of its wall-clock reading. Local-time arithmetic, and comparing a local time with one
-// written at a fixed offset (as a reply's records are), asks the time zone's rules, which costs microseconds.
-// Players' times are local and records are written at the local offset, so readings compare exactly but across
-// a change of daylight saving time, where the common clock jumps with the players.
-qint64 wallMs(const QDateTime& time)
-{
-    if (!time.isValid())
-        return std::numeric_limits<qint64>::min();
-    return time.date().toJulianDay() * kMsPerDay + time.time().msecsSinceStartOfDay();
-}
 
 } // namespace
 
@@ -119,27 +106,38 @@ void PlaylistScheduler::forgetPauses()
     m_resumed.clear();
 }
 
+bool PlaylistScheduler::needsSteps(const ScheduledPlayers& players) const
+{
+    if (!m_playlist.isEmpty())
+        return true;
+    return std::count_if(players.cbegin(), players.cend(), [](ScheduledPlayer* p) { return p->isPlaying(); }) >= 2;
+}
+
 bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySettings::Type quality,
                              Core::ArchivePlaySpeed speed)
 {
-    if (m_playlist.isEmpty()) {
-        resumeHeld(players);
-        return false;
-    }
-
     // The common clock: the earliest picture among the players that play, never later than now; the first
     // entry's due time while none plays. A player without a picture time yet does not hold it.
     QVarLengthArray<bool, 16> playing(players.size());
+    int playingCount = 0;
     QDateTime clock;
     for (qsizetype i = 0; i < players.size(); ++i) {
         playing[i] = players[i]->isPlaying();
         if (!playing[i])
             continue;
+        ++playingCount;
         const QDateTime time = players[i]->currentTime();
         if (time.isValid() && (!clock.isValid() || time < clock))
             clock = time;
     }
+    // Players that started apart drift apart: the hold-back goes on after the last entry while two play.
+    if (m_playlist.isEmpty() && playingCount < 2) {
+        resumeHeld(players);
+        return false;
+    }
     if (!clock.isValid()) {
+        if (m_playlist.isEmpty())
+            return true;
         clock = m_playlist.constFirst().dueTime;
     } else if (!(clock < m_past)) {
         m_past = QDateTime::currentDateTime();
@@ -147,8 +145,9 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
             clock = m_past;
     }
 
-    const qint64 clockMs = wallMs(clock);
-    while (!m_playlist.isEmpty() && wallMs(m_playlist.constFirst().dueTime) <= clockMs) {
+    // Instants, not wall-clock readings: the night the clocks go back reads an hour twice.
+    const qint64 clockMs = clock.toMSecsSinceEpoch();
+    while (!m_playlist.isEmpty() && m_playlist.constFirst().dueTime.toMSecsSinceEpoch() <= clockMs) {
         const PlaylistEntry entry = m_playlist.takeFirst();
         if (!entry.camera || !entry.record)
             continue;
@@ -169,11 +168,11 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
             m_resumed.remove(key);
     }
 
-    const qint64 limit = clockMs + kAheadMs;
+    // In local time, as the players' times are: comparing times of one zone and one offset asks the zone nothing.
+    const QDateTime limit = QDateTime::fromMSecsSinceEpoch(clockMs + kAheadMs);
     for (qsizetype i = 0; i < players.size(); ++i) {
         players[i]->setArchiveMode();
-        const QDateTime time = players[i]->currentTime();
-        hold(players[i], playing[i], wallMs(time) > limit);
+        hold(players[i], playing[i], limit < players[i]->currentTime());
     }
     return true;
 }

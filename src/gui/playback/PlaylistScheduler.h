@@ -95,8 +95,11 @@ public:
     // The players were resumed or restarted all together: none is held by the scheduler any more.
     void forgetPauses();
 
-    // One step. False when the playlist was empty: then the players the scheduler held are resumed, and the
-    // caller stops stepping.
+    // Whether steps have anything to do: entries to start, or two players to keep in step.
+    bool needsSteps(const ScheduledPlayers& players) const;
+
+    // One step. False when the playlist was empty and fewer than two players play: then the players the scheduler
+    // held are resumed, and the caller stops stepping.
     bool step(const ScheduledPlayers& players, Core::QualitySettings::Type quality, Core::ArchivePlaySpeed speed);
 
 private:
