@@ -6,6 +6,7 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <limits>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -14,6 +15,19 @@ namespace {
 
 // How far a player may run ahead of the common clock before it waits.
 const qint64 kAheadMs = 250;
+const qint64 kMsPerDay = 24 * 3600 * 1000;
+const qint64 kMsPerHour = 3600 * 1000;
+// A stretch of one offset is proved by the offsets at its ends and three hours beyond them: no zone changes its
+// offset twice within half a day, nor by more than three hours.
+const qint64 kStretchMs = 6 * kMsPerHour;
+const qint64 kMarginMs = 3 * kMsPerHour;
+
+// A time's wall-clock reading as milliseconds since 1970-01-01 00:00 on that wall clock.
+qint64 wallMs(const QDateTime& time)
+{
+    const qint64 epochDay = 2440588; // Julian day of 1970-01-01
+    return (time.date().toJulianDay() - epochDay) * kMsPerDay + time.time().msecsSinceStartOfDay();
+}
 
 } // namespace
 
@@ -135,19 +149,16 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
         resumeHeld(players);
         return false;
     }
-    if (!clock.isValid()) {
-        if (m_playlist.isEmpty())
-            return true;
-        clock = m_playlist.constFirst().dueTime;
-    } else if (!(clock < m_past)) {
-        m_past = QDateTime::currentDateTime();
-        if (m_past < clock)
-            clock = m_past;
-    }
+    qint64 clockMs;
+    if (clock.isValid())
+        clockMs = qMin(instantOf(clock), QDateTime::currentMSecsSinceEpoch());
+    else if (!m_playlist.isEmpty())
+        clockMs = instantOf(m_playlist.constFirst().dueTime);
+    else
+        return true;
 
     // Instants, not wall-clock readings: the night the clocks go back reads an hour twice.
-    const qint64 clockMs = clock.toMSecsSinceEpoch();
-    while (!m_playlist.isEmpty() && m_playlist.constFirst().dueTime.toMSecsSinceEpoch() <= clockMs) {
+    while (!m_playlist.isEmpty() && instantOf(m_playlist.constFirst().dueTime) <= clockMs) {
         const PlaylistEntry entry = m_playlist.takeFirst();
         if (!entry.camera || !entry.record)
             continue;
@@ -168,11 +179,9 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
             m_resumed.remove(key);
     }
 
-    // In local time, as the players' times are: comparing times of one zone and one offset asks the zone nothing.
-    const QDateTime limit = QDateTime::fromMSecsSinceEpoch(clockMs + kAheadMs);
     for (qsizetype i = 0; i < players.size(); ++i) {
         players[i]->setArchiveMode();
-        hold(players[i], playing[i], limit < players[i]->currentTime());
+        hold(players[i], playing[i], instantOf(players[i]->currentTime()) > clockMs + kAheadMs);
     }
     return true;
 }
@@ -223,6 +232,29 @@ void PlaylistScheduler::hold(ScheduledPlayer* player, bool playing, bool ahead)
         if (reportsPaused)
             m_resumed.insert(key);
     }
+}
+
+qint64 PlaylistScheduler::instantOf(const QDateTime& time)
+{
+    if (!time.isValid())
+        return std::numeric_limits<qint64>::min();
+    // Times written at a fixed offset, as the records are, know their instant.
+    if (time.timeSpec() != Qt::LocalTime)
+        return time.toMSecsSinceEpoch();
+    const qint64 wall = wallMs(time);
+    const qint64 guess = wall - m_stretch.offset;
+    if (guess >= m_stretch.from && guess < m_stretch.to)
+        return guess;
+    const qint64 instant = time.toMSecsSinceEpoch();
+    if (instant >= m_changing.from && instant < m_changing.to)
+        return instant;
+    const qint64 offset = wall - instant;
+    const auto offsetAt = [](qint64 at) { return QDateTime::fromMSecsSinceEpoch(at).offsetFromUtc() * qint64(1000); };
+    if (offsetAt(instant - kMarginMs) == offset && offsetAt(instant + kStretchMs + kMarginMs) == offset)
+        m_stretch = {instant, instant + kStretchMs, offset};
+    else
+        m_changing = {instant - kMarginMs, instant + kStretchMs + kMarginMs, 0};
+    return instant;
 }
 
 void PlaylistScheduler::resumeHeld(const ScheduledPlayers& players)

@@ -232,12 +232,15 @@ void tst_PlaylistScheduler::comparesInstants()
     const auto asWritten = [](const QDateTime& time) { return time.toOffsetFromUtc(time.offsetFromUtc()); };
 
     FakePlayer lead(1, VideoWidget::Playing), ahead(2, VideoWidget::Playing), due(3);
-    lead.time = local(0);
-    ahead.time = local(3599);
     Run run{&lead, &ahead, &due};
     const QDateTime hourLater = asWritten(local(3600));
     auto record = std::make_shared<Core::ArchiveRecord>(5, 6, hourLater, hourLater.addSecs(600), 1);
     run.scheduler.setPlaylist({PlaylistEntry{hourLater, due.cam, record, hourLater}});
+    // Played from hours before: what the scheduler learnt of the offset then must not reach over the change.
+    lead.time = ahead.time = local(-5 * 3600);
+    run.step();
+    lead.time = local(0);
+    ahead.time = local(3599);
     const QString readings = lead.time.toString("hh:mm") + ' ' + hourLater.toString("hh:mm");
 
     const bool first = run.step();
