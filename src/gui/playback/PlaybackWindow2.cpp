@@ -49,6 +49,8 @@ public:
     ControlPanel* controlPanel = nullptr;
     PlaylistScheduler scheduler;
     int playlistTimerId = -1;
+    // Archive plays: the schedule runs, or waits for work, unless the user paused it or the watch limit stopped it.
+    bool scheduling = false;
     QString imageFolder;
     bool playing = false;
     QTimer* watchTimer = nullptr;
@@ -232,6 +234,7 @@ void PlaybackWindow2::playLive()
 {
     hidePlaceholder();
     d->mode = ModeLive;
+    d->scheduling = false;
     stopScheduler();
     d->scheduler.clear();
     for (VideoPlayer* player : d->videoContainer->players()) {
@@ -252,6 +255,7 @@ void PlaybackWindow2::playArchive()
     d->videoContainer->stopPlayback(false);
     d->scheduler.setPlaylist(playlist);
     d->videoContainer->setBaseTime(playlist.constFirst().startTime);
+    d->scheduling = true;
     startScheduler();
     if (d->limitedCameras > 0)
         startWatchLimit();
@@ -261,6 +265,8 @@ void PlaybackWindow2::updatePlaylist()
 {
     const ContainerPlayers players(*d->videoContainer);
     d->scheduler.merge(d->controlPanel->playlist(), players.players());
+    // A camera opened while archive plays joins the clock even when the schedule had nothing left to do.
+    wakeScheduler();
 }
 
 void PlaybackWindow2::setSound(bool on)
@@ -285,15 +291,19 @@ void PlaybackWindow2::onExportError()
 
 void PlaybackWindow2::pause(bool paused)
 {
-    if (d->mode == ModeArchive)
+    if (d->mode == ModeArchive) {
+        d->scheduling = !paused;
         paused ? stopScheduler() : startScheduler();
+    }
     d->videoContainer->pause(paused);
 }
 
 void PlaybackWindow2::stop(bool value)
 {
-    if (d->mode == ModeArchive)
+    if (d->mode == ModeArchive) {
+        d->scheduling = !value;
         value ? stopScheduler() : startScheduler();
+    }
     if (value) {
         d->videoContainer->stopPlayback(true);
     } else if (d->mode != ModeArchive) {
@@ -321,6 +331,17 @@ void PlaybackWindow2::stopScheduler()
     if (d->playlistTimerId != -1)
         killTimer(d->playlistTimerId);
     d->playlistTimerId = -1;
+}
+
+// The schedule stands once its last entry has started while fewer than two players play; new entries, or a second
+// player playing again (a retry), give it work again.
+void PlaybackWindow2::wakeScheduler()
+{
+    if (d->mode != ModeArchive || !d->scheduling || d->playlistTimerId != -1)
+        return;
+    const ContainerPlayers players(*d->videoContainer);
+    if (d->scheduler.needsSteps(players.players()))
+        d->playlistTimerId = startTimer(kSchedulerStepMs);
 }
 
 void PlaybackWindow2::onSearchStartRequested()
@@ -449,6 +470,7 @@ void PlaybackWindow2::handlePlayerState(VideoWidget* widget)
     const VideoWidget::PlayerState state = widget->playerState();
     if ((state == VideoWidget::Stopped || state == VideoWidget::Ended) && d->mode == ModeArchive && d->playing)
         widget->setCurrentTime(d->videoContainer->currentTime());
+    wakeScheduler();
 }
 
 void PlaybackWindow2::updatePlaying()
@@ -506,10 +528,13 @@ void PlaybackWindow2::hidePlaceholder()
 void PlaybackWindow2::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == d->playlistTimerId) {
+        // Before the step: a stream it starts has not left its first state yet.
+        updatePlaying();
         const ContainerPlayers players(*d->videoContainer);
         if (!d->scheduler.step(players.players(), d->controlPanel->quality(), d->controlPanel->speed()))
             stopScheduler();
     } else if (event->timerId() == d->clockTimerId) {
+        updatePlaying();
         d->controlPanel->setCurrentTime(d->videoContainer->currentTime());
     } else {
         QWidget::timerEvent(event);

@@ -76,10 +76,13 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    // Follows whether any player plays, which shows or hides the strip's clock and ends a watch period.
+    // Follows whether any player plays, which shows or hides the strip's clock and ends a watch period. Asked at
+    // every report and every tick: a player reports changes of its polled state only, so a stream that stopped and
+    // started again between two polls reports nothing.
     void updatePlaying();
     void startScheduler();
     void stopScheduler();
+    void wakeScheduler();
     void startWatchLimit();
     void hidePlaceholder();
 

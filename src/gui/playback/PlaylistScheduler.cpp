@@ -16,16 +16,17 @@ namespace {
 // How far a player may run ahead of the common clock before it waits.
 const qint64 kAheadMs = 250;
 const qint64 kMsPerDay = 24 * 3600 * 1000;
+const qint64 kMsPerHour = 3600 * 1000;
+// A stretch of one offset is proved by the offsets at its ends and three hours beyond them: no zone changes its
+// offset twice within half a day, nor by more than three hours.
+const qint64 kStretchMs = 6 * kMsPerHour;
+const qint64 kMarginMs = 3 * kMsPerHour;
 
-// A time as milliseconds of its wall-clock reading. Local-time arithmetic, and comparing a local time with one
-// written at a fixed offset (as a reply's records are), asks the time zone's rules, which costs microseconds.
-// Players' times are local and records are written at the local offset, so readings compare exactly but across
-// a change of daylight saving time, where the common clock jumps with the players.
+// A time's wall-clock reading as milliseconds since 1970-01-01 00:00 on that wall clock.
 qint64 wallMs(const QDateTime& time)
 {
-    if (!time.isValid())
-        return std::numeric_limits<qint64>::min();
-    return time.date().toJulianDay() * kMsPerDay + time.time().msecsSinceStartOfDay();
+    const qint64 epochDay = 2440588; // Julian day of 1970-01-01
+    return (time.date().toJulianDay() - epochDay) * kMsPerDay + time.time().msecsSinceStartOfDay();
 }
 
 } // namespace
@@ -119,36 +120,45 @@ void PlaylistScheduler::forgetPauses()
     m_resumed.clear();
 }
 
+bool PlaylistScheduler::needsSteps(const ScheduledPlayers& players) const
+{
+    if (!m_playlist.isEmpty())
+        return true;
+    return std::count_if(players.cbegin(), players.cend(), [](ScheduledPlayer* p) { return p->isPlaying(); }) >= 2;
+}
+
 bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySettings::Type quality,
                              Core::ArchivePlaySpeed speed)
 {
-    if (m_playlist.isEmpty()) {
-        resumeHeld(players);
-        return false;
-    }
-
     // The common clock: the earliest picture among the players that play, never later than now; the first
     // entry's due time while none plays. A player without a picture time yet does not hold it.
     QVarLengthArray<bool, 16> playing(players.size());
+    int playingCount = 0;
     QDateTime clock;
     for (qsizetype i = 0; i < players.size(); ++i) {
         playing[i] = players[i]->isPlaying();
         if (!playing[i])
             continue;
+        ++playingCount;
         const QDateTime time = players[i]->currentTime();
         if (time.isValid() && (!clock.isValid() || time < clock))
             clock = time;
     }
-    if (!clock.isValid()) {
-        clock = m_playlist.constFirst().dueTime;
-    } else if (!(clock < m_past)) {
-        m_past = QDateTime::currentDateTime();
-        if (m_past < clock)
-            clock = m_past;
+    // Players that started apart drift apart: the hold-back goes on after the last entry while two play.
+    if (m_playlist.isEmpty() && playingCount < 2) {
+        resumeHeld(players);
+        return false;
     }
+    qint64 clockMs;
+    if (clock.isValid())
+        clockMs = qMin(instantOf(clock), QDateTime::currentMSecsSinceEpoch());
+    else if (!m_playlist.isEmpty())
+        clockMs = instantOf(m_playlist.constFirst().dueTime);
+    else
+        return true;
 
-    const qint64 clockMs = wallMs(clock);
-    while (!m_playlist.isEmpty() && wallMs(m_playlist.constFirst().dueTime) <= clockMs) {
+    // Instants, not wall-clock readings: the night the clocks go back reads an hour twice.
+    while (!m_playlist.isEmpty() && instantOf(m_playlist.constFirst().dueTime) <= clockMs) {
         const PlaylistEntry entry = m_playlist.takeFirst();
         if (!entry.camera || !entry.record)
             continue;
@@ -169,11 +179,9 @@ bool PlaylistScheduler::step(const ScheduledPlayers& players, Core::QualitySetti
             m_resumed.remove(key);
     }
 
-    const qint64 limit = clockMs + kAheadMs;
     for (qsizetype i = 0; i < players.size(); ++i) {
         players[i]->setArchiveMode();
-        const QDateTime time = players[i]->currentTime();
-        hold(players[i], playing[i], wallMs(time) > limit);
+        hold(players[i], playing[i], instantOf(players[i]->currentTime()) > clockMs + kAheadMs);
     }
     return true;
 }
@@ -224,6 +232,29 @@ void PlaylistScheduler::hold(ScheduledPlayer* player, bool playing, bool ahead)
         if (reportsPaused)
             m_resumed.insert(key);
     }
+}
+
+qint64 PlaylistScheduler::instantOf(const QDateTime& time)
+{
+    if (!time.isValid())
+        return std::numeric_limits<qint64>::min();
+    // Times written at a fixed offset, as the records are, know their instant.
+    if (time.timeSpec() != Qt::LocalTime)
+        return time.toMSecsSinceEpoch();
+    const qint64 wall = wallMs(time);
+    const qint64 guess = wall - m_stretch.offset;
+    if (guess >= m_stretch.from && guess < m_stretch.to)
+        return guess;
+    const qint64 instant = time.toMSecsSinceEpoch();
+    if (instant >= m_changing.from && instant < m_changing.to)
+        return instant;
+    const qint64 offset = wall - instant;
+    const auto offsetAt = [](qint64 at) { return QDateTime::fromMSecsSinceEpoch(at).offsetFromUtc() * qint64(1000); };
+    if (offsetAt(instant - kMarginMs) == offset && offsetAt(instant + kStretchMs + kMarginMs) == offset)
+        m_stretch = {instant, instant + kStretchMs, offset};
+    else
+        m_changing = {instant - kMarginMs, instant + kStretchMs + kMarginMs, 0};
+    return instant;
 }
 
 void PlaylistScheduler::resumeHeld(const ScheduledPlayers& players)

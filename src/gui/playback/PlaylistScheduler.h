@@ -95,18 +95,34 @@ public:
     // The players were resumed or restarted all together: none is held by the scheduler any more.
     void forgetPauses();
 
-    // One step. False when the playlist was empty: then the players the scheduler held are resumed, and the
-    // caller stops stepping.
+    // Whether steps have anything to do: entries to start, or two players to keep in step.
+    bool needsSteps(const ScheduledPlayers& players) const;
+
+    // One step. False when the playlist was empty and fewer than two players play: then the players the scheduler
+    // held are resumed, and the caller stops stepping.
     bool step(const ScheduledPlayers& players, Core::QualitySettings::Type quality, Core::ArchivePlaySpeed speed);
 
 private:
     static ScheduledPlayer* findPlayer(const ScheduledPlayers& players, const Core::camera_global_id_t& id);
     void hold(ScheduledPlayer* player, bool playing, bool ahead);
     void resumeHeld(const ScheduledPlayers& players);
+    // Milliseconds since the epoch. Players' times are local, and turning a local time into an instant asks the
+    // zone's rules, which costs microseconds; within a stretch of one offset from UTC its wall-clock reading tells
+    // the instant, so the rules are asked only where a time leaves the stretch.
+    qint64 instantOf(const QDateTime& time);
+
+    // A stretch of instants in which the local offset from UTC is `offset` ms; empty while none is known.
+    struct OffsetStretch
+    {
+        qint64 from = 0;
+        qint64 to = 0;
+        qint64 offset = 0;
+    };
 
     Playlist m_playlist;
-    // A moment already past: a clock earlier than it is earlier than now, without asking the time zone.
-    QDateTime m_past;
+    OffsetStretch m_stretch;
+    // Near a change of offset, where no stretch is made: its times are asked of the zone one by one.
+    OffsetStretch m_changing;
     // Players the scheduler paused and has not resumed.
     QSet<const Core::Camera*> m_paused;
     // Players the scheduler resumed whose reported state still says paused.

@@ -3,6 +3,8 @@
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
 
+#include <optional>
+
 using namespace QuorvelClient;
 using GUI::PlaylistEntry;
 using GUI::VideoWidget;
@@ -15,6 +17,9 @@ private slots:
     void holdsPlayersAhead_data();
     void holdsPlayersAhead();
     void believesItsRequestsUntilTheStateShowsThem();
+    void holdsBackWhileTwoPlay();
+    void comparesInstants_data();
+    void comparesInstants();
     void dropsEntriesOfClosedCameras();
     void mergesCamerasWithoutEntries();
 };
@@ -107,6 +112,9 @@ void tst_PlaylistScheduler::startsEntriesAsTheClockReachesThem()
     QVERIFY(run.step());
     QCOMPARE(b.take(), QStringList{"play 300-400 10:00:30-10:40:00 q1 s2"});
     QCOMPARE(a.take(), QStringList());
+    // Nothing left to start: the steps go on while both play, and end with one.
+    QVERIFY(run.step());
+    b.state = VideoWidget::Ended;
     QVERIFY(!run.step());
 }
 
@@ -160,11 +168,95 @@ void tst_PlaylistScheduler::believesItsRequestsUntilTheStateShowsThem()
     QVERIFY(run.step());
     QCOMPARE(lead.take(), QStringList{"play 1-101 10:00:01-12:00:00 q1 s2"});
     QCOMPARE(other.take(), QStringList{"pause"});
-    // The last entry has started: nobody stays held.
+    // The last entry has started and the lead has stopped: nobody stays held.
+    lead.state = VideoWidget::Stopped;
     QVERIFY(!run.step());
     QCOMPARE(other.take(), QStringList{"unPause"});
     QVERIFY(!run.step());
     QCOMPARE(other.take(), QStringList());
+}
+
+// A player whose first picture came late sets the clock: the one that started earlier waits for it, after the
+// last entry too, for as long as two play.
+void tst_PlaylistScheduler::holdsBackWhileTwoPlay()
+{
+    FakePlayer early(1, VideoWidget::Playing, "10:00:10"), late(2);
+    Run run{&early, &late};
+    run.scheduler.setPlaylist({entry(late, "10:00:10", 300)});
+    QVERIFY(run.step());
+    QCOMPARE(late.take().size(), 1);
+
+    early.time = at("10:00:12.400");
+    late.state = VideoWidget::Playing;
+    QVERIFY(run.step());
+    QCOMPARE(early.take(), QStringList{"pause"});
+    early.state = VideoWidget::Paused;
+    late.time = at("10:00:12.100");
+    QVERIFY(run.step());
+    QCOMPARE(early.take(), QStringList());
+    late.time = at("10:00:12.200");
+    QVERIFY(run.step());
+    QCOMPARE(early.take(), QStringList{"unPause"});
+
+    // Held again, then the other one ends: one player has nobody to keep in step with.
+    early.state = VideoWidget::Playing;
+    early.time = at("10:00:13");
+    QVERIFY(run.step());
+    QCOMPARE(early.take(), QStringList{"pause"});
+    late.state = VideoWidget::Ended;
+    QVERIFY(!run.step());
+    QCOMPARE(early.take(), QStringList{"unPause"});
+    QCOMPARE(late.take(), QStringList());
+}
+
+void tst_PlaylistScheduler::comparesInstants_data()
+{
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<QString>("readings"); // of the start and an hour later
+    QTest::newRow("a normal day") << QDateTime(QDate(2024, 5, 15), QTime(0, 30), Qt::UTC) << "02:30 03:30";
+    // 03:00 summer time is 02:00 winter time: the hour from 02:00 is read twice.
+    QTest::newRow("the night clocks go back") << QDateTime(QDate(2024, 10, 27), QTime(0, 30), Qt::UTC) << "02:30 02:30";
+}
+
+// The players' times are local; records are written at the offset of their own time. An entry an hour after the
+// clock waits an hour, and a player an hour ahead waits, whatever their wall-clock readings say.
+void tst_PlaylistScheduler::comparesInstants()
+{
+    QFETCH(QDateTime, start);
+    const std::optional<QByteArray> savedZone =
+        qEnvironmentVariableIsSet("TZ") ? std::optional<QByteArray>(qgetenv("TZ")) : std::nullopt;
+    qputenv("TZ", "Europe/Berlin");
+    const auto local = [&start](qint64 secs) {
+        return QDateTime::fromMSecsSinceEpoch(start.addSecs(secs).toMSecsSinceEpoch());
+    };
+    const auto asWritten = [](const QDateTime& time) { return time.toOffsetFromUtc(time.offsetFromUtc()); };
+
+    FakePlayer lead(1, VideoWidget::Playing), ahead(2, VideoWidget::Playing), due(3);
+    Run run{&lead, &ahead, &due};
+    const QDateTime hourLater = asWritten(local(3600));
+    auto record = std::make_shared<Core::ArchiveRecord>(5, 6, hourLater, hourLater.addSecs(600), 1);
+    run.scheduler.setPlaylist({PlaylistEntry{hourLater, due.cam, record, hourLater}});
+    // Played from hours before: what the scheduler learnt of the offset then must not reach over the change.
+    lead.time = ahead.time = local(-5 * 3600);
+    run.step();
+    lead.time = local(0);
+    ahead.time = local(3599);
+    const QString readings = lead.time.toString("hh:mm") + ' ' + hourLater.toString("hh:mm");
+
+    const bool first = run.step();
+    const QStringList dueCalls = due.take();
+    const QStringList aheadCalls = ahead.take();
+    lead.time = local(3600);
+    ahead.time = local(3600);
+    run.step();
+    const QStringList dueLater = due.take();
+    savedZone ? qputenv("TZ", *savedZone) : qunsetenv("TZ");
+
+    QVERIFY(first);
+    QCOMPARE(dueCalls, QStringList());
+    QCOMPARE(aheadCalls, QStringList{"pause"});
+    QCOMPARE(dueLater.size(), 1);
+    QTEST(readings, "readings");
 }
 
 void tst_PlaylistScheduler::dropsEntriesOfClosedCameras()
