@@ -14,8 +14,9 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
 
 void ElidedLabel::setText(const QString& text)
 {
+    const bool changed = text != this->text();
     QLabel::setText(text);
-    checkElision();
+    checkElision(changed);
 }
 
 QStringList ElidedLabel::cutTexts(std::initializer_list<const ElidedLabel*> labels)
@@ -58,10 +59,10 @@ void ElidedLabel::changeEvent(QEvent* event)
         checkElision();
 }
 
-void ElidedLabel::checkElision()
+void ElidedLabel::checkElision(bool textChanged)
 {
     const bool elided = fontMetrics().horizontalAdvance(text()) > contentsRect().width();
-    if (elided == m_elided)
+    if (elided == m_elided && !(elided && textChanged))
         return;
     m_elided = elided;
     update();

@@ -25,7 +25,7 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    // The text has started or stopped being cut.
+    // The text has started or stopped being cut, or a cut text has changed.
     void elisionChanged();
 
 protected:
@@ -34,7 +34,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void checkElision();
+    void checkElision(bool textChanged = false);
 
     bool m_elided = false;
 };

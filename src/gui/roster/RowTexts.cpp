@@ -42,8 +42,10 @@ QString rowToolTip(const QString& sentence, const QStringList& cutTexts)
             tip += QLatin1Char('\n') + text;
     }
     // A tooltip that looks like markup is drawn as rich text: a name such as <img src="..."> would make the view
-    // read that file.
-    return Qt::mightBeRichText(tip) ? Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal) : tip;
+    // read that file. Escaped, and laid out line by line as a plain tooltip is.
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(tip.toHtmlEscaped());
 }
 
 } // namespace GUI

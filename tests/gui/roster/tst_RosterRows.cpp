@@ -1,4 +1,5 @@
 #include "application/Language.h"
+#include "gui/playback/PlaybackWindow2.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/ElidedLabel.h"
 #include "gui/roster/LocalServerTreeItem.h"
@@ -28,8 +29,8 @@ Core::CameraPtr camera(int id, const QString& name, int flags, const QString& se
                                     Camera::CameraFlags(flags), QString());
 }
 
-// The roster as the main window docks it, at the dock's width of 250, with one local server of the list file
-// for each name given; the window is shown.
+// The roster docked beside the playback window as in the main window of the form's width, which leaves the dock
+// less than its 250 pixels, with one local server of the list file for each name given; the window is shown.
 struct Dock
 {
     QMainWindow window;
@@ -53,7 +54,8 @@ struct Dock
         dock->setWidget(roster);
         window.addDockWidget(Qt::LeftDockWidgetArea, dock);
         window.resizeDocks({dock}, {250}, Qt::Horizontal);
-        window.setCentralWidget(new QWidget);
+        window.setCentralWidget(new GUI::PlaybackWindow2);
+        // Taller than the form, so that a grab shows every row.
         window.resize(850, 1500);
         window.show();
         tree = roster->findChild<QTreeWidget*>();
@@ -112,6 +114,25 @@ QString faults(QTreeWidgetItem* item, QWidget* widget)
     return found.join("; ");
 }
 
+// The faults of the first row that has any.
+QString treeFaults(QTreeWidget* tree)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const QString found = faults(*it, tree->itemWidget(*it, 0));
+        if (!found.isEmpty())
+            return found;
+    }
+    return QString();
+}
+
+int rowCount(QTreeWidget* tree)
+{
+    int rows = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        ++rows;
+    return rows;
+}
+
 // The tooltip the view shows over the row, as the user reads it.
 QString shownToolTip(QTreeWidget* tree, QTreeWidgetItem* item)
 {
@@ -131,16 +152,20 @@ class tst_RosterRows : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { m_font = QApplication::font(); }
     void cleanup();
     void readableAtTheDocksWidth_data();
     void readableAtTheDocksWidth();
     void peerNamesInToolTipsArePlain();
+
+private:
+    QFont m_font;
 };
 
 void tst_RosterRows::cleanup()
 {
     Application::loadLanguage("en");
-    QApplication::setFont(QFont());
+    QApplication::setFont(m_font);
     QToolTip::hideText();
 }
 
@@ -172,18 +197,21 @@ void tst_RosterRows::readableAtTheDocksWidth()
     dock.local(0)->addCamera(camera(3, "Parking lot, north entrance gate", 0x3, dock.local(0)->id()));
     dock.local(1)->setState(LocalVideoServer::AccessDenied);
     dock.local(2)->setState(LocalVideoServer::IncorrectAnswer);
-    dock.addServer("Headquarters and warehouse", 0, {camera(4, "Lobby", 0, "srv-Headquarters and warehouse")});
+    GUI::ServerTreeItem* headquarters =
+        dock.addServer("Headquarters and warehouse", 0, {camera(4, "Lobby", 0, "srv-Headquarters and warehouse")});
     dock.addServer("Warehouse", 0x8, {camera(5, "Loading dock", 0x2, "srv-Warehouse")});
     dock.addServer("Shop", 0xA, {});
     dock.expandAll();
     QVERIFY(QTest::qWaitForWindowExposed(&dock.window));
 
-    int rows = 0;
-    for (QTreeWidgetItemIterator it(dock.tree); *it; ++it) {
-        ++rows;
-        QTRY_COMPARE_WITH_TIMEOUT(faults(*it, dock.tree->itemWidget(*it, 0)), QString(), 2000);
-    }
-    QCOMPARE(rows, 14);
+    QTRY_COMPARE_WITH_TIMEOUT(treeFaults(dock.tree), QString(), 2000);
+    QCOMPARE(rowCount(dock.tree), 14);
+    // Once shown: a line that stays cut but changes its text, and a state line that appears.
+    dock.local(3)->setState(LocalVideoServer::Online);
+    dock.local(3)->addCamera(camera(6, "Pier", 0, dock.local(3)->id()));
+    headquarters->server()->setFlags(VideoServer::VideoServerFlags(0x8));
+    QTRY_COMPARE_WITH_TIMEOUT(treeFaults(dock.tree), QString(), 2000);
+    QCOMPARE(rowCount(dock.tree), 15);
     if (qEnvironmentVariableIsSet("QUORVEL_GRAB_DIR")) {
         dock.roster->grab().save(QString("%1/roster-%2.png")
                                      .arg(qEnvironmentVariable("QUORVEL_GRAB_DIR"), QTest::currentDataTag())
