@@ -77,11 +77,6 @@ struct Dock
         row->createWidget();
         return row;
     }
-    void expandAll() const
-    {
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            (*it)->setExpanded(true);
-    }
 };
 
 // Why a row is hard to read, empty when it is not: a line squeezed, outside its frame or under another widget, or
@@ -201,7 +196,7 @@ void tst_RosterRows::readableAtTheDocksWidth()
         dock.addServer("Headquarters and warehouse", 0, {camera(4, "Lobby", 0, "srv-Headquarters and warehouse")});
     dock.addServer("Warehouse", 0x8, {camera(5, "Loading dock", 0x2, "srv-Warehouse")});
     dock.addServer("Shop", 0xA, {});
-    dock.expandAll();
+    dock.tree->expandAll();
     QVERIFY(QTest::qWaitForWindowExposed(&dock.window));
 
     QTRY_COMPARE_WITH_TIMEOUT(treeFaults(dock.tree), QString(), 2000);
@@ -229,7 +224,7 @@ void tst_RosterRows::peerNamesInToolTipsArePlain()
         dock.local(0)->setState(LocalVideoServer::Online);
         dock.local(0)->addCamera(camera(1, name, 0x2, serverId));
         GUI::ServerTreeItem* server = dock.addServer(name, 0x8, {});
-        dock.expandAll();
+        dock.tree->expandAll();
         QVERIFY(QTest::qWaitForWindowExposed(&dock.window));
         QTreeWidgetItem* local = dock.localRoot()->child(0);
 
