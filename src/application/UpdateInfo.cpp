@@ -170,8 +170,10 @@ QString UpdateInfo::message() const
     default:
         break;
     }
+    // The service's words go into a rich-text box: as markup they could make it read local files.
     if (!m_info.isEmpty())
-        body += QCoreApplication::translate("QApplication", "Information about this update: %1").arg(m_info);
+        body += QCoreApplication::translate("QApplication", "Information about this update: %1")
+                    .arg(m_info.toHtmlEscaped());
     return body;
 }
 

@@ -3,8 +3,10 @@
 #include "peer/FakeNetwork.h"
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
+#include "support/PeerNameProbe.h"
 #include "support/TestEnvironment.h"
 
+#include <QLabel>
 #include <QTimer>
 
 using QuorvelClient::Application::UpdateInfo;
@@ -49,6 +51,7 @@ private slots:
     void repliesAreParsedAndRated();
     void invalidRepliesAreErrors();
     void levelsTitlesAndMessages();
+    void infoShowsAsSent();
 
 private:
     // Checks once and returns the signals after "started", once the check has ended.
@@ -188,10 +191,11 @@ void tst_UpdateManager::levelsTitlesAndMessages()
     QCOMPARE(offered("5.6.1").message(),
              "A new version of Quorvel Client is available! Version <b>5.6.1</b> is available on " + site +
                  ".<br><br>You can download it by this link:<br>" + download);
+    // The service's words are text, not markup.
     QCOMPARE(offered("5.7.0", "<i>faster</i>").message(),
              "A new version of Quorvel Client is available! Version <b>5.7.0</b> is available on " + site +
                  ".<br><br>Please download this version using this link:<br>" + download +
-                 "Information about this update: <i>faster</i>");
+                 "Information about this update: &lt;i&gt;faster&lt;/i&gt;");
     QCOMPARE(offered("6.0.0").message(),
              "CRITICAL update of Quorvel Client is out! Version <b>6.0.0</b> is available on " + site +
                  ".<br><br>It is possible that your version is not supported any more.<br><br>You SHOULD download a "
@@ -206,6 +210,20 @@ void tst_UpdateManager::levelsTitlesAndMessages()
     QVERIFY(russian.contains(QRegularExpression("[А-Яа-я]{4}")));
     QVERIFY(russian.contains("<b>6.0.0</b>"));
     QVERIFY(russian.endsWith(": x"));
+}
+
+// The update box shows the message as rich text: the service's words in it show as sent and open no file.
+void tst_UpdateManager::infoShowsAsSent()
+{
+    PeerNameProbe probe;
+    for (const QString& info : probe.names()) {
+        QLabel box;
+        box.setTextFormat(Qt::RichText);
+        box.setText(offered("5.7.0", info).message());
+        box.show();
+        QVERIFY(PeerNameProbe::shownText(&box).endsWith("Information about this update: " + info));
+        QVERIFY(!probe.fileOpened());
+    }
 }
 
 QUORVEL_TEST_MAIN(tst_UpdateManager)

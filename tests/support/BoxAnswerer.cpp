@@ -1,6 +1,7 @@
 #include "support/BoxAnswerer.h"
 
 #include "gui/DialogSeam.h"
+#include "support/PeerNameProbe.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -46,6 +47,7 @@ int BoxAnswerer::answer(QDialog* dialog)
     auto* box = qobject_cast<QMessageBox*>(dialog);
     if (box) {
         seen.text = box->text();
+        seen.shown = PeerNameProbe::shownText(box->text(), box->textFormat());
         seen.informative = box->informativeText();
         for (QAbstractButton* button : box->buttons())
             seen.buttons << withoutMnemonic(button->text());

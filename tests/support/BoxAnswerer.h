@@ -21,6 +21,7 @@ public:
         QString className; // e.g. "QMessageBox"
         QString title;
         QString text;        // a message box's text, empty for other dialogs
+        QString shown;       // that text as the box shows it: the plain text of its markup when taken as rich text
         QString informative; // a message box's informative text
         QStringList buttons; // texts of a message box's buttons, in their order
     };

@@ -2,6 +2,7 @@
 
 #include "core/PreviewLoader.h"
 #include "gui/roster/CameraWidget.h"
+#include "gui/roster/RowTexts.h"
 
 #include <QPointer>
 #include <QTreeWidget>
@@ -17,6 +18,8 @@ public:
     Core::CameraPtr camera;
     // Owned by the tree view once set on the row.
     QPointer<CameraWidget> widget;
+    // The status sentence, before the widget's cut texts are added to make the tooltip.
+    QString sentence;
     // The camera is on the preview loader's list on behalf of this row.
     bool previewListed = false;
 };
@@ -55,6 +58,7 @@ void CameraTreeItem::createWidget()
         widget->setPreview(preview);
     connect(widget, &CameraWidget::previewOn, this, &CameraTreeItem::onPreviewShow);
     connect(widget, &CameraWidget::previewOff, this, &CameraTreeItem::onPreviewHide);
+    connect(widget, &CameraWidget::cutTextsChanged, this, &CameraTreeItem::updateToolTip);
 }
 
 Core::CameraPtr CameraTreeItem::camera() const
@@ -93,11 +97,17 @@ void CameraTreeItem::setState(Core::Camera::CameraFlags flags)
 {
     const QString status = Core::Camera::flagsToString(flags);
     const bool online = flags == Core::Camera::CameraFlags();
-    setData(0, Qt::ToolTipRole, tr("\"%1\" camera is %2").arg(d->camera->name(), online ? tr("online") : status));
+    d->sentence = tr("\"%1\" camera is %2").arg(d->camera->name(), online ? tr("online") : status);
     if (d->widget) {
         d->widget->setState(status);
         d->widget->setOnline(online);
     }
+    updateToolTip();
+}
+
+void CameraTreeItem::updateToolTip()
+{
+    setData(0, Qt::ToolTipRole, rowToolTip(d->sentence, d->widget ? d->widget->cutTexts() : QStringList()));
 }
 
 void CameraTreeItem::onPreviewChanged(QByteArray preview)

@@ -44,6 +44,8 @@ private slots:
     void onPreviewHide();
 
 private:
+    void updateToolTip();
+
     std::unique_ptr<Internal::CameraTreeItemPrivate> d;
 };
 

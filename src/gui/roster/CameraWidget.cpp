@@ -1,5 +1,7 @@
 #include "gui/roster/CameraWidget.h"
 
+#include "gui/roster/RowTexts.h"
+
 #include "ui_CameraWidget.h"
 
 #include <QPixmap>
@@ -20,6 +22,9 @@ CameraWidget::CameraWidget(const QString& name, const QString& state, bool onlin
     : QWidget(parent), ui(new Ui::CameraWidget)
 {
     ui->setupUi(this);
+    QuorvelClient::GUI::fitStripFont(ui->frame, {ui->name, ui->state});
+    for (QuorvelClient::GUI::ElidedLabel* label : {ui->name, ui->state})
+        connect(label, &QuorvelClient::GUI::ElidedLabel::elisionChanged, this, &CameraWidget::cutTextsChanged);
     ui->name->setText(name);
     setState(state);
     setOnline(online);
@@ -59,6 +64,11 @@ bool CameraWidget::setPreview(const QByteArray& preview)
     hasPreview = true;
     ui->preview->setPixmap(picture);
     return true;
+}
+
+QStringList CameraWidget::cutTexts() const
+{
+    return QuorvelClient::GUI::ElidedLabel::cutTexts({ui->name, ui->state});
 }
 
 void CameraWidget::paintEvent(QPaintEvent*)

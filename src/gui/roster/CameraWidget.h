@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -24,10 +25,13 @@ public:
     void setOnline(bool online);
     // JPEG bytes become the shown preview; empty bytes put the default picture back. True when the picture changed.
     bool setPreview(const QByteArray& preview);
+    // The whole texts of the lines the widget shows cut at its width.
+    QStringList cutTexts() const;
 
 signals:
     void previewOn();
     void previewOff();
+    void cutTextsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

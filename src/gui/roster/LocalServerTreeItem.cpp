@@ -3,6 +3,7 @@
 #include "gui/roster/CameraCount.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/RosterTree.h"
+#include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerWidget.h"
 
 #include <QDebug>
@@ -21,6 +22,8 @@ public:
     Core::LocalVideoServerPtr server;
     // Owned by the tree view once set on the row.
     QPointer<ServerWidget> widget;
+    // The status sentence, before the widget's cut texts are added to make the tooltip.
+    QString sentence;
 };
 
 } // namespace Internal
@@ -56,6 +59,7 @@ void LocalServerTreeItem::createWidget()
         return;
     d->widget = new ServerWidget(d->server->name(), Core::LocalVideoServer::shortStateText(d->server->state()));
     treeWidget()->setItemWidget(this, 0, d->widget);
+    connect(d->widget, &ServerWidget::cutTextsChanged, this, &LocalServerTreeItem::updateToolTip);
     setState(d->server->state());
     treeWidget()->update();
 }
@@ -101,11 +105,17 @@ void LocalServerTreeItem::setState(Core::LocalVideoServer::LocalVideoServerState
         font.setWeight(state == LocalVideoServer::Offline ? QFont::Normal : QFont::Bold);
         setFont(0, font);
         setIcon(0, RosterTree::icon(icon));
-        setToolTip(0, tooltip);
+        d->sentence = tooltip;
+        updateToolTip();
         if (state == LocalVideoServer::AccessDenied || state == LocalVideoServer::IncorrectAnswer)
             CameraTreeItem::removeAllRows(this);
     }
     updateText();
+}
+
+void LocalServerTreeItem::updateToolTip()
+{
+    setToolTip(0, rowToolTip(d->sentence, d->widget ? d->widget->cutTexts() : QStringList()));
 }
 
 void LocalServerTreeItem::updateText()

@@ -47,6 +47,7 @@ private slots:
 private:
     void setState(Core::LocalVideoServer::LocalVideoServerState state);
     void updateText();
+    void updateToolTip();
     void addCameraItem(CameraTreeItem* item);
 
     std::unique_ptr<Internal::LocalServerTreeItemPrivate> d;

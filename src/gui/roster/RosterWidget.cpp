@@ -9,8 +9,10 @@
 #include "gui/mainwindow/LocalServerDialog.h"
 #include "gui/mainwindow/ServerPropertiesDialog.h"
 #include "gui/roster/CameraTreeItem.h"
+#include "gui/roster/ElidedLabel.h"
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterTree.h"
+#include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "ui_RosterWidget.h"
 #include "utils/Intervals.h"
@@ -27,7 +29,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -69,10 +70,26 @@ QFrame* rootFrame(QTreeWidget* tree, const QFont& font, const QString& text)
 {
     auto* frame = new QFrame(tree);
     auto* layout = new QHBoxLayout(frame);
-    auto* label = new QLabel(text, frame);
+    auto* label = new ElidedLabel(frame);
+    label->setText(text);
     label->setFont(font);
     layout->addWidget(label);
     return frame;
+}
+
+// The root row's tooltip: the sentence, and the title's whole text while the title is shown cut.
+void setRootToolTip(QTreeWidget* tree, QFrame* frame, const QString& sentence)
+{
+    auto* title = frame->findChild<ElidedLabel*>();
+    // The row is looked up each time: the frame may outlive a root row that is deleted.
+    const auto update = [tree, frame, title, sentence] {
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            if (tree->itemWidget(tree->topLevelItem(i), 0) == frame)
+                tree->topLevelItem(i)->setToolTip(0, rowToolTip(sentence, ElidedLabel::cutTexts({title})));
+        }
+    };
+    QObject::connect(title, &ElidedLabel::elisionChanged, frame, update);
+    update();
 }
 
 // How the tree's sort compares two rows' texts: a row without the text goes after one that has it.
@@ -430,7 +447,7 @@ void RosterWidget::setupTree()
     // The Internet root's empty text sorts before this one.
     d->localRoot->setText(1, QStringLiteral("1"));
     d->localRoot->setExpanded(true);
-    d->localRoot->setToolTip(0, tr("Servers accessible over the LAN"));
+    setRootToolTip(tree, frame, tr("Servers accessible over the LAN"));
 }
 
 void RosterWidget::createActions()
@@ -467,11 +484,12 @@ void RosterWidget::createInternetRoot()
     d->internetRoot = new QTreeWidgetItem();
     const QFont font = rootFont(d->internetRoot);
     tree->insertTopLevelItem(0, d->internetRoot);
-    tree->setItemWidget(d->internetRoot, 0, rootFrame(tree, font, tr("Internet videoservers")));
+    QFrame* frame = rootFrame(tree, font, tr("Internet videoservers"));
+    tree->setItemWidget(d->internetRoot, 0, frame);
     // An empty text, not none: a row without a sort text would go after the local root.
     d->internetRoot->setText(1, QString());
     d->internetRoot->setExpanded(true);
-    d->internetRoot->setToolTip(0, tr("Servers accessible over the Internet"));
+    setRootToolTip(tree, frame, tr("Servers accessible over the Internet"));
 }
 
 void RosterWidget::init(bool localOnly)

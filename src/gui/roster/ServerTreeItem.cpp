@@ -3,6 +3,7 @@
 #include "gui/roster/CameraCount.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/RosterTree.h"
+#include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerWidget.h"
 
 #include <QDebug>
@@ -36,6 +37,8 @@ public:
     Core::VideoServerPtr server;
     // Owned by the tree view once set on the row.
     QPointer<ServerWidget> widget;
+    // The status sentence, before the widget's cut texts are added to make the tooltip.
+    QString sentence;
 };
 
 } // namespace Internal
@@ -70,6 +73,7 @@ void ServerTreeItem::createWidget()
 {
     d->widget = new ServerWidget(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
     treeWidget()->setItemWidget(this, 0, d->widget);
+    connect(d->widget, &ServerWidget::cutTextsChanged, this, &ServerTreeItem::updateToolTip);
     setState(d->server->flags());
     treeWidget()->update();
 }
@@ -90,13 +94,19 @@ void ServerTreeItem::setState(Core::VideoServer::VideoServerFlags flags)
     }
     if (available) {
         setIcon(0, RosterTree::icon(QStringLiteral(":icons/server-icon.png")));
-        setToolTip(0, tr("Videoserver \"%1\" is online").arg(d->server->alias()));
+        d->sentence = tr("Videoserver \"%1\" is online").arg(d->server->alias());
     } else {
         setIcon(0, RosterTree::icon(QStringLiteral(":icons/off-server-icon.png")));
-        setToolTip(0, tr("Videoserver \"%1\" is %2")
-                          .arg(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags())));
+        d->sentence = tr("Videoserver \"%1\" is %2")
+                          .arg(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
     }
+    updateToolTip();
     updateText();
+}
+
+void ServerTreeItem::updateToolTip()
+{
+    setToolTip(0, rowToolTip(d->sentence, d->widget ? d->widget->cutTexts() : QStringList()));
 }
 
 void ServerTreeItem::updateText()

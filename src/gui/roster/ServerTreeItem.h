@@ -46,6 +46,7 @@ private slots:
 private:
     void setState(Core::VideoServer::VideoServerFlags flags);
     void updateText();
+    void updateToolTip();
     void addCameraItem(CameraTreeItem* item);
 
     std::unique_ptr<Internal::ServerTreeItemPrivate> d;

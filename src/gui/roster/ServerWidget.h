@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -20,6 +21,11 @@ public:
     // The state line is shown only while it has a text.
     void setState(const QString& state);
     void setBold(bool bold);
+    // The whole texts of the lines the widget shows cut at its width.
+    QStringList cutTexts() const;
+
+signals:
+    void cutTextsChanged();
 
 private:
     std::unique_ptr<Ui::ServerWidget> ui;

@@ -75,6 +75,8 @@ private slots:
     void freeSpaceLabel_data();
     void freeSpaceLabel();
     void okSavesEveryKeyInItsType();
+    void checkBoxesKeepToTheirOwnKeys_data();
+    void checkBoxesKeepToTheirOwnKeys();
     void cancelRefillsAndWritesNothing();
     void unusableFolderAsksBeforeSaving();
     void folderChooserFillsTheLine();
@@ -123,9 +125,10 @@ void tst_SettingsDialog::emptySettingsShowDefaults()
     quint64 total = 0, free = 0;
     QVERIFY(Utils::diskSpace(QDir::homePath().toStdString(), &total, &free));
     // Other programs write to the same drive meanwhile: the free figure may move by a few megabytes.
-    const QRegularExpressionMatch shown = QRegularExpression(QStringLiteral("^<p style=\"color:(#[0-9A-F]{6})\">"
-                                                                            "Available ([0-9.]+) of ([0-9.]+) Gb.</p>$"))
-                                              .match(child<QLabel>(&dialog, "availLabel")->text());
+    const QRegularExpressionMatch shown =
+        QRegularExpression(QStringLiteral("^<p style=\"color:(#[0-9A-F]{6})\">"
+                                          "Available ([0-9.]+) of ([0-9.]+) Gb.</p>$"))
+            .match(child<QLabel>(&dialog, "availLabel")->text());
     QVERIFY2(shown.hasMatch(), qPrintable(child<QLabel>(&dialog, "availLabel")->text()));
     QCOMPARE(shown.captured(1), QString(free > kGiB ? "#000000" : "#FF0000"));
     QVERIFY2(qAbs(shown.captured(2).toDouble() - double(free) / kGiB) < 0.1, qPrintable(shown.captured(2)));
@@ -220,6 +223,36 @@ void tst_SettingsDialog::okSavesEveryKeyInItsType()
     edit(&dialog, "proxyPort")->clear();
     press(&dialog, QDialogButtonBox::Ok);
     QCOMPARE(Utils::Keys::proxyPort().value(), 0);
+}
+
+void tst_SettingsDialog::checkBoxesKeepToTheirOwnKeys_data()
+{
+    QTest::addColumn<bool>("colored");
+    QTest::addColumn<bool>("noLimit");
+    QTest::newRow("coloured archive only") << true << false;
+    QTest::newRow("no watch limit only") << false << true;
+}
+
+// The two boxes in different states: each is saved to its own key, and shown again from it.
+void tst_SettingsDialog::checkBoxesKeepToTheirOwnKeys()
+{
+    QFETCH(bool, colored);
+    QFETCH(bool, noLimit);
+    Utils::Keys::arcExportPath().setValue(QDir::homePath());
+    SettingsDialog dialog;
+    dialog.show();
+    child<QCheckBox>(&dialog, "coloredArchive")->setChecked(colored);
+    child<QCheckBox>(&dialog, "noWatchLimit")->setChecked(noLimit);
+    press(&dialog, QDialogButtonBox::Ok);
+
+    QCOMPARE(Utils::Keys::coloredArchive().value(), colored);
+    QCOMPARE(Utils::Keys::noWatchLimit().value(), noLimit);
+    const QByteArray ini = iniBytes();
+    QVERIFY(ini.contains(QByteArray("coloredArchive=") + (colored ? "true" : "false") + '\n'));
+    QVERIFY(ini.contains(QByteArray("noWatchLimit=") + (noLimit ? "true" : "false") + '\n'));
+    SettingsDialog again;
+    QCOMPARE(child<QCheckBox>(&again, "coloredArchive")->isChecked(), colored);
+    QCOMPARE(child<QCheckBox>(&again, "noWatchLimit")->isChecked(), noLimit);
 }
 
 void tst_SettingsDialog::cancelRefillsAndWritesNothing()

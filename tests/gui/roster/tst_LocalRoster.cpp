@@ -352,13 +352,16 @@ void tst_LocalRoster::followsTheServerState_data()
     const QString online = "0 | server-icon | bold | Videoserver \"Lab0\" is online |  | Lab0 (%1) | bold";
     QTest::newRow("cameras") << false << PeerReply() << online.arg("2 cameras");
     QTest::newRow("object") << false << PeerReply::json("{\"id\":1}") << online.arg("0 camera");
+    // The roster is narrower than these state lines: the tooltip ends with the whole line.
     QTest::newRow("denied") << false << PeerReply::json("no", 403)
                             << "1 | disable-server-icon | bold | Access for server \"Lab0\" is denied, please check "
-                               "the server's password | unavailable: wrong password or old version | Lab0 | normal";
+                               "the server's password\nunavailable: wrong password or old version | unavailable: "
+                               "wrong password or old version | Lab0 | normal";
     QTest::newRow("not JSON")
         << false << PeerReply::json("<html>")
         << "2 | disable-server-icon | bold | Videoserver Lab0 sends some bad data, please, update "
-           "server and client software | old version or bad connection | Lab0 | normal";
+           "server and client software\nold version or bad connection | old version or bad connection | Lab0 | "
+           "normal";
     QTest::newRow("refused") << true << PeerReply()
                              << "3 | off-server-icon | normal | Videoserver \"Lab0\" is offline | offline | Lab0 | "
                                 "normal";

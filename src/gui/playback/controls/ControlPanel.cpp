@@ -19,6 +19,7 @@
 #include <QErrorMessage>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -73,10 +74,11 @@ QVariantMap rangeParams(const Core::CameraEndpoint& endpoint, const QDateTime& s
     return params;
 }
 
-// A modal box with one OK button.
+// A modal box with one OK button. Plain text: the texts carry camera names from the peers.
 void tell(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     DialogSeam::exec(&box);
 }
 
@@ -406,12 +408,15 @@ void ControlPanel::onSpeedChanged()
         for (const Core::CameraPtr& camera : std::as_const(m_noSpeedCameras))
             names.append(camera->fullName());
         m_errorMessage->setWindowTitle(tr("Playing with increased speed is not supported"));
-        m_errorMessage->showMessage(tr("Archive playing with speed x%1 is disabled for cameras %2.\nIf you want to "
-                                       "play archive with increased speed you have to update Quorvel Server for "
-                                       "these cameras.")
-                                        .arg(factor)
-                                        .arg(names.join(QStringLiteral(", "))),
-                                    QStringLiteral("oldserver"));
+        // The box takes any message as rich text; the names come from the peers.
+        m_errorMessage->showMessage(
+            Qt::convertFromPlainText(tr("Archive playing with speed x%1 is disabled for cameras %2.\nIf you want to "
+                                        "play archive with increased speed you have to update Quorvel Server for "
+                                        "these cameras.")
+                                         .arg(factor)
+                                         .arg(names.join(QStringLiteral(", "))),
+                                     Qt::WhiteSpaceNormal),
+            QStringLiteral("oldserver"));
     }
     emit speedChangeRequested();
 }
