@@ -555,6 +555,8 @@ void tst_PlaybackWindow2::pauseAndWatchLimitHoldTheSchedule()
     QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(34).size(), 1, 5000);
     VideoWidget* first = widgets().first();
     QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Playing, 20000);
+    // The strip shows the archive's clock, not the live one it showed before.
+    QTRY_VERIFY_WITH_TIMEOUT(timeText().startsWith("09:"), 10000);
 
     auto* pause = child<QPushButton>(window(), "btnPause");
     pause->click();

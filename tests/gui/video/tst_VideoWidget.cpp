@@ -206,7 +206,8 @@ void tst_VideoWidget::reconnectsCutLiveStream()
     connect(&peer, &TestSupport::FlvStreamSource::requestReceived, &peer,
             [&peer] { QTimer::singleShot(5, &peer, [&peer] { peer.cutStreams(); }); });
     peer.cutStreams();
-    QTRY_COMPARE_WITH_TIMEOUT(widget.statusText(), QString("Videoserver disconnected"), 30000);
+    // On a loaded machine pictures slip through more often, and each one starts the three anew.
+    QTRY_COMPARE_WITH_TIMEOUT(widget.statusText(), QString("Videoserver disconnected"), 90000);
     QCOMPARE(widget.playerState(), VideoWidget::Ended);
     QCOMPARE(peer.requestCount(), requestsWhenPlaying + 3);
     QTest::qWait(1500);
