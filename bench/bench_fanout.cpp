@@ -9,6 +9,7 @@
 #include "gui/playback/widgets/Timeline.h"
 #include "peer/FakeVideoServer.h"
 #include "support/ObjectCensus.h"
+#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
 
@@ -79,12 +80,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Runs `call` on the server's thread and waits for it.
-template <typename Call> void onServerThread(QObject* context, Call call)
-{
-    QMetaObject::invokeMethod(context, call, Qt::BlockingQueuedConnection);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -93,13 +88,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QDate yesterday = QDate::currentDate().addDays(-1);
 
-    QThread serverThread;
-    QObject serverContext;
-    serverContext.moveToThread(&serverThread);
-    serverThread.start();
-    FakeVideoServer* server = nullptr;
-    onServerThread(&serverContext, [&] {
-        server = new FakeVideoServer;
+    // The server answers on a thread of its own, so that its work does not count as the client's.
+    TestSupport::PeersOnThread<FakeVideoServer> server;
+    if (!server.start())
+        return 1;
+    server.run([&] {
         server->setPassword(kPassword);
         QList<TestSupport::FakeCamera> cameras;
         for (int c = 1; c <= kCameras; ++c) {
@@ -111,11 +104,10 @@ int main(int argc, char* argv[])
             server->setRecords(c, records);
         }
         server->setCameras(cameras);
-        server->start();
     });
     const QString serverId = QStringLiteral("127.0.0.1:%1").arg(server->port());
     const auto serverCounts = [&](int* requests, int* connections) {
-        onServerThread(&serverContext, [&] {
+        server.run([&] {
             *requests = server->requests().size();
             *connections = server->connectionCount();
         });
@@ -209,8 +201,5 @@ int main(int argc, char* argv[])
     std::printf("StreamerClients alive at the end: %d\n", census.alive("QuorvelClient::Core::StreamerClient"));
     std::printf("ratio: %.2f\n", panelGap / bareGap);
 
-    onServerThread(&serverContext, [&] { delete server; });
-    serverThread.quit();
-    serverThread.wait();
     return 0;
 }

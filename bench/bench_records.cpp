@@ -8,6 +8,7 @@
 #include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/Timeline.h"
 #include "peer/FakeVideoServer.h"
+#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
 
@@ -93,11 +94,6 @@ QByteArray paddedRecords(const QDate& day)
     return body + ',' + element(start + 10800000, 600000, 30) + ']';
 }
 
-template <typename Call> void onServerThread(QObject* context, Call call)
-{
-    QMetaObject::invokeMethod(context, call, Qt::BlockingQueuedConnection);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -116,16 +112,13 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QDate yesterday = QDate::currentDate().addDays(-1);
 
-    QThread serverThread;
-    QObject serverContext;
-    serverContext.moveToThread(&serverThread);
-    serverThread.start();
-    FakeVideoServer* server = nullptr;
-    onServerThread(&serverContext, [&] {
-        server = new FakeVideoServer;
+    // The server answers on a thread of its own, so that its work does not count as the client's.
+    TestSupport::PeersOnThread<FakeVideoServer> server;
+    if (!server.start())
+        return 1;
+    server.run([&] {
         server->setPassword(kPassword);
         server->setCameras({{1, QStringLiteral("Cam 1")}});
-        server->start();
     });
     const QString serverId = QStringLiteral("127.0.0.1:%1").arg(server->port());
 
@@ -139,7 +132,7 @@ int main(int argc, char* argv[])
                             {"3 records among 1,000,000 empty elements", paddedRecords(yesterday)}};
     {
         const Case& c = cases.at(QByteArray(argv[1]).toInt());
-        onServerThread(&serverContext, [&] {
+        server.run([&] {
             server->clearFailures();
             server->failCommand(QStringLiteral("archive/list"), TestSupport::PeerReply::json(c.body));
         });
@@ -189,8 +182,5 @@ int main(int argc, char* argv[])
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    onServerThread(&serverContext, [&] { delete server; });
-    serverThread.quit();
-    serverThread.wait();
     return 0;
 }
