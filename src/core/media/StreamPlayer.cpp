@@ -167,6 +167,8 @@ class StreamPlayerPrivate
 public:
     StreamPlayer::State state = StreamPlayer::NothingSpecial;
     bool sound = false;
+    // The volume last asked for, -1 for none; the engine drops one set before its audio output has started.
+    int volume = -1;
     CameraPtr camera;
     QTimer stateTimer;
     libvlc_media_player_t* player = nullptr;
@@ -578,6 +580,8 @@ void StreamPlayer::pollState()
     case libvlc_Playing:
         d->retryCount = 0;
         d->retryPending = false;
+        if (timed)
+            keepSoundSettings();
         next = Playing;
         break;
     case libvlc_Paused:
@@ -709,11 +713,22 @@ void StreamPlayer::setSound(bool on)
 
 void StreamPlayer::setVolume(int volume)
 {
+    d->volume = volume;
     if (!d->player)
         return;
     libvlc_audio_set_volume(d->player, volume);
     if (!d->sound)
         libvlc_audio_set_mute(d->player, 1);
+}
+
+void StreamPlayer::keepSoundSettings()
+{
+    // A stream's audio output starts after its first picture, and takes neither a volume nor a mute set before.
+    if (d->volume >= 0 && libvlc_audio_get_volume(d->player) != d->volume)
+        libvlc_audio_set_volume(d->player, d->volume);
+    const int muted = libvlc_audio_get_mute(d->player);
+    if (muted >= 0 && bool(muted) == d->sound)
+        libvlc_audio_set_mute(d->player, !d->sound);
 }
 
 void StreamPlayer::setSpeed(ArchivePlaySpeed speed)

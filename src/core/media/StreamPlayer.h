@@ -130,6 +130,8 @@ public slots:
     void togglePause();
     void stop(bool saveMode = false);
     void pollState();
+    // Sets the asked volume and mute again where the engine has lost them.
+    void keepSoundSettings();
 
 protected:
     bool event(QEvent* e) override;

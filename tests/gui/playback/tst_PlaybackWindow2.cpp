@@ -235,8 +235,9 @@ void tst_PlaybackWindow2::stripCommandsReachThePlayers()
         QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(x, 12));
         QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(x, 12));
         QCOMPARE(Utils::Keys::panelVolume().value(), volume);
+        // A player whose sound has not started yet takes it once it starts.
         for (VideoWidget* widget : widgets())
-            QCOMPARE(libvlc_audio_get_volume(widget->mediaPlayer()), volume);
+            QTRY_COMPARE_WITH_TIMEOUT(libvlc_audio_get_volume(widget->mediaPlayer()), volume, 5000);
     }
 
     // Rotate turns the active camera and keeps the angle.
@@ -556,7 +557,7 @@ void tst_PlaybackWindow2::pauseAndWatchLimitHoldTheSchedule()
     VideoWidget* first = widgets().first();
     QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Playing, 20000);
     // The strip shows the archive's clock, not the live one it showed before.
-    QTRY_VERIFY_WITH_TIMEOUT(timeText().startsWith("09:"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(timeText().startsWith("09:00:0"), 10000);
 
     auto* pause = child<QPushButton>(window(), "btnPause");
     pause->click();
