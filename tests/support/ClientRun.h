@@ -34,9 +34,9 @@ public:
     void setWrapper(const QStringList& command);
 
     QProcess* start();
-    // Starts the program and waits for the line it writes last at start-up (the sign-in dialog's drive check,
-    // or the language when the dialog is not reached).
-    bool startAndWait(const QString& lastLine = QStringLiteral("Drive type:"));
+    // Starts the program and waits for the line it writes last at start-up (the engine's arguments, logged once the
+    // sign-in dialog shows, or the language when the dialog is not reached).
+    bool startAndWait(const QString& lastLine = QStringLiteral("argsCounter:"));
     // Waits, serving the test's own event loop, until the log holds `text` `count` times; false once the program
     // has ended or `timeoutMs` passed.
     bool waitForLog(const QString& text, int timeoutMs = 20000, int count = 1);
