@@ -101,8 +101,10 @@ QRect VirtualScreen::geometry(const QString& windowId) const
 
 void VirtualScreen::key(const QString& windowId, const QString& key) const
 {
+    // With no window manager the key goes to the focused window, or the one under the pointer: make it both.
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QStringLiteral("10"),
-             QStringLiteral("10"), QStringLiteral("key"), key});
+             QStringLiteral("10"), QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId,
+             QStringLiteral("key"), key});
 }
 
 void VirtualScreen::click(const QString& windowId, const QPoint& at) const

@@ -26,7 +26,7 @@ public:
     // Waits, serving the test's own event loop, until a window with that title is shown (or none is).
     bool waitForWindow(const QString& titlePattern, bool shown = true, int timeoutMs = 20000) const;
     QRect geometry(const QString& windowId) const;
-    // Moves the pointer into the window and presses the key (xdotool's names: "Return", "Escape").
+    // Moves the pointer into the window, focuses it and presses the key (xdotool's names: "Return", "Escape").
     void key(const QString& windowId, const QString& key) const;
     void click(const QString& windowId, const QPoint& at) const;
     void type(const QString& text) const;
