@@ -328,7 +328,7 @@ bool FlvStreamSource::send(Stream* stream, const QByteArray& bytes)
 {
     qint64 size = bytes.size();
     if (m_stallAfter > 0 && stream->sent + size >= m_stallAfter) {
-        size = m_stallAfter - stream->sent;
+        size = qMax<qint64>(0, m_stallAfter - stream->sent);
         stream->stalled = true;
         if (m_closeStalledAfter >= 0) {
             auto* close = new QTimer(stream->socket);
