@@ -9,13 +9,11 @@
 #include "gui/playback/widgets/Timeline.h"
 #include "peer/FakeVideoServer.h"
 #include "support/ObjectCensus.h"
-#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -88,29 +86,24 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QDate yesterday = QDate::currentDate().addDays(-1);
 
-    // The server answers on a thread of its own, so that its work does not count as the client's.
-    TestSupport::PeersOnThread<FakeVideoServer> server;
+    // The server answers on the peers' thread, so that its work does not count as the client's.
+    FakeVideoServer server;
     if (!server.start())
         return 1;
-    server.run([&] {
-        server->setPassword(kPassword);
-        QList<TestSupport::FakeCamera> cameras;
-        for (int c = 1; c <= kCameras; ++c) {
-            cameras.append({c, QStringLiteral("Cam %1").arg(c)});
-            QList<TestSupport::FakeRecord> records;
-            for (int m = 0; m < 1440; ++m)
-                records.append(
-                    {m * 10, m * 10 + 9, yesterday.startOfDay().addSecs(m * 60).toMSecsSinceEpoch(), 60000, 1});
-            server->setRecords(c, records);
-        }
-        server->setCameras(cameras);
-    });
-    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(server->port());
+    server.setPassword(kPassword);
+    QList<TestSupport::FakeCamera> cameras;
+    for (int c = 1; c <= kCameras; ++c) {
+        cameras.append({c, QStringLiteral("Cam %1").arg(c)});
+        QList<TestSupport::FakeRecord> records;
+        for (int m = 0; m < 1440; ++m)
+            records.append({m * 10, m * 10 + 9, yesterday.startOfDay().addSecs(m * 60).toMSecsSinceEpoch(), 60000, 1});
+        server.setRecords(c, records);
+    }
+    server.setCameras(cameras);
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(server.port());
     const auto serverCounts = [&](int* requests, int* connections) {
-        server.run([&] {
-            *requests = server->requests().size();
-            *connections = server->connectionCount();
-        });
+        *requests = server.requests().size();
+        *connections = server.connectionCount();
     };
 
     TestSupport::ObjectCensus census;
@@ -172,7 +165,7 @@ int main(int argc, char* argv[])
         bareBeat.run(
             [&] {
                 for (int c = 1; c <= kCameras; ++c) {
-                    auto* client = new Core::StreamerClient(QStringLiteral("127.0.0.1"), server->port());
+                    auto* client = new Core::StreamerClient(QStringLiteral("127.0.0.1"), server.port());
                     QObject::connect(client, &Core::StreamerClient::responceReceived, [&answered, client] {
                         ++answered;
                         client->deleteLater();

@@ -17,26 +17,24 @@
 #include "support/EventLoopRuns.h"
 #include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
-#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
+#include "support/Widgets.h"
 #include "utils/ServiceHosts.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <vector>
 
 using namespace QuorvelClient;
+using TestSupport::rowsOf;
 using TestSupport::runFor;
 using TestSupport::runUntil;
 using TestSupport::threadCpuMs;
@@ -113,14 +111,6 @@ void bareClients(const std::vector<Core::LocalVideoServerPtr>& servers)
     }
 }
 
-int rowsOf(QTreeWidget* tree, int type)
-{
-    int count = 0;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        count += (*it)->type() == type;
-    return count;
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -134,15 +124,15 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    TestSupport::PeersOnThread<Peers> peers;
+    Peers peers;
     if (!peers.start()) {
         std::printf("cannot start the fake peers\n");
         return 1;
     }
-    peers->net.useProxy();
+    peers.net.useProxy();
     std::vector<Core::LocalVideoServerPtr> servers;
     QByteArrayList entries;
-    for (const auto& server : peers->locals) {
+    for (const auto& server : peers.locals) {
         servers.push_back(std::make_shared<Core::LocalVideoServer>(Core::LocalVideoServer::Offline, "127.0.0.1",
                                                                    server->port(), "Local", kPassword, false, false));
         entries << QString("{\"ip\":\"127.0.0.1\",\"name\":\"Local %1\",\"password\":\"%2\",\"port\":%1}")

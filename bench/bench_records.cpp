@@ -8,7 +8,7 @@
 #include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/Timeline.h"
 #include "peer/FakeVideoServer.h"
-#include "support/PeersOnThread.h"
+#include "support/Heartbeat.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
 
@@ -16,10 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
-#include <QTimer>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -112,30 +109,23 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QDate yesterday = QDate::currentDate().addDays(-1);
 
-    // The server answers on a thread of its own, so that its work does not count as the client's.
-    TestSupport::PeersOnThread<FakeVideoServer> server;
+    // The server answers on the peers' thread, so that its work does not count as the client's.
+    FakeVideoServer server;
     if (!server.start())
         return 1;
-    server.run([&] {
-        server->setPassword(kPassword);
-        server->setCameras({{1, QStringLiteral("Cam 1")}});
-    });
-    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(server->port());
+    server.setPassword(kPassword);
+    server.setCameras({{1, QStringLiteral("Cam 1")}});
+    const QString serverId = QStringLiteral("127.0.0.1:%1").arg(server.port());
 
-    struct Case
+    // Only this process's reply is made.
+    const int which = qBound(0, QByteArray(argv[1]).toInt(), 2);
+    const char* const names[] = {"a day of 100,000 records", "95,000 records",
+                                 "3 records among 1,000,000 empty elements"};
+    const QByteArray body = which == 0   ? dayOfRecords(yesterday, 100000, 2000, 1000000)
+                            : which == 1 ? dayOfRecords(yesterday, 95000, 60000, 1000000)
+                                         : paddedRecords(yesterday);
     {
-        const char* name;
-        QByteArray body;
-    };
-    const QList<Case> cases{{"a day of 100,000 records", dayOfRecords(yesterday, 100000, 2000, 1000000)},
-                            {"95,000 records", dayOfRecords(yesterday, 95000, 60000, 1000000)},
-                            {"3 records among 1,000,000 empty elements", paddedRecords(yesterday)}};
-    {
-        const Case& c = cases.at(QByteArray(argv[1]).toInt());
-        server.run([&] {
-            server->clearFailures();
-            server->failCommand(QStringLiteral("archive/list"), TestSupport::PeerReply::json(c.body));
-        });
+        server.failCommand(QStringLiteral("archive/list"), TestSupport::PeerReply::json(body));
         GUI::ControlPanel panel;
         panel.resize(1200, 100);
         panel.show();
@@ -147,18 +137,9 @@ int main(int argc, char* argv[])
         g_lines = 0;
         g_replies = 0;
         const long before = peakKib(true);
-        QTimer beat;
-        beat.setTimerType(Qt::PreciseTimer);
-        QElapsedTimer sinceTick;
-        double longestMs = 0;
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            longestMs = std::max(longestMs, sinceTick.nsecsElapsed() / 1e6);
-            sinceTick.start();
-        });
+        TestSupport::Heartbeat beat(10);
         QElapsedTimer clock;
         clock.start();
-        sinceTick.start();
-        beat.start(10);
         Core::CameraPtr camera = TestSupport::localCamera(1, serverId);
         camera->setPassword(kPassword);
         panel.addCamera(camera);
@@ -170,13 +151,13 @@ int main(int argc, char* argv[])
             if (drawsAtReply >= 0 && timeline->layerDraws() > drawsAtReply)
                 break;
         }
-        longestMs = std::max(longestMs, sinceTick.nsecsElapsed() / 1e6);
+        const double longestMs = beat.longestGapMs();
         const double elapsedMs = clock.nsecsElapsed() / 1e6;
         const long peak = peakKib(false);
         const int lines = g_lines;
         qInstallMessageHandler(nullptr);
-        std::printf("%s (%.1f MB): longest gap %.1f ms, drawn after %.1f ms, peak +%.1f MiB, %d log lines%s\n", c.name,
-                    c.body.size() / 1e6, longestMs, elapsedMs, (peak - before) / 1024.0, lines,
+        std::printf("%s (%.1f MB): longest gap %.1f ms, drawn after %.1f ms, peak +%.1f MiB, %d log lines%s\n",
+                    names[which], body.size() / 1e6, longestMs, elapsedMs, (peak - before) / 1024.0, lines,
                     drawsAtReply < 0 ? " (never drawn)" : "");
         panel.removeAllCameras();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

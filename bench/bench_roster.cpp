@@ -14,27 +14,25 @@
 #include "support/EventLoopRuns.h"
 #include "support/Heartbeat.h"
 #include "support/ObjectCensus.h"
-#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
+#include "support/Widgets.h"
 #include "utils/ServiceHosts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <malloc.h>
 #include <vector>
 
 using namespace QuorvelClient;
+using TestSupport::rowsOf;
 using TestSupport::runFor;
 using TestSupport::runUntil;
 using TestSupport::threadCpuMs;
@@ -88,14 +86,6 @@ Step measure(const std::function<void()>& start, const std::function<bool()>& do
     return Step{wallMs, threadCpuMs() - cpu, heartbeat.longestGapMs()};
 }
 
-int rowsOf(QTreeWidget* tree, int type)
-{
-    int count = 0;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        count += (*it)->type() == type;
-    return count;
-}
-
 QVariantMap allOffline(QVariantMap roster)
 {
     for (QVariant& server : roster) {
@@ -135,12 +125,12 @@ Step median(std::vector<Step> steps)
 
 // Each step is measured `rounds` times and its median taken: the first fill each time in a new roster, the
 // refreshes in the last one.
-Sizes account(TestSupport::PeersOnThread<Peers>& peers, int servers, int camerasEach, int rounds)
+Sizes account(Peers& peers, int servers, int camerasEach, int rounds)
 {
     const int cameras = servers * camerasEach;
     const QVariantMap roster = TestSupport::FakeService::generatedRoster(servers, camerasEach);
     const QVariantMap offline = allOffline(roster);
-    auto setRoster = [&](const QVariantMap& reply) { peers.run([&] { peers->net.service.setRoster(reply); }); };
+    auto setRoster = [&](const QVariantMap& reply) { peers.net.service.setRoster(reply); };
     setRoster(roster);
     GUI::RosterWidget* widget = nullptr;
     std::vector<Step> fills;
@@ -241,12 +231,12 @@ int main(int argc, char* argv[])
     TestSupport::prepareEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    TestSupport::PeersOnThread<Peers> peers;
+    Peers peers;
     if (!peers.start()) {
         std::printf("cannot start the fake peers\n");
         return 1;
     }
-    peers->net.useProxy();
+    peers.net.useProxy();
     Core::SessionManager::create("bench@quorvel.example", "bench");
     QEventLoop signIn;
     QObject::connect(Core::SessionManager::instance(), &Core::SessionManager::newSessionId, &signIn, &QEventLoop::quit);

@@ -9,7 +9,6 @@
 // The last line is `ratio: median(T - C) / median(B)`.
 #include "peer/FakePeerSet.h"
 #include "support/ClientRun.h"
-#include "support/PeersOnThread.h"
 #include "support/TestEnvironment.h"
 #include "support/VirtualScreen.h"
 
@@ -69,23 +68,22 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    // The peers answer on a thread of their own, so that the waits below do not delay them.
-    PeersOnThread<FakePeerSet> peers;
+    // The peers answer on the peers' thread, so that the waits below do not delay them.
+    FakePeerSet peers;
     std::atomic<qint64> firstPreview{0};
     if (!peers.start()) {
         std::fprintf(stderr, "cannot start the fake peers\n");
         return 1;
     }
-    peers.run([&] {
-        peers->service.addAccount(kEmail, kPassword);
-        peers->service.setRoster(FakeService::generatedRoster(1, 5));
-        peers->streamer.setSessionCheck([](const QString&) { return true; });
-        QObject::connect(&peers->streamer, &FakeHttpServer::requestReceived, [&](const PeerRequest& request) {
-            if (request.path.endsWith("/preview/live") && !firstPreview)
-                firstPreview = QDateTime::currentMSecsSinceEpoch();
-        });
+    peers.service.addAccount(kEmail, kPassword);
+    peers.service.setRoster(FakeService::generatedRoster(1, 5));
+    peers.streamer.setSessionCheck([](const QString&) { return true; });
+    // Runs on the peers' thread, as the request comes.
+    QObject::connect(&peers.streamer, &FakeHttpServer::requestReceived, [&](const PeerRequest& request) {
+        if (request.path.endsWith("/preview/live") && !firstPreview)
+            firstPreview = QDateTime::currentMSecsSinceEpoch();
     });
-    const QStringList wrapper{QStringLiteral(QUORVEL_SOURCE_DIR "/scripts/with-test-ca"), peers->caFile()};
+    const QStringList wrapper = peers.caWrapper();
     // The wrapper prepares its certificate folder at its first run; that is not part of a start.
     QProcess::execute(wrapper.first(), wrapper.mid(1) << QStringLiteral("true"));
 
@@ -100,12 +98,13 @@ int main(int argc, char* argv[])
                                                 "[proxy]\nuseProxy=true\nhost=127.0.0.1\nport=%3\n"
                                                 "[video]\nliveCodec=MPEG4\narchiveCodec=MPEG4\n")
                                      .arg(kEmail, kPassword)
-                                     .arg(peers->proxy.port())
+                                     .arg(peers.proxy.port())
                                      .toUtf8());
             firstPreview = 0;
             const qint64 start = QDateTime::currentMSecsSinceEpoch();
             run.start();
-            waitUntil([&] { return firstPreview != 0 || !run.isRunning(); }, 30000);
+            // The preview's time is taken on the peers' thread; this only waits for it, or for the client's end.
+            waitUntil([&] { return firstPreview != 0 || run.process()->waitForFinished(1); }, 30000);
             if (!firstPreview) {
                 std::fprintf(stderr, "run %d: no preview request; the client's log:\n%s\n", i, qPrintable(run.log()));
                 return 1;
@@ -118,13 +117,10 @@ int main(int argc, char* argv[])
         }
         {
             QProcess bare;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("DISPLAY"), screen.display());
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-            bare.setProcessEnvironment(env);
+            bare.setProcessEnvironment(screen.environment());
             const qint64 start = QDateTime::currentMSecsSinceEpoch();
             bare.start(wrapper.first(), wrapper.mid(1) << QStringLiteral(QUORVEL_BARE_WINDOW_BINARY));
-            waitUntil([&] { return bare.waitForReadyRead(1) || bare.state() == QProcess::NotRunning; }, 30000);
+            bare.waitForReadyRead(30000);
             const qint64 painted = QDateTime::currentMSecsSinceEpoch();
             if (!bare.readAllStandardOutput().contains("painted")) {
                 std::fprintf(stderr, "the bare window did not paint\n");

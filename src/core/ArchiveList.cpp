@@ -53,6 +53,7 @@ private:
     enum Field { StartTime, Duration, StartId, EndId, Type, Fields };
 
     bool element(ArchiveList::Element* element);
+    bool memberKey(QByteArrayView* raw, bool* escaped);
     bool skipValue(int depth);
     bool scalar(Value* value);
     bool number(Value* value);
@@ -120,16 +121,11 @@ bool Reader::element(ArchiveList::Element* element)
     skipSpace();
     if (!eat('}')) {
         do {
-            skipSpace();
             QByteArrayView key;
             bool escaped = false;
-            if (!string(&key, &escaped))
+            if (!memberKey(&key, &escaped))
                 return false;
             const int field = this->field(key, escaped);
-            skipSpace();
-            if (!eat(':'))
-                return false;
-            skipSpace();
             // Of a key given twice the last value counts.
             if (field < 0 ? !skipValue(2) : !scalar(&values[field]))
                 return false;
@@ -144,6 +140,19 @@ bool Reader::element(ArchiveList::Element* element)
     element->startId = values[StartId].toInt(&ok);
     element->endId = values[EndId].toInt(&ok);
     element->type = values[Type].toInt(&element->typeRead);
+    return true;
+}
+
+// An object member's key and the colon after it, with the space around them.
+bool Reader::memberKey(QByteArrayView* raw, bool* escaped)
+{
+    skipSpace();
+    if (!string(raw, escaped))
+        return false;
+    skipSpace();
+    if (!eat(':'))
+        return false;
+    skipSpace();
     return true;
 }
 
@@ -198,16 +207,10 @@ bool Reader::skipValue(int depth)
         return true;
     do {
         skipSpace();
-        if (open == '{') {
-            QByteArrayView key;
-            bool escaped = false;
-            if (!string(&key, &escaped))
-                return false;
-            skipSpace();
-            if (!eat(':'))
-                return false;
-            skipSpace();
-        }
+        QByteArrayView key;
+        bool escaped = false;
+        if (open == '{' && !memberKey(&key, &escaped))
+            return false;
         if (!skipValue(depth + 1))
             return false;
         skipSpace();

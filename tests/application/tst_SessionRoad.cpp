@@ -22,24 +22,6 @@ const QString password = QStringLiteral("right");
 const QString mainTitle = QStringLiteral("^Quorvel Client$");
 const QString dialogTitle = QStringLiteral("^Log in$");
 
-int asked(const TestSupport::FakeHttpServer& peer, const QByteArray& command)
-{
-    int count = 0;
-    for (const PeerRequest& request : peer.requests())
-        count += request.path.endsWith(command);
-    return count;
-}
-
-PeerRequest lastAsked(const TestSupport::FakeHttpServer& peer, const QByteArray& command)
-{
-    PeerRequest found;
-    for (const PeerRequest& request : peer.requests()) {
-        if (request.path.endsWith(command))
-            found = request;
-    }
-    return found;
-}
-
 // The sysfs flag that tells whether the block device behind a folder is removable, as the client reads it; empty
 // when the folder is not on a block device.
 QString removableFlagOf(const QString& folder)
@@ -86,8 +68,7 @@ private slots:
 
 private:
     // One client run with an INI that leads it through the proxy, and the local server list.
-    std::unique_ptr<ClientRun> prepare(const QString& name, const QString& auth,
-                                       const QStringList& wrapperOptions = {});
+    std::unique_ptr<ClientRun> prepare(const QString& name, const QString& auth);
 
     TestSupport::VirtualScreen screen;
     FakePeerSet peers;
@@ -132,13 +113,11 @@ void tst_SessionRoad::init()
     local->clearRequests();
 }
 
-std::unique_ptr<ClientRun> tst_SessionRoad::prepare(const QString& name, const QString& auth,
-                                                    const QStringList& wrapperOptions)
+std::unique_ptr<ClientRun> tst_SessionRoad::prepare(const QString& name, const QString& auth)
 {
     auto run = std::make_unique<ClientRun>(name);
     run->setDisplay(screen.display());
-    run->setWrapper(QStringList{QStringLiteral(QUORVEL_SOURCE_DIR "/scripts/with-test-ca"), peers.caFile()} +
-                    wrapperOptions);
+    run->setWrapper(peers.caWrapper());
     ClientRun::writeFile(run->iniPath(), QStringLiteral("[auth]\n%1\n[proxy]\nuseProxy=true\nhost=127.0.0.1\nport=%2\n")
                                              .arg(auth)
                                              .arg(peers.proxy.port())
@@ -156,9 +135,9 @@ void tst_SessionRoad::localOnlyStartOpensTheWindow()
     QVERIFY(screen.windows(dialogTitle).isEmpty());
     QVERIFY(run->logTime(QStringLiteral("Start for local service")) - run->logTime(QStringLiteral("Drive type:")) >=
             2000);
-    QTRY_VERIFY_WITH_TIMEOUT(asked(*local, "/streams/info") && asked(*local, "/vs_info/"), 20000);
-    QCOMPARE(asked(peers.service, "/public/sessions"), 0);
-    QCOMPARE(asked(peers.service, "/public/roster"), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(local->requestCount("/streams/info") && local->requestCount("/vs_info/"), 20000);
+    QCOMPARE(peers.service.requestCount("/public/sessions"), 0);
+    QCOMPARE(peers.service.requestCount("/public/roster"), 0);
 
     // The window shows something: a grab of the screen has more than the background inside it.
     const QString window = screen.windows(mainTitle).value(0);
@@ -175,19 +154,19 @@ void tst_SessionRoad::rememberedAccountSignsInAfterCountdown()
     auto run = prepare(QStringLiteral("account"),
                        QStringLiteral("email=%1\npassword=%2\nsaveAuth=true\nlocalOnly=false").arg(email, password));
     run->start();
-    QTRY_VERIFY_WITH_TIMEOUT(asked(peers.service, "/public/sessions"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(peers.service.requestCount("/public/sessions"), 20000);
     const qint64 countdown = run->logTime(QStringLiteral("Start for internet and local service")) -
                              run->logTime(QStringLiteral("Drive type:"));
     QVERIFY2(countdown >= 2000, qPrintable(QString::number(countdown)));
-    const PeerRequest signIn = lastAsked(peers.service, "/public/sessions");
+    const PeerRequest signIn = peers.service.lastRequest("/public/sessions");
     QCOMPARE(signIn.method, QByteArray("POST"));
     QCOMPARE(signIn.formItem(QStringLiteral("login")), email);
     QCOMPARE(signIn.formItem(QStringLiteral("password")), password);
 
     // The account's servers, then previews of the camera rows shown.
-    QTRY_VERIFY_WITH_TIMEOUT(asked(peers.service, "/public/roster"), 20000);
-    QVERIFY(lastAsked(peers.service, "/public/roster").query.startsWith("sessionId="));
-    QTRY_VERIFY_WITH_TIMEOUT(asked(peers.streamer, "/preview/live"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(peers.service.requestCount("/public/roster"), 20000);
+    QVERIFY(peers.service.lastRequest("/public/roster").query.startsWith("sessionId="));
+    QTRY_VERIFY_WITH_TIMEOUT(peers.streamer.requestCount("/preview/live"), 20000);
     QVERIFY(screen.waitForWindow(mainTitle));
 
     // The countdown's sign-in stores nothing.
@@ -214,7 +193,7 @@ void tst_SessionRoad::forcedSignOutComesBackToTheDialog()
     peers.service.setRosterHeld(true);
     run->start();
     QVERIFY(screen.waitForWindow(mainTitle));
-    QTRY_VERIFY_WITH_TIMEOUT(asked(peers.service, "/public/roster"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(peers.service.requestCount("/public/roster"), 20000);
     peers.service.setRosterFailure(code);
     peers.service.releaseHeldRosters();
     peers.service.setRosterHeld(false);
@@ -233,13 +212,13 @@ void tst_SessionRoad::forcedSignOutComesBackToTheDialog()
     QVERIFY(screen.waitForWindow(QStringLiteral("^Sign-Out Notice$"), false));
     QVERIFY(run->isRunning());
     screen.key(screen.windows(dialogTitle).value(0), QStringLiteral("Return"));
-    QTRY_COMPARE_WITH_TIMEOUT(asked(peers.service, "/public/sessions"), 2, 20000);
-    QCOMPARE(lastAsked(peers.service, "/public/sessions").formItem(QStringLiteral("password")), password);
+    QTRY_COMPARE_WITH_TIMEOUT(peers.service.requestCount("/public/sessions"), 2, 20000);
+    QCOMPARE(peers.service.lastRequest("/public/sessions").formItem(QStringLiteral("password")), password);
     QVERIFY(screen.waitForWindow(mainTitle));
     QVERIFY(screen.windows(dialogTitle).isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(asked(peers.service, "/public/roster"), 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(peers.service.requestCount("/public/roster"), 2, 20000);
     // The main window was made once: its constructor is what asks for the client version.
-    QCOMPARE(asked(peers.service, "/public/version/client"), 1);
+    QCOMPARE(peers.service.requestCount("/public/version/client"), 1);
     QCOMPARE(run->log().count(QStringLiteral("Sign out:")), 1);
 }
 
@@ -250,8 +229,7 @@ void tst_SessionRoad::removableDriveKeepsNoPassword()
     const QString flag = removableFlagOf(run->workDir());
     if (flag.isEmpty())
         QSKIP("the working folder is not on a block device, so no removable flag can be set for it");
-    run->setWrapper(QStringList{QStringLiteral(QUORVEL_SOURCE_DIR "/scripts/with-test-ca"), peers.caFile(),
-                                QStringLiteral("--removable-flag"), flag});
+    run->setWrapper(peers.caWrapper({QStringLiteral("--removable-flag"), flag}));
     run->start();
     QVERIFY(run->waitForLog(QStringLiteral("Drive type: 2")));
     QVERIFY(screen.waitForWindow(dialogTitle));
@@ -265,7 +243,7 @@ void tst_SessionRoad::removableDriveKeepsNoPassword()
     const qint64 due = run->logTime(QStringLiteral("Drive type:")) + 3000;
     while (QDateTime::currentMSecsSinceEpoch() < due)
         QTest::qWait(100);
-    QCOMPARE(asked(peers.service, "/public/sessions"), 0);
+    QCOMPARE(peers.service.requestCount("/public/sessions"), 0);
     QVERIFY(!run->log().contains(QStringLiteral("Start for")));
 }
 

@@ -153,11 +153,7 @@ FakeHttpServer::~FakeHttpServer()
 
 void FakeHttpServer::stopServing()
 {
-    PeerThread::release(this, [this] {
-        close();
-        for (QTcpSocket* socket : findChildren<QTcpSocket*>())
-            socket->abort();
-    });
+    PeerThread::releaseServer(this);
 }
 
 bool FakeHttpServer::start(const QHostAddress& address, quint16 port)

@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <functional>
 
 class QTcpSocket;
@@ -128,6 +129,24 @@ public:
     PeerRequest lastRequest() const
     {
         return PeerThread::call(this, [this] { return m_requests.value(m_requests.size() - 1); });
+    }
+    // The requests whose path ends so, and the last of them (empty when none).
+    int requestCount(const QByteArray& pathEnd) const
+    {
+        return PeerThread::call(this, [&] {
+            return int(std::count_if(m_requests.cbegin(), m_requests.cend(),
+                                     [&](const PeerRequest& request) { return request.path.endsWith(pathEnd); }));
+        });
+    }
+    PeerRequest lastRequest(const QByteArray& pathEnd) const
+    {
+        return PeerThread::call(this, [&] {
+            for (auto it = m_requests.crbegin(); it != m_requests.crend(); ++it) {
+                if (it->path.endsWith(pathEnd))
+                    return *it;
+            }
+            return PeerRequest();
+        });
     }
     void clearRequests()
     {

@@ -67,4 +67,9 @@ QString FakePeerSet::caFile() const
     return TestCertificates::trusted().caFile;
 }
 
+QStringList FakePeerSet::caWrapper(const QStringList& options) const
+{
+    return QStringList{QStringLiteral(QUORVEL_SOURCE_DIR "/scripts/with-test-ca"), caFile()} + options;
+}
+
 } // namespace TestSupport

@@ -5,6 +5,8 @@
 #include "peer/FakeVideoServer.h"
 #include "peer/FlvStreamSource.h"
 
+#include <QStringList>
+
 #include <memory>
 #include <vector>
 
@@ -31,6 +33,8 @@ public:
 
     // The test CA's certificate file, for a client that is to trust the service.
     QString caFile() const;
+    // The command words that run a program trusting that CA (scripts/with-test-ca), with the script's options.
+    QStringList caWrapper(const QStringList& options = {}) const;
 
     FakeService service;
     FakeVideoServer streamer;

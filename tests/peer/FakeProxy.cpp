@@ -10,11 +10,7 @@ FakeProxy::FakeProxy(QObject* parent) : QTcpServer(parent) {}
 
 FakeProxy::~FakeProxy()
 {
-    PeerThread::release(this, [this] {
-        close();
-        for (QTcpSocket* socket : findChildren<QTcpSocket*>())
-            socket->abort();
-    });
+    PeerThread::releaseServer(this);
 }
 
 bool FakeProxy::start(quint16 port)

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace TestSupport {
 
@@ -19,6 +21,15 @@ QThread* PeerThread::thread()
         return started;
     }();
     return peers;
+}
+
+void PeerThread::releaseServer(QTcpServer* server)
+{
+    release(server, [server] {
+        server->close();
+        for (QTcpSocket* socket : server->findChildren<QTcpSocket*>())
+            socket->abort();
+    });
 }
 
 void PeerThread::adopt(QObject* object)

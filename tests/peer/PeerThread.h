@@ -7,6 +7,8 @@
 #include <type_traits>
 #include <utility>
 
+class QTcpServer;
+
 namespace TestSupport {
 
 // The thread every fake peer serves on once it listens, so that a test whose own thread blocks (in a call into the
@@ -21,6 +23,8 @@ public:
     // Brings the object back to the calling thread after running stop on the peers' thread (there the object's
     // sockets and timers are closed, so that nothing of it runs there any more). Nothing when it was not adopted.
     template <typename F> static void release(QObject* object, F&& stop);
+    // release() for a server: it stops listening, and the connections it made are aborted.
+    static void releaseServer(QTcpServer* server);
 
     // Runs the function on the object's thread and waits for its result; at once when called there.
     template <typename F> static auto call(const QObject* object, F&& function) -> decltype(function());

@@ -107,15 +107,12 @@ void VirtualScreen::key(const QString& windowId, const QString& key) const
              QStringLiteral("key"), key});
 }
 
-void VirtualScreen::click(const QString& windowId, const QPoint& at) const
+QProcessEnvironment VirtualScreen::environment() const
 {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(at.x()),
-             QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
-}
-
-void VirtualScreen::type(const QString& text) const
-{
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text});
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
 }
 
 QImage VirtualScreen::grab() const
@@ -123,10 +120,7 @@ QImage VirtualScreen::grab() const
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("screen.png"));
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(environment());
     process.start(QStringLiteral(QUORVEL_GRABSCREEN_BINARY), {path});
     process.waitForFinished(20000);
     return QImage(path);

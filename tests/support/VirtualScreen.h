@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -28,8 +29,8 @@ public:
     QRect geometry(const QString& windowId) const;
     // Moves the pointer into the window, focuses it and presses the key (xdotool's names: "Return", "Escape").
     void key(const QString& windowId, const QString& key) const;
-    void click(const QString& windowId, const QPoint& at) const;
-    void type(const QString& text) const;
+    // The system's environment for a Qt program that is to show its windows on this screen.
+    QProcessEnvironment environment() const;
     // The whole screen, grabbed by a Qt program on the display; null when it fails.
     QImage grab() const;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -12,6 +14,15 @@ template <typename T> T* child(QWidget* parent, const char* name)
     if (!widget)
         qFatal("no widget %s", name);
     return widget;
+}
+
+// The rows of the tree whose item type is `type`.
+inline int rowsOf(QTreeWidget* tree, int type)
+{
+    int count = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        count += (*it)->type() == type;
+    return count;
 }
 
 } // namespace TestSupport

@@ -47,14 +47,6 @@ MainWindow* shownMainWindow()
     return nullptr;
 }
 
-int asked(const TestSupport::FakeHttpServer& peer, const QByteArray& command)
-{
-    int count = 0;
-    for (const TestSupport::PeerRequest& request : peer.requests())
-        count += request.path.endsWith(command);
-    return count;
-}
-
 Utils::Settings* settings()
 {
     return Utils::Settings::instance();
@@ -272,9 +264,9 @@ void tst_LogInDialog::signInOpensTheMainWindow()
         QVERIFY(!dialog.isVisible());
         QVERIFY(window->findChild<QTimer*>(QStringLiteral("updateCheckTimer"))->isActive());
         // The local servers are asked at once; the account's servers, not in a local session.
-        QTRY_COMPARE_WITH_TIMEOUT(asked(local, "/streams/info"), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(local.requestCount("/streams/info"), 1, 20000);
         settle();
-        QCOMPARE(asked(net->service, "/public/roster"), 0);
+        QCOMPARE(net->service.requestCount("/public/roster"), 0);
     }
     // The dialog takes the window with it.
     QVERIFY(!window);
@@ -308,7 +300,7 @@ void tst_LogInDialog::refusedSignInShowsTheServiceMessage()
     QCOMPARE(boxes.count(), 0);
     // An account's window asks for its servers at once.
     settle();
-    QTRY_VERIFY_WITH_TIMEOUT(asked(net->service, "/public/roster"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(net->service.requestCount("/public/roster"), 20000);
 }
 
 void tst_LogInDialog::unreachableServiceOffersLocalAccess_data()
@@ -342,7 +334,7 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     QVERIFY(!dialog.isVisible());
     // A local-only session: the window is up, and the account's servers are not asked for.
     QVERIFY(shownMainWindow());
-    QCOMPARE(asked(net->service, "/public/roster"), 0);
+    QCOMPARE(net->service.requestCount("/public/roster"), 0);
     net->useProxy();
     net->service.clearScript();
 }
