@@ -153,13 +153,13 @@ void setProxyEnvironment()
         g_inheritedProxy = qgetenv(kProxyVariable);
         g_proxySet = true;
     }
-    ::setenv(kProxyVariable, url.constData(), 1);
+    qputenv(kProxyVariable, url);
     g_proxyCredentials = !user.isEmpty();
     qDebug() << "http_proxy:" << maskedProxyUrl(host, port, user, password);
 }
 
-// Everything that goes before libvlc_new, on the calling thread: the proxy in the environment, the arguments in
-// g_args and the library hooks. Returns the number of arguments.
+// Everything that goes before libvlc_new, on the calling thread: the arguments in g_args and the library hooks.
+// Returns the number of arguments.
 int prepareEngine()
 {
     const QStringList args = {
@@ -178,7 +178,6 @@ int prepareEngine()
         QStringLiteral("--live-caching=0"),
         QStringLiteral("--network-caching=1000"),
     };
-    setProxyEnvironment();
 
     int count = 0;
     for (const QString& arg : args) {
@@ -230,10 +229,10 @@ void Vlc::startEarly()
 
 Vlc::Vlc(QObject* parent) : QObject(parent)
 {
-    if (g_early.valid())
-        m_instance = g_early.get();
-    else
-        m_instance = libvlc_new(prepareEngine(), g_args);
+    m_instance = g_early.valid() ? g_early.get() : libvlc_new(prepareEngine(), g_args);
+    // The proxy is read when the engine is taken, not when it starts loading early: the user may set it in the
+    // sign-in dialog meanwhile. The loading thread is done with the environment by now.
+    setProxyEnvironment();
     if (!m_instance) {
         qCritical() << "libvlc cannot be started:" << libvlc_errmsg();
         return;

@@ -18,7 +18,8 @@ class Vlc : public QObject, public Utils::MemoryChecker
 {
 public:
     static Vlc* instance();
-    // Starts loading the engine on a thread of its own, so that instance() later finds it ready.
+    // Starts loading the engine on a thread of its own, so that instance() later finds it ready; the proxy settings
+    // are read when instance() takes it.
     static void startEarly();
 
     ~Vlc() override;
