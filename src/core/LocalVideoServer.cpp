@@ -1,5 +1,6 @@
 #include "core/LocalVideoServer.h"
 
+#include "utils/LogCap.h"
 #include "utils/Mask.h"
 
 #include <QDebug>
@@ -162,7 +163,10 @@ void LocalVideoServer::removeCamera(camera_id_t id)
     const auto it = d->cameras.find(id);
     if (it == d->cameras.end())
         return;
-    qDebug().noquote() << "Local videoserver: removed camera" << globalIdText(it.value()->globalId()) << id;
+    // A reply may take every camera of the server away at once.
+    static Utils::LogCap removals(QStringLiteral("cameras removed"), QtDebugMsg, Utils::LogCap::UntilEventLoop);
+    if (removals.next())
+        qDebug().noquote() << "Local videoserver: removed camera" << globalIdText(it.value()->globalId()) << id;
     d->cameras.erase(it);
     emit cameraRemoved(id);
 }

@@ -1,6 +1,7 @@
 #include "core/RestClient.h"
 
 #include "core/HttpExchange.h"
+#include "utils/LogCap.h"
 #include "utils/PathAndQuery.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
@@ -64,8 +65,12 @@ void RestClient::request(const QString& command, const QVariantMap& params)
 void RestClient::onSslErrors(const QList<QSslError>& errors)
 {
     qDebug() << "SSL errors:";
-    for (const QSslError& e : errors)
-        qDebug() << e.error() << e.errorString();
+    // A peer's chain of certificates may be long.
+    Utils::LogCap shown(QStringLiteral("SSL errors"));
+    for (const QSslError& e : errors) {
+        if (shown.next())
+            qDebug() << e.error() << e.errorString();
+    }
     // The exchange is not let through: a peer whose certificate does not verify gets no credentials.
 }
 

@@ -39,6 +39,7 @@ private slots:
     void stateTexts_data();
     void stateTexts();
     void equality();
+    void removalsAtOnceAreCounted();
 };
 
 void tst_LocalVideoServer::idEmptinessAndLog()
@@ -173,4 +174,25 @@ void tst_LocalVideoServer::equality()
 }
 
 QUORVEL_TEST_MAIN(tst_LocalVideoServer)
+// A reply that takes a thousand cameras away writes a few lines and one that counts the rest, once the event loop
+// runs again; a removal after that has its line again.
+void tst_LocalVideoServer::removalsAtOnceAreCounted()
+{
+    LocalVideoServerPtr server = makeServer();
+    for (int id = 1; id <= 1001; ++id)
+        server->addCamera(makeCamera(id));
+    QCoreApplication::processEvents();
+    TestSupport::MessageCapture log;
+    for (int id = 1; id <= 1000; ++id)
+        server->removeCamera(id);
+    QCOMPARE(server->cameras().keys(), QList<Core::camera_id_t>{1001});
+    QCOMPARE(log.count("Local videoserver: removed camera"), 5);
+    QTRY_COMPARE(log.messages().filter("more cameras removed"),
+                 QStringList(QString::fromUtf8("\u2026 and 995 more cameras removed")));
+    server->removeCamera(1001);
+    QCOMPARE(log.count("Local videoserver: removed camera"), 6);
+    QCoreApplication::processEvents();
+    QCOMPARE(log.messages().size(), 7);
+}
+
 #include "tst_LocalVideoServer.moc"

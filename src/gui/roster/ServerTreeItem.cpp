@@ -5,6 +5,7 @@
 #include "gui/roster/RosterTree.h"
 #include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerWidget.h"
+#include "utils/LogCap.h"
 
 #include <QDebug>
 #include <QIcon>
@@ -80,7 +81,11 @@ void ServerTreeItem::createWidget()
 
 void ServerTreeItem::onServerStateChanged(Core::VideoServer::VideoServerFlags newFlags)
 {
-    qDebug().noquote() << "Videoserver state changed to:" << flagsText(newFlags);
+    // A roster reply may change every server at once.
+    static Utils::LogCap changes(QStringLiteral("videoserver state changes"), QtDebugMsg,
+                                 Utils::LogCap::UntilEventLoop);
+    if (changes.next())
+        qDebug().noquote() << "Videoserver state changed to:" << flagsText(newFlags);
     setState(newFlags);
 }
 

@@ -1,5 +1,6 @@
 #include "application/Language.h"
 #include "gui/roster/ServerTreeItem.h"
+#include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QLabel>
@@ -44,6 +45,7 @@ private slots:
     void countsCameras();
     void followsServerState_data();
     void followsServerState();
+    void stateChangesAtOnceAreCounted();
 };
 
 void tst_ServerTreeItem::countsCameras_data()
@@ -100,6 +102,28 @@ void tst_ServerTreeItem::followsServerState()
                  .join(" | "),
              look);
     QCOMPARE(row.item->text(2), name->text());
+}
+
+// A failed roster request takes every server offline at once: a few lines tell the changes, one more counts the
+// rest once the event loop runs again.
+void tst_ServerTreeItem::stateChangesAtOnceAreCounted()
+{
+    QTreeWidget tree;
+    QList<Core::VideoServerPtr> servers;
+    for (int i = 0; i < 300; ++i) {
+        servers << std::make_shared<VideoServer>(VideoServer::VideoServerFlags(), QString::number(i), 0, 0, 0, "Srv",
+                                                 true, true, true, false, false, false, false);
+        tree.addTopLevelItem(new ServerTreeItem(servers.last()));
+    }
+    QCoreApplication::processEvents();
+    TestSupport::MessageCapture log;
+    for (const Core::VideoServerPtr& server : std::as_const(servers))
+        server->setFlags(VideoServer::Offline);
+    QCOMPARE(static_cast<ServerTreeItem*>(tree.topLevelItem(299))->text(1), QString("8"));
+    QCOMPARE(log.count("Videoserver state changed to: QFlags(0x8)"), 5);
+    QTRY_COMPARE(log.messages().filter("more videoserver state changes"),
+                 QStringList(QString::fromUtf8("\u2026 and 295 more videoserver state changes")));
+    QCOMPARE(log.messages().size(), 6);
 }
 
 QUORVEL_TEST_MAIN(tst_ServerTreeItem)

@@ -1,6 +1,7 @@
 #include "gui/playback/controls/ArchiveReplies.h"
 
 #include "utils/Error.h"
+#include "utils/LogCap.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -14,9 +15,6 @@ namespace GUI {
 namespace ArchiveReplies {
 
 namespace {
-
-// Records of a reply dropped with lines of their own; the rest are counted in one line.
-constexpr qsizetype kLoggedSkips = 5;
 
 // The reply's seconds are 32-bit unsigned on the wire.
 QDateTime localTime(qint64 seconds)
@@ -82,13 +80,7 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
     const QDateTime dayStart = day.startOfDay();
     const QDateTime dayEnd(day, QTime(23, 59, 59));
     const DayClock clock(day);
-    qsizetype skipped = 0;
-    qsizetype logged = 0;
-    // Counts `count` equal records dropped; true when one of them gets lines of its own.
-    const auto logNext = [&skipped, &logged](qsizetype count) {
-        skipped += count;
-        return logged < kLoggedSkips && ++logged;
-    };
+    Utils::LogCap skips(QStringLiteral("records skipped"), QtWarningMsg);
     for (const Core::ArchiveList::Run& run : records.runs()) {
         const Core::ArchiveList::Element& element = run.element;
         const qint64 startSeconds = element.startTime / 1000;
@@ -99,7 +91,7 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
         QDateTime start = clock.at(startSeconds + 1);
         QDateTime end = clock.at(startSeconds + 1 + durationSeconds);
         if (start.date() > day || end.date() < day) {
-            if (logNext(run.count)) {
+            if (skips.next(run.count)) {
                 qWarning() << "Received record with start.date()" << start.date() << "end.date()" << end.date()
                            << "but current date is" << day;
             }
@@ -110,7 +102,7 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
         if (end.date() > day)
             end = dayEnd;
         // A record the constructor refuses is built only to log why.
-        if ((element.endId < element.startId || start >= end) && !logNext(run.count))
+        if ((element.endId < element.startId || start >= end) && !skips.next(run.count))
             continue;
         for (qsizetype i = 0; i < run.count; ++i) {
             try {
@@ -121,8 +113,6 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
             }
         }
     }
-    if (skipped > logged)
-        qWarning().noquote() << QStringLiteral("\u2026 and %1 more records skipped").arg(skipped - logged);
 }
 
 bool isRecordsListActual(QDate day, const Core::ArchiveList& records)
@@ -145,12 +135,14 @@ bool isRecordsListActual(QDate day, const Core::ArchiveList& records)
 QList<Core::ArchiveDayPtr> parseDays(const QVariantList& days)
 {
     QList<Core::ArchiveDayPtr> result;
+    Utils::LogCap skips(QStringLiteral("archive days skipped"));
     for (const QVariant& item : days) {
         const QVariantMap element = item.toMap();
         qint64 date = 0;
         const auto value = element.constFind(QStringLiteral("date"));
         if (value != element.constEnd() && !wholeSeconds(*value, &date)) {
-            qDebug() << "Skipped archive day with date:" << *value;
+            if (skips.next())
+                qDebug() << "Skipped archive day with date:" << *value;
             continue;
         }
         result.append(std::make_shared<Core::ArchiveDay>(date, element.value(QStringLiteral("recordsCount")).toInt()));

@@ -12,7 +12,8 @@ namespace QuorvelClient {
 namespace GUI {
 
 // The replies of "archive/list" and "archive/days" turned into records and days. Elements the peer got wrong are
-// skipped one by one with a log line; the rest of a reply counts.
+// skipped, the first few of a reply with a log line each and the others counted in one line; the rest of a reply
+// counts.
 namespace ArchiveReplies {
 
 // Replaces `out` with the records of `day`: each bound is one second after the reply's whole seconds, a record
@@ -26,7 +27,8 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
 bool isRecordsListActual(QDate day, const Core::ArchiveList& records);
 
 // The days of a reply in its order, repeats included. A "date" that is no whole number of seconds in the 32-bit
-// range is skipped: it would fall on another day.
+// range is skipped: it would fall on another day. Of the days skipped, the first few are logged one by one and the
+// rest in one line with their number.
 QList<Core::ArchiveDayPtr> parseDays(const QVariantList& days);
 
 } // namespace ArchiveReplies

@@ -169,6 +169,11 @@ QDateTime ControlPanel::currentTime() const
     return m_currentTime;
 }
 
+QList<Core::ArchiveDayPtr> ControlPanel::archiveDays(const Core::camera_global_id_t& cameraId) const
+{
+    return m_days.value(cameraId).values();
+}
+
 bool ControlPanel::addCamera(Core::CameraPtr camera)
 {
     if (!camera)
@@ -678,10 +683,17 @@ void ControlPanel::onDaysListReceived(const QVariant& daysList)
     if (!finishRequest(client, m_daysRequests, m_daysRetries))
         return;
     qDebug().noquote() << "Days list received for camera:" << Core::globalIdText(cameraId);
+    const QList<Core::ArchiveDayPtr> days = ArchiveReplies::parseDays(daysList.toList());
     // A camera without days keeps no entry, so enabling the archive again asks it once more.
-    for (const Core::ArchiveDayPtr& day : ArchiveReplies::parseDays(daysList.toList())) {
-        m_days[cameraId].append(day);
-        m_archivePanel->addArchiveDay(cameraId, day->date());
+    if (!days.isEmpty()) {
+        QMap<QDate, Core::ArchiveDayPtr>& held = m_days[cameraId];
+        QList<QDate> dates;
+        dates.reserve(days.size());
+        for (const Core::ArchiveDayPtr& day : days) {
+            held.insert(day->date(), day);
+            dates.append(day->date());
+        }
+        m_archivePanel->addArchiveDays(cameraId, dates);
     }
     m_archivePanel->update();
 }

@@ -57,6 +57,8 @@ public:
     const Core::GlobalCameraList& cameras() const { return m_cameras; }
     // The playlist built last, in due order after a click on the timeline.
     const Playlist& playlist() const { return m_playlist; }
+    // The camera's days of the calendar, one per date with the count of the latest reply, in date order.
+    QList<Core::ArchiveDayPtr> archiveDays(const Core::camera_global_id_t& cameraId) const;
     // The archive controls are allowed only while few cameras are open.
     void setArchiveEnabled(bool enabled);
     // Asks the shown day's records with motion inside the zone, given in percent of the camera's unrotated frame.
@@ -197,8 +199,8 @@ private:
     // The records of the shown day per camera, and the zone search's.
     QMap<Core::camera_global_id_t, QList<Core::ArchiveRecordPtr>> m_records;
     QMap<Core::camera_global_id_t, QList<Core::ArchiveRecordPtr>> m_searchResults;
-    // Every day received per camera, repeats included.
-    QMap<Core::camera_global_id_t, QList<Core::ArchiveDayPtr>> m_days;
+    // The days received per camera by date: a page asked again brings its days again.
+    QMap<Core::camera_global_id_t, QMap<QDate, Core::ArchiveDayPtr>> m_days;
     Requests m_recordsRequests;
     Retries m_recordsRetries;
     Requests m_daysRequests;

@@ -38,24 +38,38 @@ void ArchivePanel::setCurrentDate(QDate date)
 
 void ArchivePanel::addArchiveDay(const Core::camera_global_id_t& camera, QDate date)
 {
-    QList<Core::camera_global_id_t>& cameras = m_archiveDays[date];
-    if (cameras.contains(camera))
+    addArchiveDays(camera, {date});
+}
+
+void ArchivePanel::addArchiveDays(const Core::camera_global_id_t& camera, const QList<QDate>& dates)
+{
+    QList<QDate> added;
+    for (const QDate& date : dates) {
+        QList<Core::camera_global_id_t>& cameras = m_archiveDays[date];
+        if (cameras.contains(camera))
+            continue;
+        cameras.append(camera);
+        added.append(date);
+    }
+    if (added.isEmpty())
         return;
-    cameras.append(camera);
-    m_calendar->addMarkedDate(date);
+    m_calendar->addMarkedDates(added);
     update();
 }
 
 void ArchivePanel::removeCamera(const Core::camera_global_id_t& camera)
 {
-    const QList<QDate> dates = m_archiveDays.keys();
-    for (const QDate& date : dates) {
-        auto it = m_archiveDays.find(date);
-        if (it->removeAll(camera) == 0 || !it->isEmpty())
+    QList<QDate> emptied;
+    for (auto it = m_archiveDays.begin(); it != m_archiveDays.end();) {
+        if (it->removeAll(camera) == 0 || !it->isEmpty()) {
+            ++it;
             continue;
-        m_archiveDays.erase(it);
-        m_calendar->removeMarkedDate(date);
+        }
+        emptied.append(it.key());
+        it = m_archiveDays.erase(it);
     }
+    if (!emptied.isEmpty())
+        m_calendar->removeMarkedDates(emptied);
 }
 
 void ArchivePanel::clearArchiveDays()

@@ -38,6 +38,8 @@ public:
     void setCurrentDate(QDate date);
 
     void addArchiveDay(const Core::camera_global_id_t& camera, QDate date);
+    // The same for the days of a reply, with one repaint.
+    void addArchiveDays(const Core::camera_global_id_t& camera, const QList<QDate>& dates);
     // Forgets the camera on every day; a day left without cameras is no longer marked.
     void removeCamera(const Core::camera_global_id_t& camera);
     void clearArchiveDays();

@@ -9,15 +9,28 @@ CalendarWidget::CalendarWidget(QWidget* parent) : QCalendarWidget(parent) {}
 
 void CalendarWidget::addMarkedDate(QDate date)
 {
-    if (m_markedDates.contains(date))
-        return;
-    m_markedDates.append(date);
-    updateCells();
+    addMarkedDates({date});
 }
 
 void CalendarWidget::removeMarkedDate(QDate date)
 {
-    m_markedDates.removeAll(date);
+    m_markedDates.remove(date);
+    updateCells();
+}
+
+void CalendarWidget::addMarkedDates(const QList<QDate>& dates)
+{
+    const qsizetype before = m_markedDates.size();
+    for (const QDate& date : dates)
+        m_markedDates.insert(date);
+    if (m_markedDates.size() != before)
+        updateCells();
+}
+
+void CalendarWidget::removeMarkedDates(const QList<QDate>& dates)
+{
+    for (const QDate& date : dates)
+        m_markedDates.remove(date);
     updateCells();
 }
 

@@ -3,6 +3,7 @@
 #include <QCalendarWidget>
 #include <QDate>
 #include <QList>
+#include <QSet>
 
 namespace QuorvelClient {
 namespace GUI {
@@ -17,13 +18,16 @@ public:
 
     void addMarkedDate(QDate date);
     void removeMarkedDate(QDate date);
+    // Many days at once, with one repaint of the cells.
+    void addMarkedDates(const QList<QDate>& dates);
+    void removeMarkedDates(const QList<QDate>& dates);
     void clearMarkedDates();
 
 protected:
     void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
 
 private:
-    QList<QDate> m_markedDates;
+    QSet<QDate> m_markedDates;
 };
 
 } // namespace GUI

@@ -44,6 +44,7 @@ private slots:
     void droppedRecordsAreCounted();
     void days_data();
     void days();
+    void skippedDaysAreCounted();
     QUORVEL_ZONE_RERUNS
 };
 
@@ -151,6 +152,27 @@ void tst_ArchiveReplies::days()
         dates << day->date().toString(Qt::ISODate) + ' ' + QString::number(day->recordsCount());
     QTEST(dates, "dates");
     QTEST(log.count("Skipped archive day with date:"), "skipped");
+}
+
+// A reply of thousands of dates that are no time: a few lines name them, one more counts the rest.
+void tst_ArchiveReplies::skippedDaysAreCounted()
+{
+    const qint64 midnight = kDay.startOfDay().toSecsSinceEpoch();
+    QVariantList reply{QVariantMap{{"date", midnight}, {"recordsCount", 1}}};
+    for (int i = 0; i < 2000; ++i) {
+        reply << QVariantMap{{"date", midnight + 0.5}} << QVariantMap{{"date", -1 - i}}
+              << QVariantMap{{"date", QString::number(midnight)}} << QVariantMap{{"date", QVariantList{i}}};
+    }
+    reply << QVariantMap{{"date", midnight + 86400}, {"recordsCount", 2}};
+    TestSupport::MessageCapture log;
+    QStringList dates;
+    for (const Core::ArchiveDayPtr& day : Replies::parseDays(reply))
+        dates << day->date().toString(Qt::ISODate) + ' ' + QString::number(day->recordsCount());
+    QCOMPARE(dates, QStringList({"2024-03-31 1", "2024-04-01 2"}));
+    QCOMPARE(log.count("Skipped archive day with date:"), 5);
+    QCOMPARE(log.messages().filter("more archive days skipped"),
+             QStringList(QString::fromUtf8("\u2026 and 7995 more archive days skipped")));
+    QVERIFY2(log.messages().size() < 10, qPrintable(QString::number(log.messages().size())));
 }
 
 QUORVEL_TEST_MAIN(tst_ArchiveReplies)

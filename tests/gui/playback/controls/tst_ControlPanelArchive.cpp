@@ -35,6 +35,25 @@ FakeRecord record(const QDateTime& start, int minutes, int type = 1)
     return {1, 100, start.toMSecsSinceEpoch(), minutes * 60000LL, type};
 }
 
+// Counts the events of one type that reach an object.
+class EventCounter : public QObject
+{
+public:
+    EventCounter(QObject* watched, QEvent::Type type, int* count) : m_type(type), m_count(count)
+    {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        *m_count += event->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int* m_count;
+};
+
 QString secs(const QDateTime& time)
 {
     return QString::number(time.toSecsSinceEpoch());
@@ -69,6 +88,7 @@ private slots:
     void closedCameraLeavesNothing();
     void calendarPages_data();
     void calendarPages();
+    void daysRepliesHeldOnce();
     QUORVEL_ZONE_RERUNS
 
 private:
@@ -436,6 +456,59 @@ void tst_ControlPanelArchive::calendarPages()
     const PeerRequest request = requests(m_local, "archive/days").value(0);
     QCOMPARE(request.queryItem("startTime"), secs(start));
     QTEST(QDateTime::fromSecsSinceEpoch(request.queryItem("endTime").toLongLong()), "end");
+}
+
+// A days reply of thousands of dates that are no time and of each day three times costs the log a line or two, is
+// held and marked once per day, and leaves no more behind when page turns bring it again.
+void tst_ControlPanelArchive::daysRepliesHeldOnce()
+{
+    const QDate first(2024, 1, 1);
+    QByteArray body = "[";
+    for (int i = 0; i < 3000; ++i)
+        body += "{\"date\":-1},";
+    for (int copy = 1; copy <= 3; ++copy) {
+        for (int day = 0; day < 100; ++day) {
+            body += "{\"date\":" + QByteArray::number(first.addDays(day).startOfDay().toSecsSinceEpoch() + 3600) +
+                    ",\"recordsCount\":" + QByteArray::number(copy) + "},";
+        }
+    }
+    body.back() = ']';
+    m_local->failCommand(QStringLiteral("archive/days"), PeerReply::json(body));
+    m_local->holdReplies(QStringLiteral("archive/days"));
+    MessageCapture log;
+    auto panel = openPanel({localCamera(3)});
+    const Core::camera_global_id_t id = localCamera(3)->globalId();
+    GUI::CalendarWidget* calendar = openCalendar(archivePanel(panel.get()));
+    QVERIFY(calendar);
+    auto* cells = calendar->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))->viewport();
+    QTRY_COMPARE(m_local->heldCount(), 1);
+    QTest::qWait(100);
+    int paints = 0;
+    EventCounter counter(cells, QEvent::Paint, &paints);
+
+    // The marks of a reply are painted at once.
+    m_local->releaseHeld();
+    QTRY_COMPARE(log.count("Days list received for camera:"), 1);
+    QTRY_COMPARE(paints, 1);
+    QTest::qWait(100);
+    QCOMPARE(paints, 1);
+    QVERIFY(cellColours(calendar, cellRect(calendar, 10)).contains(qRgb(255, 255, 0)));
+    QCOMPARE(log.count("Skipped archive day with date:"), 5);
+    QCOMPARE(log.messages().filter("more archive days skipped"),
+             QStringList(QString::fromUtf8("\u2026 and 2995 more archive days skipped")));
+    QVERIFY2(log.messages().size() < 40, qPrintable(QString::number(log.messages().size())));
+
+    m_local->holdReplies(QStringLiteral("archive/days"), false);
+    for (int turn = 1; turn <= 3; ++turn) {
+        calendar->setCurrentPage(kDay.addMonths(-turn).year(), kDay.addMonths(-turn).month());
+        QTRY_COMPARE(log.count("Days list received for camera:"), 1 + turn);
+    }
+    const QList<Core::ArchiveDayPtr> days = panel->archiveDays(id);
+    QCOMPARE(days.size(), 100);
+    QCOMPARE(days.first()->date(), first);
+    QCOMPARE(days.last()->date(), first.addDays(99));
+    QCOMPARE(days.last()->recordsCount(), 3);
+    m_local->clearFailures();
 }
 
 QUORVEL_TEST_MAIN(tst_ControlPanelArchive)

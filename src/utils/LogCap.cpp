@@ -1,0 +1,58 @@
+#include "utils/LogCap.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QTimer>
+
+namespace Utils {
+
+LogCap::LogCap(const QString& what, QtMsgType type, Run run, qsizetype shown)
+    : m_what(what), m_type(type), m_run(run), m_shown(shown)
+{
+}
+
+// A cap that waits for the event loop lives until the process ends, when the log may be gone already.
+LogCap::~LogCap()
+{
+    if (m_run == UntilClosed)
+        close();
+}
+
+bool LogCap::next(qsizetype count)
+{
+    if (m_run == UntilEventLoop) {
+        // Without an event loop a run would never end.
+        if (!QCoreApplication::instance())
+            return true;
+        if (m_counted == 0)
+            QTimer::singleShot(0, QCoreApplication::instance(), [this] { close(); });
+    }
+    m_counted += count;
+    if (m_logged >= m_shown)
+        return false;
+    ++m_logged;
+    return true;
+}
+
+void LogCap::close()
+{
+    const qsizetype held = m_counted - m_logged;
+    m_counted = 0;
+    m_logged = 0;
+    if (held <= 0)
+        return;
+    const QString line = QStringLiteral("\u2026 and %1 more %2").arg(held).arg(m_what);
+    switch (m_type) {
+    case QtWarningMsg:
+        qWarning().noquote() << line;
+        break;
+    case QtCriticalMsg:
+        qCritical().noquote() << line;
+        break;
+    default:
+        qDebug().noquote() << line;
+        break;
+    }
+}
+
+} // namespace Utils
