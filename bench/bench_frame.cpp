@@ -93,7 +93,10 @@ int main(int argc, char* argv[])
     }
     QTest::qWait(500);
     widget.pause();
-    QTest::qWaitFor([&] { return widget.playerState() == VideoWidget::Paused; }, 10000);
+    if (!QTest::qWaitFor([&] { return widget.playerState() == VideoWidget::Paused; }, 10000)) {
+        std::printf("the clip did not pause\n");
+        return 1;
+    }
     for (int rotation : {0, 90}) {
         if (rotation)
             widget.addRotation(rotation);

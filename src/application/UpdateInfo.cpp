@@ -1,11 +1,15 @@
 #include "application/UpdateInfo.h"
 
 #include "application/Language.h"
+#include "utils/CutText.h"
 #include "utils/Error.h"
 #include "utils/ServiceHosts.h"
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QUrl>
 
 #include <limits>
 
@@ -42,6 +46,69 @@ bool parseComponent(const QByteArray& text, int& value)
         return false;
     value = int(number);
     return true;
+}
+
+// A document that reads no resource: images and style sheets that its markup names stay unread.
+class InertDocument : public QTextDocument
+{
+protected:
+    QVariant loadResource(int, const QUrl&) override { return QVariant(); }
+};
+
+// How much of the service's markup is read at all; the text it holds is cut much shorter.
+constexpr qsizetype kMarkupRead = 64 * 1024;
+
+QString withFormat(QString html, const QTextCharFormat& format)
+{
+    if (format.fontWeight() > QFont::Normal)
+        html = QStringLiteral("<b>%1</b>").arg(html);
+    if (format.fontItalic())
+        html = QStringLiteral("<i>%1</i>").arg(html);
+    if (format.fontUnderline() && !format.isAnchor())
+        html = QStringLiteral("<u>%1</u>").arg(html);
+    const QUrl link(format.anchorHref());
+    if (format.isAnchor() && (link.scheme() == QLatin1String("http") || link.scheme() == QLatin1String("https")))
+        html = QStringLiteral("<a href=\"%1\">%2</a>").arg(link.toString(QUrl::FullyEncoded).toHtmlEscaped(), html);
+    return html;
+}
+
+// The service's markup as rich text that loads nothing: its text with bold, italic, underline, line breaks and web
+// links, built anew; images, style sheets and every other element are left out. The text is cut as any text from a
+// peer is.
+QString inertMarkup(const QString& markup)
+{
+    InertDocument document;
+    document.setHtml(markup.left(kMarkupRead));
+    QString html;
+    // A line break counts as a letter: a page of empty paragraphs is as long as a page of text.
+    qsizetype room = Utils::kShownTextLength;
+    bool cut = false;
+    bool marked = false;
+    for (QTextBlock block = document.begin(); block.isValid() && !cut; block = block.next()) {
+        if (block != document.begin()) {
+            cut = room == 0;
+            if (cut)
+                break;
+            html += QStringLiteral("<br>");
+            --room;
+        }
+        for (auto it = block.begin(); !it.atEnd() && !cut; ++it) {
+            QString text = it.fragment().text();
+            text.remove(QChar::ObjectReplacementCharacter);
+            if (text.isEmpty())
+                continue;
+            const QString shown = Utils::cutText(text, room);
+            cut = shown.size() < text.size();
+            marked = cut && !shown.isEmpty();
+            room -= shown.size();
+            if (!shown.isEmpty())
+                html += withFormat(shown.toHtmlEscaped().replace(QChar::LineSeparator, QStringLiteral("<br>")),
+                                   it.fragment().charFormat());
+        }
+    }
+    if ((cut || markup.size() > kMarkupRead) && !marked)
+        html += QChar(0x2026);
+    return html;
 }
 
 } // namespace
@@ -170,10 +237,10 @@ QString UpdateInfo::message() const
     default:
         break;
     }
-    // The service's words go into a rich-text box: as markup they could make it read local files.
+    // The service's markup goes into a rich-text box, which would read the files that its images name.
     if (!m_info.isEmpty())
-        body += QCoreApplication::translate("QApplication", "Information about this update: %1")
-                    .arg(m_info.toHtmlEscaped());
+        body +=
+            QCoreApplication::translate("QApplication", "Information about this update: %1").arg(inertMarkup(m_info));
     return body;
 }
 

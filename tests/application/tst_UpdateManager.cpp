@@ -6,7 +6,12 @@
 #include "support/PeerNameProbe.h"
 #include "support/TestEnvironment.h"
 
+#include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 using QuorvelClient::Application::UpdateInfo;
@@ -14,6 +19,17 @@ using QuorvelClient::Application::UpdateManager;
 using namespace TestSupport;
 
 namespace {
+
+// Takes the place of the browser for a scheme.
+class LinkOpener : public QObject
+{
+    Q_OBJECT
+public slots:
+    void open(const QUrl& url) { opened << url; }
+
+public:
+    QList<QUrl> opened;
+};
 
 // Records the manager's signals in the order they come.
 class SignalLog : public QObject
@@ -51,7 +67,7 @@ private slots:
     void repliesAreParsedAndRated();
     void invalidRepliesAreErrors();
     void levelsTitlesAndMessages();
-    void infoShowsAsSent();
+    void infoShowsItsMarkupAndLoadsNothing();
 
 private:
     // Checks once and returns the signals after "started", once the check has ended.
@@ -191,11 +207,11 @@ void tst_UpdateManager::levelsTitlesAndMessages()
     QCOMPARE(offered("5.6.1").message(),
              "A new version of Quorvel Client is available! Version <b>5.6.1</b> is available on " + site +
                  ".<br><br>You can download it by this link:<br>" + download);
-    // The service's words are text, not markup.
-    QCOMPARE(offered("5.7.0", "<i>faster</i>").message(),
+    // The service's markup stays markup; its text is text.
+    QCOMPARE(offered("5.7.0", "<i>faster</i> &amp; 1 &lt; 2").message(),
              "A new version of Quorvel Client is available! Version <b>5.7.0</b> is available on " + site +
                  ".<br><br>Please download this version using this link:<br>" + download +
-                 "Information about this update: &lt;i&gt;faster&lt;/i&gt;");
+                 "Information about this update: <i>faster</i> &amp; 1 &lt; 2");
     QCOMPARE(offered("6.0.0").message(),
              "CRITICAL update of Quorvel Client is out! Version <b>6.0.0</b> is available on " + site +
                  ".<br><br>It is possible that your version is not supported any more.<br><br>You SHOULD download a "
@@ -212,18 +228,65 @@ void tst_UpdateManager::levelsTitlesAndMessages()
     QVERIFY(russian.endsWith(": x"));
 }
 
-// The update box shows the message as rich text: the service's words in it show as sent and open no file.
-void tst_UpdateManager::infoShowsAsSent()
+// The update box shows the service's markup as formatting and its links as links the user may click; it reads no
+// file that the markup names, and shows a few hundred letters of it at most.
+void tst_UpdateManager::infoShowsItsMarkupAndLoadsNothing()
 {
     PeerNameProbe probe;
-    for (const QString& info : probe.names()) {
-        QLabel box;
+    const QString probeFile = probe.names().first().section('"', 1, 1);
+    for (const QString& name : probe.names()) {
+        const bool isLink = name.startsWith("<a ");
+        const QString info = "<b>Fix</b> for " + name + "<br>now<link rel=\"stylesheet\" href=\"" + probeFile + "\">";
+        QMessageBox box; // as the main window shows it
         box.setTextFormat(Qt::RichText);
         box.setText(offered("5.7.0", info).message());
         box.show();
-        QVERIFY(PeerNameProbe::shownText(&box).endsWith("Information about this update: " + info));
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        auto* label = box.findChild<QLabel*>("qt_msgbox_label");
         QVERIFY(!probe.fileOpened());
+        QVERIFY(PeerNameProbe::shownText(label).endsWith(
+            QString("Information about this update: Fix for %1\nnow").arg(isLink ? "Yard" : "")));
+
+        QTextDocument shown;
+        shown.setHtml(label->text());
+        QTextCharFormat bold, link;
+        for (QTextBlock block = shown.begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                if (it.fragment().text() == "Fix")
+                    bold = it.fragment().charFormat();
+                if (it.fragment().text() == "Yard")
+                    link = it.fragment().charFormat();
+            }
+        }
+        QCOMPARE(bold.fontWeight(), QFont::Bold);
+        if (!isLink)
+            continue;
+        QVERIFY(link.isAnchor());
+        QCOMPARE(link.anchorHref(), "https://evil.invalid/");
+        // Where the pointer names the link, a click opens it.
+        LinkOpener opener;
+        QDesktopServices::setUrlHandler("https", &opener, "open");
+        QSignalSpy hovered(label, &QLabel::linkHovered);
+        QPoint spot(-1, -1);
+        for (int y = 2; y < label->height() && spot.x() < 0; y += 4) {
+            for (int x = 2; x < label->width() && spot.x() < 0; x += 4) {
+                QMouseEvent move(QEvent::MouseMove, QPointF(x, y), label->mapToGlobal(QPointF(x, y)), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QCoreApplication::sendEvent(label, &move);
+                if (!hovered.isEmpty() && hovered.last().first().toString() == "https://evil.invalid/")
+                    spot = QPoint(x, y);
+            }
+        }
+        QVERIFY(spot.x() >= 0);
+        QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, spot);
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(opener.opened, QList<QUrl>{QUrl("https://evil.invalid/")});
     }
+
+    // Long words are cut as any text from a peer.
+    const QString longInfo = "<b>" + QString(1000000, 'w') + "</b>";
+    const QString message = offered("5.7.0", longInfo).message();
+    QVERIFY(message.endsWith("Information about this update: <b>" + QString(199, 'w') + QChar(0x2026) + "</b>"));
 }
 
 QUORVEL_TEST_MAIN(tst_UpdateManager)

@@ -2,7 +2,9 @@
 //   fakepeer [--account LOGIN:PASSWORD]... [--local PORT:PASSWORD:ID=NAME,ID=NAME...]...
 //            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--drop-sign-ins N]
 //            [--archive-loops N] [--archive-burst MS]
-// Every request the service and the streaming server read is printed as a "service" or "streamer" line.
+// Every request the service, the streaming server and a local video server read is printed as a "service",
+// "streamer" or "local 127.0.0.1:PORT" line. SIGTERM, SIGINT and SIGHUP end the peer as a return from main does, so
+// that it leaves no temporary folder behind.
 // The client reaches the service and the streaming server through the printed proxy (its own proxy settings);
 // local video servers are added in the client by address 127.0.0.1 and the printed port, and stream the test clip
 // live and as archive. The client keeps its certificate checks, so it talks to the fake service only once the
@@ -12,10 +14,44 @@
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace TestSupport;
+
+static int g_signalPipe[2] = {-1, -1};
+
+static void onSignal(int)
+{
+    const char byte = 1;
+    (void)!::write(g_signalPipe[1], &byte, 1);
+}
+
+// The signals that stop the peer quit the event loop instead; one that comes before it runs ends it at its start.
+static void quitOnSignals(QCoreApplication& app)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(number, &action, nullptr);
+}
+
+static void printRequests(FakeHttpServer* server, const QByteArray& name)
+{
+    QObject::connect(server, &FakeHttpServer::requestReceived, [name](const PeerRequest& request) {
+        std::printf("%s %s\n", name.constData(), request.requestLine.constData());
+        std::fflush(stdout);
+    });
+}
 
 static QList<FakeCamera> parseCameras(const QString& text)
 {
@@ -36,6 +72,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    quitOnSignals(app);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Fake service and local video servers on loopback"));
     parser.addHelpOption();
@@ -69,13 +106,8 @@ int main(int argc, char* argv[])
     peers.service.dropSignIns(parser.value(dropSignIns).toInt());
     for (const QString& item : parser.values(account))
         peers.service.addAccount(item.section(':', 0, 0), item.section(':', 1));
-    for (auto [server, name] : {std::pair<FakeHttpServer*, const char*>{&peers.service, "service"},
-                                std::pair<FakeHttpServer*, const char*>{&peers.streamer, "streamer"}}) {
-        QObject::connect(server, &FakeHttpServer::requestReceived, [name](const PeerRequest& request) {
-            std::printf("%s %s\n", name, request.requestLine.constData());
-            std::fflush(stdout);
-        });
-    }
+    printRequests(&peers.service, "service");
+    printRequests(&peers.streamer, "streamer");
     if (!peers.start(parser.value(servicePort).toUShort(), parser.value(proxyPort).toUShort(),
                      parser.value(streamerPort).toUShort())) {
         std::fprintf(stderr, "cannot make the certificates (is openssl installed?) or listen on the ports\n");
@@ -84,13 +116,14 @@ int main(int argc, char* argv[])
     if (clipPath(Clip::H264).isEmpty())
         std::fprintf(stderr, "no test clip (is ffmpeg installed?): local servers stream nothing\n");
     for (const QString& item : parser.values(local)) {
-        const FakeVideoServer* server = peers.addLocal(
-            item.section(':', 1, 1), parseCameras(item.section(':', 2)), item.section(':', 0, 0).toUShort(),
-            parser.value(archiveLoops).toInt(), parser.value(archiveBurst).toInt());
+        FakeVideoServer* server = peers.addLocal(item.section(':', 1, 1), parseCameras(item.section(':', 2)),
+                                                 item.section(':', 0, 0).toUShort(), parser.value(archiveLoops).toInt(),
+                                                 parser.value(archiveBurst).toInt());
         if (!server) {
             std::fprintf(stderr, "cannot listen for local server %s\n", qPrintable(item));
             return 1;
         }
+        printRequests(server, "local 127.0.0.1:" + QByteArray::number(server->port()));
         std::printf("local http 127.0.0.1:%d\n", server->port());
     }
 

@@ -8,6 +8,7 @@
 #include "gui/playback/export/ExportWidget.h"
 #include "gui/roster/RosterWidget.h"
 #include "ui_MainWindow.h"
+#include "utils/CutText.h"
 #include "utils/Intervals.h"
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
@@ -239,7 +240,8 @@ void MainWindow::onLocalVideoserverStateChanged(Core::LocalVideoServer* server,
 {
     // One pass, so that a "%1" or "%2" inside the name is shown as typed.
     showStatus(tr("Videoserver \"%1\" (IP %2): %3")
-                   .arg(server->name(), server->host(), Core::LocalVideoServer::stateText(state)),
+                   .arg(Utils::cutText(server->name()), Utils::cutText(server->host()),
+                        Core::LocalVideoServer::stateText(state)),
                3500);
 }
 

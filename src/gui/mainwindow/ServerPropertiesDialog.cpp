@@ -3,6 +3,7 @@
 #include "application/Language.h"
 #include "gui/DialogSeam.h"
 #include "ui_ServerPropertiesDialog.h"
+#include "utils/CutText.h"
 #include "utils/ServiceHosts.h"
 
 #include <QEvent>
@@ -45,8 +46,8 @@ void ServerPropertiesDialog::showEvent(QShowEvent*)
     using Core::VideoServer;
     // The status words are the record's own, in its translation context.
     const VideoServer::VideoServerFlags flags = server->flags();
-    ui->name->setText(server->alias());
-    ui->serverId->setText(server->id());
+    ui->name->setText(Utils::cutText(server->alias()));
+    ui->serverId->setText(Utils::cutText(server->id()));
 
     const bool offline = flags.testFlag(VideoServer::Offline);
     ui->status->setText(offline ? VideoServer::flagsToString(VideoServer::Offline)

@@ -9,6 +9,7 @@
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "ui_PlaybackWindow2.h"
+#include "utils/CutText.h"
 #include "utils/Intervals.h"
 #include "utils/SettingsKeys.h"
 
@@ -438,7 +439,7 @@ void PlaybackWindow2::onSaveImageRequested()
     if (!widget || !widget->camera())
         return;
     // "/" too, so that the proposal stays in the image folder.
-    QString name = widget->camera()->fullName();
+    QString name = Utils::cutText(widget->camera()->fullName());
     name.replace(QLatin1Char(' '), QLatin1Char('_'))
         .replace(QLatin1Char(':'), QLatin1Char('_'))
         .replace(QLatin1Char('/'), QLatin1Char('_'));

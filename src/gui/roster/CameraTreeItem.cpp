@@ -3,6 +3,7 @@
 #include "core/PreviewLoader.h"
 #include "gui/roster/CameraWidget.h"
 #include "gui/roster/RowTexts.h"
+#include "utils/CutText.h"
 
 #include <QPointer>
 #include <QTreeWidget>
@@ -97,7 +98,7 @@ void CameraTreeItem::setState(Core::Camera::CameraFlags flags)
 {
     const QString status = Core::Camera::flagsToString(flags);
     const bool online = flags == Core::Camera::CameraFlags();
-    d->sentence = tr("\"%1\" camera is %2").arg(d->camera->name(), online ? tr("online") : status);
+    d->sentence = tr("\"%1\" camera is %2").arg(Utils::cutText(d->camera->name()), online ? tr("online") : status);
     if (d->widget) {
         d->widget->setState(status);
         d->widget->setOnline(online);

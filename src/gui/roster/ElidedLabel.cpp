@@ -1,5 +1,7 @@
 #include "gui/roster/ElidedLabel.h"
 
+#include "utils/CutText.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
@@ -12,8 +14,9 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
     setTextFormat(Qt::PlainText);
 }
 
-void ElidedLabel::setText(const QString& text)
+void ElidedLabel::setText(const QString& wholeText)
 {
+    const QString text = Utils::cutText(wholeText);
     const bool changed = text != this->text();
     QLabel::setText(text);
     checkElision(changed);

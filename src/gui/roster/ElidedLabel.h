@@ -9,7 +9,8 @@ namespace QuorvelClient {
 namespace GUI {
 
 // A one-line plain-text label that draws its text cut with "…" at the right when the text is wider than the label;
-// text() stays the whole text. Its minimum width is 0, so that a long text never widens the row it sits in.
+// text() stays the whole text, as far as a view shows a text from a peer. Its minimum width is 0, so that a long text
+// never widens the row it sits in.
 class ElidedLabel : public QLabel
 {
     Q_OBJECT

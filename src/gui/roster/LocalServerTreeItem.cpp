@@ -5,6 +5,7 @@
 #include "gui/roster/RosterTree.h"
 #include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerWidget.h"
+#include "utils/CutText.h"
 
 #include <QDebug>
 #include <QIcon>
@@ -79,7 +80,7 @@ void LocalServerTreeItem::setState(Core::LocalVideoServer::LocalVideoServerState
         d->widget->setBold(state == LocalVideoServer::Online);
     }
 
-    const QString name = d->server->name();
+    const QString name = Utils::cutText(d->server->name());
     QString icon;
     QString tooltip;
     switch (state) {

@@ -15,6 +15,7 @@
 #include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerTreeItem.h"
 #include "ui_RosterWidget.h"
+#include "utils/CutText.h"
 #include "utils/Intervals.h"
 
 #include <QAction>
@@ -1141,11 +1142,13 @@ void RosterWidget::editLocalServer(const Core::LocalVideoServerPtr& current)
         if (edited->password() != current->password())
             setPassword(current, edited->password());
     } else if (d->localServers.contains(edited->id())) {
-        askUser(this, QMessageBox::Warning, tr("Videoserver \"%1\" address has not been changed").arg(current->name()),
-                tr("The address of videoserver \"%1\" has not been changed: it stays %2 under the name \"%3\", "
-                   "because another videoserver of your list already has the address you entered.")
-                    .arg(edited->name(), current->id(), current->name()),
-                {tr("I see")});
+        askUser(
+            this, QMessageBox::Warning,
+            tr("Videoserver \"%1\" address has not been changed").arg(Utils::cutText(current->name())),
+            tr("The address of videoserver \"%1\" has not been changed: it stays %2 under the name \"%3\", "
+               "because another videoserver of your list already has the address you entered.")
+                .arg(Utils::cutText(edited->name()), Utils::cutText(current->id()), Utils::cutText(current->name())),
+            {tr("I see")});
         return;
     } else {
         qDebug() << "Server id changed: create this:" << edited->id() << ", remove this:" << current->id();
@@ -1176,7 +1179,8 @@ void RosterWidget::addLocalServer()
     const bool sameName = entered->name() == existing->name();
     const bool samePassword = entered->password() == existing->password();
     if (sameName && samePassword) {
-        askUser(this, QMessageBox::Warning, tr("Videoserver \"%1\" has not been added").arg(entered->name()),
+        askUser(this, QMessageBox::Warning,
+                tr("Videoserver \"%1\" has not been added").arg(Utils::cutText(entered->name())),
                 tr("Videoserver has not been added, because the same videoserver is already exists in your list."),
                 {tr("I see")});
         return;
@@ -1185,14 +1189,14 @@ void RosterWidget::addLocalServer()
     if (sameName)
         difference = tr("other password");
     else if (samePassword)
-        difference = tr("name \"%1\"").arg(entered->name());
+        difference = tr("name \"%1\"").arg(Utils::cutText(entered->name()));
     else
-        difference = tr("name \"%1\" and other password").arg(entered->name());
+        difference = tr("name \"%1\" and other password").arg(Utils::cutText(entered->name()));
     const int answer = askUser(
         parentWidget(), QMessageBox::Warning, tr("Videoserver already exists"),
         tr("Videoserver %1 already exists and it's name is \"%2\". You've entered %3.\n\nWould you like to set %3 for "
            "the existing server?")
-            .arg(existing->id(), existing->name(), difference),
+            .arg(Utils::cutText(existing->id()), Utils::cutText(existing->name()), difference),
         {tr("Yes, set the new properties"), tr("No, don't change the old settings")});
     if (answer != 0)
         return;
@@ -1215,7 +1219,9 @@ void RosterWidget::removeLocalServers()
     QString list;
     for (const LocalServerTreeItem* row : std::as_const(rows)) {
         const Core::LocalVideoServerPtr server = row->server();
-        list += tr("\n%1 (%2:%3)").arg(server->name(), server->host(), QString::number(server->port()));
+        list +=
+            tr("\n%1 (%2:%3)")
+                .arg(Utils::cutText(server->name()), Utils::cutText(server->host()), QString::number(server->port()));
     }
     const int answer = askUser(
         this, QMessageBox::Question, tr("Are you sure?"),

@@ -5,6 +5,7 @@
 #include "gui/roster/RosterTree.h"
 #include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerWidget.h"
+#include "utils/CutText.h"
 #include "utils/LogCap.h"
 
 #include <QDebug>
@@ -99,11 +100,12 @@ void ServerTreeItem::setState(Core::VideoServer::VideoServerFlags flags)
     }
     if (available) {
         setIcon(0, RosterTree::icon(QStringLiteral(":icons/server-icon.png")));
-        d->sentence = tr("Videoserver \"%1\" is online").arg(d->server->alias());
+        d->sentence = tr("Videoserver \"%1\" is online").arg(Utils::cutText(d->server->alias()));
     } else {
         setIcon(0, RosterTree::icon(QStringLiteral(":icons/off-server-icon.png")));
-        d->sentence = tr("Videoserver \"%1\" is %2")
-                          .arg(d->server->alias(), Core::VideoServer::flagsToString(d->server->flags()));
+        d->sentence =
+            tr("Videoserver \"%1\" is %2")
+                .arg(Utils::cutText(d->server->alias()), Core::VideoServer::flagsToString(d->server->flags()));
     }
     updateToolTip();
     updateText();

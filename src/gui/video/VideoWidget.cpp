@@ -1,6 +1,7 @@
 #include "gui/video/VideoWidget.h"
 
 #include "gui/video/VideoSearchZone.h"
+#include "utils/CutText.h"
 #include "utils/SettingsKeys.h"
 
 #include <QCoreApplication>
@@ -393,7 +394,7 @@ QSizeF VideoWidget::layOutTime(const QString& time, int room)
 // The camera's name as far as it fits in `room` pixels, cut with "…"; empty when not even its first letter fits.
 QString VideoWidget::elidedName(int room)
 {
-    const QString name = m_player->camera()->name();
+    const QString name = Utils::cutText(m_player->camera()->name());
     if (room != d->elidedRoom || name != d->elidedFrom) {
         d->elidedRoom = room;
         d->elidedFrom = name;

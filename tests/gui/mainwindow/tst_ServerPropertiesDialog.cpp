@@ -53,6 +53,7 @@ private slots:
     void initTestCase();
     void showsTheServer_data();
     void showsTheServer();
+    void veryLongNameIsCut();
 };
 
 void tst_ServerPropertiesDialog::initTestCase()
@@ -115,6 +116,22 @@ void tst_ServerPropertiesDialog::showsTheServer()
     QCOMPARE(ServerPropertiesDialog::showProperties(server), ok);
     QCOMPARE(seen, expected);
     QCOMPARE(boxes.last().title, QStringLiteral("Server properties"));
+}
+
+// A name and an id of a million letters each show cut to a few hundred.
+void tst_ServerPropertiesDialog::veryLongNameIsCut()
+{
+    auto server = std::make_shared<VideoServer>(VideoServer::VideoServerFlags(), QString(1000000, 'd'), 0, 0, 0,
+                                                QString(1000000, 'n'), true, true, true, false, false, false, false);
+    TestSupport::BoxAnswerer boxes;
+    QStringList seen;
+    boxes.setDialogHandler([&](QDialog* dialog) {
+        seen = shown(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        return dialog->result();
+    });
+    ServerPropertiesDialog::showProperties(server);
+    QCOMPARE(seen.value(0), QString(199, 'd') + QChar(0x2026) + ' ' + QString(199, 'n') + QChar(0x2026));
 }
 
 QUORVEL_TEST_MAIN(tst_ServerPropertiesDialog)

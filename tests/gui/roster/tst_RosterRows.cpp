@@ -157,6 +157,7 @@ private slots:
     void readableAtTheDocksWidth_data();
     void readableAtTheDocksWidth();
     void peerNamesInToolTipsArePlain();
+    void veryLongNamesAreCut();
 
 private:
     QFont m_font;
@@ -238,6 +239,35 @@ void tst_RosterRows::peerNamesInToolTipsArePlain()
         QCOMPARE(shownToolTip(dock.tree, server), "Videoserver \"" + name + "\" is offline");
         QVERIFY(!probe.fileOpened());
     }
+}
+
+// Names of a million letters show cut to a few hundred in the rows and their tooltips; the records keep them whole.
+void tst_RosterRows::veryLongNamesAreCut()
+{
+    QString name;
+    for (int i = 0; name.size() < 1000000; ++i)
+        name += QString("Hall %1, ").arg(i);
+    name.truncate(1000000);
+    const QString cut = name.left(199) + QChar(0x2026);
+    Dock dock({name});
+    dock.local(0)->setState(LocalVideoServer::Online);
+    dock.local(0)->addCamera(camera(1, name, 0x2, dock.local(0)->id()));
+    GUI::ServerTreeItem* server = dock.addServer(name, 0x8, {});
+    dock.tree->expandAll();
+    QVERIFY(QTest::qWaitForWindowExposed(&dock.window));
+    QTreeWidgetItem* local = dock.localRoot()->child(0);
+    for (QTreeWidgetItem* row : {local, local->child(0), static_cast<QTreeWidgetItem*>(server)}) {
+        QVERIFY2(row->toolTip(0).size() < 300, qPrintable(QString::number(row->toolTip(0).size())));
+        for (const QLabel* line : dock.tree->itemWidget(row, 0)->findChildren<QLabel*>())
+            QVERIFY2(line->text().size() <= 200, qPrintable(QString::number(line->text().size())));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(treeFaults(dock.tree), QString(), 2000);
+    QCOMPARE(shownToolTip(dock.tree, local), "Videoserver \"" + cut + "\" is online");
+    QCOMPARE(shownToolTip(dock.tree, local->child(0)), "\"" + cut + "\" camera is offline");
+    QCOMPARE(shownToolTip(dock.tree, server), "Videoserver \"" + cut + "\" is offline");
+    QCOMPARE(dock.local(0)->name(), name);
+    QCOMPARE(dock.local(0)->cameras().first()->name(), name);
+    QCOMPARE(server->server()->alias(), name);
 }
 
 QUORVEL_TEST_MAIN(tst_RosterRows)

@@ -43,6 +43,7 @@ private slots:
     void rotationIsKeptPerCamera();
     void nameAndTimeNeverOverlap_data();
     void nameAndTimeNeverOverlap();
+    void veryLongNameIsCut();
 };
 
 namespace {
@@ -448,6 +449,19 @@ void tst_VideoWidget::nameAndTimeNeverOverlap()
     QCOMPARE(seen.last(), name);
     if (name.size() > 20)
         QVERIFY2(seen.contains(QString()) && seen.filter(QChar(0x2026)).size() > 1, qPrintable(seen.join('|')));
+}
+
+// A name of a million letters is drawn cut to a few hundred, also in a cell wide enough for more.
+void tst_VideoWidget::veryLongNameIsCut()
+{
+    CameraPtr camera = localCamera("127.0.0.1:7", QSize(320, 240), Camera::Offline);
+    camera->setName(QString(1000000, 'i'));
+    VideoWidget widget(camera);
+    widget.resize(4000, 100);
+    widget.show();
+    QVERIFY2(TestSupport::paintedTexts(&widget).contains(QString(199, 'i') + QChar(0x2026)),
+             qPrintable(TestSupport::paintedTexts(&widget).join('|').left(1000)));
+    QCOMPARE(camera->name().size(), 1000000);
 }
 
 QUORVEL_TEST_MAIN(tst_VideoWidget)

@@ -10,6 +10,7 @@
 #include "gui/playback/widgets/Timeline.h"
 #include "gui/playback/widgets/VideoPanel.h"
 #include "ui_ControlPanel.h"
+#include "utils/CutText.h"
 #include "utils/Intervals.h"
 #include "utils/Mask.h"
 #include "utils/ServiceHosts.h"
@@ -310,7 +311,7 @@ void ControlPanel::onExportStartRequested()
         tell(this, QMessageBox::Warning, tr("Old videoserver"),
              tr("Archive export is not supported for camera %1.\nPlease update Quorvel Server to the latest version "
                 "for this camera.")
-                 .arg(camera->fullName()));
+                 .arg(Utils::cutText(camera->fullName())));
         return;
     }
     if (!activeCameraHasRecords(camera))
@@ -411,7 +412,7 @@ void ControlPanel::onSpeedChanged()
     if (!m_noSpeedCameras.isEmpty() && factor > 1) {
         QStringList names;
         for (const Core::CameraPtr& camera : std::as_const(m_noSpeedCameras))
-            names.append(camera->fullName());
+            names.append(Utils::cutText(camera->fullName()));
         m_errorMessage->setWindowTitle(tr("Playing with increased speed is not supported"));
         // The box takes any message as rich text; the names come from the peers.
         m_errorMessage->showMessage(
@@ -471,7 +472,7 @@ void ControlPanel::onSearchStartRequested()
         tell(this, QMessageBox::Warning, tr("Search is not available"),
              tr("Archive search is not available for camera %1.\nMaybe your Quorvel Server need an update or you "
                 "have to turn on search in server settings.")
-                 .arg(camera->fullName()));
+                 .arg(Utils::cutText(camera->fullName())));
         return;
     }
     if (!activeCameraHasRecords(camera) || !onSearchClosed(false))
@@ -510,7 +511,7 @@ bool ControlPanel::activeCameraHasRecords(const Core::CameraPtr& camera)
     tell(this, QMessageBox::Information, tr("No records"),
          othersListed ? tr("There are no records for camera %1 for %2.\nPlease select a camera with records or "
                            "select the other day")
-                            .arg(camera->fullName(), date)
+                            .arg(Utils::cutText(camera->fullName()), date)
                       : tr("There are no records for %1. Please select a day with records").arg(date));
     return false;
 }
@@ -766,9 +767,10 @@ void ControlPanel::requestRecordsList(Core::camera_global_id_t cameraId, QDateTi
     else if (removeOld)
         m_timeline->removeRecords(cameraId);
     if (!zone) {
-        m_timeline->showText(
-            sent == 0 ? tr("Loading archive...")
-                      : tr("Loading archive, retry number %1 for camera %2...").arg(sent).arg(camera->fullName()));
+        m_timeline->showText(sent == 0 ? tr("Loading archive...")
+                                       : tr("Loading archive, retry number %1 for camera %2...")
+                                             .arg(sent)
+                                             .arg(Utils::cutText(camera->fullName())));
     }
     m_recordsRetries.insert(client, sent + 1);
 }
@@ -823,7 +825,7 @@ void ControlPanel::onRecordsListRequestError(int errorCode, int httpStatus)
     if (m_recordsRetries.value(client) >= 3) {
         forgetRecords(cameraId, search);
         if (!search)
-            m_timeline->showText(tr("Error loading archive for camera %1...").arg(camera->fullName()));
+            m_timeline->showText(tr("Error loading archive for camera %1...").arg(Utils::cutText(camera->fullName())));
         QTimer::singleShot(1500, m_timeline, &Timeline::hideText);
         finishRequest(client, m_recordsRequests, m_recordsRetries);
         return;

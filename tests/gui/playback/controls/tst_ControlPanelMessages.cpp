@@ -60,7 +60,8 @@ void tst_ControlPanelMessages::peerNamesShowAsSent()
     QFETCH(QString, says);
     const bool noRecords = QString(QTest::currentDataTag()).startsWith("no records");
     PeerNameProbe probe;
-    for (const QString& name : probe.names()) {
+    // And a name of a million letters, which shows cut to a few hundred.
+    for (const QString& name : probe.names() + QStringList{QString(1000000, 'n')}) {
         auto camera =
             std::make_shared<Core::Camera>(3, name, m_rig.serverId(), 0, "Yard", action != "boxSpeed", noRecords, false,
                                            QSize(320, 240), "h264", Core::Camera::CameraFlags(), QString());
@@ -73,7 +74,8 @@ void tst_ControlPanelMessages::peerNamesShowAsSent()
             panel.addCamera(each);
             panel.setActiveCamera(each->globalId());
         }
-        const QString expected = says.arg("Yard-" + name);
+        const QString expected =
+            says.arg(name.size() > 200 ? "Yard-" + name.left(194) + QChar(0x2026) : "Yard-" + name);
         QString shown;
         if (action == "boxSpeed") {
             child<QComboBox>(&panel, "boxSpeed")->setCurrentIndex(1);
