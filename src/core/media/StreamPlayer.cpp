@@ -190,6 +190,8 @@ public:
     QDateTime endTime;
     StreamPlayer::Mode mode = StreamPlayer::ModeNone;
     QualitySettings::Type quality = QualitySettings::High;
+    // The quality of the stream last asked for, which the player opens when it is asked to play.
+    QualitySettings::Type requestQuality = QualitySettings::High;
     ArchivePlaySpeed speed = SpeedX1;
     int startId = 0;
     int endId = 0;
@@ -423,6 +425,7 @@ void StreamPlayer::playLive(QualitySettings::Type quality)
         emit cameraUnavailable();
         return;
     }
+    d->requestQuality = d->quality;
     openVideoUrl(CameraEndpoint(d->camera).liveUrl(d->quality));
     play();
 }
@@ -442,6 +445,7 @@ void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, Q
     d->startTime = d->currentTime = QDateTime::fromSecsSinceEpoch(from);
     d->endTime = QDateTime::fromSecsSinceEpoch(to);
 
+    d->requestQuality = d->quality;
     openVideoUrl(CameraEndpoint(d->camera).archiveUrl(startId, endId, from, d->quality, speed));
     play();
 }
@@ -555,6 +559,14 @@ void StreamPlayer::pollState()
         state <= libvlc_Playing) {
         qDebug() << "STOP (END TIME REACHED): currentTime =" << d->currentTime << "endTime =" << d->endTime;
         stop(true);
+        state = readState();
+        d->lastState = state;
+    }
+
+    // A quality chosen while the player was not seen playing yet (libvlc reports a start a moment after it was
+    // asked for) was only stored: the stream it opens is of the former quality.
+    if (d->mode != ModeNone && state >= libvlc_Opening && state <= libvlc_Playing && d->requestQuality != d->quality) {
+        retryLastRequest(-1);
         state = readState();
         d->lastState = state;
     }
