@@ -550,18 +550,29 @@ void tst_PlaybackWindow2::pauseAndWatchLimitHoldTheSchedule()
     GlobalCameraList open = cameras(34, 2);
     open.insert(accountCamera(36)->globalId(), accountCamera(36));
     openOnArchiveDay(open);
+    QTRY_VERIFY_WITH_TIMEOUT(timeText().endsWith(" (LIVE)"), 20000);
     m_rig.source.clearRequests();
+    // From the click on, the strip shows the archive's clock or none, never the live time it showed before.
+    QSet<QString> shown;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] { shown << timeText(); });
+    watch.start(1);
     playAt("09:00:01");
+    QCOMPARE(timeText(), "09:00:01");
     // The live picture's state may still be the last one reported.
     QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(34).size(), 1, 5000);
     VideoWidget* first = widgets().first();
     QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Playing, 20000);
-    // The strip shows the archive's clock, not the live one it showed before.
-    QTRY_VERIFY_WITH_TIMEOUT(timeText().startsWith("09:00:0"), 10000);
+    // Pause can be clicked once the strip shows a clock.
+    QTRY_VERIFY_WITH_TIMEOUT(stripPlays(), 10000);
 
     auto* pause = child<QPushButton>(window(), "btnPause");
     pause->click();
     QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Paused, 5000);
+    watch.stop();
+    for (const QString& text : std::as_const(shown))
+        QVERIFY2(text == "--:--:--" || text.startsWith("09:00:0"), qPrintable(text));
+    QTRY_COMPARE(timeText(), first->currentTime().toString("hh:mm:ss"));
     const QString stillAt = timeText();
     QTest::qWait(2500);
     QCOMPARE(timeText(), stillAt);
