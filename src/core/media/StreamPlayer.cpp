@@ -571,6 +571,15 @@ void StreamPlayer::pollState()
         d->lastState = state;
     }
 
+    // A re-issue repeats the kind of request it was scheduled for: a live player stopped meanwhile and put in
+    // archive mode would ask for an archive it was never given, from the clock it holds.
+    const auto scheduleRetry = [this] {
+        d->retryPending = true;
+        QTimer::singleShot(kRetryDelay, this, [this, mode = d->mode] {
+            if (d->mode == mode)
+                retryLastRequest(-1);
+        });
+    };
     const bool liveOrNone = d->mode != ModeArchive;
     State next = NothingSpecial;
     bool signalAlways = false;
@@ -610,10 +619,8 @@ void StreamPlayer::pollState()
             next = NothingSpecial;
         } else if (d->retryCount <= 2) {
             // One re-issue at a time: a second poll of the same end must not request the stream twice.
-            if (!d->retryPending) {
-                d->retryPending = true;
-                QTimer::singleShot(kRetryDelay, this, [this] { retryLastRequest(-1); });
-            }
+            if (!d->retryPending)
+                scheduleRetry();
             next = NothingSpecial;
         } else {
             d->retryPending = false;
@@ -623,8 +630,7 @@ void StreamPlayer::pollState()
     case libvlc_Error:
         clearFrame();
         if (d->retryCount <= 2 && !d->retryPending) {
-            d->retryPending = true;
-            QTimer::singleShot(kRetryDelay, this, [this] { retryLastRequest(-1); });
+            scheduleRetry();
             next = NothingSpecial;
         } else {
             d->retryPending = false;

@@ -49,6 +49,7 @@ private slots:
     void clickedTime();
     void stripFollowsThePlayersWhateverTheyReport();
     void everyArchiveStartReachesTheStrip();
+    void clickDropsPendingLiveReissues();
     void pauseAndWatchLimitHoldTheSchedule();
     void lateRecordsJoinThePlayback();
     void archiveModeTakesNineCameras();
@@ -540,6 +541,23 @@ void tst_PlaybackWindow2::everyArchiveStartReachesTheStrip()
             missed << clicked.toString("hh:mm:ss");
     }
     QCOMPARE(missed, QStringList());
+}
+
+// A live stream that ended is asked again 500 ms later. A click meanwhile stops the player and the schedule puts it
+// in archive mode: the re-issue must not turn into an archive request of a record the camera was never given.
+void tst_PlaybackWindow2::clickDropsPendingLiveReissues()
+{
+    m_rig.server.setRecords(45, {record(100, "09:00:00", 1200)});
+    openOnArchiveDay(cameras(45, 2));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
+    m_rig.source.clearRequests();
+    m_rig.source.cutStreams();
+    QTRY_VERIFY_WITH_TIMEOUT(widgets().at(1)->streamPlayer()->isRetryPending(), 10000);
+    playAt("09:00:01");
+    QTRY_VERIFY_WITH_TIMEOUT(widgets().at(0)->isPlaying() && widgets().at(0)->currentTime() > at("09:00:02"), 20000);
+    QTest::qWait(500);
+    QCOMPARE(archiveRequests(46), QStringList());
+    QCOMPARE(archiveRequests(45), QStringList{"100 09:00:01"});
 }
 
 // An account camera starts the watch period; its own archive requests fail on the local server, harmlessly.
