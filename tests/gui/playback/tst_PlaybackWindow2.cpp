@@ -48,6 +48,7 @@ private slots:
     void clickedTime_data();
     void clickedTime();
     void stripFollowsThePlayersWhateverTheyReport();
+    void idleScheduleLeavesTheStripToTheTick();
     void everyArchiveStartReachesTheStrip();
     void clickDropsPendingLiveReissues();
     void pauseAndWatchLimitHoldTheSchedule();
@@ -517,6 +518,21 @@ void tst_PlaybackWindow2::stripFollowsThePlayersWhateverTheyReport()
     QTRY_VERIFY_WITH_TIMEOUT(first->isPlaying() && first->currentTime() > at("09:00:05"), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(stripPlays(), 5000);
     QVERIFY2(timeText().startsWith("09:00:0"), qPrintable(timeText()));
+}
+
+// With no schedule running, as in live play, only the clock's tick notices a player that stops or starts without a
+// report.
+void tst_PlaybackWindow2::idleScheduleLeavesTheStripToTheTick()
+{
+    window()->addCameras(cameras(47, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(stripPlays(), 20000);
+    VideoWidget* widget = widgets().first();
+    disconnect(widget, &VideoWidget::playerStateChanged, window()->findChild<VideoContainer*>(), nullptr);
+    widget->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(timeText(), "--:--:--", 5000);
+    QVERIFY(!stripPlays());
+    widget->playLive(QualitySettings::High);
+    QTRY_VERIFY_WITH_TIMEOUT(stripPlays() && timeText().endsWith(" (LIVE)"), 20000);
 }
 
 // Clicks that start both cameras alternate with clicks that start the first only, the second due seconds later:
