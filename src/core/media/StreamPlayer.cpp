@@ -190,6 +190,8 @@ public:
     QDateTime endTime;
     StreamPlayer::Mode mode = StreamPlayer::ModeNone;
     QualitySettings::Type quality = QualitySettings::High;
+    // The quality of the stream last asked for, which the player opens when it is asked to play.
+    QualitySettings::Type requestQuality = QualitySettings::High;
     ArchivePlaySpeed speed = SpeedX1;
     int startId = 0;
     int endId = 0;
@@ -423,6 +425,7 @@ void StreamPlayer::playLive(QualitySettings::Type quality)
         emit cameraUnavailable();
         return;
     }
+    d->requestQuality = d->quality;
     openVideoUrl(CameraEndpoint(d->camera).liveUrl(d->quality));
     play();
 }
@@ -442,6 +445,7 @@ void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, Q
     d->startTime = d->currentTime = QDateTime::fromSecsSinceEpoch(from);
     d->endTime = QDateTime::fromSecsSinceEpoch(to);
 
+    d->requestQuality = d->quality;
     openVideoUrl(CameraEndpoint(d->camera).archiveUrl(startId, endId, from, d->quality, speed));
     play();
 }
@@ -559,6 +563,23 @@ void StreamPlayer::pollState()
         d->lastState = state;
     }
 
+    // A quality chosen while the player was not seen playing yet (libvlc reports a start a moment after it was
+    // asked for) was only stored: the stream it opens is of the former quality.
+    if (d->mode != ModeNone && state >= libvlc_Opening && state <= libvlc_Playing && d->requestQuality != d->quality) {
+        retryLastRequest(-1);
+        state = readState();
+        d->lastState = state;
+    }
+
+    // A re-issue repeats the kind of request it was scheduled for: a live player stopped meanwhile and put in
+    // archive mode would ask for an archive it was never given, from the clock it holds.
+    const auto scheduleRetry = [this] {
+        d->retryPending = true;
+        QTimer::singleShot(kRetryDelay, this, [this, mode = d->mode] {
+            if (d->mode == mode)
+                retryLastRequest(-1);
+        });
+    };
     const bool liveOrNone = d->mode != ModeArchive;
     State next = NothingSpecial;
     bool signalAlways = false;
@@ -598,10 +619,8 @@ void StreamPlayer::pollState()
             next = NothingSpecial;
         } else if (d->retryCount <= 2) {
             // One re-issue at a time: a second poll of the same end must not request the stream twice.
-            if (!d->retryPending) {
-                d->retryPending = true;
-                QTimer::singleShot(kRetryDelay, this, [this] { retryLastRequest(-1); });
-            }
+            if (!d->retryPending)
+                scheduleRetry();
             next = NothingSpecial;
         } else {
             d->retryPending = false;
@@ -611,8 +630,7 @@ void StreamPlayer::pollState()
     case libvlc_Error:
         clearFrame();
         if (d->retryCount <= 2 && !d->retryPending) {
-            d->retryPending = true;
-            QTimer::singleShot(kRetryDelay, this, [this] { retryLastRequest(-1); });
+            scheduleRetry();
             next = NothingSpecial;
         } else {
             d->retryPending = false;

@@ -256,6 +256,9 @@ void PlaybackWindow2::playArchive()
     d->videoContainer->stopPlayback(false);
     d->scheduler.setPlaylist(playlist);
     d->videoContainer->setBaseTime(playlist.constFirst().startTime);
+    // The strip's clock leaves the live time at once: it shows again as soon as a player starts, before the next
+    // tick feeds it, and the records of a camera that come in meanwhile are scheduled from it.
+    d->controlPanel->setCurrentTime(playlist.constFirst().startTime);
     d->scheduling = true;
     startScheduler();
     if (d->limitedCameras > 0)

@@ -1,5 +1,6 @@
 #include "core/media/EngineQueue.h"
 #include "core/media/StreamPlayer.h"
+#include "peer/FlvStreamSource.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+using QuorvelClient::Core::QualitySettings;
 using QuorvelClient::Core::StreamPlayer;
 
 class tst_StreamPlayer : public QObject
@@ -17,6 +19,7 @@ class tst_StreamPlayer : public QObject
 private slots:
     void framesNeverOutgrowBuffers();
     void handsOverOnlyPaintedPictures();
+    void playsTheLastQualityAsked();
 };
 
 namespace {
@@ -90,6 +93,35 @@ void tst_StreamPlayer::handsOverOnlyPaintedPictures()
     QTRY_COMPARE(polled.count(), 1);
     QTest::qWait(50);
     QCOMPARE(polled.count(), 1);
+}
+
+// A quality chosen while the player is not seen playing is only stored; the stream it opens afterwards, asked for
+// before, is of the former quality: the player asks again at the new one.
+void tst_StreamPlayer::playsTheLastQualityAsked()
+{
+    TestSupport::FlvStreamSource peer;
+    QVERIFY(TestSupport::serveClip(peer));
+    const auto qualities = [&peer] {
+        QStringList asked;
+        for (const auto& request : peer.requests())
+            asked << request.query.queryItemValue("q");
+        return asked;
+    };
+    StreamPlayer player(TestSupport::localCamera(3, peer.hostAndPort(), QSize(320, 240)));
+    player.playLive(QualitySettings::Middle);
+    QTRY_COMPARE_WITH_TIMEOUT(player.state(), StreamPlayer::Playing, 20000);
+
+    // Between the player's stop and the start of the stream it was asked for: the quality changes.
+    player.stop(true);
+    QTRY_COMPARE_WITH_TIMEOUT(player.state(), StreamPlayer::Stopped, 10000);
+    player.setQuality(QualitySettings::Low);
+    QCOMPARE(qualities(), QStringList{"1"});
+    player.play();
+    QTRY_COMPARE_WITH_TIMEOUT(qualities().size(), 3, 10000);
+    QCOMPARE(qualities(), (QStringList{"1", "1", "0"}));
+    QTRY_COMPARE_WITH_TIMEOUT(player.state(), StreamPlayer::Playing, 20000);
+    QTest::qWait(1000);
+    QCOMPARE(qualities().size(), 3);
 }
 
 QUORVEL_TEST_MAIN(tst_StreamPlayer)

@@ -48,7 +48,9 @@ private slots:
     void clickedTime_data();
     void clickedTime();
     void stripFollowsThePlayersWhateverTheyReport();
+    void idleScheduleLeavesTheStripToTheTick();
     void everyArchiveStartReachesTheStrip();
+    void clickDropsPendingLiveReissues();
     void pauseAndWatchLimitHoldTheSchedule();
     void lateRecordsJoinThePlayback();
     void archiveModeTakesNineCameras();
@@ -518,6 +520,21 @@ void tst_PlaybackWindow2::stripFollowsThePlayersWhateverTheyReport()
     QVERIFY2(timeText().startsWith("09:00:0"), qPrintable(timeText()));
 }
 
+// With no schedule running, as in live play, only the clock's tick notices a player that stops or starts without a
+// report.
+void tst_PlaybackWindow2::idleScheduleLeavesTheStripToTheTick()
+{
+    window()->addCameras(cameras(47, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(stripPlays(), 20000);
+    VideoWidget* widget = widgets().first();
+    disconnect(widget, &VideoWidget::playerStateChanged, window()->findChild<VideoContainer*>(), nullptr);
+    widget->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(timeText(), "--:--:--", 5000);
+    QVERIFY(!stripPlays());
+    widget->playLive(QualitySettings::High);
+    QTRY_VERIFY_WITH_TIMEOUT(stripPlays() && timeText().endsWith(" (LIVE)"), 20000);
+}
+
 // Clicks that start both cameras alternate with clicks that start the first only, the second due seconds later:
 // the second's stop report then comes while the first starts. Each start shows on the strip.
 void tst_PlaybackWindow2::everyArchiveStartReachesTheStrip()
@@ -542,6 +559,23 @@ void tst_PlaybackWindow2::everyArchiveStartReachesTheStrip()
     QCOMPARE(missed, QStringList());
 }
 
+// A live stream that ended is asked again 500 ms later. A click meanwhile stops the player and the schedule puts it
+// in archive mode: the re-issue must not turn into an archive request of a record the camera was never given.
+void tst_PlaybackWindow2::clickDropsPendingLiveReissues()
+{
+    m_rig.server.setRecords(45, {record(100, "09:00:00", 1200)});
+    openOnArchiveDay(cameras(45, 2));
+    QTRY_VERIFY_WITH_TIMEOUT(allIn(VideoWidget::Playing), 20000);
+    m_rig.source.clearRequests();
+    m_rig.source.cutStreams();
+    QTRY_VERIFY_WITH_TIMEOUT(widgets().at(1)->streamPlayer()->isRetryPending(), 10000);
+    playAt("09:00:01");
+    QTRY_VERIFY_WITH_TIMEOUT(widgets().at(0)->isPlaying() && widgets().at(0)->currentTime() > at("09:00:02"), 20000);
+    QTest::qWait(500);
+    QCOMPARE(archiveRequests(46), QStringList());
+    QCOMPARE(archiveRequests(45), QStringList{"100 09:00:01"});
+}
+
 // An account camera starts the watch period; its own archive requests fail on the local server, harmlessly.
 void tst_PlaybackWindow2::pauseAndWatchLimitHoldTheSchedule()
 {
@@ -550,18 +584,29 @@ void tst_PlaybackWindow2::pauseAndWatchLimitHoldTheSchedule()
     GlobalCameraList open = cameras(34, 2);
     open.insert(accountCamera(36)->globalId(), accountCamera(36));
     openOnArchiveDay(open);
+    QTRY_VERIFY_WITH_TIMEOUT(timeText().endsWith(" (LIVE)"), 20000);
     m_rig.source.clearRequests();
+    // From the click on, the strip shows the archive's clock or none, never the live time it showed before.
+    QSet<QString> shown;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] { shown << timeText(); });
+    watch.start(1);
     playAt("09:00:01");
+    QCOMPARE(timeText(), "09:00:01");
     // The live picture's state may still be the last one reported.
     QTRY_COMPARE_WITH_TIMEOUT(archiveRequests(34).size(), 1, 5000);
     VideoWidget* first = widgets().first();
     QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Playing, 20000);
-    // The strip shows the archive's clock, not the live one it showed before.
-    QTRY_VERIFY_WITH_TIMEOUT(timeText().startsWith("09:00:0"), 10000);
+    // Pause can be clicked once the strip shows a clock.
+    QTRY_VERIFY_WITH_TIMEOUT(stripPlays(), 10000);
 
     auto* pause = child<QPushButton>(window(), "btnPause");
     pause->click();
     QTRY_COMPARE_WITH_TIMEOUT(first->playerState(), VideoWidget::Paused, 5000);
+    watch.stop();
+    for (const QString& text : std::as_const(shown))
+        QVERIFY2(text == "--:--:--" || text.startsWith("09:00:0"), qPrintable(text));
+    QTRY_COMPARE(timeText(), first->currentTime().toString("hh:mm:ss"));
     const QString stillAt = timeText();
     QTest::qWait(2500);
     QCOMPARE(timeText(), stillAt);
