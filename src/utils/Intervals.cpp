@@ -6,11 +6,11 @@ namespace Utils {
 
 namespace {
 
-constexpr std::array<int, 7> kIntervals = {20000, 8000, 45000, 120000, 3600000, 600000, 30000};
+constexpr std::array<int, 8> kIntervals = {20000, 8000, 45000, 120000, 3600000, 600000, 30000, 10000};
 
-std::array<int, 7>& overrides()
+std::array<int, 8>& overrides()
 {
-    static std::array<int, 7> values = {};
+    static std::array<int, 8> values = {};
     return values;
 }
 

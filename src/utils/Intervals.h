@@ -11,6 +11,7 @@ enum class Interval {
     WatchLimit,          // uninterrupted viewing of account cameras (1 h)
     UpdateMessageRepeat, // a critical update notice is shown again (10 min)
     LocalServerTimeout,  // a local video server that sends nothing is given up (30 s)
+    StalledStream,       // a stream that brings nothing while it opens is given up (10 s)
 };
 
 int intervalMs(Interval interval);

@@ -155,6 +155,14 @@ void FlvStreamSource::setStallAfter(qint64 bytes, int closeAfterMs)
     });
 }
 
+void FlvStreamSource::setTrickleAfter(qint64 bytes, int bytesPerTick)
+{
+    PeerThread::call(this, [this, bytes, bytesPerTick] {
+        m_trickleAfter = bytes;
+        m_tricklePerTick = qMax(1, bytesPerTick);
+    });
+}
+
 void FlvStreamSource::setRefusing(bool refusing)
 {
     PeerThread::call(this, [this, refusing] {
@@ -326,6 +334,11 @@ void FlvStreamSource::startStream(QTcpSocket* socket, bool live)
 
 bool FlvStreamSource::send(Stream* stream, const QByteArray& bytes)
 {
+    if (m_trickleAfter > 0) {
+        stream->held += bytes;
+        release(stream, 0);
+        return true;
+    }
     qint64 size = bytes.size();
     if (m_stallAfter > 0 && stream->sent + size >= m_stallAfter) {
         size = qMax<qint64>(0, m_stallAfter - stream->sent);
@@ -342,6 +355,16 @@ bool FlvStreamSource::send(Stream* stream, const QByteArray& bytes)
     return !stream->stalled;
 }
 
+void FlvStreamSource::release(Stream* stream, qint64 extra)
+{
+    const qint64 size = qMin<qint64>(stream->held.size(), qMax<qint64>(0, m_trickleAfter - stream->sent) + extra);
+    if (size <= 0)
+        return;
+    stream->socket->write(stream->held.constData(), size);
+    stream->held.remove(0, size);
+    stream->sent += size;
+}
+
 void FlvStreamSource::pump()
 {
     for (int i = m_streams.size() - 1; i >= 0; --i) {
@@ -353,6 +376,8 @@ void FlvStreamSource::pump()
         }
         if (stream->stalled)
             continue;
+        if (m_trickleAfter > 0)
+            release(stream, m_tricklePerTick);
         const qint64 now = stream->clock.elapsed() + m_burst;
         bool finished = false;
         while (!finished) {

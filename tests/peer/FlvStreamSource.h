@@ -68,6 +68,9 @@ public:
     // Every stream sends this many bytes of its clip (the HTTP head apart), then stalls as above; 0 for no limit.
     // A stalled stream is closed `closeAfterMs` later, or kept open with -1.
     void setStallAfter(qint64 bytes, int closeAfterMs = -1);
+    // Every stream sends this many bytes of its clip as usual, then `bytesPerTick` bytes every 10 ms however far
+    // the clip has got, as over a link that has all but failed; 0 for no limit.
+    void setTrickleAfter(qint64 bytes, int bytesPerTick = 1);
 
     int openStreams() const;
     // Open streams that stalled after the bytes setStallAfter() allows.
@@ -104,6 +107,8 @@ private:
         int next = 0;
         int loop = 0;
         qint64 sent = 0;
+        // The clip's bytes that a trickling stream has not sent yet.
+        QByteArray held;
         QElapsedTimer clock;
     };
 
@@ -116,6 +121,8 @@ private:
     void startStream(QTcpSocket* socket, bool live);
     // Writes what the stall limit leaves of the bytes; false once the stream has stalled.
     bool send(Stream* stream, const QByteArray& bytes);
+    // Sends what a trickling stream holds, up to the trickle limit and `extra` bytes more.
+    void release(Stream* stream, qint64 extra);
 
     QTcpServer m_server;
     quint16 m_port = 0;
@@ -126,6 +133,8 @@ private:
     int m_archiveLoops = 1;
     qint64 m_stallAfter = 0;
     int m_closeStalledAfter = -1;
+    qint64 m_trickleAfter = 0;
+    int m_tricklePerTick = 1;
     // The servers it serves routes of, with the routes' prefix.
     QList<QPair<QPointer<TestSupport::FakeHttpServer>, QByteArray>> m_hosts;
     QList<Request> m_requests;

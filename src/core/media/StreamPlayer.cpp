@@ -2,14 +2,18 @@
 
 #include "core/CameraEndpoint.h"
 #include "core/media/EngineQueue.h"
+#include "core/media/SocketTraffic.h"
 #include "core/media/Vlc.h"
+#include "utils/Intervals.h"
 #include "utils/Mask.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMutex>
 #include <QTimer>
+#include <QUrl>
 
 #include <vlc/vlc.h>
 
@@ -162,6 +166,115 @@ public:
     }
 };
 
+// The sockets of the process just before the engine opened a stream, read on the player's queue; written there
+// once, then read on the GUI thread.
+struct SocketsBefore
+{
+    QSet<quint64> ids;
+    std::atomic<bool> ready{false};
+
+    void take()
+    {
+        ids = SocketTraffic::sockets();
+        ready.store(true, std::memory_order_release);
+    }
+};
+
+// Tells a stream that has stalled while it opens from one that is only slow to show its first picture, by the bytes
+// its connections bring: libvlc counts nothing before a stream plays. Its connections are those to the stream's
+// server (or the engine's proxy) made since the engine was asked to open it; another stream's connection to the
+// same server made meanwhile counts too, so a stream is never given up while one of them brings bytes.
+class OpeningWatch
+{
+public:
+    // The stream the next opens read: the engine connects to its server, or to the proxy it takes from the
+    // environment.
+    void expect(const QString& url)
+    {
+        m_peers.clear();
+        addPeer(QUrl(url));
+        const QByteArray proxy = qgetenv("http_proxy");
+        if (!proxy.isEmpty())
+            addPeer(QUrl::fromUserInput(QString::fromLocal8Bit(proxy)));
+    }
+
+    // The engine is about to open the stream again; the sockets open just before are not its. Take them on the
+    // player's queue before the open.
+    std::shared_ptr<SocketsBefore> restart()
+    {
+        stop();
+        m_before = std::make_shared<SocketsBefore>();
+        return m_before;
+    }
+
+    void stop()
+    {
+        m_watching = false;
+        m_reading = -1;
+        m_seen.clear();
+    }
+
+    // Called by each poll while the stream opens: true once its connections have brought nothing for `limitMs`
+    // by the kernel's readings. Nothing is judged while none of them is open.
+    bool stalled(int limitMs)
+    {
+        if (!m_before || !m_before->ready.load(std::memory_order_acquire))
+            return false;
+        const SocketTraffic::Reading& reading = SocketTraffic::latest(kReadingAge);
+        if (reading.number == m_reading)
+            return false;
+        m_reading = reading.number;
+        QHash<quint64, quint64> received;
+        for (const SocketTraffic::Connection& connection : reading.connections) {
+            if (!m_before->ids.contains(connection.id) && isPeer(connection))
+                received.insert(connection.id, connection.received);
+        }
+        if (!m_watching || received.isEmpty() || received != m_seen) {
+            m_watching = !received.isEmpty();
+            m_seen = received;
+            m_quietSince = reading.takenAt;
+            return false;
+        }
+        return reading.takenAt - m_quietSince >= limitMs;
+    }
+
+private:
+    // A poll every 300 ms finds a new reading.
+    static const int kReadingAge = 250;
+
+    struct Peer
+    {
+        QHostAddress address; // null for a host name: any address of the port then
+        quint16 port;
+    };
+
+    void addPeer(const QUrl& url)
+    {
+        if (url.host().isEmpty())
+            return;
+        m_peers.append({QHostAddress(url.host()), quint16(url.port(80))});
+    }
+
+    bool isPeer(const SocketTraffic::Connection& connection) const
+    {
+        for (const Peer& peer : m_peers) {
+            if (peer.port == connection.peerPort &&
+                (peer.address.isNull() || peer.address.isEqual(connection.peer, QHostAddress::ConvertV4MappedToIPv4)))
+                return true;
+        }
+        return false;
+    }
+
+    QList<Peer> m_peers;
+    std::shared_ptr<SocketsBefore> m_before;
+    // The number of the last reading looked at, and the bytes each connection had brought by then.
+    int m_reading = -1;
+    QHash<quint64, quint64> m_seen;
+    // When the first reading that found them so was taken.
+    qint64 m_quietSince = 0;
+    bool m_watching = false;
+};
+
 class StreamPlayerPrivate
 {
 public:
@@ -200,6 +313,9 @@ public:
     int lastState = 0;
     // Counts the requests and restarts: a restart's clock set once its stop has run applies to it alone.
     int request = 0;
+    OpeningWatch opening;
+    // The stream stalled while it opened and was stopped: it reads as an error until it is asked for again.
+    bool stalled = false;
 
     // Queues a call on the player; a stop, a new media or a start names the state it leaves the player in.
     void post(std::function<void()> call, int leavesState = -1)
@@ -455,6 +571,7 @@ bool StreamPlayer::openVideoUrl(const QString& videoUrl)
     qDebug() << "Play path:" << Utils::maskUrlSecrets(videoUrl);
     if (!d->player)
         return false;
+    d->stalled = false;
     libvlc_media_player_t* player = d->player;
     libvlc_media_t* media = Vlc::instance()->newStreamMedia(videoUrl);
     if (!media) {
@@ -465,6 +582,7 @@ bool StreamPlayer::openVideoUrl(const QString& videoUrl)
         return false;
     }
     d->hasMedia = true;
+    d->opening.expect(videoUrl);
     std::shared_ptr<Internal::StreamSink> sink = d->sink;
     d->post(
         [player, media, sink] {
@@ -525,17 +643,24 @@ bool StreamPlayer::setFrameSize(const QSize& size)
             libvlc_media_player_play(player);
         }
     };
-    if (d->player)
-        d->post([resize, player = d->player] { resize(player); }, d->hasMedia ? libvlc_Opening : libvlc_Stopped);
-    else
+    if (d->player) {
+        d->stalled = false;
+        d->post(
+            [resize, player = d->player, before = d->opening.restart()] {
+                before->take();
+                resize(player);
+            },
+            d->hasMedia ? libvlc_Opening : libvlc_Stopped);
+    } else {
         resize(nullptr);
+    }
     emit frameSizeChanged();
     return true;
 }
 
 int StreamPlayer::readState() const
 {
-    if (!d->player)
+    if (!d->player || d->stalled)
         return libvlc_Error;
     const int state = d->engineState();
     if (d->sink->errorSeen && (state == libvlc_Ended || state == libvlc_Error))
@@ -551,6 +676,14 @@ void StreamPlayer::pollState()
     if (d->mode == ModeArchive)
         time *= speedMultiplier(d->speed);
     int state = readState();
+    if (timed && state == libvlc_Opening) {
+        if (d->opening.stalled(Utils::intervalMs(Utils::Interval::StalledStream))) {
+            giveUpStalled();
+            state = readState();
+        }
+    } else {
+        d->opening.stop();
+    }
     d->lastState = state;
     if (timed && state >= libvlc_Opening && state <= libvlc_Paused)
         d->currentTime = d->startTime.addMSecs(time);
@@ -670,8 +803,15 @@ void StreamPlayer::play()
 {
     if (!d->stateTimer.isActive())
         d->stateTimer.start(kPollInterval);
-    if (d->player)
-        d->post([player = d->player] { libvlc_media_player_play(player); }, d->hasMedia ? libvlc_Opening : -1);
+    if (!d->player)
+        return;
+    d->stalled = false;
+    d->post(
+        [player = d->player, before = d->opening.restart()] {
+            before->take();
+            libvlc_media_player_play(player);
+        },
+        d->hasMedia ? libvlc_Opening : -1);
 }
 
 void StreamPlayer::pause()
@@ -709,6 +849,7 @@ void StreamPlayer::unPause()
 
 void StreamPlayer::stop(bool saveMode)
 {
+    d->stalled = false;
     stopPlayer();
     if (!saveMode)
         d->mode = ModeNone;
@@ -718,6 +859,15 @@ void StreamPlayer::stopPlayer()
 {
     if (d->player)
         d->post([player = d->player] { libvlc_media_player_stop(player); }, libvlc_Stopped);
+}
+
+void StreamPlayer::giveUpStalled()
+{
+    // While it reads a stream's start, the engine's demuxer holds a lock that every other player needs to start.
+    qDebug() << "Stream stalled while opening, given up:" << d->camera->fullName();
+    d->opening.stop();
+    stopPlayer();
+    d->stalled = true;
 }
 
 void StreamPlayer::setSound(bool on)

@@ -44,8 +44,9 @@ private:
 };
 
 // Plays one camera's live or archive stream through its own libvlc player into its own two frame buffers: builds
-// the stream URLs, polls the player every 300 ms, re-issues a failed request up to three times and stops archive
-// at the end of its interval. The decoded picture is handed over to the GUI thread, which paints it.
+// the stream URLs, polls the player every 300 ms, re-issues a failed request up to three times, fails a stream that
+// stalls while it opens, and stops archive at the end of its interval. The decoded picture is handed over to the GUI
+// thread, which paints it.
 //
 // Threads: everything but the three video callbacks runs on the thread the player lives on (the GUI thread); the
 // calls into libvlc that may wait on the network (stopping, a new media, the release) run in order on a worker
@@ -140,6 +141,8 @@ private:
     void reportVideoSize();
     int readState() const;
     void stopPlayer();
+    // Stops a stream that brought nothing for a while as it opened; it then fails as a stream that cannot be opened.
+    void giveUpStalled();
 
     std::unique_ptr<Internal::StreamPlayerPrivate> d;
 };

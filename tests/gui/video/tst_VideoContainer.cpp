@@ -10,6 +10,7 @@
 #include "support/MessageCapture.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
+#include "utils/Intervals.h"
 #include "utils/Settings.h"
 
 #include <QLabel>
@@ -367,6 +368,9 @@ void tst_VideoContainer::erringPlayersAreRetried()
 // waits. Closing them must not hold up the window.
 void tst_VideoContainer::stalledServerFreezesNothing()
 {
+    // The stalled stream is not given up while this test runs.
+    Utils::setIntervalForTesting(Utils::Interval::StalledStream, 600000);
+    const auto restore = qScopeGuard([] { Utils::setIntervalForTesting(Utils::Interval::StalledStream, 0); });
     TestSupport::FlvStreamSource healthy;
     TestSupport::FlvStreamSource stalled;
     QVERIFY(TestSupport::serveClip(healthy) && TestSupport::serveClip(stalled));

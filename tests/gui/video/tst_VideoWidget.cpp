@@ -9,6 +9,7 @@
 #include "support/TestClips.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
+#include "utils/Intervals.h"
 #include "utils/Settings.h"
 
 #include <QElapsedTimer>
@@ -38,6 +39,7 @@ private slots:
     void accountCameraStreamsFromStreamer();
     void failedStreamEndsInError_data();
     void failedStreamEndsInError();
+    void stalledOpeningIsGivenUp();
     void playsArchiveUntilEndTime();
     void offlineCameraIsNotAsked();
     void rotationIsKeptPerCamera();
@@ -77,10 +79,11 @@ bool isBlack(const QImage& image, const QRect& rect)
     return std::all_of(found.cbegin(), found.cend(), [](QRgb colour) { return qGray(colour) <= 8; });
 }
 
-QList<int> retryCounts(const TestSupport::MessageCapture& log)
+QList<int> retryCounts(const TestSupport::MessageCapture& log, int camera = 3)
 {
     QList<int> counts;
-    for (const QString& message : log.messages().filter("Retry request for camera: \"Yard-Cam 3\" "))
+    for (const QString& message :
+         log.messages().filter(QString("Retry request for camera: \"Yard-Cam %1\" ").arg(camera)))
         counts.append(message.section(' ', -1).toInt());
     return counts;
 }
@@ -308,6 +311,54 @@ void tst_VideoWidget::failedStreamEndsInError()
     widget.retryLastRequest(-1);
     QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
     QCOMPARE(retryCounts(log), QList<int>({1, 2, 3, 1}));
+}
+
+// While a stream's start is read, the engine holds a lock that every other player needs to start: a stream that
+// stalls there is given up once it has brought nothing for a while, and fails as a stream that cannot be opened.
+// One that brings bytes, however few, is only slow and keeps opening.
+void tst_VideoWidget::stalledOpeningIsGivenUp()
+{
+    const int bound = 1500;
+    Utils::setIntervalForTesting(Utils::Interval::StalledStream, bound);
+    const auto restore = qScopeGuard([] { Utils::setIntervalForTesting(Utils::Interval::StalledStream, 0); });
+    TestSupport::FlvStreamSource stalled;
+    TestSupport::FlvStreamSource healthy;
+    TestSupport::FlvStreamSource trickling;
+    QVERIFY(TestSupport::serveClip(stalled) && TestSupport::serveClip(healthy) && TestSupport::serveClip(trickling));
+    // Far longer than the test: only the player ends the stall.
+    stalled.setStallAfter(40000, 120000);
+    // Half of what the stalled stream sends, then some 100 bytes a second.
+    trickling.setTrickleAfter(20000, 1);
+
+    TestSupport::MessageCapture log;
+    VideoWidget stuck(TestSupport::localCamera(1, stalled.hostAndPort(), QSize(320, 240)));
+    stuck.playLive(QualitySettings::High);
+    QTRY_COMPARE_WITH_TIMEOUT(stalled.stalledStreams(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(stuck.playerState(), VideoWidget::Opening, 5000);
+
+    // A camera opened after it plays within the bound and a few seconds more.
+    VideoWidget second(TestSupport::localCamera(2, healthy.hostAndPort(), QSize(320, 240)));
+    second.playLive(QualitySettings::High);
+    QTRY_COMPARE_WITH_TIMEOUT(second.playerState(), VideoWidget::Playing, bound + 6000);
+
+    // The stalled camera is re-issued three times, each stalling and given up in turn, and then shows "Error".
+    QTRY_VERIFY_WITH_TIMEOUT(stuck.playerState() == VideoWidget::Error && stuck.statusText() == "Error", 30000);
+    QCOMPARE(retryCounts(log, 1), QList<int>({1, 2, 3}));
+    QCOMPARE(stalled.requestCount(), 4);
+    QCOMPARE(log.count("Stream stalled while opening, given up: \"Yard-Cam 1\""), 4);
+    QCOMPARE(second.playerState(), VideoWidget::Playing);
+    QCOMPARE(healthy.requestCount(), 1);
+    QTest::qWait(1000);
+    QCOMPARE(stalled.requestCount(), 4);
+
+    // A trickling stream opens for three bounds and more, and is neither given up nor asked for again.
+    VideoWidget slow(TestSupport::localCamera(3, trickling.hostAndPort(), QSize(320, 240)));
+    slow.playLive(QualitySettings::High);
+    QTRY_COMPARE_WITH_TIMEOUT(trickling.openStreams(), 1, 10000);
+    QTest::qWait(3 * bound);
+    QCOMPARE(slow.playerState(), VideoWidget::Opening);
+    QCOMPARE(trickling.requestCount(), 1);
+    QCOMPARE(log.count("given up: \"Yard-Cam 3\""), 0);
 }
 
 void tst_VideoWidget::playsArchiveUntilEndTime()
