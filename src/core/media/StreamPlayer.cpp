@@ -306,6 +306,8 @@ public:
     // The quality of the stream last asked for, which the player opens when it is asked to play.
     QualitySettings::Type requestQuality = QualitySettings::High;
     ArchivePlaySpeed speed = SpeedX1;
+    // Likewise the speed of the archive last asked for.
+    ArchivePlaySpeed requestSpeed = SpeedX1;
     int startId = 0;
     int endId = 0;
     int retryCount = 0;
@@ -562,6 +564,7 @@ void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, Q
     d->endTime = QDateTime::fromSecsSinceEpoch(to);
 
     d->requestQuality = d->quality;
+    d->requestSpeed = speed;
     openVideoUrl(CameraEndpoint(d->camera).archiveUrl(startId, endId, from, d->quality, speed));
     play();
 }
@@ -696,9 +699,10 @@ void StreamPlayer::pollState()
         d->lastState = state;
     }
 
-    // A quality chosen while the player was not seen playing yet (libvlc reports a start a moment after it was
-    // asked for) was only stored: the stream it opens is of the former quality.
-    if (d->mode != ModeNone && state >= libvlc_Opening && state <= libvlc_Playing && d->requestQuality != d->quality) {
+    // A quality or speed chosen while the player was not seen playing yet (libvlc reports a start a moment after it
+    // was asked for) was only stored: the stream it opens is of the former one.
+    const bool outdated = d->requestQuality != d->quality || (d->mode == ModeArchive && d->requestSpeed != d->speed);
+    if (d->mode != ModeNone && state >= libvlc_Opening && state <= libvlc_Playing && outdated) {
         retryLastRequest(-1);
         state = readState();
         d->lastState = state;

@@ -122,6 +122,29 @@ void tst_StreamPlayer::playsTheLastQualityAsked()
     QTRY_COMPARE_WITH_TIMEOUT(player.state(), StreamPlayer::Playing, 20000);
     QTest::qWait(1000);
     QCOMPARE(qualities().size(), 3);
+
+    // The same for an archive's speed.
+    TestSupport::FlvStreamSource archive;
+    QVERIFY(TestSupport::serveClip(archive, TestSupport::Clip::H264, true));
+    const auto speeds = [&archive] {
+        QStringList asked;
+        for (const auto& request : archive.requests())
+            asked << request.query.queryItemValue("speed");
+        return asked;
+    };
+    StreamPlayer archived(TestSupport::localCamera(3, archive.hostAndPort(), QSize(320, 240)));
+    const qint64 from = QDateTime::currentSecsSinceEpoch() - 3600;
+    archived.playArchive(1, 2, from, from + 600, QualitySettings::Low, QuorvelClient::Core::SpeedX1);
+    QTRY_COMPARE_WITH_TIMEOUT(archived.state(), StreamPlayer::Playing, 20000);
+    archived.stop(true);
+    QTRY_COMPARE_WITH_TIMEOUT(archived.state(), StreamPlayer::Stopped, 10000);
+    archived.setSpeed(QuorvelClient::Core::SpeedX4);
+    archived.play();
+    QTRY_COMPARE_WITH_TIMEOUT(speeds().size(), 3, 10000);
+    QCOMPARE(speeds(), (QStringList{"1", "1", "4"}));
+    QTRY_COMPARE_WITH_TIMEOUT(archived.state(), StreamPlayer::Playing, 20000);
+    QTest::qWait(1000);
+    QCOMPARE(speeds().size(), 3);
 }
 
 QUORVEL_TEST_MAIN(tst_StreamPlayer)
