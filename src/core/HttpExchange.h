@@ -51,9 +51,9 @@ public:
 
     // The longest body read; a longer reply fails with TooLargeError.
     void setMaxBodyBytes(qint64 bytes);
-    // An exchange during which the peer sends nothing for this long (connecting included) fails with
-    // TimeoutError; 0, the default, waits for ever.
-    void setTransferTimeout(int milliseconds);
+    // A request not answered in full this long after request() (connecting and followed redirects included) fails
+    // with TimeoutError, however steadily the peer sends; 0, the default, waits for ever.
+    void setRequestTimeout(int milliseconds);
 
     // Sends one request to the current host; an empty path goes as "/". Aborts an exchange still running.
     // A body is sent only when hasBody is true.

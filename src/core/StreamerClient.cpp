@@ -54,9 +54,9 @@ QVariantMap StreamerClient::params() const
     return d->params;
 }
 
-void StreamerClient::setTransferTimeout(int milliseconds)
+void StreamerClient::setRequestTimeout(int milliseconds)
 {
-    d->http.setTransferTimeout(milliseconds);
+    d->http.setRequestTimeout(milliseconds);
 }
 
 void StreamerClient::request(const QString& command, const QVariantMap& params, bool parsingNeeded)

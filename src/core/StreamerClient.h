@@ -29,8 +29,9 @@ public:
 
     // The parameters of the last request().
     QVariantMap params() const;
-    // A request whose peer stays silent this long fails with -4; by default a request waits for ever.
-    void setTransferTimeout(int milliseconds);
+    // A request not answered in full this long after it was sent (followed redirects included) fails with -4,
+    // however steadily the peer sends; by default a request waits for ever.
+    void setRequestTimeout(int milliseconds);
 
 signals:
     void responceReceived(const QVariant& response);

@@ -832,8 +832,8 @@ void RosterWidget::askLocalServer(const Core::LocalVideoServerPtr& server, bool 
         return;
     const Core::CameraEndpoint endpoint(*server);
     Core::StreamerClient* client = endpoint.newClient();
-    // A server that accepts the connection and never answers would otherwise never be asked again.
-    client->setTransferTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
+    // A server that never ends its answer, or sends it a byte at a time, would otherwise hold its place for good.
+    client->setRequestTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
     pending.insert(client, server->id());
     if (cameraList) {
         connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalCamerasReceived);

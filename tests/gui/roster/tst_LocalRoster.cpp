@@ -96,6 +96,7 @@ private slots:
     void followsTheServerState_data();
     void followsTheServerState();
     void silentServersTimeOut();
+    void tricklingServersLetTheOthersIn();
     void camerasAndCapabilitiesFollowTheReplies();
 
 private:
@@ -421,6 +422,51 @@ void tst_LocalRoster::silentServersTimeOut()
     peers[0]->clearFailures();
     poll();
     QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+}
+
+// 33 servers that send a byte every 100 ms and never end, listed before 7 good ones: each of the 32 places is
+// given back after the time-out, and the good servers come online in the first cycle.
+void tst_LocalRoster::tricklingServersLetTheOthersIn()
+{
+    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 1000);
+    TestSupport::FakeVideoServer slow, good;
+    for (auto* peer : {&slow, &good}) {
+        peer->setPassword("pw");
+        peer->setListenBacklogSize(256);
+        QVERIFY(peer->start(QHostAddress::AnyIPv4));
+    }
+    for (const char* command : {"streams/info", "vs_info/"})
+        slow.failCommand(command, PeerReply::trickle(100, PeerReply::json(QByteArray(100000, ' ') + "[]")));
+    QByteArrayList entries;
+    for (int i = 1; i <= 33; ++i)
+        entries << entry("127.0.1." + QByteArray::number(i), QByteArray::number(slow.port()), "Slow", "pw");
+    for (int i = 1; i <= 7; ++i)
+        entries << entry("127.0.2." + QByteArray::number(i), QByteArray::number(good.port()), "Good", "pw");
+    writeFile('[' + entries.join(',') + ']');
+    TestSupport::ObjectCensus census;
+    roster = std::make_unique<GUI::RosterWidget>();
+    roster->init(true);
+    roster->findChild<QTimer*>("localPollTimer")->stop();
+
+    const auto states = [this](const QString& name) {
+        QList<LocalVideoServer::LocalVideoServerState> list;
+        for (LocalServerTreeItem* row : localRows(roster.get())) {
+            if (row->server()->name() == name)
+                list << row->server()->state();
+        }
+        return list;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(states("Good"),
+                              QList<LocalVideoServer::LocalVideoServerState>(7, LocalVideoServer::Online), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(census.alive("QuorvelClient::Core::StreamerClient"), 0, 10000);
+    QCOMPARE(states("Slow"), QList<LocalVideoServer::LocalVideoServerState>(33, LocalVideoServer::Offline));
+    // Each server asked once, with one request of each kind.
+    QSet<QByteArray> asked;
+    for (const TestSupport::PeerRequest& request : slow.requests())
+        asked.insert(request.header("Host") + request.path);
+    QCOMPARE(asked.size(), 66);
+    QCOMPARE(slow.requests().size(), 66);
+    QCOMPARE(good.requests().size(), 14);
 }
 
 void tst_LocalRoster::camerasAndCapabilitiesFollowTheReplies()
