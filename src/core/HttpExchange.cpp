@@ -6,7 +6,6 @@
 #include "utils/SettingsKeys.h"
 
 #include <QDeadlineTimer>
-#include <QDebug>
 #include <QNetworkProxy>
 #include <QPointer>
 #include <QSslSocket>
@@ -49,6 +48,8 @@ public:
     QDeadlineTimer due{QDeadlineTimer::Forever};
     QTimer timer;
     bool followingRedirect = false;
+    bool quiet = false;
+    QString failureLine;
 
     // The connection, kept between requests while the peer keeps it open.
     QTcpSocket* socket = nullptr;
@@ -413,6 +414,24 @@ void HttpExchange::setRequestTimeout(int milliseconds)
     d->requestTimeout = milliseconds;
 }
 
+void HttpExchange::setQuiet(bool quiet)
+{
+    d->quiet = quiet;
+}
+
+QString HttpExchange::failureLine() const
+{
+    return d->failureLine;
+}
+
+void HttpExchange::keepOrLog(const QString& line)
+{
+    if (d->quiet)
+        d->failureLine = line;
+    else
+        qDebug().noquote() << line;
+}
+
 void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQuery, const RawHeaders& headers,
                            const QByteArray& body, bool hasBody)
 {
@@ -470,18 +489,19 @@ bool HttpExchange::settle(bool errorOccured, const QByteArray& method, const cha
                           QByteArray* body)
 {
     const int status = statusCode();
+    d->failureLine.clear();
     if (errorOccured) {
         if (error() == TooLargeError) {
-            qDebug() << "HTTP reply too large:" << errorString();
+            logFailure("HTTP reply too large:", errorString());
             emit failed(responseHeaderValid() ? -2 : -4, status);
             return false;
         }
-        qDebug() << "HTTP error:" << int(error()) << errorString();
+        logFailure("HTTP error:", int(error()), errorString());
         emit failed(-4, status);
         return false;
     }
     if (!responseHeaderValid()) {
-        qDebug() << invalidHeaderLabel;
+        logFailure(invalidHeaderLabel);
         emit failed(-4, status);
         return false;
     }
@@ -491,18 +511,18 @@ bool HttpExchange::settle(bool errorOccured, const QByteArray& method, const cha
         if (logRedirect)
             qDebug() << "HTTP Redirection to" << logged;
         if (redirectCount() >= maxRedirects) {
-            qDebug() << "HTTP error: too many redirections:" << redirectCount();
+            logFailure("HTTP error: too many redirections:", redirectCount());
             emit failed(-3, status);
             return false;
         }
         if (!followRedirect(method, location)) {
-            qDebug() << "Bad redirect address:" << logged;
+            logFailure("Bad redirect address:", logged);
             emit failed(-3, status);
         }
         return false;
     }
     if (status > 302) {
-        qDebug() << "HTTP error: HTTP status:" << status << Utils::logExcerpt(reasonPhrase());
+        logFailure("HTTP error: HTTP status:", status, Utils::logExcerpt(reasonPhrase()));
         emit failed(-3, status);
         return false;
     }

@@ -6,7 +6,6 @@
 #include "gui/roster/RowTexts.h"
 #include "gui/roster/ServerWidget.h"
 
-#include <QDebug>
 #include <QIcon>
 #include <QPointer>
 #include <QTreeWidget>
@@ -66,7 +65,7 @@ void LocalServerTreeItem::createWidget()
 
 void LocalServerTreeItem::onServerStateChanged(Core::LocalVideoServer::LocalVideoServerState newState)
 {
-    qDebug() << "Local videoserver state changed to:" << int(newState);
+    // The roster logs the change, with the others of its poll cycle.
     setState(newState);
 }
 
