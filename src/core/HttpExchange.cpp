@@ -5,7 +5,7 @@
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
-#include <QDebug>
+#include <QDeadlineTimer>
 #include <QNetworkProxy>
 #include <QPointer>
 #include <QSslSocket>
@@ -26,9 +26,10 @@ public:
 
     explicit HttpExchangePrivate(HttpExchange* owner) : q(owner)
     {
-        silence.setSingleShot(true);
-        QObject::connect(&silence, &QTimer::timeout, q,
-                         [this] { fail(HttpExchange::TimeoutError, QStringLiteral("The peer sent nothing in time")); });
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, q, [this] {
+            fail(HttpExchange::TimeoutError, QStringLiteral("The peer did not answer in time"));
+        });
     }
 
     HttpExchange* q;
@@ -42,9 +43,13 @@ public:
     QString proxyUser;
     QString proxyPassword;
     qint64 maxBody = ReplyLimits::json;
-    int transferTimeout = 0;
-    // Runs while an exchange waits for the peer; restarted by every byte the peer sends.
-    QTimer silence;
+    int requestTimeout = 0;
+    // When the request and the redirects it follows are given up; runs out while an exchange is under way.
+    QDeadlineTimer due{QDeadlineTimer::Forever};
+    QTimer timer;
+    bool followingRedirect = false;
+    bool quiet = false;
+    QString failureLine;
 
     // The connection, kept between requests while the peer keeps it open.
     QTcpSocket* socket = nullptr;
@@ -178,8 +183,6 @@ void HttpExchangePrivate::startExchange()
 
 void HttpExchangePrivate::onReadyRead()
 {
-    if (silence.isActive())
-        silence.start();
     if (phase != Tunnelling && phase != Exchanging) {
         // Bytes nobody asked for: the connection is not used again.
         if (phase == Idle)
@@ -298,7 +301,7 @@ void HttpExchangePrivate::complete()
     const bool keep = reader->keepAlive();
     reader.reset();
     phase = Idle;
-    silence.stop();
+    timer.stop();
     if (keep)
         reusable = true;
     else
@@ -321,7 +324,7 @@ void HttpExchangePrivate::fail(HttpExchange::Error kind, const QString& text)
     errorText = text;
     reader.reset();
     phase = Idle;
-    silence.stop();
+    timer.stop();
     dropSocket();
     emitDone(true);
 }
@@ -337,7 +340,7 @@ void HttpExchangePrivate::failHeader()
     errorText.clear();
     reader.reset();
     phase = Idle;
-    silence.stop();
+    timer.stop();
     dropSocket();
     emitDone(false);
 }
@@ -406,9 +409,27 @@ void HttpExchange::setMaxBodyBytes(qint64 bytes)
     d->maxBody = bytes;
 }
 
-void HttpExchange::setTransferTimeout(int milliseconds)
+void HttpExchange::setRequestTimeout(int milliseconds)
 {
-    d->transferTimeout = milliseconds;
+    d->requestTimeout = milliseconds;
+}
+
+void HttpExchange::setQuiet(bool quiet)
+{
+    d->quiet = quiet;
+}
+
+QString HttpExchange::failureLine() const
+{
+    return d->failureLine;
+}
+
+void HttpExchange::keepOrLog(const QString& line)
+{
+    if (d->quiet)
+        d->failureLine = line;
+    else
+        qDebug().noquote() << line;
 }
 
 void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQuery, const RawHeaders& headers,
@@ -445,10 +466,12 @@ void HttpExchange::request(const QByteArray& method, const QByteArray& pathAndQu
     if (hasBody)
         out += body;
     d->pending = out;
-    if (d->transferTimeout > 0)
-        d->silence.start(d->transferTimeout);
+    if (!d->followingRedirect)
+        d->due = d->requestTimeout > 0 ? QDeadlineTimer(d->requestTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+    if (d->due.isForever())
+        d->timer.stop();
     else
-        d->silence.stop();
+        d->timer.start(int(qMax<qint64>(0, d->due.remainingTime())));
 
     d->inRequest = true;
     const bool reuse = d->socket && d->reusable && d->socketKey == d->connectionKey() &&
@@ -466,18 +489,19 @@ bool HttpExchange::settle(bool errorOccured, const QByteArray& method, const cha
                           QByteArray* body)
 {
     const int status = statusCode();
+    d->failureLine.clear();
     if (errorOccured) {
         if (error() == TooLargeError) {
-            qDebug() << "HTTP reply too large:" << errorString();
+            logFailure("HTTP reply too large:", errorString());
             emit failed(responseHeaderValid() ? -2 : -4, status);
             return false;
         }
-        qDebug() << "HTTP error:" << int(error()) << errorString();
+        logFailure("HTTP error:", int(error()), errorString());
         emit failed(-4, status);
         return false;
     }
     if (!responseHeaderValid()) {
-        qDebug() << invalidHeaderLabel;
+        logFailure(invalidHeaderLabel);
         emit failed(-4, status);
         return false;
     }
@@ -487,18 +511,18 @@ bool HttpExchange::settle(bool errorOccured, const QByteArray& method, const cha
         if (logRedirect)
             qDebug() << "HTTP Redirection to" << logged;
         if (redirectCount() >= maxRedirects) {
-            qDebug() << "HTTP error: too many redirections:" << redirectCount();
+            logFailure("HTTP error: too many redirections:", redirectCount());
             emit failed(-3, status);
             return false;
         }
         if (!followRedirect(method, location)) {
-            qDebug() << "Bad redirect address:" << logged;
+            logFailure("Bad redirect address:", logged);
             emit failed(-3, status);
         }
         return false;
     }
     if (status > 302) {
-        qDebug() << "HTTP error: HTTP status:" << status << Utils::logExcerpt(reasonPhrase());
+        logFailure("HTTP error: HTTP status:", status, Utils::logExcerpt(reasonPhrase()));
         emit failed(-3, status);
         return false;
     }
@@ -523,7 +547,10 @@ bool HttpExchange::followRedirect(const QByteArray& method, const QByteArray& lo
     RawHeaders headers;
     headers << qMakePair(QByteArrayLiteral("Host"), Utils::authority(d->host, d->port).toUtf8());
     headers << qMakePair(QByteArrayLiteral("Accept"), QByteArrayLiteral("*/*"));
+    // The redirect is part of the request it answers, within the same time.
+    d->followingRedirect = true;
     request(method, Utils::pathAndQuery(target), headers);
+    d->followingRedirect = false;
     d->redirects = redirects + 1;
     return true;
 }
@@ -536,7 +563,7 @@ int HttpExchange::redirectCount() const
 void HttpExchange::abort()
 {
     ++d->generation;
-    d->silence.stop();
+    d->timer.stop();
     d->reader.reset();
     d->phase = Internal::HttpExchangePrivate::Idle;
     d->dropSocket();

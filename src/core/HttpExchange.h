@@ -3,6 +3,7 @@
 #include "core/HttpReplyReader.h"
 
 #include <QByteArray>
+#include <QDebug>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -51,9 +52,26 @@ public:
 
     // The longest body read; a longer reply fails with TooLargeError.
     void setMaxBodyBytes(qint64 bytes);
-    // An exchange during which the peer sends nothing for this long (connecting included) fails with
-    // TimeoutError; 0, the default, waits for ever.
-    void setTransferTimeout(int milliseconds);
+    // A request not answered in full this long after request() (connecting and followed redirects included) fails
+    // with TimeoutError, however steadily the peer sends; 0, the default, waits for ever.
+    void setRequestTimeout(int milliseconds);
+
+    // A quiet exchange writes no line of its own for a failure: the line is kept as failureLine(), for an issuer
+    // that sums up the failures of many requests.
+    void setQuiet(bool quiet);
+    // The line of the last failure of a quiet exchange, as qDebug() would write it; empty after a success.
+    QString failureLine() const;
+    // Logs a failure's line as qDebug() does with these items, or keeps it when quiet.
+    template <typename... Items> void logFailure(const Items&... items)
+    {
+        QString line;
+        {
+            QDebug stream(&line);
+            (stream << ... << items);
+        }
+        line.chop(line.endsWith(QLatin1Char(' ')) ? 1 : 0);
+        keepOrLog(line);
+    }
 
     // Sends one request to the current host; an empty path goes as "/". Aborts an exchange still running.
     // A body is sent only when hasBody is true.
@@ -95,6 +113,8 @@ signals:
     void failed(int errorCode, int httpStatus);
 
 private:
+    void keepOrLog(const QString& line);
+
     std::unique_ptr<Internal::HttpExchangePrivate> d;
     friend class Internal::HttpExchangePrivate;
 };

@@ -158,24 +158,25 @@ void LocalVideoServer::addCamera(CameraPtr camera)
     emit cameraAdded(camera);
 }
 
-void LocalVideoServer::removeCamera(camera_id_t id)
+void LocalVideoServer::removeCamera(camera_id_t id, bool logged)
 {
     const auto it = d->cameras.find(id);
     if (it == d->cameras.end())
         return;
     // A reply may take every camera of the server away at once.
     static Utils::LogCap removals(QStringLiteral("cameras removed"), QtDebugMsg, Utils::LogCap::UntilEventLoop);
-    if (removals.next())
+    if (logged && removals.next())
         qDebug().noquote() << "Local videoserver: removed camera" << globalIdText(it.value()->globalId()) << id;
     d->cameras.erase(it);
     emit cameraRemoved(id);
 }
 
-void LocalVideoServer::removeAllCameras()
+void LocalVideoServer::removeAllCameras(bool logged)
 {
     if (d->cameras.isEmpty())
         return;
-    qDebug() << "Local videoserver: removed all cameras" << d->host;
+    if (logged)
+        qDebug() << "Local videoserver: removed all cameras" << d->host;
     d->cameras.clear();
     emit camerasRemoved();
 }

@@ -52,8 +52,10 @@ public:
     void setArchiveSearchSupported(bool supported);
 
     void addCamera(CameraPtr camera);
-    void removeCamera(camera_id_t id);
-    void removeAllCameras();
+    // Both write a line of their own unless `logged` is false: a caller that removes the cameras of many servers
+    // sums the lines up.
+    void removeCamera(camera_id_t id, bool logged = true);
+    void removeAllCameras(bool logged = true);
 
     bool operator==(const LocalVideoServer& other) const;
     bool operator!=(const LocalVideoServer& other) const;

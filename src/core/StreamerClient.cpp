@@ -7,7 +7,6 @@
 #include "utils/Settings.h"
 #include "utils/SettingsKeys.h"
 
-#include <QDebug>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -54,9 +53,19 @@ QVariantMap StreamerClient::params() const
     return d->params;
 }
 
-void StreamerClient::setTransferTimeout(int milliseconds)
+void StreamerClient::setRequestTimeout(int milliseconds)
 {
-    d->http.setTransferTimeout(milliseconds);
+    d->http.setRequestTimeout(milliseconds);
+}
+
+void StreamerClient::setQuiet(bool quiet)
+{
+    d->http.setQuiet(quiet);
+}
+
+QString StreamerClient::failureLine() const
+{
+    return d->http.failureLine();
 }
 
 void StreamerClient::request(const QString& command, const QVariantMap& params, bool parsingNeeded)
@@ -98,7 +107,7 @@ void StreamerClient::onHttpDone(bool errorOccured)
         return;
     const int status = d->http.statusCode();
     if (body.isEmpty()) {
-        qDebug() << "HTTP bad data: empty responce";
+        d->http.logFailure("HTTP bad data: empty responce");
         emit error(-2, status);
         return;
     }
@@ -122,7 +131,7 @@ void StreamerClient::onHttpDone(bool errorOccured)
     }
     }
     if (!parsed) {
-        qDebug() << "HTTP bad data: cannot parse responce:" << Utils::logExcerpt(body);
+        d->http.logFailure("HTTP bad data: cannot parse responce:", Utils::logExcerpt(body));
         emit error(-2, status);
         return;
     }

@@ -29,8 +29,14 @@ public:
 
     // The parameters of the last request().
     QVariantMap params() const;
-    // A request whose peer stays silent this long fails with -4; by default a request waits for ever.
-    void setTransferTimeout(int milliseconds);
+    // A request not answered in full this long after it was sent (followed redirects included) fails with -4,
+    // however steadily the peer sends; by default a request waits for ever.
+    void setRequestTimeout(int milliseconds);
+    // A quiet client writes no line of its own for a failure; failureLine() holds it for the issuer, which may sum
+    // up the failures of many requests.
+    void setQuiet(bool quiet);
+    // The line of the last failure of a quiet client; empty after a success.
+    QString failureLine() const;
 
 signals:
     void responceReceived(const QVariant& response);

@@ -10,7 +10,7 @@ enum class Interval {
     ArchiveRefresh,      // the shown day's archive records are asked again (120 s)
     WatchLimit,          // uninterrupted viewing of account cameras (1 h)
     UpdateMessageRepeat, // a critical update notice is shown again (10 min)
-    LocalServerTimeout,  // a local video server that sends nothing is given up (30 s)
+    LocalServerTimeout,  // a request to a local video server not answered in full is given up (30 s)
     StalledStream,       // a stream that brings nothing while it opens is given up (10 s)
 };
 

@@ -73,6 +73,7 @@ private slots:
     void redirectsNameTheirHost();
     void failedRequestCanBeSentAgain();
     void secretsAndServerBytesStayOutOfTheLog();
+    void timeOutCoversTheWholeRequest();
 
 private:
     Outcome runLocal(const QString& command, const QVariantMap& params, bool parsing = true)
@@ -363,6 +364,31 @@ void tst_StreamerClient::secretsAndServerBytesStayOutOfTheLog()
     QVERIFY(log.contains("{{{... (1048576 bytes)"));
     for (const QString& message : log.messages())
         QVERIFY2(message.size() < 500, qPrintable(message.left(500)));
+}
+
+// A peer that keeps sending is given up all the same when the whole request, redirects included, takes too long.
+void tst_StreamerClient::timeOutCoversTheWholeRequest()
+{
+    MessageCapture log;
+    StreamerClient client("127.0.0.1", local->port());
+    client.setRequestTimeout(1500);
+    const QVariantMap params{{"server", "1"}, {"sessionId", QUrl::toPercentEncoding(local->password())}};
+    // About 80 bytes, one every 40 ms.
+    local->enqueueReply(PeerReply::trickle(40));
+    QCOMPARE(run(&client, "streams/info", params).errors.value(0).first, -4);
+
+    // Two hops of about a second each, every one shorter than the time-out.
+    FakeHttpServer elsewhere;
+    elsewhere.setFixedReply(PeerReply::trickle(10));
+    QVERIFY(elsewhere.start());
+    local->enqueueReply(
+        PeerReply::trickle(10, PeerReply::redirect(302, "http://127.0.0.1:" + QByteArray::number(elsewhere.port()))));
+    QCOMPARE(run(&client, "streams/info", params).errors.value(0).first, -4);
+    QCOMPARE(elsewhere.requests().size(), 1);
+    QCOMPARE(log.count("HTTP error: 5 \"The peer did not answer in time\""), 2);
+
+    // In time, the reply is taken.
+    QCOMPARE(run(&client, "streams/info", params).replies.size(), 1);
 }
 
 QUORVEL_TEST_MAIN(tst_StreamerClient)

@@ -90,6 +90,14 @@ PeerReply PeerReply::filler(qint64 bytes, Framing framing)
     return reply;
 }
 
+PeerReply PeerReply::trickle(int intervalMs, const PeerReply& reply)
+{
+    PeerReply trickled = reply;
+    trickled.behaviour = Trickle;
+    trickled.trickleMs = intervalMs;
+    return trickled;
+}
+
 QList<QPair<QByteArray, PeerReply>> PeerReply::drops()
 {
     return {{"closed after reading", withBehaviour(CloseWithoutReply)},
@@ -343,6 +351,22 @@ void sendFiller(QTcpSocket* socket, qint64 bytes, PeerReply::Framing framing)
     more();
 }
 
+// Writes the bytes one at a time, one every intervalMs, for as long as the client stays.
+void sendTrickle(QTcpSocket* socket, const QByteArray& bytes, int intervalMs, bool keepAlive)
+{
+    auto* timer = new QTimer(socket);
+    auto sent = std::make_shared<qsizetype>(0);
+    QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, bytes, sent, keepAlive] {
+        socket->write(bytes.mid((*sent)++, 1));
+        if (*sent < bytes.size())
+            return;
+        timer->stop();
+        if (!keepAlive)
+            socket->disconnectFromHost();
+    });
+    timer->start(intervalMs);
+}
+
 } // namespace
 
 void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
@@ -383,6 +407,10 @@ void FakeHttpServer::sendReply(QTcpSocket* socket, const PeerReply& reply)
     }
     out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     out += keepAlive ? QByteArray("\r\n") : QByteArray("Connection: close\r\n\r\n");
+    if (reply.behaviour == PeerReply::Trickle) {
+        sendTrickle(socket, out + reply.body, reply.trickleMs, keepAlive);
+        return;
+    }
     if (reply.behaviour == PeerReply::CloseMidReply) {
         out += reply.body.left(reply.body.size() / 2);
         socket->write(out);

@@ -52,7 +52,8 @@ struct PeerReply
         NeverAnswer,       // the connection stays open and silent
         Raw,               // `raw` is written as it is, then the connection is closed
         Reset,             // the connection is reset as soon as the request is read
-        Filler             // a body of `fillerBytes` made as it is sent, framed by `framing`
+        Filler,            // a body of `fillerBytes` made as it is sent, framed by `framing`
+        Trickle            // the whole reply sent one byte every `trickleMs`
     };
     enum Framing { ByLength, Chunked, UntilClose };
 
@@ -64,12 +65,15 @@ struct PeerReply
     QByteArray raw;
     qint64 fillerBytes = 0;
     Framing framing = ByLength;
+    int trickleMs = 0;
 
     static PeerReply json(const QByteArray& body, int status = 200);
     static PeerReply redirect(int status, const QByteArray& location);
     static PeerReply withBehaviour(Behaviour behaviour);
     static PeerReply rawBytes(const QByteArray& bytes);
     static PeerReply filler(qint64 bytes, Framing framing);
+    // The reply, one byte every intervalMs: a slow server that never stays silent for long.
+    static PeerReply trickle(int intervalMs, const PeerReply& reply = json("[]"));
     // The ways a peer drops a request after reading it, by name: closed, reset, a broken status line, garbage.
     static QList<QPair<QByteArray, PeerReply>> drops();
 };

@@ -7,7 +7,6 @@
 #include "gui/roster/ServerWidget.h"
 #include "utils/CutText.h"
 
-#include <QDebug>
 #include <QIcon>
 #include <QPointer>
 #include <QTreeWidget>
@@ -67,7 +66,7 @@ void LocalServerTreeItem::createWidget()
 
 void LocalServerTreeItem::onServerStateChanged(Core::LocalVideoServer::LocalVideoServerState newState)
 {
-    qDebug() << "Local videoserver state changed to:" << int(newState);
+    // The roster logs the change, with the others of its poll cycle.
     setState(newState);
 }
 

@@ -37,6 +37,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -57,6 +58,46 @@ const int kMaxCameras = 16;
 // Local servers asked at once, two connections each; the others wait their turn, so that a long list cannot use up
 // the process's file handles.
 const int kMaxPolledServers = 32;
+
+// Lines of one kind that a poll cycle writes in full; the others are counted.
+const int kLoggedPerKind = 10;
+
+// The lines a poll cycle writes for its servers: the first few of each kind in full, the others counted in one
+// line when the cycle ends, so that a long list of failing servers cannot flood the log.
+class PollLog
+{
+public:
+    enum Kind { CameraListErrors, ServerInfoErrors, StateChanges, CameraRemovals, KindCount };
+
+    // Counts a line of the kind; true while the cycle still writes it in full.
+    bool admit(Kind kind) { return ++m_seen[kind] <= kLoggedPerKind; }
+
+    // Writes how many lines of each kind were left out, and starts counting anew.
+    void summarise()
+    {
+        static const char* const what[KindCount] = {"local roster update errors", "local vs_info update errors",
+                                                    "local server state changes", "local camera removals"};
+        for (int kind = 0; kind < KindCount; ++kind) {
+            if (m_seen[kind] > kLoggedPerKind) {
+                qDebug().noquote()
+                    << QStringLiteral("\u2026 and %1 more %2").arg(m_seen[kind] - kLoggedPerKind).arg(what[kind]);
+            }
+            m_seen[kind] = 0;
+        }
+    }
+
+private:
+    std::array<qsizetype, KindCount> m_seen{};
+};
+
+// The line a quiet client kept of its failure.
+void logFailureLine(QObject* sender)
+{
+    const auto* client = qobject_cast<Core::StreamerClient*>(sender);
+    const QString line = client ? client->failureLine() : QString();
+    if (!line.isEmpty())
+        qDebug().noquote() << line;
+}
 
 QFont rootFont(const QTreeWidgetItem* item)
 {
@@ -372,6 +413,7 @@ public:
     // Ids of the local servers of a poll cycle still waiting for their turn, in order, and the same as a set.
     QList<QString> pollQueue;
     QSet<QString> pollQueued;
+    PollLog pollLog;
 };
 
 } // namespace Internal
@@ -786,6 +828,8 @@ void RosterWidget::addLocalServerItem(Core::LocalVideoServerPtr server)
 
 void RosterWidget::updateLocalServersStatuses()
 {
+    // A cycle that has not ended yet is summed up here.
+    d->pollLog.summarise();
     for (auto it = d->localServers.cbegin(); it != d->localServers.cend(); ++it) {
         if (!d->pollQueued.contains(it.key())) {
             d->pollQueued.insert(it.key());
@@ -833,8 +877,10 @@ void RosterWidget::askLocalServer(const Core::LocalVideoServerPtr& server, bool 
         return;
     const Core::CameraEndpoint endpoint(*server);
     Core::StreamerClient* client = endpoint.newClient();
-    // A server that accepts the connection and never answers would otherwise never be asked again.
-    client->setTransferTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
+    // A server that never ends its answer, or sends it a byte at a time, would otherwise hold its place for good.
+    client->setRequestTimeout(Utils::intervalMs(Utils::Interval::LocalServerTimeout));
+    // The failures of a cycle are logged by the roster, which sums them up.
+    client->setQuiet(true);
     pending.insert(client, server->id());
     if (cameraList) {
         connect(client, &Core::StreamerClient::responceReceived, this, &RosterWidget::onLocalCamerasReceived);
@@ -860,6 +906,16 @@ Core::LocalVideoServerPtr RosterWidget::takeLocalReply(bool cameraList)
     const QString id = found.value();
     pending.erase(found);
     pollWaitingServers();
+    if (d->pollQueue.isEmpty() && d->pendingCameraLists.isEmpty() && d->pendingServerInfos.isEmpty()) {
+        // Once the reply is applied: its lines belong to the cycle that ends with it.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (d->pollQueue.isEmpty() && d->pendingCameraLists.isEmpty() && d->pendingServerInfos.isEmpty())
+                    d->pollLog.summarise();
+            },
+            Qt::QueuedConnection);
+    }
     return d->localServers.value(id);
 }
 
@@ -872,7 +928,7 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
 
     const QVariantList list = responce.toList();
     if (list.isEmpty()) {
-        server->removeAllCameras();
+        removeAllLocalCameras(server);
         sortTree();
         return;
     }
@@ -912,14 +968,24 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
     const QList<Core::camera_id_t> held = server->cameras().keys();
     for (Core::camera_id_t id : held) {
         if (!seen.contains(id))
-            server->removeCamera(id);
+            server->removeCamera(id, d->pollLog.admit(PollLog::CameraRemovals));
     }
     sortTree();
 }
 
+void RosterWidget::removeAllLocalCameras(const Core::LocalVideoServerPtr& server)
+{
+    // The record writes its line only when it has cameras.
+    server->removeAllCameras(server->cameras().isEmpty() || d->pollLog.admit(PollLog::CameraRemovals));
+}
+
 void RosterWidget::onCameraListRequestError(int errorCode, int httpStatus)
 {
-    qDebug() << "Roster: local roster update error" << errorCode << "http" << httpStatus;
+    const bool logged = d->pollLog.admit(PollLog::CameraListErrors);
+    if (logged) {
+        logFailureLine(sender());
+        qDebug() << "Roster: local roster update error" << errorCode << "http" << httpStatus;
+    }
     const Core::LocalVideoServerPtr server = takeLocalReply(true);
     if (!server)
         return;
@@ -935,12 +1001,13 @@ void RosterWidget::onCameraListRequestError(int errorCode, int httpStatus)
         state = Core::LocalVideoServer::Offline;
         break;
     default:
-        qWarning() << "Local roster update: unexpected error";
+        if (logged)
+            qWarning() << "Local roster update: unexpected error";
         return;
     }
     if (server->state() == state && server->cameras().isEmpty())
         return;
-    server->removeAllCameras();
+    removeAllLocalCameras(server);
     server->setState(state);
     sortTree();
 }
@@ -963,7 +1030,10 @@ void RosterWidget::onLocalVsInfoReceived(QVariant responce)
 
 void RosterWidget::onVsInfoRequestError(int errorCode, int httpStatus)
 {
-    qDebug() << "Roster: local vs_info update error" << errorCode << "http" << httpStatus;
+    if (d->pollLog.admit(PollLog::ServerInfoErrors)) {
+        logFailureLine(sender());
+        qDebug() << "Roster: local vs_info update error" << errorCode << "http" << httpStatus;
+    }
     takeLocalReply(false);
 }
 
@@ -972,8 +1042,12 @@ void RosterWidget::onLocalVideoserverStateChanged(Core::LocalVideoServer::LocalV
     auto* server = qobject_cast<Core::LocalVideoServer*>(sender());
     if (!server)
         return;
-    qDebug() << "onLocalVideoserverStateChanged:" << server->name() << int(state)
-             << Core::LocalVideoServer::stateText(state);
+    if (d->pollLog.admit(PollLog::StateChanges)) {
+        // The row's line, which it leaves to the roster.
+        qDebug() << "Local videoserver state changed to:" << int(state);
+        qDebug() << "onLocalVideoserverStateChanged:" << server->name() << int(state)
+                 << Core::LocalVideoServer::stateText(state);
+    }
     emit localVideoserverStateChanged(server, state);
 }
 

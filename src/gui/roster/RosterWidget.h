@@ -97,6 +97,8 @@ private:
     // Takes the row of an equal server out of the tree and the server's id out of the map; neither saves nor polls.
     void removeLocalServerItem(Core::LocalVideoServerPtr server);
     void editLocalServer(const Core::LocalVideoServerPtr& current);
+    // Takes the cameras off a polled server, its line counted with the others of the poll cycle.
+    void removeAllLocalCameras(const Core::LocalVideoServerPtr& server);
     // The local server a reply of a pending request belongs to, null when it left the map meanwhile; the request
     // is forgotten and its client released.
     Core::LocalVideoServerPtr takeLocalReply(bool cameraList);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -96,6 +97,8 @@ private slots:
     void followsTheServerState_data();
     void followsTheServerState();
     void silentServersTimeOut();
+    void tricklingServersLetTheOthersIn();
+    void aPollCycleSumsUpItsFailures();
     void camerasAndCapabilitiesFollowTheReplies();
 
 private:
@@ -421,6 +424,123 @@ void tst_LocalRoster::silentServersTimeOut()
     peers[0]->clearFailures();
     poll();
     QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+}
+
+// 33 servers that send a byte every 100 ms and never end, listed before 7 good ones: each of the 32 places is
+// given back after the time-out, and the good servers come online in the first cycle.
+void tst_LocalRoster::tricklingServersLetTheOthersIn()
+{
+    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 1000);
+    TestSupport::FakeVideoServer slow, good;
+    for (auto* peer : {&slow, &good}) {
+        peer->setPassword("pw");
+        peer->setListenBacklogSize(256);
+        QVERIFY(peer->start(QHostAddress::AnyIPv4));
+    }
+    for (const char* command : {"streams/info", "vs_info/"})
+        slow.failCommand(command, PeerReply::trickle(100, PeerReply::json(QByteArray(100000, ' ') + "[]")));
+    QByteArrayList entries;
+    for (int i = 1; i <= 33; ++i)
+        entries << entry("127.0.1." + QByteArray::number(i), QByteArray::number(slow.port()), "Slow", "pw");
+    for (int i = 1; i <= 7; ++i)
+        entries << entry("127.0.2." + QByteArray::number(i), QByteArray::number(good.port()), "Good", "pw");
+    writeFile('[' + entries.join(',') + ']');
+    TestSupport::ObjectCensus census;
+    roster = std::make_unique<GUI::RosterWidget>();
+    roster->init(true);
+    roster->findChild<QTimer*>("localPollTimer")->stop();
+
+    const auto states = [this](const QString& name) {
+        QList<LocalVideoServer::LocalVideoServerState> list;
+        for (LocalServerTreeItem* row : localRows(roster.get())) {
+            if (row->server()->name() == name)
+                list << row->server()->state();
+        }
+        return list;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(states("Good"),
+                              QList<LocalVideoServer::LocalVideoServerState>(7, LocalVideoServer::Online), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(census.alive("QuorvelClient::Core::StreamerClient"), 0, 10000);
+    QCOMPARE(states("Slow"), QList<LocalVideoServer::LocalVideoServerState>(33, LocalVideoServer::Offline));
+    // Each server asked once, with one request of each kind.
+    QSet<QByteArray> asked;
+    for (const TestSupport::PeerRequest& request : slow.requests())
+        asked.insert(request.header("Host") + request.path);
+    QCOMPARE(asked.size(), 66);
+    QCOMPARE(slow.requests().size(), 66);
+    QCOMPARE(good.requests().size(), 14);
+}
+
+// 200 servers that answer and 200 that refuse the connection, over three cycles: the answering ones come online
+// with two cameras, then drop both for a third, then refuse the password. Each kind of line is written for the
+// first ten servers or cameras of a cycle, and the others are counted in one line.
+void tst_LocalRoster::aPollCycleSumsUpItsFailures()
+{
+    TestSupport::FakeVideoServer peer;
+    peer.setPassword("pw");
+    // Offline cameras: no previews are asked.
+    peer.setCameras({{1, "Door", 0}, {2, "Gate", 0}});
+    peer.setListenBacklogSize(256);
+    QVERIFY(peer.start(QHostAddress::AnyIPv4));
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::AnyIPv4));
+    const QByteArray closedPort = QByteArray::number(closed.serverPort());
+    closed.close();
+    QByteArrayList entries;
+    for (int i = 1; i <= 200; ++i) {
+        entries << entry("127.0.3." + QByteArray::number(i), QByteArray::number(peer.port()), "Answers", "pw");
+        entries << entry("127.0.4." + QByteArray::number(i), closedPort, "Closed", "pw");
+    }
+    writeFile('[' + entries.join(',') + ']');
+    roster = std::make_unique<GUI::RosterWidget>();
+    TestSupport::ObjectCensus census;
+    TestSupport::MessageCapture capture;
+    const QString more = QString::fromUtf8("\u2026 and %1 more local %2");
+
+    const QList<QStringList> summaries{
+        {more.arg(190).arg("roster update errors"), more.arg(190).arg("vs_info update errors"),
+         more.arg(190).arg("server state changes")},
+        {more.arg(190).arg("roster update errors"), more.arg(190).arg("vs_info update errors"),
+         more.arg(390).arg("camera removals")},
+        {more.arg(390).arg("roster update errors"), more.arg(390).arg("vs_info update errors"),
+         more.arg(190).arg("server state changes"), more.arg(190).arg("camera removals")}};
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        if (cycle == 0) {
+            roster->init(true);
+            roster->findChild<QTimer*>("localPollTimer")->stop();
+        } else {
+            if (cycle == 1)
+                peer.setCameras({{3, "Yard", 0}});
+            else
+                peer.setPassword("changed");
+            poll();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(capture.contains(summaries[cycle].first()), 20000);
+        QTRY_COMPARE(capture.count(QString::fromUtf8("\u2026")), summaries[cycle].size());
+        for (const QString& summary : summaries[cycle])
+            QVERIFY2(capture.contains(summary), qPrintable(summary));
+        QCOMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
+        QCOMPARE(record(0)->state(), cycle < 2 ? LocalVideoServer::Online : LocalVideoServer::AccessDenied);
+        QCOMPARE(cameras(record(0)), QString(cycle == 0 ? "1:Door:2 2:Gate:2" : cycle == 1 ? "3:Yard:2" : ""));
+        QCOMPARE(localRows(roster.get()).constLast()->server()->state(), LocalVideoServer::Offline);
+
+        const QStringList lines = capture.messages();
+        QVERIFY2(lines.size() <= 100, qPrintable(QString::number(lines.size())));
+        QCOMPARE(capture.count("Roster: local roster update error"), 10);
+        QCOMPARE(capture.count("Roster: local vs_info update error"), 10);
+        // Each error line follows the client's own line about it.
+        for (int i = 1; i < lines.size(); ++i) {
+            if (lines[i].startsWith("Roster: local"))
+                QVERIFY2(lines[i - 1].startsWith("HTTP error: "), qPrintable(lines[i - 1]));
+        }
+        const int refused = capture.count("HTTP error: 1 \"Connection refused\"");
+        QCOMPARE(refused + capture.count("HTTP error: HTTP status: 403 \"Forbidden\""), 20);
+        QVERIFY(cycle == 2 || refused == 20);
+        QCOMPARE(capture.count("Local videoserver state changed to: "), cycle == 1 ? 0 : 10);
+        QCOMPARE(capture.count("onLocalVideoserverStateChanged: \"Answers\""), cycle == 1 ? 0 : 10);
+        QCOMPARE(capture.count("Local videoserver: removed"), cycle == 0 ? 0 : 10);
+        capture.clear();
+    }
 }
 
 void tst_LocalRoster::camerasAndCapabilitiesFollowTheReplies()
