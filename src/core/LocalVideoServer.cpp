@@ -158,14 +158,21 @@ void LocalVideoServer::addCamera(CameraPtr camera)
     emit cameraAdded(camera);
 }
 
+void LocalVideoServer::removeCamera(camera_id_t id)
+{
+    if (!d->cameras.contains(id))
+        return;
+    // A reply may take every camera of the server away at once.
+    static Utils::LogCap removals(QStringLiteral("cameras removed"), QtDebugMsg, Utils::LogCap::UntilEventLoop);
+    removeCamera(id, removals.next());
+}
+
 void LocalVideoServer::removeCamera(camera_id_t id, bool logged)
 {
     const auto it = d->cameras.find(id);
     if (it == d->cameras.end())
         return;
-    // A reply may take every camera of the server away at once.
-    static Utils::LogCap removals(QStringLiteral("cameras removed"), QtDebugMsg, Utils::LogCap::UntilEventLoop);
-    if (logged && removals.next())
+    if (logged)
         qDebug().noquote() << "Local videoserver: removed camera" << globalIdText(it.value()->globalId()) << id;
     d->cameras.erase(it);
     emit cameraRemoved(id);

@@ -52,9 +52,10 @@ public:
     void setArchiveSearchSupported(bool supported);
 
     void addCamera(CameraPtr camera);
-    // Both write a line of their own unless `logged` is false: a caller that removes the cameras of many servers
-    // sums the lines up.
-    void removeCamera(camera_id_t id, bool logged = true);
+    // A camera removed writes a line of its own, the first few of those removed at once. A caller that removes the
+    // cameras of many servers sums the lines up itself, and says with `logged` which ones are written.
+    void removeCamera(camera_id_t id);
+    void removeCamera(camera_id_t id, bool logged);
     void removeAllCameras(bool logged = true);
 
     bool operator==(const LocalVideoServer& other) const;
