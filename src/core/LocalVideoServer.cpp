@@ -49,7 +49,11 @@ LocalVideoServer::LocalVideoServer(LocalVideoServerState state, const QString& h
     d->archiveExportSupported = archiveExportSupported;
     d->archiveSearchSupported = archiveSearchSupported;
     d->id = host + QLatin1Char(':') + QString::number(port);
-    qDebug() << "Created" << int(state) << host << port << name << Utils::maskSecret(password);
+    // A long list file makes thousands at once.
+    static Utils::LogCap created(QStringLiteral("local videoservers created"), QtDebugMsg,
+                                 Utils::LogCap::UntilEventLoop);
+    if (created.next())
+        qDebug() << "Created" << int(state) << host << port << name << Utils::maskSecret(password);
 }
 
 LocalVideoServer::~LocalVideoServer() = default;

@@ -193,6 +193,15 @@ void tst_LocalVideoServer::removalsAtOnceAreCounted()
     QCOMPARE(log.count("Local videoserver: removed camera"), 6);
     QCoreApplication::processEvents();
     QCOMPARE(log.messages().size(), 7);
+
+    // So are the servers of a long list made at once.
+    log.clear();
+    QList<LocalVideoServerPtr> servers;
+    for (int i = 0; i < 1000; ++i)
+        servers << makeServer();
+    QCOMPARE(log.count("Created"), 5);
+    QTRY_COMPARE(log.messages().filter("more local videoservers created"),
+                 QStringList(QString::fromUtf8("\u2026 and 995 more local videoservers created")));
 }
 
 #include "tst_LocalVideoServer.moc"

@@ -516,7 +516,9 @@ void tst_LocalRoster::aPollCycleSumsUpItsFailures()
             poll();
         }
         QTRY_VERIFY_WITH_TIMEOUT(capture.contains(summaries[cycle].first()), 20000);
-        QTRY_COMPARE(capture.count(QString::fromUtf8("\u2026")), summaries[cycle].size());
+        // The list file's servers, made at once, are summed up too: not in a poll cycle.
+        QTRY_COMPARE(capture.count(QString::fromUtf8("\u2026")) - capture.count("more local videoservers created"),
+                     summaries[cycle].size());
         for (const QString& summary : summaries[cycle])
             QVERIFY2(capture.contains(summary), qPrintable(summary));
         QCOMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
