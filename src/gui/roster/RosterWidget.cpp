@@ -533,12 +533,14 @@ QList<QTreeWidgetItem*> RosterWidget::serverRows() const
 
 void RosterWidget::expandAll()
 {
+    d->ui.treeWidget->deferLayout();
     for (QTreeWidgetItem* row : serverRows())
         row->setExpanded(true);
 }
 
 void RosterWidget::collapseAll()
 {
+    d->ui.treeWidget->deferLayout();
     for (QTreeWidgetItem* row : serverRows())
         row->setExpanded(false);
 }
@@ -606,6 +608,17 @@ void RosterWidget::onServersListReceived(QVariant serversList)
         return;
     // A reply may change every row.
     d->ui.treeWidget->deferLayout();
+    const RosterTree::Batch batch(d->ui.treeWidget);
+    // The view keeps an index for each expanded row, which every row added or taken out updates: the server rows
+    // are collapsed while the reply is applied.
+    QList<QTreeWidgetItem*> expanded;
+    for (int i = 0; i < d->internetRoot->childCount(); ++i) {
+        QTreeWidgetItem* row = d->internetRoot->child(i);
+        if (row->isExpanded()) {
+            row->setExpanded(false);
+            expanded << row;
+        }
+    }
     const bool firstFill = d->internetRoot->childCount() == 0;
     QSet<QString> seen;
     int built = 0;
@@ -628,6 +641,11 @@ void RosterWidget::onServersListReceived(QVariant serversList)
         vanished->invalidate();
     }
     sortTree();
+    for (QTreeWidgetItem* row : std::as_const(expanded)) {
+        // Rows of vanished servers are out of the tree already.
+        if (row->parent() == d->internetRoot)
+            row->setExpanded(true);
+    }
     if (firstFill) {
         d->internetRoot->setExpanded(true);
         if (built <= 10)
@@ -867,6 +885,7 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
     const Core::LocalVideoServerPtr server = takeLocalReply(true);
     if (!server)
         return;
+    const RosterTree::Batch batch(d->ui.treeWidget);
     server->setState(Core::LocalVideoServer::Online);
 
     const QVariantList list = responce.toList();
@@ -1248,6 +1267,10 @@ void RosterWidget::serverItemInvalidated()
     if (!item)
         return;
     d->ui.treeWidget->setItemWidget(item, 0, nullptr);
+    // Taken out now, while the reply keeps the server rows collapsed: a row taken out costs as much as the
+    // expanded rows of the tree.
+    if (QTreeWidgetItem* parent = item->QTreeWidgetItem::parent())
+        parent->removeChild(item);
     item->deleteLater();
 }
 

@@ -4,6 +4,7 @@
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
+#include "support/RowLayouts.h"
 #include "support/TestEnvironment.h"
 #include "utils/Intervals.h"
 
@@ -97,6 +98,7 @@ private slots:
     void followsTheServerState();
     void silentServersTimeOut();
     void camerasAndCapabilitiesFollowTheReplies();
+    void repliesLayTheTreeOutOnce();
 
 private:
     // Local servers on loopback with these passwords and cameras, named "Lab0", "Lab1" ... in the list file of a
@@ -464,6 +466,33 @@ void tst_LocalRoster::camerasAndCapabilitiesFollowTheReplies()
     QCOMPARE(kept->password(), QString("new"));
     QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
     QVERIFY(record(0)->isArchiveExportSupported() && kept->isArchiveExportSupported());
+}
+
+void tst_LocalRoster::repliesLayTheTreeOutOnce()
+{
+    // An expanded server's cameras coming, all at once replaced by others, and going: a few layouts of the tree for
+    // each reply, not one per row.
+    start({{"pw", {}}});
+    QVERIFY(QTest::qWaitForWindowExposed(roster.get()));
+    LocalServerTreeItem* row = localRows(roster.get())[0];
+    row->setExpanded(true);
+    QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+    TestSupport::RowLayouts layouts(row->treeWidget());
+    QList<TestSupport::FakeCamera> cameras;
+    for (int id = 1; id <= 300; ++id)
+        cameras << TestSupport::FakeCamera{id, QString("Camera %1").arg(id)};
+    for (int step = 0; step < 3; ++step) {
+        peers[0]->setCameras(step == 2 ? QList<TestSupport::FakeCamera>() : cameras);
+        poll();
+        QTRY_COMPARE(record(0)->cameras().keys().value(0), step == 2 ? 0 : 1 + 300 * step);
+        QCOMPARE(row->childCount(), step == 2 ? 0 : 300);
+        row->treeWidget()->viewport()->repaint();
+        QVERIFY2(layouts.most() <= 6, qPrintable(QString("step %1: laid out %2 times").arg(step).arg(layouts.most())));
+        layouts.clear();
+        for (TestSupport::FakeCamera& camera : cameras)
+            camera.id += 300;
+    }
+    QVERIFY(row->isExpanded());
 }
 
 QUORVEL_TEST_MAIN(tst_LocalRoster)
