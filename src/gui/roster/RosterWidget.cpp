@@ -894,25 +894,34 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
         sortTree();
         return;
     }
-    QSet<Core::camera_id_t> seen;
+    // An id listed more than once is applied once, with its last entry, as the account's roster takes the last object
+    // of an id: applying each entry would turn the camera on and off, and ask for its preview, each time.
+    QList<QPair<Core::camera_id_t, QVariantMap>> entries;
+    QHash<Core::camera_id_t, qsizetype> lastEntry;
     for (const QVariant& value : list) {
         const QVariantMap object = value.toMap();
         qint64 id = 0;
         if (object.isEmpty() || !wholeNumber(object.value(QStringLiteral("id")), INT_MIN, INT_MAX, &id))
             continue;
-        seen.insert(Core::camera_id_t(id));
+        lastEntry.insert(Core::camera_id_t(id), entries.size());
+        entries.append({Core::camera_id_t(id), object});
+    }
+    for (qsizetype entry = 0; entry < entries.size(); ++entry) {
+        const auto& [id, object] = entries.at(entry);
+        if (lastEntry.value(id) != entry)
+            continue;
         qint64 status = 0;
         wholeNumber(object.value(QStringLiteral("status")), INT_MIN, INT_MAX, &status);
         const Core::Camera::CameraFlags flags = status == 0 ? Core::Camera::Offline : Core::Camera::CameraFlags();
         const QString name = object.value(QStringLiteral("name")).toString();
 
-        if (server->hasCamera(Core::camera_id_t(id))) {
+        if (server->hasCamera(id)) {
             // A known camera keeps the name, codec and size it was first built with.
-            server->cameras().value(Core::camera_id_t(id))->setFlags(flags);
+            server->cameras().value(id)->setFlags(flags);
             continue;
         }
         auto fresh = std::make_shared<Core::Camera>(
-            Core::camera_id_t(id), name, server->id(), 1, server->name(), true, server->isArchiveExportSupported(),
+            id, name, server->id(), 1, server->name(), true, server->isArchiveExportSupported(),
             server->isArchiveSearchSupported(), resolutionOf(object), object.value(QStringLiteral("vcodec")).toString(),
             flags, QString());
         // A camera still open in a player comes back as the record the player holds.
@@ -929,7 +938,7 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
     }
     const QList<Core::camera_id_t> held = server->cameras().keys();
     for (Core::camera_id_t id : held) {
-        if (!seen.contains(id))
+        if (!lastEntry.contains(id))
             server->removeCamera(id);
     }
     sortTree();
