@@ -3,12 +3,18 @@
 // cameras, shown offscreen at the dock's size. For each size: the first fill (wall time until every row is in, the
 // GUI thread's CPU time, its longest stall as the longest gap of a 1 ms heartbeat, heap growth per camera row with
 // its record, and the widgets made), expanding every server, a refresh equal to the last reply and one that turns
-// every camera offline or back online; the medians of five rounds for the first two sizes. Then a local server list
-// file of 130,000 servers read at start and shown. The last lines compare 10,000 cameras with 2,000.
+// every camera offline or back online; the medians of five rounds for the first two sizes. The same for the shapes of
+// many small servers: 2,000 cameras on 1,000 servers, 10,000 on 2,000 and on 5,000, and 10,000 servers of one camera.
+// Then a local server whose row is expanded before its first answer: 10,000 and 30,000 cameras coming in, going
+// offline and being replaced by as many others; and seven of its cameras, shown, in a list of 60,000 entries whose
+// status flips, with the log lines it writes. Then a local server list file of 130,000 servers read at start and
+// shown. The last lines compare 10,000 cameras with 2,000, on few servers and on many.
+#include "core/LocalVideoServer.h"
 #include "core/SessionManager.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
+#include "gui/roster/ServerTreeItem.h"
 #include "peer/FakeNetwork.h"
 #include "peer/FakeVideoServer.h"
 #include "support/EventLoopRuns.h"
@@ -158,13 +164,16 @@ Sizes account(Peers& peers, int servers, int camerasEach, int rounds)
     }
     Sizes sizes;
     sizes.fill = median(fills);
-    std::printf("%6d cameras, first fill: %6.0f ms, GUI CPU %6.0f ms, longest stall %5.0f ms; heap %5.0f bytes per "
-                "camera row, %d widgets\n",
-                cameras, sizes.fill.wallMs, sizes.fill.cpuMs, sizes.fill.longestGapMs, perRow, widgets);
+    std::printf("%6d cameras on %5d servers, first fill: %6.0f ms, GUI CPU %6.0f ms, longest stall %5.0f ms; heap "
+                "%5.0f bytes per camera row, %d widgets\n",
+                cameras, servers, sizes.fill.wallMs, sizes.fill.cpuMs, sizes.fill.longestGapMs, perRow, widgets);
 
     const Step expand = measure([&] { widget->expandAll(); }, [] { return true; });
     std::printf("%6d cameras, all expanded: longest stall %5.0f ms, %d widgets\n", cameras, expand.longestGapMs,
                 int(QApplication::allWidgets().size() - widgetsBefore));
+    const Step collapse = measure([&] { widget->collapseAll(); }, [] { return true; });
+    widget->expandAll();
+    std::printf("%6d cameras, all collapsed: longest stall %5.0f ms\n", cameras, collapse.longestGapMs);
 
     // Unchanged, and every camera going offline or coming back.
     std::vector<Step> unchanged, changed;
@@ -182,11 +191,118 @@ Sizes account(Peers& peers, int servers, int camerasEach, int rounds)
                 "changed %5.0f ms (GUI CPU %5.0f ms, longest stall %5.0f ms)\n",
                 cameras, sizes.unchanged.wallMs, sizes.unchanged.cpuMs, sizes.unchanged.longestGapMs,
                 sizes.changed.wallMs, sizes.changed.cpuMs, sizes.changed.longestGapMs);
+    setRoster(QVariantMap());
+    auto* tree = widget->findChild<QTreeWidget*>("treeWidget");
+    const Step gone = measureRequest([&] { QMetaObject::invokeMethod(widget, "requestServerList"); },
+                                     [&] { return rowsOf(tree, GUI::ServerTreeItem::Type) == 0; });
+    std::printf("%6d cameras, every server gone: %5.0f ms (GUI CPU %5.0f ms, longest stall %5.0f ms)\n", cameras,
+                gone.wallMs, gone.cpuMs, gone.longestGapMs);
     std::fflush(stdout);
     widget->deinit();
     delete widget;
     runFor(300);
     return sizes;
+}
+
+// Counts the messages written while it lives, debug messages too.
+class LogCount
+{
+public:
+    LogCount()
+    {
+        s_count = 0;
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=true"));
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) { ++s_count; });
+    }
+    ~LogCount()
+    {
+        qInstallMessageHandler(m_previous);
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    }
+    int count() const { return s_count; }
+
+private:
+    static inline int s_count = 0;
+    QtMessageHandler m_previous;
+};
+
+// The roster of one local server whose row is expanded before its first answer, which lists `cameras` cameras.
+void localServer(Peers& peers, int cameras)
+{
+    TestSupport::FakeVideoServer peer;
+    peer.setPassword("pw");
+    QList<TestSupport::FakeCamera> list;
+    for (int c = 1; c <= cameras; ++c)
+        list << TestSupport::FakeCamera{c, QString("Camera %1").arg(c)};
+    peer.setCameras(list);
+    if (!peer.start())
+        return;
+    peers.net.proxy.map("127.0.0.1", peer.port(), QHostAddress::LocalHost, peer.port());
+    QFile file("local_roster.txt");
+    file.open(QIODevice::WriteOnly);
+    file.write("[{\"ip\":\"127.0.0.1\",\"name\":\"Lab\",\"password\":\"pw\",\"port\":" +
+               QByteArray::number(peer.port()) + "}]");
+    file.close();
+    auto* widget = new GUI::RosterWidget;
+    widget->resize(250, 780);
+    widget->show();
+    auto* tree = widget->findChild<QTreeWidget*>("treeWidget");
+    QTreeWidgetItem* row = tree->topLevelItem(0)->child(0);
+    row->setExpanded(true);
+    runFor(300);
+    const Core::LocalVideoServerPtr server = static_cast<GUI::LocalServerTreeItem*>(row)->server();
+    const auto poll = [&] { QMetaObject::invokeMethod(widget, "updateLocalServersStatuses"); };
+    const auto allFlags = [&](int flags) {
+        const QMap<Core::camera_id_t, Core::CameraPtr> held = server->cameras();
+        return std::all_of(held.cbegin(), held.cend(), [&](const Core::CameraPtr& c) { return c->flags() == flags; });
+    };
+
+    const Step fill = measure(
+        [&] {
+            widget->init(true);
+            widget->findChild<QTimer*>("localPollTimer")->stop();
+        },
+        [&] { return row->childCount() == cameras; });
+    for (TestSupport::FakeCamera& camera : list)
+        camera.status = 0;
+    peer.setCameras(list);
+    const Step offline = measure(poll, [&] { return allFlags(Core::Camera::Offline); });
+    for (TestSupport::FakeCamera& camera : list)
+        camera.id += cameras;
+    peer.setCameras(list);
+    const Step replaced =
+        measure(poll, [&] { return !server->cameras().isEmpty() && server->cameras().firstKey() > cameras; });
+    std::printf("local server, %6d cameras expanded: first answer %6.0f ms (GUI CPU %6.0f ms, longest stall %5.0f ms), "
+                "all offline %5.0f ms (longest stall %5.0f ms), all replaced %5.0f ms (longest stall %5.0f ms)\n",
+                cameras, fill.wallMs, fill.cpuMs, fill.longestGapMs, offline.wallMs, offline.longestGapMs,
+                replaced.wallMs, replaced.longestGapMs);
+
+    // Seven offline cameras, shown; then a list that flips each of them 4,285 times and leaves them online.
+    if (cameras == 10000) {
+        QByteArray body = "[";
+        for (int id = 1; id <= 7; ++id)
+            body += QByteArray(id > 1 ? "," : "") + "{\"id\":" + QByteArray::number(id) + ",\"status\":0}";
+        peer.failCommand("streams/info", TestSupport::PeerReply::json(body + ']'));
+        poll();
+        runUntil([&] { return server->cameras().size() == 7; }, 20);
+        tree->scrollToTop();
+        runFor(1000);
+        body = "[";
+        for (int i = 0; i < 60000; ++i)
+            body += QByteArray(i ? "," : "") + "{\"id\":" + QByteArray::number(1 + i % 7) +
+                    ",\"status\":" + QByteArray::number((59999 - i) / 7 % 2 == 0 ? 1 : 0) + '}';
+        peer.failCommand("streams/info", TestSupport::PeerReply::json(body + ']'));
+        LogCount log;
+        const Step repeated = measure(poll, [&] { return allFlags(0); });
+        std::printf("local server, 60,000 entries over 7 ids: %5.0f ms (GUI CPU %5.0f ms, longest stall %5.0f ms), %d "
+                    "log lines\n",
+                    repeated.wallMs, repeated.cpuMs, repeated.longestGapMs, log.count());
+    }
+    std::fflush(stdout);
+    widget->deinit();
+    delete widget;
+    QFile::remove("local_roster.txt");
+    runFor(300);
 }
 
 void localList(int servers)
@@ -243,16 +359,39 @@ int main(int argc, char* argv[])
     Core::SessionManager::instance()->requestSessionId();
     signIn.exec();
 
-    const Sizes small = account(peers, 100, 20, 5);
-    const Sizes large = account(peers, 250, 40, 5);
-    account(peers, 1000, 40, 1);
-    localList(130000);
-    std::printf("10,000 / 2,000 cameras: first fill %.2f (GUI CPU %.2f), unchanged refresh %.2f (GUI CPU %.2f), "
-                "changed refresh %.2f (GUI CPU %.2f)\n",
-                large.fill.wallMs / small.fill.wallMs, large.fill.cpuMs / small.fill.cpuMs,
-                large.unchanged.wallMs / small.unchanged.wallMs, large.unchanged.cpuMs / small.unchanged.cpuMs,
-                large.changed.wallMs / small.changed.wallMs, large.changed.cpuMs / small.changed.cpuMs);
-    std::printf("ratio: %.2f\n", large.fill.wallMs / small.fill.wallMs);
+    // Names of parts to run alone: "few" servers, "many" servers, "local" server, local server "list".
+    const QStringList only = app.arguments().mid(1);
+    const auto wanted = [&](const char* part) { return only.isEmpty() || only.contains(QLatin1String(part)); };
+    Sizes small, large, manySmall, manyLarge;
+    if (wanted("few")) {
+        small = account(peers, 100, 20, 5);
+        large = account(peers, 250, 40, 5);
+        account(peers, 1000, 40, 1);
+    }
+    if (wanted("many")) {
+        manySmall = account(peers, 1000, 2, 3);
+        account(peers, 2000, 5, 1);
+        manyLarge = account(peers, 5000, 2, 1);
+        account(peers, 10000, 1, 1);
+    }
+    if (wanted("local")) {
+        localServer(peers, 10000);
+        localServer(peers, 30000);
+    }
+    if (wanted("list"))
+        localList(130000);
+    if (wanted("many")) {
+        std::printf("10,000 cameras on 5,000 servers / 2,000 on 1,000: first fill %.2f (GUI CPU %.2f)\n",
+                    manyLarge.fill.wallMs / manySmall.fill.wallMs, manyLarge.fill.cpuMs / manySmall.fill.cpuMs);
+    }
+    if (wanted("few")) {
+        std::printf("10,000 / 2,000 cameras: first fill %.2f (GUI CPU %.2f), unchanged refresh %.2f (GUI CPU %.2f), "
+                    "changed refresh %.2f (GUI CPU %.2f)\n",
+                    large.fill.wallMs / small.fill.wallMs, large.fill.cpuMs / small.fill.cpuMs,
+                    large.unchanged.wallMs / small.unchanged.wallMs, large.unchanged.cpuMs / small.unchanged.cpuMs,
+                    large.changed.wallMs / small.changed.wallMs, large.changed.cpuMs / small.changed.cpuMs);
+        std::printf("ratio: %.2f\n", large.fill.wallMs / small.fill.wallMs);
+    }
     std::fflush(stdout);
     TestSupport::cleanupEnvironment();
     return 0;

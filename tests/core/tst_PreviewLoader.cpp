@@ -284,15 +284,19 @@ void tst_PreviewLoader::refusedSessionAsksForRelogin()
     loader->start();
     camera->setFlags(Camera::Offline);
     camera->setFlags(Camera::CameraFlags());
+    QSignalSpy ticks(refreshTimer(), &QTimer::timeout);
     refreshTimer()->setInterval(50);
-    QTRY_VERIFY(log.count("already exists, will not create new request") >= 5);
+    QTRY_VERIFY(ticks.count() >= 5);
     QCOMPARE(streamer.requests().size(), 1);
     QCOMPARE(relogin.count(), 1);
+    // Each ask finds the request there; the log says so once.
+    QCOMPARE(log.count("already exists, will not create new request"), 1);
 }
 
 void tst_PreviewLoader::removingDropsTheRequest()
 {
     ObjectCensus census;
+    MessageCapture log;
     PreviewLoader* loader = PreviewLoader::instance();
     local.holdReplies("preview/live");
     CameraPtr camera = localCamera();
@@ -300,6 +304,9 @@ void tst_PreviewLoader::removingDropsTheRequest()
     loader->addCamera(camera);
     QTRY_COMPARE(local.heldCount(), 1);
     QCOMPARE(census.alive(clientClass), 1);
+    loader->request(camera->globalId());
+    loader->request(camera->globalId());
+    QCOMPARE(log.count("already exists, will not create new request"), 1);
 
     // Removing releases the client; an unknown id changes nothing.
     loader->removeCamera(Core::camera_global_id_t(camera->serverId(), 99));
@@ -307,9 +314,11 @@ void tst_PreviewLoader::removingDropsTheRequest()
     loader->removeCamera(camera->globalId());
     QTRY_COMPARE(census.alive(clientClass), 0);
 
-    // Listed again, the camera is asked anew.
+    // Listed again, the camera is asked anew, and its new request is logged anew when asked again.
     local.holdReplies("preview/live", false);
     loader->addCamera(camera);
+    loader->request(camera->globalId());
+    QCOMPARE(log.count("already exists, will not create new request"), 2);
     QTRY_COMPARE(previews.count(), 1);
     QCOMPARE(local.requests().size(), 2);
 }

@@ -28,7 +28,7 @@ public:
 } // namespace Internal
 
 CameraTreeItem::CameraTreeItem(Core::CameraPtr camera, QTreeWidgetItem* parent)
-    : QObject(nullptr), QTreeWidgetItem(parent, Type), d(new Internal::CameraTreeItemPrivate)
+    : QObject(nullptr), QTreeWidgetItem(parent, Type), m_cameraId(camera->id()), d(new Internal::CameraTreeItemPrivate)
 {
     d->camera = camera;
     connect(camera.get(), &Core::Camera::flagsChanged, this, &CameraTreeItem::setState);
@@ -67,15 +67,17 @@ Core::CameraPtr CameraTreeItem::camera() const
     return d->camera;
 }
 
-void CameraTreeItem::removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId)
+void CameraTreeItem::removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId, int most)
 {
-    for (int i = 0; i < serverRow->childCount(); ++i) {
+    // Stops at the last row there can be: a list of thousands of cameras replaced would walk every row for each.
+    for (int i = 0; i < serverRow->childCount() && most > 0; ++i) {
         QTreeWidgetItem* item = serverRow->child(i);
-        if (item->type() == Type && static_cast<CameraTreeItem*>(item)->camera()->id() == cameraId) {
+        if (item->type() == Type && static_cast<CameraTreeItem*>(item)->m_cameraId == cameraId) {
             // Taken out first, so that the view hides the row's widget while the row can still hear of it.
             serverRow->removeChild(item);
             delete item;
             --i;
+            --most;
         }
     }
 }

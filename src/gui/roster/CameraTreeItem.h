@@ -32,8 +32,9 @@ public:
     void createWidget();
     Core::CameraPtr camera() const;
 
-    // The camera rows under a server row: taking out one camera's rows or all of them.
-    static void removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId);
+    // The camera rows under a server row: taking out one camera's rows, of which there are at most `most`, or all of
+    // them.
+    static void removeRows(QTreeWidgetItem* serverRow, Core::camera_id_t cameraId, int most);
     // False, with nothing done, when the server row has no rows under it.
     static bool removeAllRows(QTreeWidgetItem* serverRow);
 
@@ -46,6 +47,8 @@ private slots:
 private:
     void updateToolTip();
 
+    // Compared for every row of a server at each removal, so kept here rather than behind two pointers.
+    const Core::camera_id_t m_cameraId;
     std::unique_ptr<Internal::CameraTreeItemPrivate> d;
 };
 

@@ -146,7 +146,8 @@ void LocalServerTreeItem::addCameraItem(CameraTreeItem* item)
 
 void LocalServerTreeItem::removeCamera(Core::camera_id_t cameraId)
 {
-    CameraTreeItem::removeRows(this, cameraId);
+    // The record announces a camera only while it does not hold its id: a camera has one row at most.
+    CameraTreeItem::removeRows(this, cameraId, 1);
     updateText();
 }
 

@@ -120,6 +120,16 @@ void RosterTree::deferLayout()
     scheduleDelayedItemsLayout();
 }
 
+RosterTree::Batch::Batch(RosterTree* tree) : m_tree(tree)
+{
+    ++m_tree->m_batches;
+}
+
+RosterTree::Batch::~Batch()
+{
+    --m_tree->m_batches;
+}
+
 QIcon RosterTree::icon(const QString& resource)
 {
     // Kept for the life of the process: an icon made from a file decodes the file at once.
@@ -136,6 +146,26 @@ bool RosterTree::viewportEvent(QEvent* event)
     if (event->type() == QEvent::Paint)
         loadShownRows();
     return QTreeWidget::viewportEvent(event);
+}
+
+void RosterTree::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+{
+    // With a layout pending the view leaves a changed row to it; placed at once, a row costs as much as the rows
+    // above it.
+    if (m_batches > 0)
+        scheduleDelayedItemsLayout();
+    QTreeWidget::dataChanged(topLeft, bottomRight, roles);
+}
+
+void RosterTree::updateEditorGeometries()
+{
+    // The view calls this for each row added or taken out, and runs a pending layout from it; in a batch the
+    // widgets are placed by the one layout that follows.
+    if (m_batches > 0) {
+        scheduleDelayedItemsLayout();
+        return;
+    }
+    QTreeWidget::updateEditorGeometries();
 }
 
 } // namespace GUI

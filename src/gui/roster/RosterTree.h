@@ -21,11 +21,32 @@ public:
     // place costs as much as the rows between it and the top of the view.
     void deferLayout();
 
+    // While it lives, the rows added to or taken out of the tree ask for one layout, made when the event loop runs
+    // again, rather than one each: to place the row widgets the view lays the whole tree out.
+    class Batch
+    {
+    public:
+        explicit Batch(RosterTree* tree);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        RosterTree* m_tree;
+    };
+
     // The rows' icons, decoded once for all rows.
     static QIcon icon(const QString& resource);
 
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
+
 protected:
     bool viewportEvent(QEvent* event) override;
+    void updateEditorGeometries() override;
+
+private:
+    int m_batches = 0;
 };
 
 } // namespace GUI

@@ -576,12 +576,14 @@ QList<QTreeWidgetItem*> RosterWidget::serverRows() const
 
 void RosterWidget::expandAll()
 {
+    d->ui.treeWidget->deferLayout();
     for (QTreeWidgetItem* row : serverRows())
         row->setExpanded(true);
 }
 
 void RosterWidget::collapseAll()
 {
+    d->ui.treeWidget->deferLayout();
     for (QTreeWidgetItem* row : serverRows())
         row->setExpanded(false);
 }
@@ -649,6 +651,17 @@ void RosterWidget::onServersListReceived(QVariant serversList)
         return;
     // A reply may change every row.
     d->ui.treeWidget->deferLayout();
+    const RosterTree::Batch batch(d->ui.treeWidget);
+    // The view keeps an index for each expanded row, which every row added or taken out updates: the server rows
+    // are collapsed while the reply is applied.
+    QList<QTreeWidgetItem*> expanded;
+    for (int i = 0; i < d->internetRoot->childCount(); ++i) {
+        QTreeWidgetItem* row = d->internetRoot->child(i);
+        if (row->isExpanded()) {
+            row->setExpanded(false);
+            expanded << row;
+        }
+    }
     const bool firstFill = d->internetRoot->childCount() == 0;
     QSet<QString> seen;
     int built = 0;
@@ -671,6 +684,11 @@ void RosterWidget::onServersListReceived(QVariant serversList)
         vanished->invalidate();
     }
     sortTree();
+    for (QTreeWidgetItem* row : std::as_const(expanded)) {
+        // Rows of vanished servers are out of the tree already.
+        if (row->parent() == d->internetRoot)
+            row->setExpanded(true);
+    }
     if (firstFill) {
         d->internetRoot->setExpanded(true);
         if (built <= 10)
@@ -924,6 +942,7 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
     const Core::LocalVideoServerPtr server = takeLocalReply(true);
     if (!server)
         return;
+    const RosterTree::Batch batch(d->ui.treeWidget);
     server->setState(Core::LocalVideoServer::Online);
 
     const QVariantList list = responce.toList();
@@ -932,25 +951,34 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
         sortTree();
         return;
     }
-    QSet<Core::camera_id_t> seen;
+    // An id listed more than once is applied once, with its last entry, as the account's roster takes the last object
+    // of an id: applying each entry would turn the camera on and off, and ask for its preview, each time.
+    QList<QPair<Core::camera_id_t, QVariantMap>> entries;
+    QHash<Core::camera_id_t, qsizetype> lastEntry;
     for (const QVariant& value : list) {
         const QVariantMap object = value.toMap();
         qint64 id = 0;
         if (object.isEmpty() || !wholeNumber(object.value(QStringLiteral("id")), INT_MIN, INT_MAX, &id))
             continue;
-        seen.insert(Core::camera_id_t(id));
+        lastEntry.insert(Core::camera_id_t(id), entries.size());
+        entries.append({Core::camera_id_t(id), object});
+    }
+    for (qsizetype entry = 0; entry < entries.size(); ++entry) {
+        const auto& [id, object] = entries.at(entry);
+        if (lastEntry.value(id) != entry)
+            continue;
         qint64 status = 0;
         wholeNumber(object.value(QStringLiteral("status")), INT_MIN, INT_MAX, &status);
         const Core::Camera::CameraFlags flags = status == 0 ? Core::Camera::Offline : Core::Camera::CameraFlags();
         const QString name = object.value(QStringLiteral("name")).toString();
 
-        if (server->hasCamera(Core::camera_id_t(id))) {
+        if (server->hasCamera(id)) {
             // A known camera keeps the name, codec and size it was first built with.
-            server->cameras().value(Core::camera_id_t(id))->setFlags(flags);
+            server->cameras().value(id)->setFlags(flags);
             continue;
         }
         auto fresh = std::make_shared<Core::Camera>(
-            Core::camera_id_t(id), name, server->id(), 1, server->name(), true, server->isArchiveExportSupported(),
+            id, name, server->id(), 1, server->name(), true, server->isArchiveExportSupported(),
             server->isArchiveSearchSupported(), resolutionOf(object), object.value(QStringLiteral("vcodec")).toString(),
             flags, QString());
         // A camera still open in a player comes back as the record the player holds.
@@ -967,7 +995,7 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
     }
     const QList<Core::camera_id_t> held = server->cameras().keys();
     for (Core::camera_id_t id : held) {
-        if (!seen.contains(id))
+        if (!lastEntry.contains(id))
             server->removeCamera(id, d->pollLog.admit(PollLog::CameraRemovals));
     }
     sortTree();
@@ -1328,6 +1356,10 @@ void RosterWidget::serverItemInvalidated()
     if (!item)
         return;
     d->ui.treeWidget->setItemWidget(item, 0, nullptr);
+    // Taken out now, while the reply keeps the server rows collapsed: a row taken out costs as much as the
+    // expanded rows of the tree.
+    if (QTreeWidgetItem* parent = item->QTreeWidgetItem::parent())
+        parent->removeChild(item);
     item->deleteLater();
 }
 

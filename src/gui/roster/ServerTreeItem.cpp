@@ -144,7 +144,9 @@ void ServerTreeItem::addCameraItem(CameraTreeItem* item)
 
 void ServerTreeItem::removeCamera(Core::camera_id_t cameraId)
 {
-    CameraTreeItem::removeRows(this, cameraId);
+    // Each camera the record holds has a row, so the rows beyond them are the most the camera can have: more than
+    // one only when the record took a camera again under its id.
+    CameraTreeItem::removeRows(this, cameraId, childCount() - int(d->server->cameras().size()));
     updateText();
 }
 

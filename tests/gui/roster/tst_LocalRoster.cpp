@@ -4,6 +4,7 @@
 #include "support/BoxAnswerer.h"
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
+#include "support/RowLayouts.h"
 #include "support/TestEnvironment.h"
 #include "utils/Intervals.h"
 
@@ -100,6 +101,8 @@ private slots:
     void tricklingServersLetTheOthersIn();
     void aPollCycleSumsUpItsFailures();
     void camerasAndCapabilitiesFollowTheReplies();
+    void repliesLayTheTreeOutOnce();
+    void repeatedCamerasApplyOnce();
 
 private:
     // Local servers on loopback with these passwords and cameras, named "Lab0", "Lab1" ... in the list file of a
@@ -586,6 +589,73 @@ void tst_LocalRoster::camerasAndCapabilitiesFollowTheReplies()
     QCOMPARE(kept->password(), QString("new"));
     QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
     QVERIFY(record(0)->isArchiveExportSupported() && kept->isArchiveExportSupported());
+}
+
+void tst_LocalRoster::repliesLayTheTreeOutOnce()
+{
+    // An expanded server's cameras coming, all at once replaced by others, and going: a few layouts of the tree for
+    // each reply, not one per row.
+    start({{"pw", {}}});
+    QVERIFY(QTest::qWaitForWindowExposed(roster.get()));
+    LocalServerTreeItem* row = localRows(roster.get())[0];
+    row->setExpanded(true);
+    QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+    TestSupport::RowLayouts layouts(row->treeWidget());
+    QList<TestSupport::FakeCamera> cameras;
+    for (int id = 1; id <= 300; ++id)
+        cameras << TestSupport::FakeCamera{id, QString("Camera %1").arg(id)};
+    for (int step = 0; step < 3; ++step) {
+        peers[0]->setCameras(step == 2 ? QList<TestSupport::FakeCamera>() : cameras);
+        poll();
+        QTRY_COMPARE(record(0)->cameras().keys().value(0), step == 2 ? 0 : 1 + 300 * step);
+        QCOMPARE(row->childCount(), step == 2 ? 0 : 300);
+        row->treeWidget()->viewport()->repaint();
+        QVERIFY2(layouts.most() <= 6, qPrintable(QString("step %1: laid out %2 times").arg(step).arg(layouts.most())));
+        layouts.clear();
+        for (TestSupport::FakeCamera& camera : cameras)
+            camera.id += 300;
+    }
+    QVERIFY(row->isExpanded());
+}
+
+void tst_LocalRoster::repeatedCamerasApplyOnce()
+{
+    start({{"pw", {{1, "Door", 0}, {2, "Gate", 0}, {3, "Yard", 0}}}});
+    roster->resize(250, 780);
+    QVERIFY(QTest::qWaitForWindowExposed(roster.get()));
+    LocalServerTreeItem* row = localRows(roster.get())[0];
+    row->setExpanded(true);
+    QTRY_COMPARE(row->childCount(), 3);
+    // The rows are painted: their cameras' previews are asked for whenever they come online.
+    row->treeWidget()->viewport()->repaint();
+    peers[0]->holdReplies("preview/live");
+    QList<std::shared_ptr<QSignalSpy>> changes;
+    for (const Core::CameraPtr& camera : record(0)->cameras())
+        changes << std::make_shared<QSignalSpy>(camera.get(), &Core::Camera::flagsChanged);
+
+    // Each camera turned on and off 500 times, last on; a new camera listed twice.
+    QByteArrayList entries;
+    for (int i = 0; i < 3000; ++i)
+        entries << "{\"id\":" + QByteArray::number(1 + i % 3) + ",\"status\":" + QByteArray::number(i / 3 % 2 ? 1 : 0) +
+                       "}";
+    entries.insert(1, "{\"id\":4,\"name\":\"First\",\"status\":0}");
+    entries << "{\"id\":4,\"name\":\"Last\",\"status\":1}";
+    peers[0]->failCommand("streams/info", PeerReply::json('[' + entries.join(',') + ']'));
+    TestSupport::MessageCapture capture;
+    poll();
+    QTRY_COMPARE(cameras(record(0)), QString("1:Door:0 2:Gate:0 3:Yard:0 4:Last:0"));
+    // One change and one preview request for each camera, and a few log lines.
+    for (const auto& spy : std::as_const(changes))
+        QCOMPARE(spy->count(), 1);
+    const auto previews = [this](int camera) {
+        int count = 0;
+        for (const TestSupport::PeerRequest& request : peers[0]->requests())
+            count += request.path.endsWith("preview/live") && request.queryItem("camera") == QString::number(camera);
+        return count;
+    };
+    QTRY_COMPARE(previews(1) + previews(2) + previews(3), 3);
+    QCOMPARE(QList<int>({previews(1), previews(2), previews(3)}), QList<int>({1, 1, 1}));
+    QVERIFY2(capture.messages().size() < 10, qPrintable(capture.messages().mid(0, 10).join('\n')));
 }
 
 QUORVEL_TEST_MAIN(tst_LocalRoster)

@@ -9,6 +9,7 @@
 #include "support/MessageCapture.h"
 #include "support/ObjectCensus.h"
 #include "support/PeerNameProbe.h"
+#include "support/RowLayouts.h"
 #include "support/TestEnvironment.h"
 #include "utils/ServiceHosts.h"
 #include "utils/Settings.h"
@@ -102,6 +103,7 @@ private slots:
     void firstFillExpandsSmallRosters_data();
     void firstFillExpandsSmallRosters();
     void onlyShownRowsHaveWidgets();
+    void repliesLayTheTreeOutOnce();
     void mergesLaterReplies();
     void repliesBuildRecords_data();
     void repliesBuildRecords();
@@ -342,6 +344,46 @@ void tst_RosterWidget::onlyShownRowsHaveWidgets()
     QTRY_COMPARE(askedFor(), shown.size());
     for (CameraTreeItem* row : std::as_const(shown))
         QVERIFY(asked.contains(row->camera()->globalId()));
+}
+
+void tst_RosterWidget::repliesLayTheTreeOutOnce()
+{
+    // However many rows a reply adds or takes out, the tree is laid out a few times for it, not once per row.
+    TestSupport::RowLayouts layouts(tree);
+    const auto tooManyLayouts = [&] {
+        tree->viewport()->repaint();
+        const int most = layouts.most();
+        layouts.clear();
+        return most <= 6 ? QString() : QString("laid out %1 times").arg(most);
+    };
+    // Many servers of one camera each, their rows collapsed.
+    net->service.setRoster(TestSupport::FakeService::generatedRoster(300, 1));
+    roster->init(false);
+    layouts.clear();
+    QTRY_COMPARE(rowsOf<ServerTreeItem>(tree).size(), 300);
+    QCOMPARE(tooManyLayouts(), QString());
+    roster->expandAll();
+    QCOMPARE(tooManyLayouts(), QString());
+
+    // Half the servers gone, two cameras more on each of the others; the current row and the expanded rows stay.
+    CameraTreeItem* current = cameraRow("srv-120", 1);
+    tree->setCurrentItem(current);
+    net->service.setRoster(TestSupport::FakeService::generatedRoster(150, 3));
+    tick();
+    QTRY_COMPARE(rowsOf<CameraTreeItem>(tree).size(), 450);
+    QCOMPARE(rowsOf<ServerTreeItem>(tree).size(), 150);
+    QCOMPARE(tooManyLayouts(), QString());
+    QCOMPARE(tree->currentItem(), current);
+    for (ServerTreeItem* row : rowsOf<ServerTreeItem>(tree))
+        QVERIFY(row->isExpanded());
+
+    // Every camera gone.
+    net->service.setRoster(TestSupport::FakeService::generatedRoster(150, 0));
+    tick();
+    QTRY_COMPARE(rowsOf<CameraTreeItem>(tree).size(), 0);
+    QCOMPARE(tooManyLayouts(), QString());
+    roster->collapseAll();
+    QCOMPARE(tooManyLayouts(), QString());
 }
 
 void tst_RosterWidget::mergesLaterReplies()
