@@ -1,14 +1,14 @@
 // A standalone fake of the service and of local video servers on loopback, for running the client by hand:
 //   fakepeer [--account LOGIN:PASSWORD]... [--local PORT:PASSWORD:ID=NAME,ID=NAME...]...
 //            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--drop-sign-ins N]
-//            [--archive-loops N] [--archive-burst MS]
+//            [--archive-loops N] [--archive-burst MS] [--trickle-local PORT]...
 // Every request the service, the streaming server and a local video server read is printed as a "service",
 // "streamer" or "local 127.0.0.1:PORT" line. SIGTERM, SIGINT and SIGHUP end the peer as a return from main does, so
 // that it leaves no temporary folder behind.
 // The client reaches the service and the streaming server through the printed proxy (its own proxy settings);
 // local video servers are added in the client by address 127.0.0.1 and the printed port, and stream the test clip
-// live and as archive. The client keeps its certificate checks, so it talks to the fake service only once the
-// printed CA is in the system's CA store.
+// live and as archive; a trickling local server answers every poll one byte a second. The client keeps its certificate
+// checks, so it talks to the fake service only once the printed CA is in the system's CA store.
 #include "peer/FakePeerSet.h"
 #include "support/TestClips.h"
 
@@ -97,8 +97,11 @@ int main(int argc, char* argv[])
     QCommandLineOption archiveBurst(QStringLiteral("archive-burst"),
                                     QStringLiteral("Milliseconds of a stream a local server sends at once."),
                                     QStringLiteral("ms"), QStringLiteral("2000"));
-    parser.addOptions(
-        {account, local, servicePort, proxyPort, streamerPort, clientVersion, dropSignIns, archiveLoops, archiveBurst});
+    QCommandLineOption trickleLocal(QStringLiteral("trickle-local"),
+                                    QStringLiteral("A local video server that answers one byte a second."),
+                                    QStringLiteral("port"));
+    parser.addOptions({account, local, servicePort, proxyPort, streamerPort, clientVersion, dropSignIns, archiveLoops,
+                       archiveBurst, trickleLocal});
     parser.process(app);
 
     FakePeerSet peers;
@@ -125,6 +128,17 @@ int main(int argc, char* argv[])
         }
         printRequests(server, "local 127.0.0.1:" + QByteArray::number(server->port()));
         std::printf("local http 127.0.0.1:%d\n", server->port());
+    }
+    for (const QString& item : parser.values(trickleLocal)) {
+        FakeVideoServer* server = peers.addLocal(QString(), {}, item.toUShort());
+        if (!server) {
+            std::fprintf(stderr, "cannot listen for local server %s\n", qPrintable(item));
+            return 1;
+        }
+        for (const char* command : {"streams/info", "vs_info/"})
+            server->failCommand(command, PeerReply::trickle(1000, PeerReply::json(QByteArray(4096, ' ') + "[]")));
+        printRequests(server, "local 127.0.0.1:" + QByteArray::number(server->port()));
+        std::printf("local http 127.0.0.1:%d (trickles)\n", server->port());
     }
 
     std::printf("ca %s\n", qPrintable(peers.caFile()));
