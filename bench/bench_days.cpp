@@ -12,6 +12,7 @@
 #include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/CalendarWidget.h"
 #include "peer/FakeVideoServer.h"
+#include "support/ChildRuns.h"
 #include "support/Heartbeat.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -108,13 +108,7 @@ public:
 int main(int argc, char* argv[])
 {
     if (argc < 2) {
-        for (const char* which : {"0", "1"}) {
-            QProcess run;
-            run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            run.start(QString::fromLocal8Bit(argv[0]), {QString::fromLatin1(which)});
-            run.waitForFinished(-1);
-            std::fputs(run.readAllStandardOutput().constData(), stdout);
-        }
+        TestSupport::runPartsApart(argv[0], 2);
         return 0;
     }
     TestSupport::prepareEnvironment();

@@ -8,6 +8,7 @@
 #include "gui/playback/widgets/ArchivePanel.h"
 #include "gui/playback/widgets/Timeline.h"
 #include "peer/FakeVideoServer.h"
+#include "support/ChildRuns.h"
 #include "support/Heartbeat.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 
 #include <atomic>
 #include <cstdio>
@@ -96,13 +96,7 @@ QByteArray paddedRecords(const QDate& day)
 int main(int argc, char* argv[])
 {
     if (argc < 2) {
-        for (const char* which : {"0", "1", "2"}) {
-            QProcess run;
-            run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            run.start(QString::fromLocal8Bit(argv[0]), {QString::fromLatin1(which)});
-            run.waitForFinished(-1);
-            std::fputs(run.readAllStandardOutput().constData(), stdout);
-        }
+        TestSupport::runPartsApart(argv[0], 3);
         return 0;
     }
     TestSupport::prepareEnvironment();

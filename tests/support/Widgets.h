@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWidget>
@@ -14,6 +15,16 @@ template <typename T> T* child(QWidget* parent, const char* name)
     if (!widget)
         qFatal("no widget %s", name);
     return widget;
+}
+
+// The visible top-level window of class T, or null.
+template <typename T> T* shownWindow()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* shown = qobject_cast<T*>(window); shown && shown->isVisible())
+            return shown;
+    }
+    return nullptr;
 }
 
 // The rows of the tree whose item type is `type`.

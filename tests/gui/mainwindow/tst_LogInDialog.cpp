@@ -35,17 +35,9 @@ using QuorvelClient::GUI::MainWindow;
 using QuorvelClient::GUI::PlaybackWindow2;
 using QuorvelClient::GUI::RosterWidget;
 using TestSupport::child;
+using TestSupport::shownWindow;
 
 namespace {
-
-MainWindow* shownMainWindow()
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* main = qobject_cast<MainWindow*>(window); main && main->isVisible())
-            return main;
-    }
-    return nullptr;
-}
 
 Utils::Settings* settings()
 {
@@ -260,7 +252,7 @@ void tst_LogInDialog::signInOpensTheMainWindow()
         dialog.show();
         child<QComboBox>(&dialog, "serviceTypeSelector")->setCurrentIndex(1);
         QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
-        QVERIFY(window = shownMainWindow());
+        QVERIFY(window = shownWindow<MainWindow>());
         QVERIFY(!dialog.isVisible());
         QVERIFY(window->findChild<QTimer*>(QStringLiteral("updateCheckTimer"))->isActive());
         // The local servers are asked at once; the account's servers, not in a local session.
@@ -333,7 +325,7 @@ void tst_LogInDialog::unreachableServiceOffersLocalAccess()
     settle();
     QVERIFY(!dialog.isVisible());
     // A local-only session: the window is up, and the account's servers are not asked for.
-    QVERIFY(shownMainWindow());
+    QVERIFY(shownWindow<MainWindow>());
     QCOMPARE(net->service.requestCount("/public/roster"), 0);
     net->useProxy();
     net->service.clearScript();
@@ -380,7 +372,7 @@ void tst_LogInDialog::settingsDuringSignInKeepTheAnswer()
     });
     child<QPushButton>(&dialog, "settings")->click();
     QVERIFY(idleUnderSettings);
-    QTRY_VERIFY_WITH_TIMEOUT(shownMainWindow(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindow<MainWindow>(), 20000);
     QVERIFY(!dialog.isVisible());
     settle();
 }
@@ -419,7 +411,7 @@ void tst_LogInDialog::signOutReturnsToTheDialog()
     child<QCheckBox>(&dialog, "saveAuth")->setChecked(true);
     child<QComboBox>(&dialog, "serviceTypeSelector")->setCurrentIndex(1);
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
-    const QPointer<MainWindow> window = shownMainWindow();
+    const QPointer<MainWindow> window = shownWindow<MainWindow>();
     QVERIFY(window);
     const QStringList stored = authKeys();
     QCOMPARE(stored.at(1), QStringLiteral("secret"));
@@ -474,7 +466,7 @@ void tst_LogInDialog::signOutReturnsToTheDialog()
 
     // The next sign-in brings back the same window, and its next sign-out is handled once again.
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
-    QCOMPARE(shownMainWindow(), window.data());
+    QCOMPARE(shownWindow<MainWindow>(), window.data());
     QVERIFY(!dialog.isVisible());
     emit window->signoutRequired(0);
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isVisible(), 10000);

@@ -32,17 +32,9 @@
 using namespace QuorvelClient;
 using namespace QuorvelClient::GUI;
 using TestSupport::child;
+using TestSupport::shownWindow;
 
 namespace {
-
-MainWindow* shownMainWindow()
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* main = qobject_cast<MainWindow*>(window); main && main->isVisible())
-            return main;
-    }
-    return nullptr;
-}
 
 Core::CameraPtr cameraOf(QWidget* window, const QString& serverId)
 {
@@ -130,7 +122,7 @@ void tst_LogInDialogProxy::proxySetBeforeSignInCarriesVideo()
     QTest::keyClicks(child<QLineEdit>(&dialog, "password"), QStringLiteral("right"));
     QTest::mouseClick(child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
     MainWindow* window = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT(window = shownMainWindow(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(window = shownWindow<MainWindow>(), 20000);
     const QString labId = QStringLiteral("127.0.0.1:%1").arg(lab.port());
     QTRY_VERIFY_WITH_TIMEOUT(cameraOf(window, labId), 20000);
     const Core::CameraPtr camera = cameraOf(window, labId);
