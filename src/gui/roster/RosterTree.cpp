@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 
+#include <memory>
+
 namespace QuorvelClient {
 namespace GUI {
 
@@ -33,15 +35,22 @@ bool createWidget(QTreeWidgetItem* item)
 }
 
 // The height of a row's widget with and without its state line.
-int widgetHeight(int type, bool withState)
+int widgetHeight(QWidget* viewport, int type, bool withState)
 {
     static int heights[2][2] = {{-1, -1}, {-1, -1}};
     const bool camera = type == CameraTreeItem::Type;
     int& height = heights[camera][withState];
     if (height < 0) {
         const QString state = withState ? QStringLiteral("A") : QString();
-        height = camera ? CameraWidget(QStringLiteral("A"), state, true).sizeHint().height()
-                        : ServerWidget(QStringLiteral("A"), state).sizeHint().height();
+        // Made where the rows' widgets are, and polished as a shown one is: a frame's style sheet border counts
+        // only then.
+        std::unique_ptr<QWidget> widget;
+        if (camera)
+            widget = std::make_unique<CameraWidget>(QStringLiteral("A"), state, true, viewport);
+        else
+            widget = std::make_unique<ServerWidget>(QStringLiteral("A"), state, viewport);
+        widget->ensurePolished();
+        height = widget->sizeHint().height();
     }
     return height;
 }
@@ -78,7 +87,7 @@ public:
         const int withState = item ? withStateLine(item) : -1;
         if (withState < 0)
             return size;
-        size.setHeight(qMax(size.height(), widgetHeight(item->type(), withState)));
+        size.setHeight(qMax(size.height(), widgetHeight(m_tree->viewport(), item->type(), withState)));
         return size;
     }
 
