@@ -17,6 +17,7 @@
 #include "ui_RosterWidget.h"
 #include "utils/CutText.h"
 #include "utils/Intervals.h"
+#include "utils/LogCap.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,24 +71,23 @@ public:
     enum Kind { CameraListErrors, ServerInfoErrors, StateChanges, CameraRemovals, KindCount };
 
     // Counts a line of the kind; true while the cycle still writes it in full.
-    bool admit(Kind kind) { return ++m_seen[kind] <= kLoggedPerKind; }
+    bool admit(Kind kind) { return m_caps[kind].next(); }
 
     // Writes how many lines of each kind were left out, and starts counting anew.
     void summarise()
     {
-        static const char* const what[KindCount] = {"local roster update errors", "local vs_info update errors",
-                                                    "local server state changes", "local camera removals"};
-        for (int kind = 0; kind < KindCount; ++kind) {
-            if (m_seen[kind] > kLoggedPerKind) {
-                qDebug().noquote()
-                    << QStringLiteral("\u2026 and %1 more %2").arg(m_seen[kind] - kLoggedPerKind).arg(what[kind]);
-            }
-            m_seen[kind] = 0;
-        }
+        for (Utils::LogCap& cap : m_caps)
+            cap.close();
     }
 
 private:
-    std::array<qsizetype, KindCount> m_seen{};
+    static Utils::LogCap cap(const char* what)
+    {
+        return Utils::LogCap(QLatin1String(what), QtDebugMsg, Utils::LogCap::UntilClosed, kLoggedPerKind);
+    }
+
+    std::array<Utils::LogCap, KindCount> m_caps{{cap("local roster update errors"), cap("local vs_info update errors"),
+                                                 cap("local server state changes"), cap("local camera removals")}};
 };
 
 // The line a quiet client kept of its failure.
