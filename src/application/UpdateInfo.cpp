@@ -55,8 +55,10 @@ protected:
     QVariant loadResource(int, const QUrl&) override { return QVariant(); }
 };
 
-// How much of the service's markup is read at all; the text it holds is cut much shorter.
+// How much of the service's markup is read at all, and how many letters of its text are shown: far more than any
+// release notes hold, so that only a hostile reply is cut.
 constexpr qsizetype kMarkupRead = 64 * 1024;
+constexpr qsizetype kInfoShown = 20000;
 
 QString withFormat(QString html, const QTextCharFormat& format)
 {
@@ -73,15 +75,14 @@ QString withFormat(QString html, const QTextCharFormat& format)
 }
 
 // The service's markup as rich text that loads nothing: its text with bold, italic, underline, line breaks and web
-// links, built anew; images, style sheets and every other element are left out. The text is cut as any text from a
-// peer is.
+// links, built anew; images, style sheets and every other element are left out.
 QString inertMarkup(const QString& markup)
 {
     InertDocument document;
     document.setHtml(markup.left(kMarkupRead));
     QString html;
     // A line break counts as a letter: a page of empty paragraphs is as long as a page of text.
-    qsizetype room = Utils::kShownTextLength;
+    qsizetype room = kInfoShown;
     bool cut = false;
     bool marked = false;
     for (QTextBlock block = document.begin(); block.isValid() && !cut; block = block.next()) {

@@ -18,9 +18,8 @@ QString maskUrlSecrets(const QString& url)
     return masked;
 }
 
-QString logExcerpt(const QByteArray& bytes)
+QString logExcerpt(const QByteArray& bytes, qsizetype shown)
 {
-    constexpr qsizetype shown = 300;
     if (bytes.size() <= shown)
         return QString::fromUtf8(bytes);
     return QString::fromUtf8(bytes.left(shown)) + QStringLiteral("... (%1 bytes)").arg(bytes.size());

@@ -11,8 +11,8 @@ QString maskSecret(const QString& secret);
 // The URL text with the values of its "sessionId" and "password" query items masked.
 QString maskUrlSecrets(const QString& url);
 
-// Bytes from a peer as they may stand in a log line: the first few hundred of them, followed by the whole length
-// when there are more.
-QString logExcerpt(const QByteArray& bytes);
+// Bytes from a peer as they may stand in a log line: the first `shown` of them, followed by the whole length when
+// there are more.
+QString logExcerpt(const QByteArray& bytes, qsizetype shown = 300);
 
 } // namespace Utils

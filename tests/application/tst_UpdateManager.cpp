@@ -68,6 +68,7 @@ private slots:
     void invalidRepliesAreErrors();
     void levelsTitlesAndMessages();
     void infoShowsItsMarkupAndLoadsNothing();
+    void releaseNotesShowWhole();
 
 private:
     // Checks once and returns the signals after "started", once the check has ended.
@@ -177,10 +178,10 @@ void tst_UpdateManager::invalidRepliesAreErrors()
         QCOMPARE(check(manager), QStringList{"error"});
     }
     QVERIFY(log.contains("Update check error: \"Error communicating with Quorvel server."));
-    // The reply reaches the log only as an excerpt.
+    // A huge reply reaches the log only as an excerpt.
     QVERIFY(log.contains("update responce: QVariant(QVariantMap, QMap((\"info\", QVariant(QString, \"iii"));
     for (const QString& message : log.messages())
-        QVERIFY2(message.size() < 500, qPrintable(message.left(500)));
+        QVERIFY2(message.size() < 70000, qPrintable(message.left(500)));
 }
 
 void tst_UpdateManager::levelsTitlesAndMessages()
@@ -283,10 +284,57 @@ void tst_UpdateManager::infoShowsItsMarkupAndLoadsNothing()
         QCOMPARE(opener.opened, QList<QUrl>{QUrl("https://evil.invalid/")});
     }
 
-    // Long words are cut as any text from a peer.
+    // A hostile reply is cut, far beyond any release notes.
     const QString longInfo = "<b>" + QString(1000000, 'w') + "</b>";
     const QString message = offered("5.7.0", longInfo).message();
-    QVERIFY(message.endsWith("Information about this update: <b>" + QString(199, 'w') + QChar(0x2026) + "</b>"));
+    QVERIFY(message.endsWith("Information about this update: <b>" + QString(19999, 'w') + QChar(0x2026) + "</b>"));
+}
+
+// Release notes of an ordinary length come out whole, in order, with their formatting.
+void tst_UpdateManager::releaseNotesShowWhole()
+{
+    QString notes;
+    QStringList paragraphs;
+    for (int i = 1; i <= 30; ++i) {
+        const QString words = QString("Change %1 makes the archive of a camera faster to seek. ").arg(i).repeated(2);
+        notes += QString("<p>%1<b>bold %2</b> and <a href=\"https://www.quorvel.example/notes/%2\">note %2</a>.</p>")
+                     .arg(words.toHtmlEscaped())
+                     .arg(i);
+        paragraphs << QString("%1bold %2 and note %2.").arg(words).arg(i);
+    }
+    QVERIFY(paragraphs.join(QString()).size() > 3000);
+
+    // The log has the whole reply.
+    net->service.setClientVersion("5.7.0", notes);
+    UpdateManager manager(30, nullptr);
+    MessageCapture log;
+    QCOMPARE(check(manager), (QStringList{"checked", "found"}));
+    QVERIFY(log.contains("update responce:"));
+    QVERIFY(log.contains("note 30</a>.</p>\"))(\"version\", QVariant(QString, \"5.7.0\")))"));
+
+    QMessageBox box; // as the main window shows it
+    box.setTextFormat(Qt::RichText);
+    box.setText(offered("5.7.0", notes).message());
+    auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+    QVERIFY(PeerNameProbe::shownText(label).endsWith("Information about this update: " + paragraphs.join('\n')));
+
+    QTextDocument shown;
+    shown.setHtml(label->text());
+    QStringList bold, links;
+    for (QTextBlock block = shown.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.fontWeight() == QFont::Bold && it.fragment().text().startsWith("bold"))
+                bold << it.fragment().text();
+            if (format.isAnchor())
+                links << it.fragment().text() + " " + format.anchorHref();
+        }
+    }
+    QCOMPARE(bold.size(), 30);
+    QCOMPARE(bold.last(), "bold 30");
+    QCOMPARE(links.size(), 32); // the two links of the message itself come first
+    QCOMPARE(links.at(2), "note 1 https://www.quorvel.example/notes/1");
+    QCOMPARE(links.last(), "note 30 https://www.quorvel.example/notes/30");
 }
 
 QUORVEL_TEST_MAIN(tst_UpdateManager)

@@ -1,7 +1,7 @@
 // A standalone fake of the service and of local video servers on loopback, for running the client by hand:
 //   fakepeer [--account LOGIN:PASSWORD]... [--local PORT:PASSWORD:ID=NAME,ID=NAME...]...
-//            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--drop-sign-ins N]
-//            [--archive-loops N] [--archive-burst MS] [--trickle-local PORT]...
+//            [--service-port N] [--proxy-port N] [--streamer-port N] [--client-version X.Y.Z] [--client-info FILE]
+//            [--drop-sign-ins N] [--archive-loops N] [--archive-burst MS] [--trickle-local PORT]...
 // Every request the service, the streaming server and a local video server read is printed as a "service",
 // "streamer" or "local 127.0.0.1:PORT" line. SIGTERM, SIGINT and SIGHUP end the peer as a return from main does, so
 // that it leaves no temporary folder behind.
@@ -13,6 +13,7 @@
 #include "support/TestClips.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
@@ -88,6 +89,9 @@ int main(int argc, char* argv[])
                                     QStringLiteral("port"), QStringLiteral("0"));
     QCommandLineOption clientVersion(QStringLiteral("client-version"), QStringLiteral("Current client version."),
                                      QStringLiteral("version"), QStringLiteral("5.6.0"));
+    QCommandLineOption clientInfo(QStringLiteral("client-info"),
+                                  QStringLiteral("A file whose text the service offers with the current version."),
+                                  QStringLiteral("file"));
     QCommandLineOption dropSignIns(QStringLiteral("drop-sign-ins"),
                                    QStringLiteral("Close the connection of the first N sign-ins after reading them."),
                                    QStringLiteral("count"), QStringLiteral("0"));
@@ -100,12 +104,21 @@ int main(int argc, char* argv[])
     QCommandLineOption trickleLocal(QStringLiteral("trickle-local"),
                                     QStringLiteral("A local video server that answers one byte a second."),
                                     QStringLiteral("port"));
-    parser.addOptions({account, local, servicePort, proxyPort, streamerPort, clientVersion, dropSignIns, archiveLoops,
-                       archiveBurst, trickleLocal});
+    parser.addOptions({account, local, servicePort, proxyPort, streamerPort, clientVersion, clientInfo, dropSignIns,
+                       archiveLoops, archiveBurst, trickleLocal});
     parser.process(app);
 
     FakePeerSet peers;
-    peers.service.setClientVersion(parser.value(clientVersion));
+    QString info;
+    if (parser.isSet(clientInfo)) {
+        QFile file(parser.value(clientInfo));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "Cannot read %s\n", qPrintable(file.fileName()));
+            return 1;
+        }
+        info = QString::fromUtf8(file.readAll());
+    }
+    peers.service.setClientVersion(parser.value(clientVersion), info);
     peers.service.dropSignIns(parser.value(dropSignIns).toInt());
     for (const QString& item : parser.values(account))
         peers.service.addAccount(item.section(':', 0, 0), item.section(':', 1));
