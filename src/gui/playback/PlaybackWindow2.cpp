@@ -9,7 +9,6 @@
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "ui_PlaybackWindow2.h"
-#include "utils/CutText.h"
 #include "utils/Intervals.h"
 #include "utils/SettingsKeys.h"
 
@@ -19,6 +18,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
@@ -34,6 +34,25 @@ const int kClockFeedMs = 500;
 const int kSchedulerStepMs = 200;
 
 enum Mode { ModeNone = 0, ModeLive = 1, ModeArchive = 2 };
+
+// How long a file name may be on the usual file systems, in bytes of UTF-8.
+const qsizetype kMaxFileNameBytes = 255;
+
+// The camera's part of a proposed image name: whole when the name fits in `room` bytes, else cut between two letters
+// so that it does.
+QString fittedName(const QString& name, qsizetype room)
+{
+    // Every UTF-16 unit takes at least one byte: what lies beyond the room is never kept.
+    const QString head = name.left(room + 1);
+    if (head.size() <= room && head.toUtf8().size() <= room)
+        return head;
+    QTextBoundaryFinder letters(QTextBoundaryFinder::Grapheme, head);
+    qsizetype cut = 0;
+    for (qsizetype next = letters.toNextBoundary(); next > 0 && head.left(next).toUtf8().size() <= room;
+         next = letters.toNextBoundary())
+        cut = next;
+    return head.left(cut);
+}
 
 } // namespace
 
@@ -442,13 +461,15 @@ void PlaybackWindow2::onSaveImageRequested()
     if (!widget || !widget->camera())
         return;
     // "/" too, so that the proposal stays in the image folder.
-    QString name = Utils::cutText(widget->camera()->fullName());
+    QString name = widget->camera()->fullName().left(kMaxFileNameBytes + 1);
     name.replace(QLatin1Char(' '), QLatin1Char('_'))
         .replace(QLatin1Char(':'), QLatin1Char('_'))
         .replace(QLatin1Char('/'), QLatin1Char('_'));
-    const QString proposed = d->imageFolder + QLatin1Char('/') + name + QLatin1Char('_') +
-                             d->controlPanel->currentTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss")) +
-                             QStringLiteral(".jpg");
+    const QString tail = QLatin1Char('_') +
+                         d->controlPanel->currentTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss")) +
+                         QStringLiteral(".jpg");
+    const QString proposed =
+        d->imageFolder + QLatin1Char('/') + fittedName(name, kMaxFileNameBytes - tail.toUtf8().size()) + tail;
 
     QFileDialog dialog(this, tr("Save image as"), proposed, tr("Images (*.jpg *.png)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -42,6 +42,7 @@ private slots:
     void stripCommandsReachThePlayers();
     void qualityAndArchiveFollowTheCameraCount();
     void savesTheActiveCamerasPicture();
+    void proposedImageNameFitsTheFileSystem();
     void closingPlayers();
     void everyNamedImageExists();
     void clickPlaysEveryCameraOnOneClock();
@@ -356,6 +357,39 @@ void tst_PlaybackWindow2::savesTheActiveCamerasPicture()
     QVERIFY(log.contains("Save frame to: \"/dev/null\""));
     QCOMPARE(log.count("Cannot save frame to:"), 1);
     QCOMPARE(messages.size(), 1);
+}
+
+// A long camera name is proposed whole while the file name fits in 255 bytes, and cut between letters to fit beyond.
+void tst_PlaybackWindow2::proposedImageNameFitsTheFileSystem()
+{
+    const QString tail = "_03_03_14_14_05_09.jpg";
+    const QString cyrillic = QString::fromUtf8("Дверь").repeated(60);
+    const QList<QPair<QString, QString>> cases{
+        {QString(200, 'a') + " " + QString(27, 'b'), "Main-" + QString(200, 'a') + "_" + QString(27, 'b') + tail},
+        {cyrillic, "Main-" + cyrillic.left(114) + tail}};
+    for (const auto& [name, expected] : cases) {
+        m_rig.newWindow();
+        window()->addCamera(m_rig.camera(4, name, "Main"));
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(widgets().first()), 20000);
+
+        QString proposed;
+        TestSupport::BoxAnswerer boxes;
+        boxes.setDialogHandler([&](QDialog* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+            proposed = edit->text();
+            edit->setText(TestSupport::workDir() + "/" + proposed);
+            static_cast<QFileDialog*>(dialog)->setOption(QFileDialog::DontConfirmOverwrite);
+            dialog->accept();
+            return dialog->result();
+        });
+        m_rig.panel()->setCurrentTime(QDateTime(QDate(2014, 3, 3), QTime(14, 5, 9)));
+        child<QPushButton>(window(), "btnSave")->click();
+        QCOMPARE(proposed, expected);
+        QVERIFY(proposed.toUtf8().size() <= 255);
+        QFile saved(TestSupport::workDir() + "/" + proposed);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.read(2), QByteArray("\xFF\xD8"));
+    }
 }
 
 void tst_PlaybackWindow2::closingPlayers()
