@@ -281,6 +281,14 @@ bool wholeNumber(const QVariant& value, qint64 min, qint64 max, qint64* number)
     return true;
 }
 
+// A local server's camera is offline when its "status" is 0, missing or not a number.
+Core::Camera::CameraFlags localCameraFlags(const QVariantMap& camera)
+{
+    qint64 status = 0;
+    wholeNumber(camera.value(QStringLiteral("status")), INT_MIN, INT_MAX, &status);
+    return status == 0 ? Core::Camera::Offline : Core::Camera::CameraFlags();
+}
+
 // The parsed list file; a file that is a bare JSON value (a number, a text) reads as no servers.
 std::optional<QVariantList> parseLocalRoster(const QByteArray& bytes)
 {
@@ -951,36 +959,36 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
         sortTree();
         return;
     }
-    // An id listed more than once is applied once, with its last entry, as the account's roster takes the last object
-    // of an id: applying each entry would turn the camera on and off, and ask for its preview, each time.
-    QList<QPair<Core::camera_id_t, QVariantMap>> entries;
-    QHash<Core::camera_id_t, qsizetype> lastEntry;
+    // The first entry of an id builds its camera, in the first entry's place; the later ones only set its status,
+    // which is applied once, from the last of them: applying each would turn the camera on and off, and ask for its
+    // preview, each time.
+    QList<QPair<Core::camera_id_t, QVariantMap>> firstEntries;
+    QHash<Core::camera_id_t, QVariantMap> lastEntry;
     for (const QVariant& value : list) {
         const QVariantMap object = value.toMap();
         qint64 id = 0;
         if (object.isEmpty() || !wholeNumber(object.value(QStringLiteral("id")), INT_MIN, INT_MAX, &id))
             continue;
-        lastEntry.insert(Core::camera_id_t(id), entries.size());
-        entries.append({Core::camera_id_t(id), object});
-    }
-    for (qsizetype entry = 0; entry < entries.size(); ++entry) {
-        const auto& [id, object] = entries.at(entry);
-        if (lastEntry.value(id) != entry)
+        const auto found = lastEntry.find(Core::camera_id_t(id));
+        if (found != lastEntry.end()) {
+            *found = object;
             continue;
-        qint64 status = 0;
-        wholeNumber(object.value(QStringLiteral("status")), INT_MIN, INT_MAX, &status);
-        const Core::Camera::CameraFlags flags = status == 0 ? Core::Camera::Offline : Core::Camera::CameraFlags();
-        const QString name = object.value(QStringLiteral("name")).toString();
-
+        }
+        lastEntry.insert(Core::camera_id_t(id), object);
+        firstEntries.append({Core::camera_id_t(id), object});
+    }
+    for (const auto& [id, object] : std::as_const(firstEntries)) {
+        const Core::Camera::CameraFlags flags = localCameraFlags(lastEntry.value(id));
         if (server->hasCamera(id)) {
             // A known camera keeps the name, codec and size it was first built with.
             server->cameras().value(id)->setFlags(flags);
             continue;
         }
+        const QString name = object.value(QStringLiteral("name")).toString();
         auto fresh = std::make_shared<Core::Camera>(
             id, name, server->id(), 1, server->name(), true, server->isArchiveExportSupported(),
             server->isArchiveSearchSupported(), resolutionOf(object), object.value(QStringLiteral("vcodec")).toString(),
-            flags, QString());
+            localCameraFlags(object), QString());
         // A camera still open in a player comes back as the record the player holds.
         const Core::CameraPtr opened = d->openedCameras.value(fresh->globalId());
         if (opened) {
@@ -991,6 +999,7 @@ void RosterWidget::onLocalCamerasReceived(QVariant responce)
             server->addCamera(opened);
         } else {
             server->addCamera(fresh);
+            fresh->setFlags(flags);
         }
     }
     const QList<Core::camera_id_t> held = server->cameras().keys();

@@ -1,3 +1,4 @@
+#include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
 #include "peer/FakeVideoServer.h"
@@ -633,28 +634,46 @@ void tst_LocalRoster::repeatedCamerasApplyOnce()
     for (const Core::CameraPtr& camera : record(0)->cameras())
         changes << std::make_shared<QSignalSpy>(camera.get(), &Core::Camera::flagsChanged);
 
-    // Each camera turned on and off 500 times, last on; a new camera listed twice.
+    QObject context;
+    connect(record(0).get(), &LocalVideoServer::cameraAdded, &context, [&changes](const Core::CameraPtr& camera) {
+        changes << std::make_shared<QSignalSpy>(camera.get(), &Core::Camera::flagsChanged);
+    });
+
+    // Each camera turned on and off 500 times, last on; a new camera listed twice, first offline and then online,
+    // and another new one listed once between its two entries.
     QByteArrayList entries;
     for (int i = 0; i < 3000; ++i)
         entries << "{\"id\":" + QByteArray::number(1 + i % 3) + ",\"status\":" + QByteArray::number(i / 3 % 2 ? 1 : 0) +
                        "}";
     entries.insert(1, "{\"id\":4,\"name\":\"First\",\"status\":0}");
+    entries.insert(2, "{\"id\":5,\"name\":\"Pole\",\"status\":0}");
     entries << "{\"id\":4,\"name\":\"Last\",\"status\":1}";
     peers[0]->failCommand("streams/info", PeerReply::json('[' + entries.join(',') + ']'));
     TestSupport::MessageCapture capture;
     poll();
-    QTRY_COMPARE(cameras(record(0)), QString("1:Door:0 2:Gate:0 3:Yard:0 4:Last:0"));
-    // One change and one preview request for each camera, and a few log lines.
-    for (const auto& spy : std::as_const(changes))
-        QCOMPARE(spy->count(), 1);
+    // The first entry of an id builds the camera, in its place; the later ones only set its status.
+    QTRY_COMPARE(cameras(record(0)), QString("1:Door:0 2:Gate:0 3:Yard:0 4:First:0 5:Pole:2"));
+    QList<Core::camera_id_t> order;
+    for (int i = 0; i < row->childCount(); ++i)
+        order << static_cast<GUI::CameraTreeItem*>(row->child(i))->camera()->id();
+    QCOMPARE(order, QList<Core::camera_id_t>({1, 2, 3, 4, 5}));
+    // One change and one preview request for each camera that came online, and a few log lines.
+    QCOMPARE(changes.size(), 5);
+    for (int camera = 0; camera < 5; ++camera)
+        QCOMPARE(changes[camera]->count(), camera < 4 ? 1 : 0);
     const auto previews = [this](int camera) {
         int count = 0;
         for (const TestSupport::PeerRequest& request : peers[0]->requests())
             count += request.path.endsWith("preview/live") && request.queryItem("camera") == QString::number(camera);
         return count;
     };
-    QTRY_COMPARE(previews(1) + previews(2) + previews(3), 3);
-    QCOMPARE(QList<int>({previews(1), previews(2), previews(3)}), QList<int>({1, 1, 1}));
+    QTRY_COMPARE(previews(1) + previews(2) + previews(3) + previews(4), 4);
+    QCOMPARE(QList<int>({previews(1), previews(2), previews(3), previews(4), previews(5)}),
+             QList<int>({1, 1, 1, 1, 0}));
+    QWidget* widget = row->treeWidget()->itemWidget(row->child(3), 0);
+    QCOMPARE(widget->findChild<QLabel*>("name")->text(), QString("First"));
+    QVERIFY(widget->findChild<QLabel*>("state")->isHidden());
+    QCOMPARE(row->child(3)->toolTip(0), QString("\"First\" camera is online"));
     QVERIFY2(capture.messages().size() < 10, qPrintable(capture.messages().mid(0, 10).join('\n')));
 }
 

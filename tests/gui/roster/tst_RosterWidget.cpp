@@ -454,6 +454,11 @@ void tst_RosterWidget::repliesBuildRecords_data()
         << QVariant(QVariantMap{{"a", office}, {"b", "junk"}}) << "Office 0 \"\" archive [1 0 1280x720] [2 2 1280x720]";
     QTest::newRow("same id twice") << QVariant(rosterOf({server("x", "First", true), server("x", "Second", true)}))
                                    << "Second 0 \"\"";
+    // The last object of a camera id replaces the camera built from the ones before it.
+    QTest::newRow("camera id twice")
+        << QVariant(rosterOf(
+               {server("x", "X", true, {camera(1, "A", true, true, {800, 600}), camera(1, "B", false, false)})}))
+        << "X 0 \"\" archive [1 2 1280x720]";
     QTest::newRow("missing keys") << QVariant(rosterOf({QVariantMap{{"id", "x"}, {"name", "Bare"}}})) << "Bare 8 \"\"";
     QTest::newRow("offline keeps archive cameras")
         << QVariant(rosterOf({server("x", "X", false, {camera(1, "A", false), camera(2, "B", true, false)})}))
