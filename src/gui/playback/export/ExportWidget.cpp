@@ -12,11 +12,13 @@
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSet>
 #include <QStorageInfo>
 #include <QUrl>
 
@@ -38,6 +40,8 @@ const char kFileManager[] = "xdg-open";
 constexpr double kMinFreeMb = 100.0;
 constexpr int kMaxRetries = 3;
 constexpr int kMaxFileNameBytes = 255;
+// Numbered names asked of the file system one by one; past them the folder is read once.
+constexpr int kProbedNames = 20;
 
 QString busyFormat(const QString& word)
 {
@@ -73,10 +77,13 @@ QString fileNamePart(const QString& name, int maxBytes)
     return part;
 }
 
-QString exportFileName(const QString& cameraName, const QDateTime& start, const QDateTime& end, const QString& mux)
+// copy: 1 for the stretch's own name, N > 1 for the name with " (N)" before the extension.
+QString exportFileName(const QString& cameraName, const QDateTime& start, const QDateTime& end, const QString& mux,
+                       int copy = 1)
 {
+    const QString number = copy > 1 ? QStringLiteral(" (%1)").arg(copy) : QString();
     const QString tail = QLatin1Char(' ') + start.toString(QStringLiteral("dd.MM.yy hh.mm.ss-")) +
-                         end.toString(QStringLiteral("hh.mm.ss")) + QLatin1Char('.') + mux;
+                         end.toString(QStringLiteral("hh.mm.ss")) + number + QLatin1Char('.') + mux;
     return fileNamePart(cameraName, kMaxFileNameBytes - int(tail.toUtf8().size())) + tail;
 }
 
@@ -129,19 +136,22 @@ void ExportWidget::startExport(Core::CameraPtr camera, QDateTime start, QDateTim
 {
     // A new request gets all its tries, whatever the one before it used up.
     retryCount = 0;
-    runExport(std::move(camera), std::move(start), std::move(end), duration);
+    runExport(std::move(camera), std::move(start), std::move(end), duration, true);
 }
 
 void ExportWidget::retryLastExport()
 {
     ++retryCount;
-    runExport(camera, startTime, endTime, duration);
+    runExport(camera, startTime, endTime, duration, false);
 }
 
-void ExportWidget::runExport(Core::CameraPtr newCamera, QDateTime start, QDateTime end, qint64 newDuration)
+void ExportWidget::runExport(Core::CameraPtr newCamera, QDateTime start, QDateTime end, qint64 newDuration,
+                             bool newFile)
 {
     qDebug() << "Export records from cam" << newCamera->fullName() << "from" << start << "to" << end << "duration"
              << newDuration << "ms";
+    // The job being replaced may not have made its file yet; its name is not free all the same.
+    const QString runningPath = state == 1 || state == 2 ? filePath : QString();
     camera = std::move(newCamera);
     startTime = std::move(start);
     endTime = std::move(end);
@@ -149,8 +159,12 @@ void ExportWidget::runExport(Core::CameraPtr newCamera, QDateTime start, QDateTi
     state = 1;
 
     const QString mux = camera->vcodec() == QLatin1String("h264") ? QStringLiteral("mp4") : QStringLiteral("avi");
-    fileName = exportFileName(camera->fullName(), startTime, endTime, mux);
-    filePath = QDir::toNativeSeparators(exportPath() + QLatin1Char('/') + fileName);
+    // A retry goes on writing its own job's file.
+    if (newFile) {
+        const QString folder = exportPath();
+        fileName = freeFileName(folder, mux, runningPath);
+        filePath = QDir::toNativeSeparators(folder + QLatin1Char('/') + fileName);
+    }
     const bool started =
         muxer.start(exportUrl(camera, startTime, endTime), filePath, int(qMin<qint64>(duration, INT_MAX)), mux);
 
@@ -170,6 +184,35 @@ void ExportWidget::runExport(Core::CameraPtr newCamera, QDateTime start, QDateTi
     // A muxer that cannot even start would otherwise leave the job connecting for good.
     if (!started)
         onMuxerError();
+}
+
+// The stretch's own file name while nothing in the folder has it, else the first free one numbered " (2)", " (3)",
+// ... before the extension, so that an export never replaces a file there.
+QString ExportWidget::freeFileName(const QString& folder, const QString& mux, const QString& runningPath) const
+{
+    const QString base = folder + QLatin1Char('/');
+    QSet<QString> listed;
+    bool readFolder = false;
+    for (int copy = 1;; ++copy) {
+        const QString name = exportFileName(camera->fullName(), startTime, endTime, mux, copy);
+        if (copy == kProbedNames) {
+            // Every name from here on is numbered: one reading of the folder answers for all of them, and one of
+            // the next (listed + 2) names is free.
+            const QString ending = QStringLiteral(").") + mux;
+            QDirIterator entries(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            while (entries.hasNext()) {
+                entries.next();
+                if (entries.fileName().endsWith(ending))
+                    listed.insert(entries.fileName());
+            }
+            readFolder = true;
+        }
+        const QString path = QDir::toNativeSeparators(base + name);
+        const bool taken = path == runningPath || (readFolder ? listed.contains(name)
+                                                              : QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+        if (!taken)
+            return name;
+    }
 }
 
 void ExportWidget::onMuxerStarted()

@@ -23,7 +23,8 @@ class ExportWidget;
 
 // The export dock's panel: writes one stretch of a local camera's archive into a file in the export folder,
 // shows the job's progress, retries a job that wrote nothing, lets the user stop it, and offers the written file
-// through a small menu. One job at a time; a new one replaces the running one.
+// through a small menu. One job at a time; a new one replaces the running one. A job never writes over a file
+// that is already in the export folder.
 class ExportWidget : public QWidget
 {
     Q_OBJECT
@@ -62,7 +63,9 @@ private slots:
     void stopExport();
 
 private:
-    void runExport(Core::CameraPtr camera, QDateTime start, QDateTime end, qint64 duration);
+    // newFile: a new request, which picks a file name of its own; a retry keeps its job's file.
+    void runExport(Core::CameraPtr camera, QDateTime start, QDateTime end, qint64 duration, bool newFile);
+    QString freeFileName(const QString& folder, const QString& mux, const QString& runningPath) const;
     void showWritten(bool written);
     void loadEnvironment();
     QStringList pathDirectories() const;

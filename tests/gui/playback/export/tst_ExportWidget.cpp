@@ -84,6 +84,9 @@ private slots:
     void failedJobs_data();
     void failedJobs();
     void stopAsksAndNextJobGetsAllTries();
+    void sameStretchAgain();
+    void numberedNames_data();
+    void numberedNames();
     void exportFolderChecks_data();
     void exportFolderChecks();
     void withoutFileManager();
@@ -245,6 +248,92 @@ void tst_ExportWidget::stopAsksAndNextJobGetsAllTries()
     QVERIFY(job.bar->styleSheet().contains("rgb(151,183,222)"));
     QTRY_COMPARE_WITH_TIMEOUT(job.failed.count(), 1, 30000);
     QCOMPARE(job.tries(), 4);
+}
+
+void tst_ExportWidget::sameStretchAgain()
+{
+    FlvStreamSource peer;
+    QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
+    peer.setArchiveLoops(2);
+    peer.setBurst(3000);
+    Job job;
+    job.start("Porch", peer.hostAndPort(), 8);
+    QTRY_COMPARE_WITH_TIMEOUT(job.finished.count(), 1, 30000);
+    const QString name = "exports/Yard-Porch 06.12.26 10.00.00-10.00.08";
+    QCOMPARE(job.file(), TestSupport::rootDir() + '/' + name + ".mp4");
+    const QByteArray first = readFile(name + ".mp4");
+
+    // The same stretch again goes to a file of its own, which the panel shows and opens; stopping it keeps both.
+    job.start("Porch", peer.hostAndPort(), 8);
+    const QString second = TestSupport::rootDir() + '/' + name + " (2).mp4";
+    QCOMPARE(job.file(), second);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(second).size() > 10000 && job.fileButton->toolTip() == second, 15000);
+    TestSupport::BoxAnswerer boxes("Yes");
+    QTest::mouseClick(child<QPushButton>(&job.panel, "stopButton"), Qt::LeftButton);
+    QVERIFY(job.bar->text().endsWith("Stopped."));
+    QCOMPARE(readFile(name + ".mp4"), first);
+    QTest::mouseClick(job.fileButton, Qt::LeftButton);
+    QTRY_COMPARE(readFile("opened.txt"), second.toUtf8() + '\n');
+    QFile::remove(TestSupport::rootDir() + "/opened.txt");
+    job.log.clear();
+
+    // A running job holds its name even while its file is not there (made late, or gone); retries keep writing to
+    // their job's file.
+    const QString third = TestSupport::rootDir() + '/' + name + " (3).mp4";
+    peer.setRefusing(true);
+    job.start("Porch", peer.hostAndPort(), 8);
+    QTRY_VERIFY_WITH_TIMEOUT(job.tries() >= 2, 15000);
+    QCOMPARE(job.failed.count(), 0);
+    QCOMPARE(job.file(), third);
+    QFile::remove(third);
+    job.log.clear();
+    job.start("Porch", peer.hostAndPort(), 8);
+    QTRY_COMPARE_WITH_TIMEOUT(job.failed.count(), 1, 30000);
+    QCOMPARE(job.tries(), 4);
+    QCOMPARE(job.file(), TestSupport::rootDir() + '/' + name + " (4).mp4");
+    QCOMPARE(readFile(name + ".mp4"), first);
+}
+
+void tst_ExportWidget::numberedNames_data()
+{
+    QTest::addColumn<QString>("camera");
+    QTest::addColumn<QList<int>>("taken"); // 1 for the stretch's own name, N for " (N)"
+    QTest::addColumn<QString>("file");
+    QList<int> many;
+    for (int copy = 1; copy <= 60; ++copy)
+        many << copy;
+    QTest::newRow("a hole") << "Door" << QList<int>{1, 2, 3, 5} << "Yard-Door 06.12.26 10.00.00-10.00.04 (4).mp4";
+    QTest::newRow("a hole far on") << "Door" << many.mid(0, 32) + many.mid(33)
+                                   << "Yard-Door 06.12.26 10.00.00-10.00.04 (33).mp4";
+    QTest::newRow("all taken") << "Door" << many << "Yard-Door 06.12.26 10.00.00-10.00.04 (61).mp4";
+    // The number fits into the 255 bytes of a file name, at the cost of the camera's name.
+    QTest::newRow("long") << QString(215, 'x') + "😀" << QList<int>{1}
+                          << "Yard-" + QString(215, 'x') + " 06.12.26 10.00.00-10.00.04 (2).mp4";
+}
+
+void tst_ExportWidget::numberedNames()
+{
+    QFETCH(QString, camera);
+    QFETCH(QList<int>, taken);
+    QFETCH(QString, file);
+    const QString dir = QString("numbered/") + QTest::currentDataTag();
+    const QString folder = TestSupport::rootDir() + '/' + dir;
+    QVERIFY(QDir().mkpath(folder));
+    Utils::Keys::arcExportPath().setValue(folder);
+    const QString name = "Yard-" + camera + " 06.12.26 10.00.00-10.00.04";
+    for (int copy : taken) {
+        QFile kept(folder + '/' + name + (copy > 1 ? QString(" (%1)").arg(copy) : "") + ".mp4");
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+    }
+    FlvStreamSource peer;
+    QVERIFY(TestSupport::serveClip(peer, TestSupport::Clip::H264, true));
+    Job job;
+    job.start(camera, peer.hostAndPort(), 4);
+    Utils::Keys::arcExportPath().setValue(TestSupport::rootDir() + "/exports");
+    QCOMPARE(job.fileButton->text(), file);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(folder + '/' + file).size() > 0, 15000);
+    for (const QString& kept : QDir(folder).entryList(QDir::Files))
+        QCOMPARE(readFile(dir + '/' + kept) == "kept", kept != file);
 }
 
 void tst_ExportWidget::exportFolderChecks_data()
