@@ -159,11 +159,13 @@ void ExportWidget::runExport(Core::CameraPtr newCamera, QDateTime start, QDateTi
     state = 1;
 
     const QString mux = camera->vcodec() == QLatin1String("h264") ? QStringLiteral("mp4") : QStringLiteral("avi");
-    // A retry goes on writing its own job's file.
+    // A retry goes on writing its own job's file, in its folder made again if it went away.
     if (newFile) {
         const QString folder = exportPath();
         fileName = freeFileName(folder, mux, runningPath);
         filePath = QDir::toNativeSeparators(folder + QLatin1Char('/') + fileName);
+    } else {
+        QDir().mkpath(QFileInfo(QDir::fromNativeSeparators(filePath)).absolutePath());
     }
     const bool started =
         muxer.start(exportUrl(camera, startTime, endTime), filePath, int(qMin<qint64>(duration, INT_MAX)), mux);
