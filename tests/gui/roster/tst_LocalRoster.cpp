@@ -1,3 +1,4 @@
+#include "core/PreviewLoader.h"
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
 #include "peer/FakeVideoServer.h"
@@ -675,6 +676,18 @@ void tst_LocalRoster::repeatedCamerasApplyOnce()
     QTRY_COMPARE(previews(1) + previews(2) + previews(3), 3);
     QCOMPARE(QList<int>({previews(1), previews(2), previews(3)}), QList<int>({1, 1, 1}));
     QVERIFY2(capture.messages().size() < 10, qPrintable(capture.messages().mid(0, 10).join('\n')));
+
+    // While the requests are out, each refresh tick says so once for each camera.
+    capture.clear();
+    for (int tick = 0; tick < 2; ++tick)
+        QMetaObject::invokeMethod(Core::PreviewLoader::instance(), "updatePreviews");
+    QStringList told;
+    for (const Core::CameraPtr& camera : record(0)->cameras()) {
+        told << QString("Request for camera QPair(\"%1\",%2) already exists, will not create new request")
+                    .arg(record(0)->id())
+                    .arg(camera->id());
+    }
+    QCOMPARE(capture.messages(), told + told);
 }
 
 QUORVEL_TEST_MAIN(tst_LocalRoster)
