@@ -168,7 +168,7 @@ void LocalVideoServer::removeCamera(camera_id_t id)
         return;
     // A reply may take every camera of the server away at once.
     static Utils::LogCap removals(QStringLiteral("cameras removed"), QtDebugMsg, Utils::LogCap::UntilEventLoop);
-    removeCamera(id, removals.next());
+    removeCamera(id, removals.next() > 0);
 }
 
 void LocalVideoServer::removeCamera(camera_id_t id, bool logged)

@@ -52,8 +52,8 @@ public:
     void setArchiveSearchSupported(bool supported);
 
     void addCamera(CameraPtr camera);
-    // A camera removed writes a line of its own, the first few of those removed at once. A caller that removes the
-    // cameras of many servers sums the lines up itself, and says with `logged` which ones are written.
+    // A camera removed writes a line of its own, up to the log cap's count of those removed at once. A caller that
+    // removes the cameras of many servers sums the lines up itself, and says with `logged` which ones are written.
     void removeCamera(camera_id_t id);
     void removeCamera(camera_id_t id, bool logged);
     void removeAllCameras(bool logged = true);

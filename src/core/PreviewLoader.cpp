@@ -6,7 +6,6 @@
 
 #include <QDebug>
 #include <QMap>
-#include <QSet>
 #include <QTimer>
 
 namespace QuorvelClient {
@@ -21,9 +20,6 @@ public:
     // One entry per outstanding request: the client carrying it and the camera it is for.
     QMap<StreamerClient*, camera_global_id_t> requests;
     QMap<StreamerClient*, int> attempts;
-    // Cameras whose outstanding request has been logged as already there: a camera whose status flips, or whose
-    // refused request stays for good, would write the line at every ask.
-    QSet<camera_global_id_t> toldExisting;
     QTimer timer;
 };
 
@@ -90,7 +86,6 @@ void PreviewLoader::removeCamera(const camera_global_id_t& id)
             ++it;
         }
     }
-    d->toldExisting.remove(id);
 }
 
 void PreviewLoader::updatePreviews()
@@ -116,11 +111,8 @@ void PreviewLoader::request(const camera_global_id_t& id, StreamerClient* client
     if (!client) {
         for (auto it = d->requests.cbegin(); it != d->requests.cend(); ++it) {
             if (it.value() == id) {
-                if (!d->toldExisting.contains(id)) {
-                    d->toldExisting.insert(id);
-                    qDebug().noquote() << "Request for camera" << globalIdText(id)
-                                       << "already exists, will not create new request";
-                }
+                qDebug().noquote() << "Request for camera" << globalIdText(id)
+                                   << "already exists, will not create new request";
                 return;
             }
         }
@@ -160,7 +152,6 @@ bool PreviewLoader::checkAndDeleteRequest(StreamerClient* client)
     const camera_global_id_t id = it.value();
     d->requests.erase(it);
     d->attempts.remove(client);
-    d->toldExisting.remove(id);
     client->deleteLater();
     return d->cameras.contains(id);
 }

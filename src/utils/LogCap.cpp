@@ -18,20 +18,19 @@ LogCap::~LogCap()
         close();
 }
 
-bool LogCap::next(qsizetype count)
+qsizetype LogCap::next(qsizetype count)
 {
     if (m_run == UntilEventLoop) {
         // Without an event loop a run would never end.
         if (!QCoreApplication::instance())
-            return true;
+            return count;
         if (m_counted == 0)
             QTimer::singleShot(0, QCoreApplication::instance(), [this] { close(); });
     }
     m_counted += count;
-    if (m_logged >= m_shown)
-        return false;
-    ++m_logged;
-    return true;
+    const qsizetype lines = qBound<qsizetype>(0, m_shown - m_logged, count);
+    m_logged += lines;
+    return lines;
 }
 
 void LogCap::close()

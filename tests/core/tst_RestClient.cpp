@@ -56,6 +56,7 @@ private slots:
     void droppedRequestsAreNotSentAgain_data();
     void droppedRequestsAreNotSentAgain();
     void transportFailuresAreMinusFour();
+    void eachCertificateErrorIsLogged();
     void redirectsAreFollowed();
     void errorTextsInBothLanguages();
     void pathAndQueryDropsSchemeAndHost();
@@ -246,6 +247,27 @@ void tst_RestClient::transportFailuresAreMinusFour()
     Utils::Settings::instance()->setValue("proxy/password", "wrong");
     QCOMPARE(run("public/version/client", {}).errors.value(0).first, -4);
     QVERIFY(log.absent("proxy pass") && log.absent("secret"));
+}
+
+// A handshake's errors each have their line up to a hundred; one more line counts the rest.
+void tst_RestClient::eachCertificateErrorIsLogged()
+{
+    for (int count : {50, 300}) {
+        QList<QSslError> errors;
+        for (int i = 0; i < count; ++i)
+            errors << QSslError(i % 2 ? QSslError::CertificateExpired : QSslError::SelfSignedCertificate);
+        RestClient client;
+        TestSupport::MessageCapture log;
+        QVERIFY(QMetaObject::invokeMethod(&client, "onSslErrors", Q_ARG(QList<QSslError>, errors)));
+        QCOMPARE(log.messages().value(0), QString("SSL errors:"));
+        for (const QSslError& error : {errors[0], errors[1]})
+            QCOMPARE(log.count('"' + error.errorString() + '"'), qMin(count, 100) / 2);
+        const QStringList summary =
+            count > 100 ? QStringList(QString::fromUtf8("\u2026 and %1 more SSL errors").arg(count - 100))
+                        : QStringList();
+        QCOMPARE(log.messages().filter("more SSL errors"), summary);
+        QCOMPARE(log.messages().size(), 1 + qMin(count, 100) + int(summary.size()));
+    }
 }
 
 void tst_RestClient::redirectsAreFollowed()

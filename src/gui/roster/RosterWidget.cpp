@@ -60,18 +60,15 @@ const int kMaxCameras = 16;
 // the process's file handles.
 const int kMaxPolledServers = 32;
 
-// Lines of one kind that a poll cycle writes in full; the others are counted.
-const int kLoggedPerKind = 10;
-
-// The lines a poll cycle writes for its servers: the first few of each kind in full, the others counted in one
-// line when the cycle ends, so that a long list of failing servers cannot flood the log.
+// The lines a poll cycle writes for its servers: as many of each kind in full as the log cap's default, the others
+// counted in one line when the cycle ends, so that a long list of failing servers cannot flood the log.
 class PollLog
 {
 public:
     enum Kind { CameraListErrors, ServerInfoErrors, StateChanges, CameraRemovals, KindCount };
 
     // Counts a line of the kind; true while the cycle still writes it in full.
-    bool admit(Kind kind) { return m_caps[kind].next(); }
+    bool admit(Kind kind) { return m_caps[kind].next() > 0; }
 
     // Writes how many lines of each kind were left out, and starts counting anew.
     void summarise()
@@ -81,10 +78,7 @@ public:
     }
 
 private:
-    static Utils::LogCap cap(const char* what)
-    {
-        return Utils::LogCap(QLatin1String(what), QtDebugMsg, Utils::LogCap::UntilClosed, kLoggedPerKind);
-    }
+    static Utils::LogCap cap(const char* what) { return Utils::LogCap(QLatin1String(what)); }
 
     std::array<Utils::LogCap, KindCount> m_caps{{cap("local roster update errors"), cap("local vs_info update errors"),
                                                  cap("local server state changes"), cap("local camera removals")}};

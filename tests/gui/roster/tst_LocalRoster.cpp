@@ -1,3 +1,4 @@
+#include "core/PreviewLoader.h"
 #include "gui/roster/CameraTreeItem.h"
 #include "gui/roster/LocalServerTreeItem.h"
 #include "gui/roster/RosterWidget.h"
@@ -100,6 +101,7 @@ private slots:
     void followsTheServerState();
     void silentServersTimeOut();
     void tricklingServersLetTheOthersIn();
+    void aPollCycleSumsUpItsFailures_data();
     void aPollCycleSumsUpItsFailures();
     void camerasAndCapabilitiesFollowTheReplies();
     void repliesLayTheTreeOutOnce();
@@ -475,11 +477,20 @@ void tst_LocalRoster::tricklingServersLetTheOthersIn()
     QCOMPARE(good.requests().size(), 14);
 }
 
-// 200 servers that answer and 200 that refuse the connection, over three cycles: the answering ones come online
+void tst_LocalRoster::aPollCycleSumsUpItsFailures_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("50 and 50, every line") << 50;
+    QTest::newRow("200 and 200") << 200;
+}
+
+// Servers that answer and as many that refuse the connection, over three cycles: the answering ones come online
 // with two cameras, then drop both for a third, then refuse the password. Each kind of line is written for the
-// first ten servers or cameras of a cycle, and the others are counted in one line.
+// first hundred servers or cameras of a cycle, and the others are counted in one line; so are the list file's
+// servers, made at once.
 void tst_LocalRoster::aPollCycleSumsUpItsFailures()
 {
+    QFETCH(int, count);
     TestSupport::FakeVideoServer peer;
     peer.setPassword("pw");
     // Offline cameras: no previews are asked.
@@ -491,23 +502,25 @@ void tst_LocalRoster::aPollCycleSumsUpItsFailures()
     const QByteArray closedPort = QByteArray::number(closed.serverPort());
     closed.close();
     QByteArrayList entries;
-    for (int i = 1; i <= 200; ++i) {
+    for (int i = 1; i <= count; ++i) {
         entries << entry("127.0.3." + QByteArray::number(i), QByteArray::number(peer.port()), "Answers", "pw");
         entries << entry("127.0.4." + QByteArray::number(i), closedPort, "Closed", "pw");
     }
     writeFile('[' + entries.join(',') + ']');
+    TestSupport::MessageCapture capture;
     roster = std::make_unique<GUI::RosterWidget>();
     TestSupport::ObjectCensus census;
-    TestSupport::MessageCapture capture;
-    const QString more = QString::fromUtf8("\u2026 and %1 more local %2");
 
-    const QList<QStringList> summaries{
-        {more.arg(190).arg("roster update errors"), more.arg(190).arg("vs_info update errors"),
-         more.arg(190).arg("server state changes")},
-        {more.arg(190).arg("roster update errors"), more.arg(190).arg("vs_info update errors"),
-         more.arg(390).arg("camera removals")},
-        {more.arg(390).arg("roster update errors"), more.arg(390).arg("vs_info update errors"),
-         more.arg(190).arg("server state changes"), more.arg(190).arg("camera removals")}};
+    // Events of each kind in a cycle: camera list errors, server information errors, state changes, removals.
+    const QList<QList<int>> events{
+        {count, count, count, 0}, {count, count, 0, 2 * count}, {2 * count, 2 * count, count, count}};
+    const QStringList kinds{"roster update errors", "vs_info update errors", "server state changes", "camera removals"};
+    const QStringList labels{"Roster: local roster update error", "Roster: local vs_info update error",
+                             "onLocalVideoserverStateChanged: \"Answers\"", "Local videoserver: removed"};
+    const auto summary = [](int events, const QString& what) {
+        return events > 100 ? QStringList(QString::fromUtf8("\u2026 and %1 more local %2").arg(events - 100).arg(what))
+                            : QStringList();
+    };
     for (int cycle = 0; cycle < 3; ++cycle) {
         if (cycle == 0) {
             roster->init(true);
@@ -519,32 +532,39 @@ void tst_LocalRoster::aPollCycleSumsUpItsFailures()
                 peer.setPassword("changed");
             poll();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(capture.contains(summaries[cycle].first()), 20000);
-        // The list file's servers, made at once, are summed up too: not in a poll cycle.
-        QTRY_COMPARE(capture.count(QString::fromUtf8("\u2026")) - capture.count("more local videoservers created"),
-                     summaries[cycle].size());
-        for (const QString& summary : summaries[cycle])
-            QVERIFY2(capture.contains(summary), qPrintable(summary));
-        QCOMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
+        QStringList expected;
+        QStringList summaries = cycle == 0 ? summary(2 * count, "videoservers created") : QStringList();
+        for (int kind = 0; kind < kinds.size(); ++kind) {
+            expected << QString("%1 %2").arg(qMin(events[cycle][kind], 100)).arg(labels[kind]);
+            summaries << summary(events[cycle][kind], kinds[kind]);
+        }
+        const auto tally = [&] {
+            QStringList seen;
+            for (const QString& label : labels)
+                seen << QString("%1 %2").arg(capture.count(label)).arg(label);
+            return seen + capture.messages().filter(QString::fromUtf8("\u2026"));
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(tally(), expected + summaries, 20000);
+        QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
         QCOMPARE(record(0)->state(), cycle < 2 ? LocalVideoServer::Online : LocalVideoServer::AccessDenied);
         QCOMPARE(cameras(record(0)), QString(cycle == 0 ? "1:Door:2 2:Gate:2" : cycle == 1 ? "3:Yard:2" : ""));
         QCOMPARE(localRows(roster.get()).constLast()->server()->state(), LocalVideoServer::Offline);
 
         const QStringList lines = capture.messages();
-        QVERIFY2(lines.size() <= 100, qPrintable(QString::number(lines.size())));
-        QCOMPARE(capture.count("Roster: local roster update error"), 10);
-        QCOMPARE(capture.count("Roster: local vs_info update error"), 10);
-        // Each error line follows the client's own line about it.
+        const int errors = qMin(events[cycle][0], 100) + qMin(events[cycle][1], 100);
+        const int changes = qMin(events[cycle][2], 100);
+        // Each error line follows the client's own line about it, as a client outside the poll writes it.
         for (int i = 1; i < lines.size(); ++i) {
             if (lines[i].startsWith("Roster: local"))
                 QVERIFY2(lines[i - 1].startsWith("HTTP error: "), qPrintable(lines[i - 1]));
         }
         const int refused = capture.count("HTTP error: 1 \"Connection refused\"");
-        QCOMPARE(refused + capture.count("HTTP error: HTTP status: 403 \"Forbidden\""), 20);
-        QVERIFY(cycle == 2 || refused == 20);
-        QCOMPARE(capture.count("Local videoserver state changed to: "), cycle == 1 ? 0 : 10);
-        QCOMPARE(capture.count("onLocalVideoserverStateChanged: \"Answers\""), cycle == 1 ? 0 : 10);
-        QCOMPARE(capture.count("Local videoserver: removed"), cycle == 0 ? 0 : 10);
+        QCOMPARE(refused + capture.count("HTTP error: HTTP status: 403 \"Forbidden\""), errors);
+        QVERIFY(cycle == 2 || refused == errors);
+        QCOMPARE(capture.count("Local videoserver state changed to: "), changes);
+        const int created = cycle == 0 ? qMin(2 * count, 100) : 0;
+        QCOMPARE(capture.count("Created"), created);
+        QCOMPARE(lines.size(), created + 2 * errors + 2 * changes + qMin(events[cycle][3], 100) + summaries.size());
         capture.clear();
     }
 }
@@ -675,6 +695,20 @@ void tst_LocalRoster::repeatedCamerasApplyOnce()
     QVERIFY(widget->findChild<QLabel*>("state")->isHidden());
     QCOMPARE(row->child(3)->toolTip(0), QString("\"First\" camera is online"));
     QVERIFY2(capture.messages().size() < 10, qPrintable(capture.messages().mid(0, 10).join('\n')));
+
+    // While the requests are out, each refresh tick says so once for each camera online.
+    capture.clear();
+    for (int tick = 0; tick < 2; ++tick)
+        QMetaObject::invokeMethod(Core::PreviewLoader::instance(), "updatePreviews");
+    QStringList told;
+    for (const Core::CameraPtr& camera : record(0)->cameras()) {
+        if (camera->flags())
+            continue;
+        told << QString("Request for camera QPair(\"%1\",%2) already exists, will not create new request")
+                    .arg(record(0)->id())
+                    .arg(camera->id());
+    }
+    QCOMPARE(capture.messages(), told + told);
 }
 
 QUORVEL_TEST_MAIN(tst_LocalRoster)

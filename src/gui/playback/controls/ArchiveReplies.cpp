@@ -91,7 +91,7 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
         QDateTime start = clock.at(startSeconds + 1);
         QDateTime end = clock.at(startSeconds + 1 + durationSeconds);
         if (start.date() > day || end.date() < day) {
-            if (skips.next(run.count)) {
+            for (qsizetype i = skips.next(run.count); i > 0; --i) {
                 qWarning() << "Received record with start.date()" << start.date() << "end.date()" << end.date()
                            << "but current date is" << day;
             }
@@ -101,9 +101,17 @@ void parseRecords(QDate day, const Core::ArchiveList& records, QList<Core::Archi
             start = dayStart;
         if (end.date() > day)
             end = dayEnd;
-        // A record the constructor refuses is built only to log why.
-        if ((element.endId < element.startId || start >= end) && !skips.next(run.count))
+        if (element.endId < element.startId || start >= end) {
+            // A record the constructor refuses is built only to log why, once for each line the cap lets through.
+            for (qsizetype i = skips.next(run.count); i > 0; --i) {
+                try {
+                    Core::ArchiveRecord(element.startId, element.endId, start, end, type);
+                } catch (const utils::Error& e) {
+                    qDebug() << e.what();
+                }
+            }
             continue;
+        }
         for (qsizetype i = 0; i < run.count; ++i) {
             try {
                 out.append(std::make_shared<Core::ArchiveRecord>(element.startId, element.endId, start, end, type));
