@@ -313,11 +313,19 @@ public:
     int retryCount = 0;
     bool retryPending = false;
     int lastState = 0;
-    // Counts the requests and restarts: a restart's clock set once its stop has run applies to it alone.
+    // Counts the requests and restarts: a restart's clock set once its stop has run applies to it alone, and so
+    // does a re-issue scheduled before the next one.
     int request = 0;
     OpeningWatch opening;
     // The stream stalled while it opened and was stopped: it reads as an error until it is asked for again.
     bool stalled = false;
+
+    // A request or restart takes the place of any re-issue scheduled before it.
+    int newRequest()
+    {
+        retryPending = false;
+        return ++request;
+    }
 
     // Queues a call on the player; a stop, a new media or a start names the state it leaves the player in.
     void post(std::function<void()> call, int leavesState = -1)
@@ -528,7 +536,7 @@ void StreamPlayer::reportVideoSize()
 
 void StreamPlayer::playLive(QualitySettings::Type quality)
 {
-    ++d->request;
+    d->newRequest();
     d->mode = ModeLive;
     if (quality != d->quality) {
         d->quality = quality;
@@ -551,7 +559,7 @@ void StreamPlayer::playLive(QualitySettings::Type quality)
 void StreamPlayer::playArchive(int startId, int endId, qint64 from, qint64 to, QualitySettings::Type quality,
                                ArchivePlaySpeed speed)
 {
-    ++d->request;
+    d->newRequest();
     d->mode = ModeArchive;
     if (quality != d->quality) {
         d->quality = quality;
@@ -709,12 +717,17 @@ void StreamPlayer::pollState()
     }
 
     // A re-issue repeats the kind of request it was scheduled for: a live player stopped meanwhile and put in
-    // archive mode would ask for an archive it was never given, from the clock it holds.
+    // archive mode would ask for an archive it was never given, from the clock it holds. One that is dropped
+    // leaves none pending, so that the next end or error of the player is re-issued again.
     const auto scheduleRetry = [this] {
         d->retryPending = true;
-        QTimer::singleShot(kRetryDelay, this, [this, mode = d->mode] {
+        QTimer::singleShot(kRetryDelay, this, [this, mode = d->mode, request = d->request] {
+            if (request != d->request)
+                return;
             if (d->mode == mode)
                 retryLastRequest(-1);
+            else
+                d->retryPending = false;
         });
     };
     const bool liveOrNone = d->mode != ModeArchive;
@@ -840,7 +853,7 @@ void StreamPlayer::unPause()
         play();
         if (d->player) {
             d->engine.post<QDateTime>([] { return QDateTime::currentDateTime(); }, this,
-                                      [this, request = ++d->request](QDateTime restarted) {
+                                      [this, request = d->newRequest()](QDateTime restarted) {
                                           if (request == d->request)
                                               d->startTime = d->currentTime = restarted;
                                       });
