@@ -70,7 +70,8 @@ void UpdateManager::onUpdatesCheckResultReceived(const QVariant& reply)
     QString text;
     QDebug(&text).nospace() << reply;
     // Release notes of any ordinary length are logged whole.
-    qDebug().noquote() << "update responce:" << Utils::logExcerpt(text.toUtf8(), 64 * 1024);
+    constexpr qsizetype kReplyLogged = 64 * 1024;
+    qDebug().noquote() << "update responce:" << Utils::logExcerpt(text.toUtf8(), kReplyLogged);
     const QVariantMap map = reply.toMap();
     const QString versionText = map.value(QStringLiteral("version")).toString();
     if (map.isEmpty() || versionText.isEmpty()) {

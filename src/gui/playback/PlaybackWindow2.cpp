@@ -38,19 +38,22 @@ enum Mode { ModeNone = 0, ModeLive = 1, ModeArchive = 2 };
 // How long a file name may be on the usual file systems, in bytes of UTF-8.
 const qsizetype kMaxFileNameBytes = 255;
 
-// The camera's part of a proposed image name: whole when the name fits in `room` bytes, else cut between two letters
-// so that it does.
+// The camera's part of a proposed image name: whole when it fits in `room` bytes of UTF-8, else cut between two
+// letters so that it does. Only the beginning is read: every UTF-16 unit takes at least one byte.
 QString fittedName(const QString& name, qsizetype room)
 {
-    // Every UTF-16 unit takes at least one byte: what lies beyond the room is never kept.
     const QString head = name.left(room + 1);
-    if (head.size() <= room && head.toUtf8().size() <= room)
+    if (head.toUtf8().size() <= room)
         return head;
     QTextBoundaryFinder letters(QTextBoundaryFinder::Grapheme, head);
     qsizetype cut = 0;
-    for (qsizetype next = letters.toNextBoundary(); next > 0 && head.left(next).toUtf8().size() <= room;
-         next = letters.toNextBoundary())
+    qsizetype bytes = 0;
+    for (qsizetype next = letters.toNextBoundary(); next > 0; next = letters.toNextBoundary()) {
+        bytes += QStringView(head).sliced(cut, next - cut).toUtf8().size();
+        if (bytes > room)
+            break;
         cut = next;
+    }
     return head.left(cut);
 }
 
@@ -460,16 +463,15 @@ void PlaybackWindow2::onSaveImageRequested()
     VideoWidget* widget = d->videoContainer->activeWidget();
     if (!widget || !widget->camera())
         return;
-    // "/" too, so that the proposal stays in the image folder.
-    QString name = widget->camera()->fullName().left(kMaxFileNameBytes + 1);
-    name.replace(QLatin1Char(' '), QLatin1Char('_'))
-        .replace(QLatin1Char(':'), QLatin1Char('_'))
-        .replace(QLatin1Char('/'), QLatin1Char('_'));
     const QString tail = QLatin1Char('_') +
                          d->controlPanel->currentTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss")) +
                          QStringLiteral(".jpg");
-    const QString proposed =
-        d->imageFolder + QLatin1Char('/') + fittedName(name, kMaxFileNameBytes - tail.toUtf8().size()) + tail;
+    // "/" too, so that the proposal stays in the image folder; one ASCII sign for another keeps the length.
+    QString name = fittedName(widget->camera()->fullName(), kMaxFileNameBytes - tail.toUtf8().size());
+    name.replace(QLatin1Char(' '), QLatin1Char('_'))
+        .replace(QLatin1Char(':'), QLatin1Char('_'))
+        .replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString proposed = d->imageFolder + QLatin1Char('/') + name + tail;
 
     QFileDialog dialog(this, tr("Save image as"), proposed, tr("Images (*.jpg *.png)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
