@@ -9,6 +9,7 @@
 #include "gui/video/VideoPlayer.h"
 #include "gui/video/VideoWidget.h"
 #include "peer/FlvStreamSource.h"
+#include "support/TestClips.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -69,27 +70,16 @@ long procStatus(const char* field)
 // One 8 s clip per stream, each with its own colours, made once per build directory.
 QString clip(int index)
 {
-    const QString dir = QStringLiteral(QUORVEL_BINARY_DIR "/test-clips");
-    const QString path = dir + QStringLiteral("/grid-%1.flv").arg(index, 2, 10, QLatin1Char('0'));
-    if (QFileInfo(path).size() > 0)
-        return path;
-    QDir().mkpath(dir);
+    const QString path =
+        QStringLiteral(QUORVEL_BINARY_DIR "/test-clips/grid-%1.flv").arg(index, 2, 10, QLatin1Char('0'));
     const QString source =
         QStringLiteral("testsrc=size=%1x%2:rate=25,hue=h=%3").arg(kWidth).arg(kHeight).arg(index * 360 / kStreams);
-    QProcess ffmpeg;
     const QStringList args = QStringLiteral("-hide_banner -loglevel error -y -f lavfi -i").split(' ')
                              << source
                              << QStringLiteral("-t 8 -c:v libx264 -preset veryfast -bf 0 -g 25 -b:v 1000k -pix_fmt "
                                                "yuv420p -an -flvflags no_duration_filesize -f flv")
-                                    .split(' ')
-                             << path + ".tmp";
-    ffmpeg.start(QStringLiteral("ffmpeg"), args);
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
-        std::fprintf(stderr, "ffmpeg failed: %s\n", ffmpeg.readAllStandardError().constData());
-        return QString();
-    }
-    QFile::rename(path + ".tmp", path);
-    return path;
+                                    .split(' ');
+    return TestSupport::makeClip(path, args);
 }
 
 QString streamUrl(quint16 port, int camera)

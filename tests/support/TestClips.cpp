@@ -8,6 +8,13 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace TestSupport {
 
 namespace {
@@ -33,14 +40,57 @@ QString clipName(Clip clip)
 
 } // namespace
 
+QString makeClip(const QString& path, const QStringList& ffmpegArguments)
+{
+    if (QFileInfo(path).size() > 0)
+        return path;
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        qWarning() << "cannot make the clip folder" << info.absolutePath();
+        return QString();
+    }
+    // Test programs run in parallel: one makes the clip while the others wait for it. The kernel drops the lock of a
+    // program that dies, so no lock outlives its maker.
+    const QByteArray lockPath = QFile::encodeName(path + QStringLiteral(".lock"));
+    const int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
+        qWarning() << "cannot lock" << lockPath << std::strerror(errno);
+        if (lock >= 0)
+            ::close(lock);
+        return QString();
+    }
+    QString made = path;
+    if (QFileInfo(path).size() <= 0) {
+        // Written aside and renamed in one step: the clip's name shows a whole clip or none.
+        const QString temporary = path + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+        const QString program = qEnvironmentVariable("QUORVEL_TEST_FFMPEG", QStringLiteral("ffmpeg"));
+        QProcess ffmpeg;
+        ffmpeg.start(program, QStringList(ffmpegArguments) << temporary);
+        const bool finished = ffmpeg.waitForFinished(180000);
+        if (!finished || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+            qWarning().noquote() << "cannot make the test clip" << path << "with" << program + ":"
+                                 << (ffmpeg.error() == QProcess::FailedToStart ? ffmpeg.errorString()
+                                     : !finished                               ? QStringLiteral("no end in 180 s")
+                                                 : QString::fromLocal8Bit(ffmpeg.readAllStandardError()));
+            ffmpeg.kill();
+            ffmpeg.waitForFinished();
+            made.clear();
+        } else if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+            qWarning() << "cannot name the test clip" << path << std::strerror(errno);
+            made.clear();
+        }
+        QFile::remove(temporary);
+    }
+    ::close(lock);
+    return made;
+}
+
 QString clipPath(Clip clip)
 {
     const bool numbered = clip == Clip::Numbered || clip == Clip::NumberedSilent;
-    const QString dir = QStringLiteral(QUORVEL_BINARY_DIR "/test-clips");
-    const QString path = dir + QLatin1Char('/') + clipName(clip);
+    const QString path = QStringLiteral(QUORVEL_BINARY_DIR "/test-clips/") + clipName(clip);
     if (QFileInfo(path).size() > 0)
         return path;
-    QDir().mkpath(dir);
 
     // Each of the 16 columns of the upper half is white where its bit of the frame number is set.
     const QString picture =
@@ -68,19 +118,7 @@ QString clipPath(Clip clip)
     // No duration in the header: the peer loops the clip into an endless live stream.
     args << QStringLiteral("-flvflags") << QStringLiteral("no_duration_filesize") << QStringLiteral("-f")
          << QStringLiteral("flv");
-
-    // Test executables run in parallel: each writes its own file and the first rename wins.
-    const QString temporary = path + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), args << temporary);
-    if (!ffmpeg.waitForFinished(180000) || ffmpeg.exitCode() != 0) {
-        qWarning() << "ffmpeg failed:" << ffmpeg.readAllStandardError();
-        QFile::remove(temporary);
-        return QString();
-    }
-    if (!QFile::rename(temporary, path))
-        QFile::remove(temporary);
-    return QFileInfo(path).size() > 0 ? path : QString();
+    return makeClip(path, args);
 }
 
 int frameNumber(const QImage& picture)

@@ -17,6 +17,11 @@ enum class Clip {
 
 QString clipPath(Clip clip);
 
+// Makes the file at the path with ffmpeg (or the program that QUORVEL_TEST_FFMPEG names) and these arguments, the
+// file's path appended, unless it is there. Programs that ask at once wait while one of them makes it, and the file
+// shows under its name only whole. An empty string, after a warning that says why, when it cannot be made.
+QString makeClip(const QString& path, const QStringList& ffmpegArguments);
+
 // The number a picture of a numbered clip shows, -1 for none or an unclear one: bit k is white in the k-th of 16
 // columns of the picture's upper half, and the lower half is grey.
 int frameNumber(const QImage& picture);
