@@ -4,6 +4,7 @@
 #include "gui/DialogSeam.h"
 #include "gui/mainwindow/AboutDialog.h"
 #include "gui/mainwindow/SettingsDialog.h"
+#include "gui/mainwindow/UpdateMessageBox.h"
 #include "gui/playback/PlaybackWindow2.h"
 #include "gui/playback/export/ExportWidget.h"
 #include "gui/roster/RosterWidget.h"
@@ -39,7 +40,7 @@ public:
     QDockWidget* exportDock = nullptr;
     SettingsDialog* settingsDialog = nullptr;
     // Made at its first showing and reused, so a repeated notice refreshes the open box instead of stacking boxes.
-    QMessageBox* updateMessageBox = nullptr;
+    UpdateMessageBox* updateMessageBox = nullptr;
     bool blinkHighlighted = true;
 };
 
@@ -429,18 +430,15 @@ void MainWindow::showUpdateMessage()
 {
     const Application::UpdateInfo info = d->updateManager->updateInfo();
     if (!d->updateMessageBox) {
-        d->updateMessageBox = new QMessageBox(this);
+        d->updateMessageBox = new UpdateMessageBox(this);
         d->updateMessageBox->setObjectName(QStringLiteral("updateMessageBox"));
-        // A message box blocks its application by default; this one must leave the window usable.
-        d->updateMessageBox->setWindowModality(Qt::NonModal);
     }
-    d->updateMessageBox->setText(info.message());
-    d->updateMessageBox->setTextFormat(Qt::RichText);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (info.level() >= 0 && info.level() <= 2)
-        d->updateMessageBox->setIcon(QMessageBox::Information);
+        icon = QMessageBox::Information;
     else if (info.level() == 3)
-        d->updateMessageBox->setIcon(QMessageBox::Warning);
-    d->updateMessageBox->show();
+        icon = QMessageBox::Warning;
+    d->updateMessageBox->showMessage(info.message(), icon);
 }
 
 } // namespace GUI
