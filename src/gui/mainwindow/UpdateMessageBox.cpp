@@ -96,6 +96,10 @@ bool UpdateMessageBox::fit()
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(true);
+    // A gap keeps the text off the scroll bar.
+    m_labelMargins = label->contentsMargins();
+    label->setContentsMargins(m_labelMargins +
+                              QMargins(0, 0, style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing), 0));
     m_scroll->setWidget(label);
     m_scroll->setFixedSize(size);
     grid->addWidget(m_scroll, row, column, rowSpan, columnSpan);
@@ -122,6 +126,7 @@ void UpdateMessageBox::unfit()
     }
     if (QWidget* label = m_scroll->takeWidget()) {
         label->setParent(this);
+        label->setContentsMargins(m_labelMargins);
         if (index >= 0)
             grid->addWidget(label, row, column, rowSpan, columnSpan);
         label->show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QMessageBox>
 
 class QScrollArea;
@@ -29,6 +30,7 @@ private:
     void unfit();
 
     QScrollArea* m_scroll = nullptr;
+    QMargins m_labelMargins;
 };
 
 } // namespace GUI
