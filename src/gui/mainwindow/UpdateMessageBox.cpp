@@ -57,7 +57,7 @@ bool UpdateMessageBox::event(QEvent* event)
         fit();
     // The message box unwraps its label whenever it measures itself; the label in the scroll area keeps wrapping.
     if (m_scroll) {
-        if (QLabel* label = textLabel(this); label && !label->wordWrap())
+        if (auto* label = qobject_cast<QLabel*>(m_scroll->widget()); label && !label->wordWrap())
             label->setWordWrap(true);
     }
     return result;
@@ -89,7 +89,8 @@ bool UpdateMessageBox::fit()
     int rowSpan = 0;
     int columnSpan = 0;
     grid->getItemPosition(grid->indexOf(label), &row, &column, &rowSpan, &columnSpan);
-    const QSize size(label->width(), qMax(label->height() - (height() - room), fontMetrics().height() * 3));
+    const int minimum = fontMetrics().height() * 3;
+    const QSize size(label->width(), qMax(label->height() - (height() - room), minimum));
     grid->removeWidget(label);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("updateMessageScroll"));
@@ -104,9 +105,13 @@ bool UpdateMessageBox::fit()
     m_scroll->setFixedSize(size);
     grid->addWidget(m_scroll, row, column, rowSpan, columnSpan);
     m_scroll->show();
-    // The box measures itself again around the scroll area.
+    // The box measures itself again around the scroll area, and once more if the label's place was not yet known.
     QEvent request(QEvent::LayoutRequest);
     QCoreApplication::sendEvent(this, &request);
+    if (height() > room && m_scroll->height() > minimum) {
+        m_scroll->setFixedHeight(qMax(minimum, m_scroll->height() - (height() - room)));
+        QCoreApplication::sendEvent(this, &request);
+    }
     return true;
 }
 
