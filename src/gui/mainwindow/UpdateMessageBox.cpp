@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QWindow>
 
+#include <utility>
+
 namespace QuorvelClient {
 namespace GUI {
 
@@ -117,27 +119,28 @@ bool UpdateMessageBox::fit()
 
 void UpdateMessageBox::unfit()
 {
-    if (!m_scroll)
+    // Cleared first: the box hears of its children going while the scroll area is taken apart.
+    QScrollArea* scroll = std::exchange(m_scroll, nullptr);
+    if (!scroll)
         return;
     auto* grid = qobject_cast<QGridLayout*>(layout());
     int row = 0;
     int column = 0;
     int rowSpan = 0;
     int columnSpan = 0;
-    const int index = grid ? grid->indexOf(m_scroll) : -1;
+    const int index = grid ? grid->indexOf(scroll) : -1;
     if (index >= 0) {
         grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
-        grid->removeWidget(m_scroll);
+        grid->removeWidget(scroll);
     }
-    if (QWidget* label = m_scroll->takeWidget()) {
+    if (QWidget* label = scroll->takeWidget()) {
         label->setParent(this);
         label->setContentsMargins(m_labelMargins);
         if (index >= 0)
             grid->addWidget(label, row, column, rowSpan, columnSpan);
         label->show();
     }
-    delete m_scroll;
-    m_scroll = nullptr;
+    delete scroll;
 }
 
 } // namespace GUI
