@@ -295,6 +295,24 @@ void tst_ExportWidget::sameStretchAgain()
     QCOMPARE(job.tries(), 4);
     QCOMPARE(job.file(), TestSupport::rootDir() + '/' + name + " (4).mp4");
     QCOMPARE(readFile(name + ".mp4"), first);
+
+    // The folder goes away while the first try waits, and that try fails: the retry makes it again and writes
+    // the whole stretch there.
+    peer.setRefusing(false);
+    peer.setStallAfter(9);
+    job.log.clear();
+    job.start("Porch", peer.hostAndPort(), 8);
+    QTRY_COMPARE_WITH_TIMEOUT(peer.stalledStreams(), 1, 15000);
+    QVERIFY(QDir(TestSupport::rootDir() + "/exports").removeRecursively());
+    peer.setStallAfter(0);
+    peer.setBurst(20000);
+    peer.cutStreams();
+    QTRY_COMPARE_WITH_TIMEOUT(job.finished.count() + job.failed.count(), 4, 30000);
+    QCOMPARE(job.failed.count(), 1);
+    QCOMPARE(job.tries(), 2);
+    QCOMPARE(job.bar->text(), "Ready 100%");
+    // The same stream as the first file's, but for the times of making in the header.
+    QCOMPARE(readFile("exports/" + job.fileButton->text()).size(), first.size());
 }
 
 void tst_ExportWidget::numberedNames_data()
