@@ -119,12 +119,15 @@ void tst_ControlPanelSearch::zoneIsSearched()
     QVERIFY(shows(prompt) && messages.value(0).value(0) == prompt);
     GUI::VideoWidget* widget = picture();
     const int middle = widget->searchZoneX2();
-    const QRect r = widget->pictureRect();
-    const QPoint corner(r.left() + r.width() * 3 / 4 - 1, r.top() + r.height() * 3 / 4 - 1);
-    QTest::mouseMove(widget, corner);
-    QTest::mousePress(widget, Qt::LeftButton, {}, corner);
-    QTest::mouseMove(widget, corner + QPoint(40, 20));
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, corner + QPoint(40, 20));
+    // The zone is moved by its middle: the picture's three quarters can lie a few pixels off the zone's rounded
+    // corner. The pointer comes over it first straight to the widget, as a moved cursor reaches the widget only
+    // through the window system's queue.
+    const QPoint inside = widget->pictureRect().center();
+    QMouseEvent hover(QEvent::MouseMove, inside, widget->mapToGlobal(inside), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(widget, &hover);
+    QTest::mousePress(widget, Qt::LeftButton, {}, inside);
+    QTest::mouseMove(widget, inside + QPoint(40, 20));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, inside + QPoint(40, 20));
     const QString edges = QString("&x1=%1&x2=%2&y1=%3&y2=%4")
                               .arg(widget->searchZoneX1())
                               .arg(widget->searchZoneX2())
