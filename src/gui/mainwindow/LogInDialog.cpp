@@ -25,8 +25,11 @@ LogInDialog::LogInDialog(QWidget* parent)
     ui->setupUi(this);
 
     canStorePassword = !isRemovableDrive();
-    if (!canStorePassword)
+    if (!canStorePassword) {
         Utils::Keys::authPassword().setValue(QString());
+        // Off the drive at once, not at the next pass of the event loop: the program may not get that far.
+        Utils::Settings::instance()->sync();
+    }
 
     connect(ui->email, &QLineEdit::textChanged, this, &LogInDialog::updateButtons);
     connect(ui->password, &QLineEdit::textChanged, this, &LogInDialog::updateButtons);

@@ -11,11 +11,13 @@
 #include "support/ObjectCensus.h"
 #include "support/TestEnvironment.h"
 #include "support/Widgets.h"
+#include "utils/DriveType.h"
 #include "utils/Settings.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -73,6 +75,7 @@ private slots:
     void localModeHidesAccountRows();
     void rememberedCredentialsSignInAfterCountdown();
     void cancelStopsCountdown();
+    void removableDriveWipesThePasswordAtOnce();
     void signInStoresCredentialsOnlyWhenRemembered();
     void signInOpensTheMainWindow();
     void refusedSignInShowsTheServiceMessage();
@@ -157,6 +160,22 @@ void tst_LogInDialog::localModeHidesAccountRows()
     selector->setCurrentIndex(0);
     QVERIFY(child<QFrame>(&dialog, "authFrame")->isVisible());
     QVERIFY(!child<QPushButton>(&dialog, "btnOk")->isEnabled());
+}
+
+void tst_LogInDialog::removableDriveWipesThePasswordAtOnce()
+{
+    storeCredentials(true, false);
+    settings()->sync();
+    QFile file(settings()->fileName());
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("password=secret"));
+    file.close();
+    Utils::setWorkingDriveTypeForTesting(Utils::DriveRemovable);
+    LogInDialog dialog;
+    Utils::setWorkingDriveTypeForTesting(std::nullopt);
+    // Off the drive before the program handles any event, with no countdown to sign in.
+    QVERIFY(file.open(QIODevice::ReadOnly) && !file.readAll().contains("secret"));
+    QVERIFY(child<QLineEdit>(&dialog, "password")->text().isEmpty());
+    QVERIFY(child<QCheckBox>(&dialog, "saveAuth")->isHidden());
 }
 
 void tst_LogInDialog::rememberedCredentialsSignInAfterCountdown()
