@@ -208,7 +208,7 @@ void tst_RosterWidget::start(const QVariantMap& servers, int serverCount)
 {
     net->service.setRoster(servers);
     roster->init(false);
-    QTRY_COMPARE(rowsOf<ServerTreeItem>(tree).size(), serverCount);
+    QTRY_COMPARE_WITH_TIMEOUT(rowsOf<ServerTreeItem>(tree).size(), serverCount, 20000);
 }
 
 void tst_RosterWidget::showsTheAccountRoster()
@@ -360,7 +360,7 @@ void tst_RosterWidget::repliesLayTheTreeOutOnce()
     net->service.setRoster(TestSupport::FakeService::generatedRoster(300, 1));
     roster->init(false);
     layouts.clear();
-    QTRY_COMPARE(rowsOf<ServerTreeItem>(tree).size(), 300);
+    QTRY_COMPARE_WITH_TIMEOUT(rowsOf<ServerTreeItem>(tree).size(), 300, 20000);
     QCOMPARE(tooManyLayouts(), QString());
     roster->expandAll();
     QCOMPARE(tooManyLayouts(), QString());
@@ -370,7 +370,7 @@ void tst_RosterWidget::repliesLayTheTreeOutOnce()
     tree->setCurrentItem(current);
     net->service.setRoster(TestSupport::FakeService::generatedRoster(150, 3));
     tick();
-    QTRY_COMPARE(rowsOf<CameraTreeItem>(tree).size(), 450);
+    QTRY_COMPARE_WITH_TIMEOUT(rowsOf<CameraTreeItem>(tree).size(), 450, 20000);
     QCOMPARE(rowsOf<ServerTreeItem>(tree).size(), 150);
     QCOMPARE(tooManyLayouts(), QString());
     QCOMPARE(tree->currentItem(), current);
@@ -380,7 +380,7 @@ void tst_RosterWidget::repliesLayTheTreeOutOnce()
     // Every camera gone.
     net->service.setRoster(TestSupport::FakeService::generatedRoster(150, 0));
     tick();
-    QTRY_COMPARE(rowsOf<CameraTreeItem>(tree).size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(rowsOf<CameraTreeItem>(tree).size(), 0, 20000);
     QCOMPARE(tooManyLayouts(), QString());
     roster->collapseAll();
     QCOMPARE(tooManyLayouts(), QString());
