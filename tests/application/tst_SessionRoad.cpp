@@ -51,6 +51,16 @@ bool hasPixelsOtherThan(const QImage& image, const QRect& area, QRgb background)
     return false;
 }
 
+// What a failed wait reports: whether the client runs, the shown windows and the end of its log.
+QByteArray stateOf(const ClientRun& run, const TestSupport::VirtualScreen& screen)
+{
+    const QString log = run.log();
+    return QStringLiteral("client %1; windows: [%2]; log ends:\n%3")
+        .arg(run.isRunning() ? QStringLiteral("running") : QStringLiteral("ended"),
+             screen.titles().join(QStringLiteral(", ")), log.right(4000))
+        .toLocal8Bit();
+}
+
 } // namespace
 
 // The real program on an X server of its own, trusting the fake service's CA inside a private namespace, against
@@ -133,7 +143,7 @@ void tst_SessionRoad::localOnlyStartOpensTheWindow()
 {
     auto run = prepare(QStringLiteral("local"), QStringLiteral("saveAuth=true\nlocalOnly=true"));
     run->start();
-    QVERIFY(screen.waitForWindow(mainTitle, true, kStartMs));
+    QVERIFY2(screen.waitForWindow(mainTitle, true, kStartMs), stateOf(*run, screen).constData());
     QVERIFY(screen.windows(dialogTitle).isEmpty());
     QVERIFY(run->logTime(QStringLiteral("Start for local service")) - run->logTime(QStringLiteral("Drive type:")) >=
             2000);
@@ -156,7 +166,8 @@ void tst_SessionRoad::rememberedAccountSignsInAfterCountdown()
     auto run = prepare(QStringLiteral("account"),
                        QStringLiteral("email=%1\npassword=%2\nsaveAuth=true\nlocalOnly=false").arg(email, password));
     run->start();
-    QTRY_VERIFY_WITH_TIMEOUT(peers.service.requestCount("/public/sessions"), kStartMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(peers.service.requestCount("/public/sessions"), stateOf(*run, screen).constData(),
+                              kStartMs);
     const qint64 countdown = run->logTime(QStringLiteral("Start for internet and local service")) -
                              run->logTime(QStringLiteral("Drive type:"));
     QVERIFY2(countdown >= 2000, qPrintable(QString::number(countdown)));
@@ -194,7 +205,7 @@ void tst_SessionRoad::forcedSignOutComesBackToTheDialog()
     // The account's servers are held back until the window is seen, then refused.
     peers.service.setRosterHeld(true);
     run->start();
-    QVERIFY(screen.waitForWindow(mainTitle, true, kStartMs));
+    QVERIFY2(screen.waitForWindow(mainTitle, true, kStartMs), stateOf(*run, screen).constData());
     QTRY_VERIFY_WITH_TIMEOUT(peers.service.requestCount("/public/roster"), 20000);
     peers.service.setRosterFailure(code);
     peers.service.releaseHeldRosters();
@@ -233,7 +244,7 @@ void tst_SessionRoad::removableDriveKeepsNoPassword()
         QSKIP("the working folder is not on a block device, so no removable flag can be set for it");
     run->setWrapper(peers.caWrapper({QStringLiteral("--removable-flag"), flag}));
     run->start();
-    QVERIFY(run->waitForLog(QStringLiteral("Drive type: 2"), kStartMs));
+    QVERIFY2(run->waitForLog(QStringLiteral("Drive type: 2"), kStartMs), stateOf(*run, screen).constData());
     QVERIFY(screen.waitForWindow(dialogTitle));
     // The wiped password reaches the file once the client's settings are next written out.
     const auto stored = [&](const char* key) {
@@ -255,7 +266,8 @@ void tst_SessionRoad::unreachableServiceLeavesTheDialogIdle()
     auto run = prepare(QStringLiteral("down"),
                        QStringLiteral("email=%1\npassword=%2\nsaveAuth=true\nlocalOnly=false").arg(email, password));
     run->start();
-    QVERIFY(screen.waitForWindow(QStringLiteral("^Could not sign in$"), true, kStartMs));
+    QVERIFY2(screen.waitForWindow(QStringLiteral("^Could not sign in$"), true, kStartMs),
+             stateOf(*run, screen).constData());
     // "Close this window" is the default.
     screen.key(screen.windows(QStringLiteral("^Could not sign in$")).value(0), QStringLiteral("Return"));
     QVERIFY(screen.waitForWindow(QStringLiteral("^Could not sign in$"), false));

@@ -76,6 +76,13 @@ QStringList VirtualScreen::windows(const QString& titlePattern) const
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QStringList VirtualScreen::titles() const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                    QStringLiteral("."), QStringLiteral("getwindowname"), QStringLiteral("%@")})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 bool VirtualScreen::waitForWindow(const QString& titlePattern, bool shown, int timeoutMs) const
 {
     const QDeadlineTimer deadline(timeoutMs);

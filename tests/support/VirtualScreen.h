@@ -24,6 +24,8 @@ public:
 
     // Ids of the shown windows whose title matches the regular expression.
     QStringList windows(const QString& titlePattern) const;
+    // Titles of all shown windows, for a failing test to tell what the screen held.
+    QStringList titles() const;
     // Waits, serving the test's own event loop, until a window with that title is shown (or none is).
     bool waitForWindow(const QString& titlePattern, bool shown = true, int timeoutMs = 20000) const;
     QRect geometry(const QString& windowId) const;
