@@ -436,7 +436,8 @@ void tst_LocalRoster::silentServersTimeOut()
 // given back after the time-out, and the good servers come online in the first cycle.
 void tst_LocalRoster::tricklingServersLetTheOthersIn()
 {
-    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 1000);
+    // Long enough for a good server to answer on a loaded machine.
+    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 2500);
     TestSupport::FakeVideoServer slow, good;
     for (auto* peer : {&slow, &good}) {
         peer->setPassword("pw");

@@ -343,7 +343,7 @@ void tst_VideoWidget::switchWhileReconnectingKeepsRetrying()
     QTRY_COMPARE_WITH_TIMEOUT(widget.playerState(), VideoWidget::Playing, 20000);
 
     peer.cutStreams();
-    QTRY_VERIFY_WITH_TIMEOUT(widget.streamPlayer()->isRetryPending(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(widget.streamPlayer()->isRetryPending(), 20000);
     if (change == "unavailable") {
         camera->setFlags(Camera::Offline);
         widget.playLive(QualitySettings::High);
