@@ -415,10 +415,16 @@ void tst_LocalRoster::followsTheServerState()
 
 void tst_LocalRoster::silentServersTimeOut()
 {
-    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 1500);
+    // Long enough for a question to reach the server on a loaded machine.
+    Utils::setIntervalForTesting(Utils::Interval::LocalServerTimeout, 3000);
+    TestSupport::ObjectCensus census;
     // An offline camera: no preview requests.
     start({{"pw", {{1, "Door", 0}}}});
+    // Only the test polls: on a slow run the roster's own poll would ask again once the questions timed out.
+    roster->findChild<QTimer*>("localPollTimer")->stop();
     QTRY_COMPARE(record(0)->state(), LocalVideoServer::Online);
+    // Both first questions answered, so that the polls below ask both again.
+    QTRY_COMPARE(census.alive("QuorvelClient::Core::StreamerClient"), 0);
     for (const char* command : {"streams/info", "vs_info/"})
         peers[0]->failCommand(command, PeerReply::withBehaviour(PeerReply::NeverAnswer));
     for (int cycle = 0; cycle < 3; ++cycle)
