@@ -1,35 +1,41 @@
 #include "support/MessageCapture.h"
 
+#include <QMutex>
+
 namespace TestSupport {
 
 namespace {
+// Guards the active capture and every capture's messages: a thread of a player still stopping may log while the
+// capture that took its messages ends.
+QBasicMutex g_mutex;
 MessageCapture* g_active = nullptr;
-}
+} // namespace
 
 MessageCapture::MessageCapture()
-    : m_outer(g_active)
 {
+    QMutexLocker locker(&g_mutex);
+    m_outer = g_active;
     g_active = this;
     m_previous = qInstallMessageHandler(&MessageCapture::handler);
 }
 
 MessageCapture::~MessageCapture()
 {
+    QMutexLocker locker(&g_mutex);
     qInstallMessageHandler(m_previous);
     g_active = m_outer;
 }
 
 void MessageCapture::handler(QtMsgType, const QMessageLogContext&, const QString& message)
 {
-    if (!g_active)
-        return;
-    QMutexLocker locker(&g_active->m_mutex);
-    g_active->m_messages.append(message);
+    QMutexLocker locker(&g_mutex);
+    if (g_active)
+        g_active->m_messages.append(message);
 }
 
 QStringList MessageCapture::messages() const
 {
-    QMutexLocker locker(&m_mutex);
+    QMutexLocker locker(&g_mutex);
     return m_messages;
 }
 
@@ -40,7 +46,7 @@ bool MessageCapture::contains(const QString& text) const
 
 int MessageCapture::count(const QString& text) const
 {
-    QMutexLocker locker(&m_mutex);
+    QMutexLocker locker(&g_mutex);
     int n = 0;
     for (const QString& m : m_messages)
         n += m.contains(text) ? 1 : 0;
@@ -49,7 +55,7 @@ int MessageCapture::count(const QString& text) const
 
 void MessageCapture::clear()
 {
-    QMutexLocker locker(&m_mutex);
+    QMutexLocker locker(&g_mutex);
     m_messages.clear();
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QMutex>
 #include <QStringList>
 #include <QtGlobal>
 
 namespace TestSupport {
 
 // Collects every Qt message while it lives (the previous handler is restored afterwards); an inner capture
-// takes the messages until it ends.
+// takes the messages until it ends. Messages may come from any thread, also while a capture ends.
 class MessageCapture
 {
 public:
@@ -25,7 +24,6 @@ private:
 
     MessageCapture* m_outer;
     QtMessageHandler m_previous;
-    mutable QMutex m_mutex;
     QStringList m_messages;
 };
 
