@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QMargins>
 #include <QMessageBox>
 
-class QScrollArea;
+class QTextBrowser;
 
 namespace QuorvelClient {
 namespace GUI {
 
-// The update notice: a non-modal message box whose text scrolls inside it when it would make the box taller than its
-// screen, so that the whole box and its OK button stay on the screen. Shorter texts show as in any message box.
+// The update notice: a non-modal message box. Where its own label cannot show the whole text, or the box would be
+// taller than its screen, the text shows in a view of its own in the label's place instead: the view wraps the text
+// to the box's width, breaking words longer than a line, and scrolls when the text is taller than the screen allows.
 class UpdateMessageBox : public QMessageBox
 {
     Q_OBJECT
@@ -24,13 +24,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Moves the text into a scroll area of the height that fits when the box is too tall for its screen; unfit()
-    // puts it back. Both keep the box's width.
-    bool fit();
-    void unfit();
+    // Lays the box out as a plain message box, then puts the view in the label's place when the plain box would cut
+    // its text or not fit its screen. Keeps the box's width.
+    void arrange();
 
-    QScrollArea* m_scroll = nullptr;
-    QMargins m_labelMargins;
+    // Kept for the box's life: the box is laid out anew inside a restyle, when nothing may be deleted.
+    QTextBrowser* m_notes = nullptr;
 };
 
 } // namespace GUI

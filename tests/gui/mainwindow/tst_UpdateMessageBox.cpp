@@ -1,5 +1,6 @@
 #include "gui/mainwindow/UpdateMessageBox.h"
 #include "support/TestEnvironment.h"
+#include "support/UrlRecorder.h"
 
 #include <QFile>
 #include <QLabel>
@@ -7,6 +8,11 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
 
 using QuorvelClient::GUI::UpdateMessageBox;
 
@@ -17,6 +23,10 @@ private slots:
     void shortNotesShowAsAnyBox_data();
     void shortNotesShowAsAnyBox();
     void longNotesScrollOnTheScreen();
+    void everyLetterShows_data();
+    void everyLetterShows();
+    void longNoticeOutlivesARestyle();
+    void laterNoticesOpenAsAnyBox();
 };
 
 namespace {
@@ -30,6 +40,76 @@ QString notes(int paragraphs)
                     .arg(QString("Change %1 makes the archive of a camera faster to seek. ").arg(i).repeated(3))
                     .arg(i);
     return text;
+}
+
+// The notes with one more paragraph that holds an unbreakable run: a bare download link of 140 letters or a word of
+// 300 letters, followed by a paragraph of its own.
+QString withLongRun(const QString& text, bool link)
+{
+    const QString run = link ? QStringLiteral("https://downloads.quorvel.example/get?file=QuorvelClient_5.7.0_build240_"
+                                              "linux_x86_64_with_every_codec_and_the_offline_installer.tar.gz&os=12")
+                             : QLatin1Char('A') + QString(298, QLatin1Char('b')) + QLatin1Char('Z');
+    return text + QStringLiteral("<p>Download: %1</p><p>After the long word.</p>").arg(run);
+}
+
+// The part of the widget that its parents leave in view, in its own coordinates.
+QRect inView(QWidget* widget)
+{
+    QRect view = widget->rect();
+    for (QWidget* parent = widget->parentWidget(); parent && !widget->isWindow(); parent = parent->parentWidget()) {
+        view &= QRect(widget->mapFrom(parent, QPoint(0, 0)), parent->size());
+        if (parent->isWindow())
+            break;
+    }
+    return view;
+}
+
+// Why the box does not show every letter of its text, or nothing when it does. What shows the text is either the
+// box's own label, measured here as it lays out rich text, or a text view that scrolls.
+QString missingLetters(QMessageBox& box)
+{
+    if (auto* view = box.findChild<QTextBrowser*>(); view && view->isVisible()) {
+        QTextDocument own;
+        own.setHtml(box.text());
+        if (view->toPlainText() != own.toPlainText())
+            return QStringLiteral("the view shows another text");
+        const QSizeF text = view->document()->size();
+        const QSize shown = view->viewport()->size();
+        if (inView(view) != view->rect())
+            return QStringLiteral("the view is cut by the box");
+        if (text.width() > shown.width() || view->horizontalScrollBar()->maximum() > 0)
+            return QStringLiteral("the text is %1 px wide in a view of %2 px").arg(text.width()).arg(shown.width());
+        if (text.height() > shown.height() + view->verticalScrollBar()->maximum())
+            return QStringLiteral("the text is %1 px tall and scrolls to %2 px")
+                .arg(text.height())
+                .arg(shown.height() + view->verticalScrollBar()->maximum());
+        return QString();
+    }
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QTextDocument text;
+    text.setDefaultFont(label->font());
+    text.setHtml(label->text());
+    QTextOption option = text.defaultTextOption();
+    option.setWrapMode(label->wordWrap() ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    text.setDefaultTextOption(option);
+    QTextFrameFormat frame = text.rootFrame()->frameFormat();
+    frame.setMargin(0);
+    text.rootFrame()->setFrameFormat(frame);
+    const QRect room = label->contentsRect();
+    text.setTextWidth(label->wordWrap() ? room.width() : -1);
+    const QRect needed(room.topLeft(), text.size().toSize());
+    const QRect shown = inView(label);
+    const bool scrolls =
+        qobject_cast<QScrollArea*>(label->parentWidget() ? label->parentWidget()->parentWidget() : nullptr);
+    if (needed.right() > qMin(room.right(), shown.right()))
+        return QStringLiteral("the text is %1 px wide and shown %2 px wide")
+            .arg(needed.width())
+            .arg(qMin(room.right(), shown.right()) - room.left() + 1);
+    if (needed.bottom() > room.bottom() || (!scrolls && needed.bottom() > shown.bottom()))
+        return QStringLiteral("the text is %1 px tall and shown %2 px tall")
+            .arg(needed.height())
+            .arg((scrolls ? room.bottom() : qMin(room.bottom(), shown.bottom())) - room.top() + 1);
+    return QString();
 }
 
 // Whether the window with its frame, or the widget, lies wholly within the screen's available area.
@@ -72,6 +152,7 @@ void tst_UpdateMessageBox::shortNotesShowAsAnyBox()
     box.showMessage(notes(paragraphs), QMessageBox::Warning);
     QVERIFY(box.isVisible() && !QApplication::activeModalWidget());
     QVERIFY(!box.findChild<QScrollArea*>());
+    QTRY_COMPARE(missingLetters(box), QString());
     QCOMPARE(box.geometry(), plain.geometry());
     QCOMPARE(box.grab().toImage(), plain.grab().toImage());
 }
@@ -90,27 +171,36 @@ void tst_UpdateMessageBox::longNotesScrollOnTheScreen()
     QCOMPARE(box.width(), plain.width());
     QAbstractButton* ok = box.button(QMessageBox::Ok);
     QVERIFY(onScreen(&box) && ok->isVisible() && onScreen(ok));
+    QVERIFY(QTest::qWaitForWindowActive(&box));
+    QCOMPARE(QApplication::focusWidget(), ok);
     // The whole text is in the box and scrolls to its end.
-    auto* label = box.findChild<QLabel*>("qt_msgbox_label");
-    auto* scroll = box.findChild<QScrollArea*>();
-    QVERIFY(scroll && label->isVisible() && label->wordWrap());
-    QCOMPARE(label->text(), notes(30));
-    QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
-    QCOMPARE(scroll->verticalScrollBar()->maximum(), label->height() - scroll->viewport()->height());
-    // A new style lays the box out anew: the text keeps scrolling.
+    auto* view = box.findChild<QTextBrowser*>("updateMessageText");
+    QVERIFY(view && view->isVisible() && !box.findChild<QLabel*>("qt_msgbox_label")->isVisible());
+    QCOMPARE(box.text(), notes(30));
+    QTRY_COMPARE(missingLetters(box), QString());
+    QVERIFY(view->verticalScrollBar()->maximum() > 0);
+    // Its links open in the browser, and the text stays.
+    TestSupport::UrlRecorder browser;
+    QTextCursor link = view->document()->find(QStringLiteral("note 30"));
+    link.setPosition(link.selectionStart() + 3);
+    view->setTextCursor(link);
+    view->ensureCursorVisible();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(link).center());
+    QCOMPARE(browser.opened, QList<QUrl>{QUrl("https://www.quorvel.example/notes/30")});
+    QTRY_COMPARE(missingLetters(box), QString());
+    // A new style of the box lays it out anew: the text keeps scrolling.
     box.setStyleSheet("QPushButton { padding: 4px; }");
-    QVERIFY(onScreen(&box) && onScreen(ok));
-    QCOMPARE(label->parentWidget(), box.findChild<QScrollArea*>()->viewport());
+    QVERIFY(onScreen(&box) && onScreen(ok) && view->isVisible());
+    QTRY_COMPARE(missingLetters(box), QString());
     box.setStyleSheet(QString());
 
     // The notice comes again on the open box, moved low: it stays on the screen, and short notes show as before.
     box.move(box.x(), 600);
     box.showMessage(notes(30), QMessageBox::Warning);
     QVERIFY(onScreen(&box));
-    QCOMPARE(box.findChildren<QScrollArea*>().size(), 1);
     box.showMessage(notes(1), QMessageBox::Information);
     showPlain(plain, notes(1), QMessageBox::Information);
-    QVERIFY(!box.findChild<QScrollArea*>());
+    QVERIFY(!view->isVisible());
     QCOMPARE(box.grab().toImage(), plain.grab().toImage());
     box.showMessage(notes(30), QMessageBox::NoIcon);
     QVERIFY(onScreen(&box));
@@ -121,6 +211,89 @@ void tst_UpdateMessageBox::longNotesScrollOnTheScreen()
     QTRY_VERIFY(!box.isVisible());
     box.showMessage(notes(60), QMessageBox::Warning);
     QVERIFY(box.isVisible() && onScreen(&box) && onScreen(ok));
+    QTRY_COMPARE(missingLetters(box), QString());
+}
+
+void tst_UpdateMessageBox::everyLetterShows_data()
+{
+    QTest::addColumn<QString>("text");
+    const QString shortNotes =
+        QStringLiteral("Important update!<br>Information about this update: <p>First change.</p>");
+    QTest::newRow("long notes, long link") << withLongRun(notes(30), true);
+    QTest::newRow("long notes, long word") << withLongRun(notes(30), false);
+    QTest::newRow("short notes, long link") << withLongRun(shortNotes, true);
+    QTest::newRow("short notes, long word") << withLongRun(shortNotes, false);
+}
+
+void tst_UpdateMessageBox::everyLetterShows()
+{
+    QFETCH(QString, text);
+    QWidget window;
+    window.resize(1200, 800);
+    window.show();
+    UpdateMessageBox box(&window);
+    box.showMessage(text, QMessageBox::Warning);
+    QTRY_COMPARE(missingLetters(box), QString());
+    QAbstractButton* ok = box.button(QMessageBox::Ok);
+    QVERIFY(onScreen(&box) && onScreen(ok));
+    // Short notes need no scrolling.
+    if (auto* view = box.findChild<QTextBrowser*>(); view->isVisible() && !text.contains("Change 30"))
+        QCOMPARE(view->verticalScrollBar()->maximum(), 0);
+    // So it stays when the open box gets the notes again.
+    box.showMessage(text, QMessageBox::Warning);
+    QTRY_COMPARE(missingLetters(box), QString());
+    QVERIFY(onScreen(&box) && onScreen(ok));
+}
+
+void tst_UpdateMessageBox::longNoticeOutlivesARestyle()
+{
+    const QString style = QApplication::style()->name();
+    QWidget window;
+    window.resize(1200, 800);
+    window.show();
+    UpdateMessageBox box(&window);
+    box.showMessage(withLongRun(notes(30), false), QMessageBox::Warning);
+    QAbstractButton* ok = box.button(QMessageBox::Ok);
+    // The whole program changes its style, then gets a style sheet that makes the text larger, then loses it.
+    QApplication::setStyle(QStyleFactory::create(style == "fusion" ? "windows" : "fusion"));
+    QVERIFY(box.isVisible() && onScreen(&box) && onScreen(ok));
+    QTRY_COMPARE(missingLetters(box), QString());
+    qApp->setStyleSheet("QWidget { font-size: 17px; } QPushButton { padding: 9px; }");
+    QVERIFY(box.isVisible() && onScreen(&box) && onScreen(ok));
+    QTRY_COMPARE(missingLetters(box), QString());
+    qApp->setStyleSheet(QString());
+    QApplication::setStyle(QStyleFactory::create(style));
+    QVERIFY(box.isVisible() && onScreen(&box) && onScreen(ok));
+    QTRY_COMPARE(missingLetters(box), QString());
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY(!box.isVisible());
+}
+
+void tst_UpdateMessageBox::laterNoticesOpenAsAnyBox()
+{
+    QWidget window;
+    window.resize(1200, 800);
+    window.show();
+    QMessageBox plain(&window);
+    showPlain(plain, notes(3), QMessageBox::Information);
+    plain.hide();
+    UpdateMessageBox box(&window);
+    // A long notice, closed; then short notes that grow long while the box is open, closed.
+    for (bool open : {false, true}) {
+        if (open) {
+            box.showMessage(notes(3), QMessageBox::Information);
+            QCOMPARE(box.geometry(), plain.geometry());
+        }
+        box.showMessage(notes(30), QMessageBox::Warning);
+        QVERIFY(onScreen(&box));
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+        QTRY_VERIFY(!box.isVisible());
+        // The next notice is placed over the window as a message box is, not where the long one was.
+        box.showMessage(notes(3), QMessageBox::Information);
+        QCOMPARE(box.geometry(), plain.geometry());
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+        QTRY_VERIFY(!box.isVisible());
+    }
 }
 
 // A screen of 1920 x 1080 pixels, as a common desktop has.
