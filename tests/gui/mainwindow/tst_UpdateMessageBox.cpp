@@ -14,12 +14,16 @@
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <memory>
+
 using QuorvelClient::GUI::UpdateMessageBox;
 
 class tst_UpdateMessageBox : public QObject
 {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void shortNotesShowAsAnyBox_data();
     void shortNotesShowAsAnyBox();
     void longNotesScrollOnTheScreen();
@@ -27,6 +31,10 @@ private slots:
     void everyLetterShows();
     void longNoticeOutlivesARestyle();
     void laterNoticesOpenAsAnyBox();
+
+private:
+    // The main window that the boxes open over.
+    std::unique_ptr<QWidget> m_window;
 };
 
 namespace {
@@ -56,10 +64,9 @@ QString withLongRun(const QString& text, bool link)
 QRect inView(QWidget* widget)
 {
     QRect view = widget->rect();
-    for (QWidget* parent = widget->parentWidget(); parent && !widget->isWindow(); parent = parent->parentWidget()) {
+    for (QWidget* parent = widget; !parent->isWindow();) {
+        parent = parent->parentWidget();
         view &= QRect(widget->mapFrom(parent, QPoint(0, 0)), parent->size());
-        if (parent->isWindow())
-            break;
     }
     return view;
 }
@@ -68,22 +75,22 @@ QRect inView(QWidget* widget)
 // box's own label, measured here as it lays out rich text, or a text view that scrolls.
 QString missingLetters(QMessageBox& box)
 {
+    const auto report = [](QSizeF text, QSize shown) {
+        return QStringLiteral("the text needs %1 x %2 px and has %3 x %4 px")
+            .arg(text.width())
+            .arg(text.height())
+            .arg(shown.width())
+            .arg(shown.height());
+    };
     if (auto* view = box.findChild<QTextBrowser*>(); view && view->isVisible()) {
         QTextDocument own;
         own.setHtml(box.text());
-        if (view->toPlainText() != own.toPlainText())
-            return QStringLiteral("the view shows another text");
+        if (view->toPlainText() != own.toPlainText() || inView(view) != view->rect())
+            return QStringLiteral("the view shows another text or is cut by the box");
         const QSizeF text = view->document()->size();
-        const QSize shown = view->viewport()->size();
-        if (inView(view) != view->rect())
-            return QStringLiteral("the view is cut by the box");
-        if (text.width() > shown.width() || view->horizontalScrollBar()->maximum() > 0)
-            return QStringLiteral("the text is %1 px wide in a view of %2 px").arg(text.width()).arg(shown.width());
-        if (text.height() > shown.height() + view->verticalScrollBar()->maximum())
-            return QStringLiteral("the text is %1 px tall and scrolls to %2 px")
-                .arg(text.height())
-                .arg(shown.height() + view->verticalScrollBar()->maximum());
-        return QString();
+        const QSize shown = view->viewport()->size() + QSize(0, view->verticalScrollBar()->maximum());
+        const bool fits = text.width() <= shown.width() && text.height() <= shown.height();
+        return fits && view->horizontalScrollBar()->maximum() == 0 ? QString() : report(text, shown);
     }
     auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     QTextDocument text;
@@ -95,21 +102,10 @@ QString missingLetters(QMessageBox& box)
     QTextFrameFormat frame = text.rootFrame()->frameFormat();
     frame.setMargin(0);
     text.rootFrame()->setFrameFormat(frame);
-    const QRect room = label->contentsRect();
-    text.setTextWidth(label->wordWrap() ? room.width() : -1);
-    const QRect needed(room.topLeft(), text.size().toSize());
-    const QRect shown = inView(label);
-    const bool scrolls =
-        qobject_cast<QScrollArea*>(label->parentWidget() ? label->parentWidget()->parentWidget() : nullptr);
-    if (needed.right() > qMin(room.right(), shown.right()))
-        return QStringLiteral("the text is %1 px wide and shown %2 px wide")
-            .arg(needed.width())
-            .arg(qMin(room.right(), shown.right()) - room.left() + 1);
-    if (needed.bottom() > room.bottom() || (!scrolls && needed.bottom() > shown.bottom()))
-        return QStringLiteral("the text is %1 px tall and shown %2 px tall")
-            .arg(needed.height())
-            .arg((scrolls ? room.bottom() : qMin(room.bottom(), shown.bottom())) - room.top() + 1);
-    return QString();
+    text.setTextWidth(label->wordWrap() ? label->contentsRect().width() : -1);
+    const QRect shown = label->contentsRect() & inView(label);
+    const QRect needed(label->contentsRect().topLeft(), text.size().toSize());
+    return shown.contains(needed) ? QString() : report(needed.size(), shown.size());
 }
 
 // Whether the window with its frame, or the widget, lies wholly within the screen's available area.
@@ -132,6 +128,18 @@ void showPlain(QMessageBox& plain, const QString& text, QMessageBox::Icon icon)
 
 } // namespace
 
+void tst_UpdateMessageBox::init()
+{
+    m_window = std::make_unique<QWidget>();
+    m_window->resize(1200, 800);
+    m_window->show();
+}
+
+void tst_UpdateMessageBox::cleanup()
+{
+    m_window.reset();
+}
+
 void tst_UpdateMessageBox::shortNotesShowAsAnyBox_data()
 {
     QTest::addColumn<int>("paragraphs");
@@ -143,12 +151,9 @@ void tst_UpdateMessageBox::shortNotesShowAsAnyBox_data()
 void tst_UpdateMessageBox::shortNotesShowAsAnyBox()
 {
     QFETCH(int, paragraphs);
-    QWidget window;
-    window.resize(1200, 800);
-    window.show();
-    QMessageBox plain(&window);
+    QMessageBox plain(m_window.get());
     showPlain(plain, notes(paragraphs), QMessageBox::Warning);
-    UpdateMessageBox box(&window);
+    UpdateMessageBox box(m_window.get());
     box.showMessage(notes(paragraphs), QMessageBox::Warning);
     QVERIFY(box.isVisible() && !QApplication::activeModalWidget());
     QVERIFY(!box.findChild<QScrollArea*>());
@@ -159,14 +164,11 @@ void tst_UpdateMessageBox::shortNotesShowAsAnyBox()
 
 void tst_UpdateMessageBox::longNotesScrollOnTheScreen()
 {
-    QWidget window;
-    window.resize(1200, 800);
-    window.show();
-    QMessageBox plain(&window);
+    QMessageBox plain(m_window.get());
     showPlain(plain, notes(30), QMessageBox::Warning);
     QVERIFY(plain.height() > 1080); // the box that the notes would make
 
-    UpdateMessageBox box(&window);
+    UpdateMessageBox box(m_window.get());
     box.showMessage(notes(30), QMessageBox::Warning);
     QCOMPARE(box.width(), plain.width());
     QAbstractButton* ok = box.button(QMessageBox::Ok);
@@ -228,16 +230,13 @@ void tst_UpdateMessageBox::everyLetterShows_data()
 void tst_UpdateMessageBox::everyLetterShows()
 {
     QFETCH(QString, text);
-    QWidget window;
-    window.resize(1200, 800);
-    window.show();
-    UpdateMessageBox box(&window);
+    UpdateMessageBox box(m_window.get());
     box.showMessage(text, QMessageBox::Warning);
     QTRY_COMPARE(missingLetters(box), QString());
     QAbstractButton* ok = box.button(QMessageBox::Ok);
     QVERIFY(onScreen(&box) && onScreen(ok));
     // Short notes need no scrolling.
-    if (auto* view = box.findChild<QTextBrowser*>(); view->isVisible() && !text.contains("Change 30"))
+    if (auto* view = box.findChild<QTextBrowser*>(); view && view->isVisible() && !text.contains("Change 30"))
         QCOMPARE(view->verticalScrollBar()->maximum(), 0);
     // So it stays when the open box gets the notes again.
     box.showMessage(text, QMessageBox::Warning);
@@ -248,10 +247,7 @@ void tst_UpdateMessageBox::everyLetterShows()
 void tst_UpdateMessageBox::longNoticeOutlivesARestyle()
 {
     const QString style = QApplication::style()->name();
-    QWidget window;
-    window.resize(1200, 800);
-    window.show();
-    UpdateMessageBox box(&window);
+    UpdateMessageBox box(m_window.get());
     box.showMessage(withLongRun(notes(30), false), QMessageBox::Warning);
     QAbstractButton* ok = box.button(QMessageBox::Ok);
     // The whole program changes its style, then gets a style sheet that makes the text larger, then loses it.
@@ -271,13 +267,10 @@ void tst_UpdateMessageBox::longNoticeOutlivesARestyle()
 
 void tst_UpdateMessageBox::laterNoticesOpenAsAnyBox()
 {
-    QWidget window;
-    window.resize(1200, 800);
-    window.show();
-    QMessageBox plain(&window);
+    QMessageBox plain(m_window.get());
     showPlain(plain, notes(3), QMessageBox::Information);
     plain.hide();
-    UpdateMessageBox box(&window);
+    UpdateMessageBox box(m_window.get());
     // A long notice, closed; then short notes that grow long while the box is open, closed.
     for (bool open : {false, true}) {
         if (open) {
