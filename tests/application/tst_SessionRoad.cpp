@@ -55,9 +55,18 @@ bool hasPixelsOtherThan(const QImage& image, const QRect& area, QRgb background)
 QByteArray stateOf(const ClientRun& run, const TestSupport::VirtualScreen& screen)
 {
     const QString log = run.log();
-    return QStringLiteral("client %1; windows: [%2]; log ends:\n%3")
-        .arg(run.isRunning() ? QStringLiteral("running") : QStringLiteral("ended"),
-             screen.titles().join(QStringLiteral(", ")), log.right(4000))
+    QProcess* process = run.process();
+    QString state = QStringLiteral("not started");
+    if (process && run.isRunning())
+        state = QStringLiteral("running");
+    else if (process)
+        state = QStringLiteral("ended with %1 (%2; %3)")
+                    .arg(process->exitCode())
+                    .arg(process->exitStatus() == QProcess::NormalExit ? "normal exit" : "crash")
+                    .arg(process->errorString());
+    const QString output = process ? QString::fromLocal8Bit(process->readAll()).right(4000) : QString();
+    return QStringLiteral("client %1; windows: [%2]; log ends:\n%3\noutput ends:\n%4")
+        .arg(state, screen.titles().join(QStringLiteral(", ")), log.right(4000), output)
         .toLocal8Bit();
 }
 
@@ -273,11 +282,12 @@ void tst_SessionRoad::unreachableServiceLeavesTheDialogIdle()
         QFAIL(stateOf(*run, screen).constData());
     // "Close this window" is the default.
     screen.key(screen.windows(QStringLiteral("^Could not sign in$")).value(0), QStringLiteral("Return"));
-    QVERIFY(screen.waitForWindow(QStringLiteral("^Could not sign in$"), false));
-    QVERIFY(!screen.windows(dialogTitle).isEmpty());
+    if (!screen.waitForWindow(QStringLiteral("^Could not sign in$"), false) || screen.windows(dialogTitle).isEmpty())
+        QFAIL(stateOf(*run, screen).constData());
     QVERIFY(screen.windows(mainTitle).isEmpty());
     QTest::qWait(500);
-    QVERIFY(run->isRunning());
+    if (!run->isRunning())
+        QFAIL(stateOf(*run, screen).constData());
 
     // Idle: with no countdown and no request pending, "Close" ends the program.
     screen.key(screen.windows(dialogTitle).value(0), QStringLiteral("Escape"));

@@ -43,10 +43,12 @@ bool VirtualScreen::start()
         return false;
     m_server = new QProcess;
     m_server->setProcessEnvironment(toolEnvironment(QString()));
-    // Xvfb picks a free display and writes its number to the descriptor it is given.
+    // Xvfb picks a free display and writes its number to the descriptor it is given. Without -noreset it resets
+    // whenever its last client leaves, as every xdotool call does, and drops a program connecting meanwhile.
     m_server->start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                     QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                     QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                     QStringLiteral("-noreset")});
     if (!m_server->waitForStarted(10000))
         return false;
     QByteArray number;
