@@ -107,6 +107,8 @@ VideoWidget::VideoWidget(Core::CameraPtr camera, QWidget* parent)
     d->progressLabel = new QLabel(this);
     d->progressLabel->setMovie(d->progressMovie);
     d->progressLabel->setAttribute(Qt::WA_NoSystemBackground);
+    // The spinner only shows: presses and drags on the picture are the widget's, also when it goes away mid-drag.
+    d->progressLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     d->progressLabel->setStyleSheet(QStringLiteral("background-color:black; color: white; font: 28pt"));
     d->progressLabel->setAlignment(Qt::AlignCenter);
     d->progressLabel->hide();

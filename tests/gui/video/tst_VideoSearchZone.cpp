@@ -6,10 +6,14 @@
 #include "gui/video/VideoWidget.h"
 #include "support/TestEnvironment.h"
 #include "support/VideoFixtures.h"
+#include "utils/Intervals.h"
 #include "utils/Settings.h"
 
+#include <QLabel>
+#include <QMovie>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 
 using QuorvelClient::GUI::VideoPlayer;
 using QuorvelClient::GUI::VideoWidget;
@@ -24,6 +28,7 @@ private slots:
     void defaultZoneIsDrawnInEditingLook();
     void dragsKeepTheZoneWithinRules();
     void pointerOverTheZone();
+    void dragOutlivesTheOpeningSpinner();
     void percentEdgesPerRotation_data();
     void percentEdgesPerRotation();
     void shownZoneAndItsCloseButton();
@@ -41,7 +46,8 @@ struct Frame
     VideoWidget* widget;
     VideoPlayer player;
 
-    Frame() : widget(new VideoWidget(TestSupport::localCamera(3))), player(widget)
+    explicit Frame(const QString& server = QStringLiteral("127.0.0.1:9"))
+        : widget(new VideoWidget(TestSupport::localCamera(3, server))), player(widget)
     {
         player.resize(512, 512);
         player.show();
@@ -184,6 +190,28 @@ void tst_VideoSearchZone::pointerOverTheZone()
     // Out of search mode the cursor is plain again.
     frame.widget->hideArchiveSearch();
     QCOMPARE(frame.widget->cursor().shape(), Qt::ArrowCursor);
+}
+
+void tst_VideoSearchZone::dragOutlivesTheOpeningSpinner()
+{
+    // A server that takes the connection and never answers keeps the stream opening under its spinner.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    Utils::setIntervalForTesting(Utils::Interval::StalledStream, 600000);
+    const auto restore = qScopeGuard([] { Utils::setIntervalForTesting(Utils::Interval::StalledStream, 0); });
+    Frame frame(QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
+    frame.widget->playLive(QuorvelClient::Core::QualitySettings::High);
+    QLabel* spinner = nullptr;
+    QTRY_VERIFY((spinner = frame.widget->findChild<QLabel*>()) && spinner->movie() && spinner->isVisible());
+    frame.search();
+
+    // A drag begun on the spinner goes on after the spinner goes away.
+    QTest::mouseMove(frame.widget, {256, 256});
+    QTest::mousePress(frame.widget, Qt::LeftButton, Qt::NoModifier, {256, 256});
+    frame.widget->stop();
+    QTRY_VERIFY(!spinner->isVisible());
+    QCOMPARE(frame.moveTo({266, 268}), Edges({26, 28, 76, 78}));
+    QTest::mouseRelease(frame.widget, Qt::LeftButton, Qt::NoModifier, {266, 268});
 }
 
 void tst_VideoSearchZone::percentEdgesPerRotation_data()
