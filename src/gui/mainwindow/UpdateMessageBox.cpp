@@ -117,9 +117,9 @@ void UpdateMessageBox::arrange()
     if (!grid || !label || !screen() || !isVisible())
         return;
 
-    // The plain box first: its label in place, the view out of the layout.
+    // The plain box first: its label in place, the view out of the layout. Only the view hides the label.
     QEvent request(QEvent::LayoutRequest);
-    if (grid->indexOf(m_notes) >= 0 || m_notes->isVisible() || label->isHidden()) {
+    if (label->isHidden()) {
         grid->removeWidget(m_notes);
         m_notes->hide();
         label->show();
