@@ -66,11 +66,6 @@ void UpdateMessageBox::showMessage(const QString& text, QMessageBox::Icon icon)
     setText(text);
     setTextFormat(Qt::RichText);
     m_notes->setHtml(text);
-    // The text starts where the label's would, and keeps a gap to the scroll bar.
-    QTextFrameFormat format = m_notes->document()->rootFrame()->frameFormat();
-    format.setMargin(0);
-    format.setRightMargin(qMax(0, style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing)));
-    m_notes->document()->rootFrame()->setFrameFormat(format);
     if (icon != NoIcon)
         setIcon(icon);
     if (!isVisible()) {
@@ -142,6 +137,11 @@ void UpdateMessageBox::arrange()
     int rowSpan = 0;
     int columnSpan = 0;
     grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+    // The text starts where the label's would, and keeps a gap to the scroll bar of the style now in use.
+    QTextFrameFormat format = m_notes->document()->rootFrame()->frameFormat();
+    format.setMargin(0);
+    format.setRightMargin(qMax(0, style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing)));
+    m_notes->document()->rootFrame()->setFrameFormat(format);
     const int most = qMax(room - (height() - label->height()), fontMetrics().height() * 3);
     m_notes->setFixedSize(width, qMin(textHeight(m_notes->document(), width), most));
     label->hide();
